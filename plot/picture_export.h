@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/analysis_state.h"
+#include "plot/canvas.h"
+#include "plot/emf_canvas.h"
+
+namespace varnel::plot {
+
+/// The file formats a plot can be saved in.
+enum class PictureFormat { Emf, Svg, Png };
+
+/// Saves the Post-strain plot, laid out for the on-screen width `width` (pixels), as a picture
+/// file: an Enhanced Metafile framed by `display`, an SVG or a PNG of width × width pixels. The
+/// picture has no background; the plot's white clear falls on `screen`, the on-screen picture.
+/// Throws VarnelError("No data loaded.") before frames exist, and the creation message when the
+/// file cannot be made; an earlier file of that name is replaced only by a complete picture.
+void ExportPostStrainPicture(const AnalysisState& state, const std::string& path,
+                             PictureFormat format, int width, Canvas& screen,
+                             const DisplayGeometry& display = {});
+
+/// The Pre-strain twin of ExportPostStrainPicture.
+void ExportPreStrainPicture(const AnalysisState& state, const std::string& path,
+                            PictureFormat format, int width, Canvas& screen,
+                            const DisplayGeometry& display = {});
+
+/// Writes a picture file's bytes to `path` through a complete replacement. Throws VarnelError
+/// "ファイル \"path\". reason を作成できません" when it cannot be created, the I/O error text when a
+/// write fails.
+void SavePictureFile(const std::string& path, std::string_view bytes);
+
+}  // namespace varnel::plot

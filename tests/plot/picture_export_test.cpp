@@ -1,0 +1,5 @@
+#include "plot/picture_export.h"
+
+#include <gtest/gtest.h>
+
+TEST(PictureExport, Placeholder) {}
