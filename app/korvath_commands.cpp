@@ -1,0 +1,185 @@
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "app/command_runner.h"
+#include "app/korvath_main.h"
+#include "app/plot_picture.h"
+#include "app/progress_bar_sink.h"
+#include "core/confidence_region.h"
+#include "core/estimation.h"
+#include "core/grid_export.h"
+#include "core/messages.h"
+#include "core/report.h"
+#include "input/data_file.h"
+#include "input/locale_separator.h"
+#include "plot/picture_export.h"
+#include "plot/plot_drawing.h"
+#include "plot/plot_frames.h"
+
+namespace varnel::app {
+namespace {
+
+constexpr const char* kOpenFilter =
+    "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*";
+constexpr const char* kPictureFilter =
+    "Enhanced metafile (*.emf)|*.emf|Scalable Vector Graphics (*.svg)|*.svg|"
+    "PNG image (*.png)|*.png";
+constexpr const char* kGridFilter = "Text File|*.txt";
+
+/// The picture format a chosen name asks for by its extension; an enhanced metafile otherwise.
+plot::PictureFormat PictureFormatOfPath(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    std::string extension = dot == std::string::npos ? std::string() : path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == "svg") return plot::PictureFormat::Svg;
+    if (extension == "png") return plot::PictureFormat::Png;
+    return plot::PictureFormat::Emf;
+}
+
+/// The display the window is on, as a metafile's reference device; the default display when
+/// it reports no physical size.
+plot::DisplayGeometry DisplayOf(const QWidget& window) {
+    plot::DisplayGeometry display;
+    const QScreen* screen = window.screen();
+    if (screen == nullptr || screen->physicalSize().isEmpty()) return display;
+    const QSize pixels = screen->geometry().size() * screen->devicePixelRatio();
+    display.widthPixels = pixels.width();
+    display.heightPixels = pixels.height();
+    display.widthMillimetres = screen->physicalSize().width();
+    display.heightMillimetres = screen->physicalSize().height();
+    return display;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += '\n';
+        text += lines[i];
+    }
+    return text;
+}
+
+}  // namespace
+
+void TFormMain::MenuOpenClick() {
+    BusyCursor busy;
+    OpenDataFile();
+}
+
+void TFormMain::OpenDataFile() {
+    // Cancelling the dialog ends the command: nothing is read, changed or shown.
+    const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter});
+    if (!chosen) return;
+    switch (ChooseAndCountDataFile(*state_, *chosen)) {
+        case CountOutcome::Counted:
+            break;
+        case CountOutcome::Unreadable:
+            ui_.ShowMessage(kInvalidDataFileMessage);
+            return;
+        case CountOutcome::TooManyData:
+            ui_.ShowMessage(kTooManyDataMessage);
+            return;
+    }
+    const ParseOutcome parsed = ParseDataFile(*state_, UserDecimalSeparator());
+    setWindowTitle(QString::fromStdString(" Varnel  [ " +
+                                          FileNameWithoutFolder(state_->DataFileName) + " ]"));
+    if (!parsed.ok) {
+        ui_.ShowMessage(kInvalidDataAtLinePrefix + std::to_string(parsed.line));
+        return;
+    }
+    std::vector<std::string> badRatios;
+    if (ValidateAxialRatios(*state_, badRatios)) {
+        for (const std::string& line : badRatios) {
+            Memo->appendPlainText(QString::fromStdString(line));
+        }
+        return;
+    }
+    ProgressBarSink progress(*ProgressBar);
+    EstimateStrain(*state_, &progress);
+    if (state_->DataCount < 3) {
+        ui_.ShowMessage(kTooFewDataMessage);
+        return;
+    }
+    RunResultStage();
+}
+
+void TFormMain::AnyRaioButtonClicked() {
+    if (state_->DataCount < 3) {
+        ui_.ShowMessage(kTooFewDataMessage);
+        return;
+    }
+    RunResultStage();
+}
+
+ConfidenceLevel TFormMain::SelectedLevel() const {
+    if (RadioButton39->isChecked()) return ConfidenceLevel::Level39;
+    if (RadioButton50->isChecked()) return ConfidenceLevel::Level50;
+    return ConfidenceLevel::Level95;
+}
+
+void TFormMain::RunResultStage() {
+    ComputeConfidenceResults(*state_, SelectedLevel());
+    const std::vector<std::string> report = WriteReport(*state_, UserDecimalSeparator());
+    Memo->setPlainText(QString::fromStdString(JoinLines(report)));
+    plot::ComputePlotBounds(*state_);
+    RedrawPlots();
+}
+
+void TFormMain::RedrawPlots() {
+    if (!plot::PlotFramesExist(*state_)) return;
+    plot::Canvas& post = ImageF->Canvas();
+    plot::DrawPostStrainPlot(*state_, post, post, ImageF->width());
+    ImageF->update();
+    plot::Canvas& pre = ImageI->Canvas();
+    plot::DrawPreStrainPlot(*state_, pre, pre, ImageI->width());
+    ImageI->update();
+}
+
+void TFormMain::MenuSavePstClick() { ExportPicture(true); }
+
+void TFormMain::MenuSavePreClick() { ExportPicture(false); }
+
+void TFormMain::ExportPicture(bool postStrain) {
+    if (state_->DataCount < 1) {
+        ui_.ShowMessage(kNoDataForPictureMessage);
+        return;
+    }
+    const std::optional<std::string> path =
+        ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
+    if (path) {
+        lastPicturePath_ = *path;
+        const plot::PictureFormat format = PictureFormatOfPath(*path);
+        try {
+            if (postStrain) {
+                plot::ExportPostStrainPicture(*state_, *path, format, ImageF->width(),
+                                              ImageF->Canvas(), DisplayOf(*this));
+            } else {
+                plot::ExportPreStrainPicture(*state_, *path, format, ImageI->width(),
+                                             ImageI->Canvas(), DisplayOf(*this));
+            }
+        } catch (...) {
+            // The export's clear has wiped the on-screen picture; give both plots back.
+            RedrawPlots();
+            throw;
+        }
+    }
+    RedrawPlots();
+}
+
+void TFormMain::SaveT2values1Click() {
+    if (state_->DataCount < 3) {
+        ui_.ShowMessage(kNoDataForGridMessage);
+        return;
+    }
+    const std::optional<std::string> path = ui_.AskSaveFileName({kGridFilter, "txt", false, {}});
+    if (!path) return;
+    ExportTSquaredGrid(*state_, *path, UserDecimalSeparator());
+}
+
+}  // namespace varnel::app

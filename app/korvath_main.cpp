@@ -1,0 +1,102 @@
+#include "app/korvath_main.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QFrame>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <algorithm>
+
+#include "app/about.h"
+#include "app/command_runner.h"
+#include "app/plot_picture.h"
+#include "core/messages.h"
+#include "input/quantile_table.h"
+
+namespace varnel::app {
+namespace {
+
+constexpr int kLeft = 290;
+constexpr int kTop = 155;
+// The layout was drawn for a 722 × 576 window whose 4-pixel borders and caption leave a
+// client area of 714 pixels across and 522 below the menu bar; Qt sizes the client area.
+constexpr int kClientWidth = 714;
+constexpr int kClientHeightBelowMenu = 522;
+constexpr int kBorderAllowance = 8;
+
+}  // namespace
+
+TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
+    : ui_(ui), state_(std::make_unique<AnalysisState>()), quantileFolder_(quantileFolder) {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral(" Varnel"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    setFont(font);
+    CreateMenus();
+    CreateControls();
+    BindEvents();
+    move(kLeft, kTop);
+    resize(kClientWidth, kClientHeightBelowMenu + menuBar()->sizeHint().height());
+    Run(&TFormMain::FormCreate);
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::Run(void (TFormMain::*command)()) {
+    RunCommand(ui_, [this, command] { (this->*command)(); });
+}
+
+void TFormMain::FormCreate() {
+    std::string folder = quantileFolder_;
+    if (folder.empty()) folder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    if (!LoadFQuantileTable(*state_, folder)) ui_.ShowMessage(kMissingQuantileTableMessage);
+}
+
+void TFormMain::FormShow() {
+    for (PlotPicture* image : {ImageF, ImageI}) {
+        plot::Canvas& canvas = image->Canvas();
+        canvas.SetBrushColor({255, 255, 255});
+        canvas.FloodFill(2, 2, {255, 255, 255});
+        image->update();
+    }
+}
+
+void TFormMain::FormResize() {
+    const int W = width() + kBorderAllowance;
+    Memo->move(W - Memo->width() - 13, Memo->y());
+    PanelRadButtons->move(W - PanelRadButtons->width() - 12, PanelRadButtons->y());
+    PageControl1->setGeometry(0, 0, W - Memo->width() - 17, centralWidget()->height());
+    if (state_->DataCount <= 3) return;
+    const int s = std::min(TabSheetPst->height(), TabSheetPst->width());
+    ImageF->resize(s, s);
+    ImageI->resize(s, s);
+    ImageF->FitSurfaceToControl();
+    ImageI->FitSurfaceToControl();
+    RedrawPlots();
+}
+
+void TFormMain::MenuExitClick() { QCoreApplication::quit(); }
+
+void TFormMain::MenuVersionClick() {
+    if (about_ != nullptr) about_->show();
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    Run(&TFormMain::FormShow);
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Run(&TFormMain::FormResize);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QCoreApplication::quit();
+}
+
+}  // namespace varnel::app

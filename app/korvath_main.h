@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "app/user_interface.h"
+#include "core/analysis_state.h"
+
+class QAction;
+class QPlainTextEdit;
+class QProgressBar;
+class QRadioButton;
+class QTabWidget;
+class QFrame;
+class QLabel;
+
+namespace varnel::app {
+
+class PlotPicture;
+class TFormAbout;
+
+/// The main window: menus, the two plot pages, the report memo, the progress bar and the
+/// confidence-level buttons. It holds the one analysis state for the whole run and runs every
+/// command over it through RunCommand, so an error ends the command, not the program.
+class TFormMain : public QMainWindow {
+public:
+    /// Builds the controls, then runs FormCreate, which reads finv.dat from `quantileFolder`
+    /// (the executable's folder when empty). Messages and dialogs go through `ui`.
+    explicit TFormMain(UserInterface& ui, const std::string& quantileFolder = std::string());
+    ~TFormMain() override;
+
+    /// The window Help > Version shows.
+    void SetAboutWindow(TFormAbout* about) { about_ = about; }
+    /// The analysis state, for reading.
+    const AnalysisState& State() const { return *state_; }
+
+    /// Loads the F-quantile tables; a missing finv.dat gives its message.
+    void FormCreate();
+    /// Gives both plot pictures a blank white drawing surface.
+    void FormShow();
+    /// Keeps the memo and the level panel at the right edge and fits the tabs into the rest;
+    /// from four data on, makes both plots squares and redraws them.
+    void FormResize();
+
+    void MenuOpenClick();
+    void AnyRaioButtonClicked();
+    void MenuSavePstClick();
+    void MenuSavePreClick();
+    void SaveT2values1Click();
+    void MenuExitClick();
+    void MenuVersionClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateControls();
+    void CreatePlotPages();
+    void CreateLevelPanel();
+    void BindEvents();
+    void Run(void (TFormMain::*command)());
+
+    void OpenDataFile();
+    void RunResultStage();
+    void RedrawPlots();
+    void ExportPicture(bool postStrain);
+    ConfidenceLevel SelectedLevel() const;
+
+    UserInterface& ui_;
+    std::unique_ptr<AnalysisState> state_;
+    std::string quantileFolder_;
+    std::string lastPicturePath_;
+    TFormAbout* about_ = nullptr;
+
+    QAction* MenuOpen = nullptr;
+    QAction* MenuSavePst = nullptr;
+    QAction* MenuSavePre = nullptr;
+    QAction* SaveT2values1 = nullptr;
+    QAction* MenuExit = nullptr;
+    QAction* MenuPDF = nullptr;
+    QAction* MenuVersion = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheetPst = nullptr;
+    QWidget* TabSheetPre = nullptr;
+    PlotPicture* ImageF = nullptr;
+    PlotPicture* ImageI = nullptr;
+    QPlainTextEdit* Memo = nullptr;
+    QProgressBar* ProgressBar = nullptr;
+    QFrame* PanelRadButtons = nullptr;
+    QLabel* StaticText1 = nullptr;
+    QLabel* StaticText2 = nullptr;
+    QRadioButton* RadioButton39 = nullptr;
+    QRadioButton* RadioButton50 = nullptr;
+    QRadioButton* RadioButton95 = nullptr;
+};
+
+}  // namespace varnel::app

@@ -1,0 +1,26 @@
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/about.h"
+#include "app/korvath_main.h"
+#include "app/qt_user_interface.h"
+#include "core/messages.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(varnel::kApplicationTitle));
+    try {
+        varnel::app::QtUserInterface ui;
+        varnel::app::TFormMain formMain(ui);
+        ui.SetParentWindow(&formMain);
+        varnel::app::TFormAbout formAbout;
+        formMain.SetAboutWindow(&formAbout);
+        formMain.show();
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QString::fromUtf8(varnel::kApplicationTitle),
+                              QString::fromStdString(error.what()));
+        return 1;
+    }
+}

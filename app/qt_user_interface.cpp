@@ -1,0 +1,111 @@
+#include "app/qt_user_interface.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QString>
+
+#include "core/messages.h"
+
+namespace varnel::app {
+namespace {
+
+QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+
+/// "\r\n" is the program's line break; Qt's boxes break at "\n".
+QString MessageText(const std::string& text) {
+    return ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+/// The extension of a filter's first "*.ext" pattern, or empty.
+QString ExtensionOfNameFilter(const QString& nameFilter) {
+    static const QRegularExpression pattern(QStringLiteral("^\\(\\*\\.(\\w+)"));
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    if (open < 0) return QString();
+    const QRegularExpressionMatch match = pattern.match(nameFilter.mid(open));
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+/// While a box is open the user sees the normal cursor, even inside a busy command.
+class NormalCursorWhileOpen {
+public:
+    NormalCursorWhileOpen() : active_(QApplication::overrideCursor() != nullptr) {
+        if (active_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~NormalCursorWhileOpen() {
+        if (active_) QApplication::restoreOverrideCursor();
+    }
+    NormalCursorWhileOpen(const NormalCursorWhileOpen&) = delete;
+    NormalCursorWhileOpen& operator=(const NormalCursorWhileOpen&) = delete;
+
+private:
+    bool active_;
+};
+
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
+    NormalCursorWhileOpen normalCursor;
+    QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), MessageText(text),
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+}  // namespace
+
+QStringList NameFiltersFromFilter(const std::string& filter) {
+    const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
+    QStringList nameFilters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            if (p == QStringLiteral("*.*")) p = QStringLiteral("*");
+        }
+        nameFilters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                           QLatin1Char(')');
+    }
+    return nameFilters;
+}
+
+std::optional<std::string> QtUserInterface::AskOpenFileName(const OpenDialogRequest& request) {
+    NormalCursorWhileOpen normalCursor;
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(NameFiltersFromFilter(request.filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+std::optional<std::string> QtUserInterface::AskSaveFileName(const SaveDialogRequest& request) {
+    NormalCursorWhileOpen normalCursor;
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    dialog.setNameFilters(NameFiltersFromFilter(request.filter));
+    dialog.setDefaultSuffix(ToQString(request.defaultExtension));
+    if (!request.initialPath.empty()) dialog.selectFile(ToQString(request.initialPath));
+    // A name typed without extension takes the extension of the chosen filter.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& nameFilter) {
+                         const QString extension = ExtensionOfNameFilter(nameFilter);
+                         if (!extension.isEmpty()) dialog.setDefaultSuffix(extension);
+                     });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+void QtUserInterface::ShowMessage(const std::string& text) {
+    ShowBox(parent_, QMessageBox::NoIcon, text);
+}
+
+void QtUserInterface::ShowError(const std::string& text) {
+    ShowBox(parent_, QMessageBox::Critical, text);
+}
+
+}  // namespace varnel::app
