@@ -1,0 +1,60 @@
+#include "cli/file_analysis.h"
+
+#include "core/confidence_region.h"
+#include "core/estimation.h"
+#include "core/messages.h"
+#include "core/report.h"
+#include "core/varnel_error.h"
+#include "input/data_file.h"
+#include "plot/plot_frames.h"
+
+namespace varnel::cli {
+
+namespace {
+
+// The road of the Open command; returns false where it ends early with its message.
+bool ReadAndValidate(AnalysisState& state, const std::string& path, char decimalSeparator,
+                     std::vector<std::string>& messages) {
+    switch (ChooseAndCountDataFile(state, path)) {
+        case CountOutcome::Counted: break;
+        case CountOutcome::Unreadable: messages.push_back(kInvalidDataFileMessage); return false;
+        case CountOutcome::TooManyData: messages.push_back(kTooManyDataMessage); return false;
+    }
+    const ParseOutcome parsed = ParseDataFile(state, decimalSeparator);
+    if (!parsed.ok) {
+        messages.push_back(kInvalidDataAtLinePrefix + std::to_string(parsed.line));
+        return false;
+    }
+    return !ValidateAxialRatios(state, messages);
+}
+
+}  // namespace
+
+FileAnalysis AnalyseDataFile(AnalysisState& state, const std::string& path, ConfidenceLevel level,
+                             char decimalSeparator) {
+    FileAnalysis analysis;
+    try {
+        if (!ReadAndValidate(state, path, decimalSeparator, analysis.messages)) return analysis;
+        EstimateStrain(state, nullptr);
+        if (state.DataCount < 3) {
+            analysis.messages.push_back(kTooFewDataMessage);
+            analysis.status = AnalysisStatus::EstimatedOnly;
+            return analysis;
+        }
+        ComputeConfidenceResults(state, level);
+        analysis.report = WriteReport(state, decimalSeparator);
+        plot::ComputePlotBounds(state);
+        analysis.status = AnalysisStatus::Reported;
+    } catch (const VarnelError& error) {
+        analysis.messages.push_back(error.what());
+    }
+    return analysis;
+}
+
+std::string TerminalText(const std::string& message) {
+    std::string text = message;
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    return text;
+}
+
+}  // namespace varnel::cli

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/strain_vector.h"
+
+namespace varnel {
+
+/// Capacity of the analysis: data are indexed 1 … kMaxData.
+inline constexpr int kMaxData = 10000;
+/// Points of each confidence region, indexed 1 … kRegionPoints.
+inline constexpr int kRegionPoints = 72;
+/// The quantile tables hold entries for N = kMinQuantileN … kMaxData.
+inline constexpr int kMinQuantileN = 3;
+
+/// Frame of one plot: index 1 is x1 (horizontal), index 2 is x2 (vertical); slot 0 unused.
+struct PlotBounds {
+    std::array<double, 3> Max{};
+    std::array<double, 3> Min{};
+};
+
+/// A (min, max) pair; the minimum comes first.
+struct ValueRange {
+    double min = 0.0;
+    double max = 0.0;
+};
+
+/// The confidence levels the user can choose.
+enum class ConfidenceLevel { Level39, Level50, Level95 };
+
+/// The whole analysis: input ellipses, derived vectors, estimate, region, ranges and frames.
+/// One value of fixed capacity, created zero-filled and never reallocated; arrays are indexed
+/// from 1 (slot 0 of PostVectors holds the estimate as (R_s, phi_s in degrees)). Entries above
+/// DataCount keep what an earlier, longer file left in them. Large: keep it on the heap.
+struct AnalysisState {
+    std::string DataFileName;
+    std::array<double, kMaxData + 1> FQuantile39{};
+    std::array<double, kMaxData + 1> FQuantile50{};
+    std::array<double, kMaxData + 1> FQuantile95{};
+    std::int32_t DataCount = 0;
+    std::array<double, kMaxData + 1> RPost{};
+    std::array<double, kMaxData + 1> PhiPost{};  // radians
+    std::array<double, kMaxData + 1> RPre{};
+    std::array<double, kMaxData + 1> PhiPre{};  // radians
+    std::array<StrainVector, kMaxData + 1> PostVectors{};
+    std::array<StrainVector, kMaxData + 1> PreVectors{};
+    StrainVector StrainEstimate;
+    PlotBounds PrePlotBounds;
+    PlotBounds PostPlotBounds;
+    std::array<StrainVector, kRegionPoints + 1> PreRegion{};
+    std::array<StrainVector, kRegionPoints + 1> PostRegion{};
+    ValueRange X1Range;
+    ValueRange X2Range;
+    ValueRange RRange;
+    ValueRange PhiRange;  // degrees
+};
+
+}  // namespace varnel

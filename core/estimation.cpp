@@ -1,0 +1,81 @@
+#include "core/estimation.h"
+
+#include <numbers>
+
+#include "core/checked_math.h"
+#include "core/minimizers.h"
+#include "core/objective.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr int kAttempts = 11;
+constexpr double kTriangleSide = 0.1;
+
+// The objective on this state, as every minimiser sees it.
+ObjectiveFunction ObjectiveOn(AnalysisState& state) {
+    return [&state](StrainVector point) { return StrainObjective(state, point); };
+}
+
+}  // namespace
+
+double RandomGenerator::Draw() {
+    seed_ = seed_ * 134775813u + 1u;  // arithmetic modulo 2³²
+    return seed_ / 4294967296.0;
+}
+
+void ComputePostVectors(AnalysisState& state) {
+    for (int k = 1; k <= state.DataCount; ++k) {
+        state.PostVectors[k] = EllipseToVector(state.RPost[k], state.PhiPost[k]);
+    }
+}
+
+StrainVector MeanPostVector(const AnalysisState& state) {
+    StrainVector sum;
+    for (int k = 1; k <= state.DataCount; ++k) sum = AddVectors(sum, state.PostVectors[k]);
+    return {StoreDouble(CheckedDivide(sum.x1, state.DataCount)),
+            StoreDouble(CheckedDivide(sum.x2, state.DataCount))};
+}
+
+StrainVector InitialStrainGuess(AnalysisState& state) {
+    const StrainVector m = MeanPostVector(state);
+    const StrainVector A{0.0, 0.0};
+    const StrainVector B{StoreDouble(1.2L * m.x1), StoreDouble(1.2L * m.x2)};
+    return GoldenSectionSearch(A, B, ObjectiveOn(state)).point;
+}
+
+StrainVector MinimizeStrain(AnalysisState& state, StrainVector s, ProgressSink* progress) {
+    std::array<StrainVector, 3> triangle{
+        s, {StoreDouble(s.x1 - 0.1L), s.x2}, {s.x1, StoreDouble(s.x2 - 0.1L)}};
+    if (progress) progress->SetMaximum(kAttempts);
+    RandomGenerator random;
+    random.Reset(0);
+    const ObjectiveFunction f = ObjectiveOn(state);
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        if (progress) progress->SetPosition(attempt);
+        if (MinimizeFromTriangle(triangle, f)) break;
+        // Restart on the vertex the failed run left in position 1, with fresh offsets.
+        const StrainVector& first = triangle[0];
+        const double r1 = random.Draw();
+        triangle[1] = {StoreDouble(first.x1 + kTriangleSide * static_cast<long double>(r1)), first.x2};
+        const double r2 = random.Draw();
+        triangle[2] = {first.x1, StoreDouble(first.x2 + kTriangleSide * static_cast<long double>(r2))};
+    }
+    if (progress) progress->SetPosition(0);
+    return triangle[0];
+}
+
+void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
+    ComputePostVectors(state);
+    const StrainVector start = InitialStrainGuess(state);
+    const StrainVector estimate = MinimizeStrain(state, start, progress);
+    state.StrainEstimate = estimate;
+    const Ellipse strain = VectorToEllipse(estimate);
+    state.PostVectors[0] = {strain.R, StoreDouble(strain.phi * 180.0L / std::numbers::pi_v<long double>)};
+    // The last trial point of the minimiser is not the estimate: leave the pre-strain data of
+    // the estimate itself for the confidence region and the Pre-strain plot.
+    TSquaredOfStrain(state, estimate);
+}
+
+}  // namespace varnel

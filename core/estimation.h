@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/analysis_state.h"
+
+namespace varnel {
+
+/// Receives the progress of the estimation: the maximum once, then a position per attempt.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void SetMaximum(int maximum) = 0;
+    virtual void SetPosition(int position) = 0;
+};
+
+/// The runtime's linear congruential generator: seed = seed · 134775813 + 1 (mod 2³²),
+/// each draw seed / 2³² in [0, 1).
+class RandomGenerator {
+public:
+    void Reset(std::uint32_t seed) { seed_ = seed; }
+    double Draw();
+
+private:
+    std::uint32_t seed_ = 0;
+};
+
+/// PostVectors[k] = EllipseToVector(RPost[k], PhiPost[k]) for k = 1 … N.
+void ComputePostVectors(AnalysisState& state);
+
+/// Mean of PostVectors 1 … N, summed in order; N = 0 is an invalid operation.
+StrainVector MeanPostVector(const AnalysisState& state);
+
+/// Start point: golden-section search on the segment from the origin to 1.2 × the mean post vector.
+StrainVector InitialStrainGuess(AnalysisState& state);
+
+/// Up to 11 simplex runs from a triangle at s, restarting from a randomly perturbed triangle
+/// after each run that ends on the evaluation limit; returns vertex 1 of the last run.
+StrainVector MinimizeStrain(AnalysisState& state, StrainVector s, ProgressSink* progress);
+
+/// The estimation of the Open command: post vectors, start point, minimisation, then stores
+/// StrainEstimate and slot 0 of PostVectors (R_s, phi_s in degrees), and evaluates the
+/// objective once at the estimate so the pre-strain data belong to it.
+void EstimateStrain(AnalysisState& state, ProgressSink* progress);
+
+}  // namespace varnel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "core/varnel_error.h"
+
+namespace varnel {
+
+/// The runtime's I/O error numbers the program reports.
+enum IoErrorCode : int {
+    kIoFileNotFound = 2,
+    kIoInvalidFileName = 3,
+    kIoTooManyOpenFiles = 4,
+    kIoAccessDenied = 5,
+    kIoReadBeyondEnd = 100,
+    kIoDiskFull = 101,
+    kIoInvalidNumericInput = 106,
+};
+
+/// The runtime's text for I/O error `code`: "ファイルが見つかりません" for 2 … "I/O エラー (n)".
+std::string IoErrorMessage(int code);
+
+/// The runtime's I/O error number for a failed system call's errno.
+int IoErrorCodeFromErrno(int errorNumber);
+
+/// Throws VarnelError with the I/O error text for errno.
+[[noreturn]] void ThrowIoErrorFromErrno(int errorNumber);
+
+}  // namespace varnel

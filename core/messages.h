@@ -1,0 +1,19 @@
+#pragma once
+
+namespace varnel {
+
+// The program's own messages, shown in a message box captioned with the application title.
+// "\r\n" separates the two lines of a two-line message.
+inline constexpr const char* kInvalidDataFileMessage = "Invalid data file\r\nExecution terminated";
+inline constexpr const char* kInvalidDataAtLinePrefix = "Invalid data at line #";
+inline constexpr const char* kInvalidRatioAtLinePrefix = "Invalid R at line #";
+inline constexpr const char* kTooFewDataMessage = "Number of data < 3.\r\nError not estimated.";
+inline constexpr const char* kNoDataForPictureMessage = "No data loaded.";
+inline constexpr const char* kNoDataForGridMessage = "No data loaded";
+inline constexpr const char* kMissingQuantileTableMessage =
+    "File \"finv.dat\" does not exist.\r\nError not estimated.";
+inline constexpr const char* kTooManyDataMessage =
+    "Too many data (more than 10000).\r\nExecution terminated";
+inline constexpr const char* kApplicationTitle = "Varnel";
+
+}  // namespace varnel

@@ -1,0 +1,119 @@
+#include "core/number_format.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace varnel {
+
+namespace {
+
+// Decimal digits of a finite non-zero value: |x| = 0.d1 d2 … × 10^exponent.
+struct DecimalDigits {
+    std::string digits;
+    int exponent = 0;
+};
+
+constexpr int kSourceDigits = 18;  // what an extended value carries
+
+DecimalDigits SignificantDigits(long double x) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*Le", kSourceDigits - 1, std::fabs(x));
+    DecimalDigits result;
+    const char* p = buffer;
+    for (; *p != 'e'; ++p) {
+        if (*p != '.') result.digits += *p;
+    }
+    result.exponent = std::atoi(p + 1) + 1;
+    return result;
+}
+
+// Rounds to `count` digits, a half going up in magnitude; a carry out of the first digit
+// raises the exponent. count = 0 rounds at the place before the first digit.
+DecimalDigits RoundDigits(DecimalDigits value, int count) {
+    const bool roundUp = count < static_cast<int>(value.digits.size()) && value.digits[count] >= '5';
+    value.digits.resize(count);
+    if (!roundUp) return value;
+    int i = count - 1;
+    for (; i >= 0 && value.digits[i] == '9'; --i) value.digits[i] = '0';
+    if (i >= 0) {
+        ++value.digits[i];
+    } else {
+        value.digits.insert(value.digits.begin(), '1');
+        value.digits.pop_back();
+        ++value.exponent;
+        if (value.digits.empty()) value.digits.assign(1, '1');
+    }
+    return value;
+}
+
+bool IsZero(const DecimalDigits& value) {
+    return value.digits.find_first_not_of('0') == std::string::npos;
+}
+
+std::string NonFinite(long double x) {
+    if (std::isnan(x)) return "NAN";
+    return x > 0 ? "INF" : "-INF";
+}
+
+std::string DigitAt(const DecimalDigits& value, int index) {
+    return index >= 0 && index < static_cast<int>(value.digits.size())
+               ? std::string(1, value.digits[index])
+               : std::string("0");
+}
+
+std::string ScientificText(const DecimalDigits& value, bool negative, char separator) {
+    std::string text = negative ? "-" : "";
+    text += value.digits[0];
+    const std::string rest = value.digits.substr(1, value.digits.find_last_not_of('0'));
+    if (!rest.empty()) text += separator + rest;
+    char exponent[16];
+    std::snprintf(exponent, sizeof exponent, "E%03d", value.exponent - 1);
+    return text + exponent;
+}
+
+}  // namespace
+
+std::string FormatFixed(long double x, int significantDigits, char decimalSeparator) {
+    constexpr int kDecimals = 3;
+    if (!std::isfinite(x)) return NonFinite(x);
+    if (x == 0) return std::string("0") + decimalSeparator + "000";
+    DecimalDigits value = SignificantDigits(x);
+    const int keep = std::min(value.exponent + kDecimals, significantDigits);
+    if (keep < 0) return std::string("0") + decimalSeparator + "000";
+    value = RoundDigits(value, keep);
+    if (IsZero(value)) return std::string("0") + decimalSeparator + "000";
+    const bool negative = x < 0;
+    if (value.exponent > significantDigits) return ScientificText(value, negative, decimalSeparator);
+
+    std::string text = negative ? "-" : "";
+    if (value.exponent <= 0) {
+        text += '0';
+    } else {
+        for (int i = 0; i < value.exponent; ++i) text += DigitAt(value, i);
+    }
+    text += decimalSeparator;
+    for (int i = 0; i < kDecimals; ++i) text += DigitAt(value, value.exponent + i);
+    return text;
+}
+
+std::string FormatFixed3(long double x, char decimalSeparator) {
+    return FormatFixed(x, 6, decimalSeparator);
+}
+
+std::string FormatExponent(long double x, char decimalSeparator) {
+    constexpr int kDigits = 6;
+    if (!std::isfinite(x)) return NonFinite(x);
+    DecimalDigits value{std::string(kDigits, '0'), 1};
+    if (x != 0) value = RoundDigits(SignificantDigits(x), kDigits);
+    std::string text = x < 0 ? "-" : "";
+    text += value.digits[0];
+    text += decimalSeparator;
+    text += value.digits.substr(1);
+    char exponent[16];
+    const int power = value.exponent - 1;
+    std::snprintf(exponent, sizeof exponent, "E%c%03d", power < 0 ? '-' : '+', std::abs(power));
+    return text + exponent;
+}
+
+}  // namespace varnel

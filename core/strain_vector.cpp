@@ -1,0 +1,110 @@
+#include "core/strain_vector.h"
+
+#include <cmath>
+
+#include "core/checked_math.h"
+
+namespace varnel {
+
+namespace {
+
+// Below this share of its own terms a numerator or denominator of the tangent form has lost
+// most of its digits to cancellation (P and Q both vanish where Rs·R → 1 or Rs → 1 at ±45°).
+constexpr long double kCancellationLimit = 1e-6L;
+
+bool HasCancelled(long double value, long double termA, long double termB) {
+    return std::fabs(value) < kCancellationLimit * (std::fabs(termA) + std::fabs(termB));
+}
+
+// Ratio of the strained ellipse from its shape tensor: with X and Y of the tangent form,
+// sinh(ln R′) = √(X² + Y²) / (4·R·Rs), which has no cancellation near R′ = R or R′ = 1.
+long double StableSuperposedRatio(long double X, long double Y, long double R, long double Rs) {
+    const long double sinhLogRatio = std::hypot(X, Y) / (4.0L * R * Rs);
+    return std::exp(std::asinh(sinhLogRatio));
+}
+
+}  // namespace
+
+StrainVector EllipseToVector(double R, double phi) {
+    const long double logR = CheckedLog(R);
+    const long double twoPhi = 2.0L * phi;
+    return {StoreDouble(logR * std::cos(twoPhi)), StoreDouble(logR * std::sin(twoPhi))};
+}
+
+Ellipse VectorToEllipse(StrainVector v) {
+    const long double length = std::sqrt(static_cast<long double>(v.x1) * v.x1 +
+                                         static_cast<long double>(v.x2) * v.x2);
+    return {CheckedExp(length), StoreDouble(0.5L * std::atan2(static_cast<long double>(v.x2),
+                                                              static_cast<long double>(v.x1)))};
+}
+
+double VectorLength(StrainVector v) {
+    return StoreDouble(std::sqrt(static_cast<long double>(v.x1) * v.x1 +
+                                 static_cast<long double>(v.x2) * v.x2));
+}
+
+StrainVector AddVectors(StrainVector a, StrainVector b) {
+    return {StoreDouble(static_cast<long double>(a.x1) + b.x1),
+            StoreDouble(static_cast<long double>(a.x2) + b.x2)};
+}
+
+StrainVector NormalizeVector(StrainVector v) {
+    const double length = VectorLength(v);
+    return {StoreDouble(CheckedDivide(v.x1, length)), StoreDouble(CheckedDivide(v.x2, length))};
+}
+
+Matrix2 Invert2x2(const Matrix2& M) {
+    // M⁻¹ = adj(M) / det(M)
+    const double det = StoreDouble(static_cast<long double>(M.m11) * M.m22 -
+                                   static_cast<long double>(M.m12) * M.m21);
+    return {StoreDouble(CheckedDivide(M.m22, det)), StoreDouble(CheckedDivide(-M.m12, det)),
+            StoreDouble(CheckedDivide(-M.m21, det)), StoreDouble(CheckedDivide(M.m11, det))};
+}
+
+SymmetricEigen SymmetricEigen2(const Matrix2& M) {
+    const long double a = M.m11, b = M.m21, d = M.m22;
+    // D = √((a − d)² + (2b)²); λ = (a + d ± D) / 2
+    const double D = StoreDouble(std::sqrt((a - d) * (a - d) + (2.0L * b) * (2.0L * b)));
+    SymmetricEigen result;
+    result.lambda1 = StoreDouble((a + d + D) / 2.0L);
+    result.lambda2 = StoreDouble((a + d - D) / 2.0L);
+    if (b == 0.0L) {
+        // Already diagonal: the eigenvectors are the axes, the larger eigenvalue's first when
+        // m11 ≥ m22 (the limit of the general formula as m21 → 0 from above).
+        const StrainVector xAxis{1.0, 0.0}, yAxis{0.0, 1.0};
+        result.eigenvectorOfLambda1 = a >= d ? xAxis : yAxis;
+        result.eigenvectorOfLambda2 = a >= d ? yAxis : xAxis;
+        return result;
+    }
+    // e(λ) = normalise((a − d ∓ D) / (2b), 1): the second component is always positive.
+    result.eigenvectorOfLambda2 =
+        NormalizeVector({StoreDouble(CheckedDivide(a - d - D, 2.0L * b)), 1.0});
+    result.eigenvectorOfLambda1 =
+        NormalizeVector({StoreDouble(CheckedDivide(a - d + D, 2.0L * b)), 1.0});
+    return result;
+}
+
+Ellipse SuperposeStrain(double Rs_in, double R_in, double theta) {
+    const long double Rs = Rs_in, R = R_in;
+    const long double Rs2 = Rs * Rs, R2 = R * R;
+    // Y = 2·Rs·(R² − 1)·sin 2θ;  X = (Rs² − 1)(R² + 1) + (Rs² + 1)(R² − 1)·cos 2θ
+    const long double Y = 2.0L * Rs * (R2 - 1.0L) * std::sin(2.0L * theta);
+    const long double X =
+        (Rs2 - 1.0L) * (R2 + 1.0L) + (Rs2 + 1.0L) * (R2 - 1.0L) * std::cos(2.0L * theta);
+    const double thetaPrime = StoreDouble(0.5L * std::atan2(Y, X));
+
+    // Tangent form of the ratio: R′² = P / Q with A = tan² θ′, B = tan² θ.
+    const long double tanThetaPrime = std::tan(static_cast<long double>(thetaPrime));
+    const long double tanTheta = std::tan(static_cast<long double>(theta));
+    const long double A = tanThetaPrime * tanThetaPrime, B = tanTheta * tanTheta;
+    const long double pPlus = A * (R2 * B + 1.0L), pMinus = Rs2 * (R2 + B);
+    const long double qPlus = Rs2 * A * (R2 + B), qMinus = R2 * B + 1.0L;
+    const long double pExact = pPlus - pMinus, qExact = qPlus - qMinus;
+    if (HasCancelled(pExact, pPlus, pMinus) || HasCancelled(qExact, qPlus, qMinus)) {
+        return {StoreDouble(StableSuperposedRatio(X, Y, R, Rs)), thetaPrime};
+    }
+    const double P = StoreDouble(pExact), Q = StoreDouble(qExact);
+    return {StoreDouble(CheckedSqrt(CheckedDivide(P, Q))), thetaPrime};
+}
+
+}  // namespace varnel

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace varnel {
+
+/// The one error the program reports to its user: what() is exactly the text the user reads
+/// (the program's own messages and the runtime's Japanese ones alike).
+class VarnelError : public std::runtime_error {
+public:
+    explicit VarnelError(const std::string& message) : std::runtime_error(message) {}
+};
+
+/// Texts of the runtime's floating-point faults.
+inline constexpr const char* kInvalidOperationMessage = "不正な浮動小数点数演算命令";
+inline constexpr const char* kDivisionByZeroMessage = "0 による浮動小数点数除算";
+inline constexpr const char* kOverflowMessage = "浮動小数点数のオーバーフロー";
+
+/// The text shown in the error box: a full stop is appended when the message's last
+/// character sorts after "." (so a message ending in ")" keeps its ending).
+std::string ErrorBoxText(const std::string& message);
+
+}  // namespace varnel

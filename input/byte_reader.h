@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+/// Reads a single-byte text file sequentially through a buffer. A Ctrl-Z byte (26) ends the
+/// file. Owns the file and closes it on every way out. Throws VarnelError with the I/O error
+/// text when the file cannot be opened or read.
+class ByteReader {
+public:
+    explicit ByteReader(const std::string& path);
+    ~ByteReader();
+    ByteReader(const ByteReader&) = delete;
+    ByteReader& operator=(const ByteReader&) = delete;
+
+    /// True at the end of the file or at a Ctrl-Z byte.
+    bool AtEnd();
+    /// The next byte; precondition: !AtEnd().
+    unsigned char Peek() { return buffer_[position_]; }
+    void Advance() { ++position_; }
+
+    /// Reads one line: up to a LF (consumed), a CR directly before it ending the line too; a
+    /// lone CR is dropped. False when the file is at its end. With `text` null, only skips.
+    bool ReadLine(std::string* text);
+
+private:
+    bool Refill();
+
+    std::FILE* file_ = nullptr;
+    std::vector<unsigned char> buffer_;
+    std::size_t position_ = 0;
+    std::size_t size_ = 0;
+    bool endOfText_ = false;
+};
+
+}  // namespace varnel

@@ -1,0 +1,83 @@
+#include "input/data_file.h"
+
+#include <numbers>
+
+#include "core/checked_math.h"
+#include "core/messages.h"
+#include "input/byte_reader.h"
+#include "input/text_to_float.h"
+
+namespace varnel {
+
+namespace {
+
+// Removes leading and trailing characters with codes 0 to 32.
+std::string_view TrimControlAndBlank(std::string_view text) {
+    const auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The comma if the line holds one, else the tab, else the blank.
+std::size_t SeparatorPosition(std::string_view line) {
+    for (const char separator : {',', '\t', ' '}) {
+        const std::size_t position = line.find(separator);
+        if (position != std::string_view::npos) return position;
+    }
+    return std::string_view::npos;
+}
+
+// A field as the runtime converts it: the conversion error names the field's text, and a
+// value beyond the range of a double overflows when it is stored.
+double ConvertField(std::string_view field, char decimalSeparator) {
+    const std::optional<long double> value = TextToFloat(field, decimalSeparator);
+    if (!value) throw VarnelError("'" + std::string(field) + "' は浮動小数点数ではありません");
+    return StoreDouble(*value);
+}
+
+}  // namespace
+
+CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath) {
+    long long count = 0;
+    try {
+        ByteReader reader(chosenPath);
+        while (reader.ReadLine(nullptr)) ++count;
+    } catch (const VarnelError&) {
+        return CountOutcome::Unreadable;
+    }
+    if (count > kMaxData) return CountOutcome::TooManyData;
+    state.DataCount = static_cast<std::int32_t>(count);
+    state.DataFileName = chosenPath;
+    return CountOutcome::Counted;
+}
+
+ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
+    if (state.DataCount <= 0) return {true, 0};
+    ByteReader reader(state.DataFileName);
+    std::string line;
+    constexpr long double kRadiansPerDegree = std::numbers::pi_v<long double> / 180.0L;
+    for (int k = 1; k <= state.DataCount; ++k) {
+        if (!reader.ReadLine(&line)) line.clear();  // the file ended early: an empty line
+        const std::string_view text = TrimControlAndBlank(line);
+        const std::size_t separator = SeparatorPosition(text);
+        if (separator == std::string_view::npos) return {false, k};
+        state.RPost[k] = ConvertField(text.substr(0, separator), decimalSeparator);
+        const double degrees = ConvertField(text.substr(separator + 1), decimalSeparator);
+        state.PhiPost[k] = StoreDouble(degrees * kRadiansPerDegree);
+    }
+    return {true, 0};
+}
+
+bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines) {
+    bool anyInvalid = false;
+    for (int k = 1; k <= state.DataCount; ++k) {
+        if (!(state.RPost[k] >= 1.0)) {
+            memoLines.push_back(kInvalidRatioAtLinePrefix + std::to_string(k));
+            anyInvalid = true;
+        }
+    }
+    return anyInvalid;
+}
+
+}  // namespace varnel

@@ -1,0 +1,64 @@
+#include "input/quantile_table.h"
+
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+#include "core/checked_math.h"
+#include "core/io_error.h"
+#include "input/byte_reader.h"
+#include "input/text_to_float.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr std::size_t kMaxNumberLength = 64;
+
+// Reads one number: skips codes 0 to 32, then takes up to 64 characters up to the next such
+// code. The end of the file gives 0 without error; a text that does not convert sets `malformed`.
+double ReadNumber(ByteReader& reader, bool& malformed) {
+    while (!reader.AtEnd() && reader.Peek() <= 32) reader.Advance();
+    if (reader.AtEnd()) return 0.0;
+    std::string text;
+    while (!reader.AtEnd() && reader.Peek() > 32 && text.size() < kMaxNumberLength) {
+        text.push_back(static_cast<char>(reader.Peek()));
+        reader.Advance();
+    }
+    const std::optional<long double> value = TableTextToFloat(text);
+    if (!value || std::fabs(*value) > static_cast<long double>(DBL_MAX)) {
+        malformed = true;
+        return 0.0;
+    }
+    return static_cast<double>(*value);
+}
+
+}  // namespace
+
+bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
+    const std::string path = folder + "finv.dat";
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status) || std::filesystem::is_directory(status)) return false;
+
+    ByteReader reader(path);
+    for (int N = kMinQuantileN; N <= kMaxData; ++N) {
+        bool malformed = false;
+        ReadNumber(reader, malformed);  // the row's first number is not used
+        state.FQuantile39[N] = ReadNumber(reader, malformed);
+        state.FQuantile50[N] = ReadNumber(reader, malformed);
+        state.FQuantile95[N] = ReadNumber(reader, malformed);
+        reader.ReadLine(nullptr);  // the rest of the row's line
+        if (malformed) throw VarnelError(IoErrorMessage(kIoInvalidNumericInput));
+    }
+    return true;
+}
+
+std::string ExecutableFolder() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return "./";
+    return executable.parent_path().string() + "/";
+}
+
+}  // namespace varnel

@@ -1,0 +1,88 @@
+#include "input/text_to_float.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace varnel {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Scans sign, mantissa and exponent from `i`, appending their canonical form ("-12.5e-3") to
+// `canonical`. Returns false on a malformed number.
+bool ScanNumber(std::string_view text, std::size_t& i, char separator, bool exponentNeedsDigit,
+                bool mantissaNeedsDigit, std::string& canonical) {
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-') canonical += '-';
+        ++i;
+    }
+    bool digits = false, sawSeparator = false;
+    std::size_t mantissaStart = canonical.size();
+    for (; i < text.size(); ++i) {
+        if (IsDigit(text[i])) {
+            canonical += text[i];
+            digits = true;
+        } else if (text[i] == separator && !sawSeparator) {
+            canonical += '.';
+            sawSeparator = true;
+        } else {
+            break;
+        }
+    }
+    if (canonical.size() == mantissaStart) return false;      // nothing between sign and exponent
+    if (mantissaNeedsDigit && !digits) return false;
+    if (!digits) canonical.insert(mantissaStart, 1, '0');       // a lone separator reads as 0
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        std::string exponent = "e";
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) exponent += text[i++];
+        bool exponentDigits = false;
+        for (; i < text.size() && IsDigit(text[i]); ++i) {
+            exponent += text[i];
+            exponentDigits = true;
+        }
+        if (exponentNeedsDigit && !exponentDigits) return false;
+        if (exponentDigits) canonical += exponent;
+    }
+    return true;
+}
+
+// Converts the canonical text; an underflow reads as 0, an overflow does not convert.
+std::optional<long double> ConvertCanonical(const std::string& canonical) {
+    long double value = 0;
+    const auto [end, error] =
+        std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // from_chars does not say which way it left the range: look at the exponent's sign.
+        const std::size_t e = canonical.find('e');
+        const bool tiny = e != std::string::npos && canonical.compare(e, 2, "e-") == 0;
+        if (tiny) return canonical[0] == '-' ? -0.0L : 0.0L;
+        return std::nullopt;
+    }
+    if (error != std::errc() || end != canonical.data() + canonical.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<long double> TextToFloat(std::string_view text, char decimalSeparator) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    std::string canonical;
+    if (!ScanNumber(text, i, decimalSeparator, false, false, canonical)) return std::nullopt;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i != text.size()) return std::nullopt;
+    return ConvertCanonical(canonical);
+}
+
+std::optional<long double> TableTextToFloat(std::string_view text) {
+    std::size_t i = 0;
+    std::string canonical;
+    if (!ScanNumber(text, i, '.', true, true, canonical) || i != text.size()) return std::nullopt;
+    return ConvertCanonical(canonical);
+}
+
+}  // namespace varnel

@@ -1,0 +1,178 @@
+#include "input/data_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <numbers>
+
+#include "core/checked_math.h"
+#include "core/messages.h"
+#include "core/varnel_error.h"
+
+namespace varnel {
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+class DataFileTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string& bytes) {
+        const std::string path = folder_ / ("data" + std::to_string(files_++) + ".txt");
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    // Counts and parses; returns the parse outcome.
+    ParseOutcome Read(const std::string& bytes, char separator = '.') {
+        EXPECT_EQ(ChooseAndCountDataFile(*state_, Write(bytes)), CountOutcome::Counted);
+        return ParseDataFile(*state_, separator);
+    }
+    std::string ConversionError(const std::string& bytes, char separator = '.') {
+        try {
+            Read(bytes, separator);
+        } catch (const VarnelError& error) {
+            return error.what();
+        }
+        return "(no error)";
+    }
+
+    std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
+    std::filesystem::path folder_ = std::filesystem::path(::testing::TempDir()) /
+                                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    int files_ = 0;
+    void SetUp() override { std::filesystem::create_directories(folder_); }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+};
+
+TEST_F(DataFileTest, SplitsAtTheCommaThenTheTabThenTheBlank) {
+    for (const char* line : {"2,30", "  2 ,  30  ", "2\t 30", "2 \t30", "2 30", "2   30", "\t2,30\x01"}) {
+        ASSERT_TRUE(Read(line).ok) << line;
+        EXPECT_EQ(state_->RPost[1], 2.0) << line;
+        EXPECT_EQ(state_->PhiPost[1], 0.5235987755982989) << line;
+    }
+    ASSERT_TRUE(Read("1e0,-45\n2,400").ok);
+    EXPECT_EQ(state_->RPost[1], 1.0);
+    EXPECT_DOUBLE_EQ(state_->PhiPost[1], -45 * kDegree);
+    EXPECT_DOUBLE_EQ(state_->PhiPost[2], 400 * kDegree);
+}
+
+TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
+    struct Case { const char* line; const char* message; };
+    const Case cases[] = {
+        {"2 30 40", "'30 40' は浮動小数点数ではありません"},
+        {"2,30,40", "'30,40' は浮動小数点数ではありません"},
+        {",30", "'' は浮動小数点数ではありません"},
+        {"2,", "'' は浮動小数点数ではありません"},
+        {"abc,30", "'abc' は浮動小数点数ではありません"},
+        {"2\t1,5", "'2\t1' は浮動小数点数ではありません"},  // the comma is looked for first
+        {"0x10,3", "'0x10' は浮動小数点数ではありません"},
+        {"nan,3", "'nan' は浮動小数点数ではありません"},
+        {"inf,3", "'inf' は浮動小数点数ではありません"},
+        {"\xEF\xBB\xBF" "2,30", "'\xEF\xBB\xBF" "2' は浮動小数点数ではありません"},
+        {"1e99999,3", "'1e99999' は浮動小数点数ではありません"},
+        {"1e400,3", kOverflowMessage},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ConversionError(c.line), c.message) << c.line;
+}
+
+TEST_F(DataFileTest, AcceptsTheRuntimeNumberForms) {
+    struct Case { const char* line; double R; };
+    const Case cases[] = {{"+2. 0", 2.0}, {". 0", 0.0}, {"1e 0", 1.0}, {"1E+ 0", 1.0},
+                          {"25e-1 0", 2.5}, {"-.5 0", -0.5}, {"1e-400 0", 0.0}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Read(c.line).ok) << c.line;
+        EXPECT_EQ(state_->RPost[1], c.R) << c.line;
+    }
+}
+
+TEST_F(DataFileTest, ReadsNumbersWithTheDecimalSeparatorOfTheUsersLocale) {
+    // With a decimal comma every comma splits the line, so such files hold whole numbers or
+    // exponents only, separated by tabs or blanks; a decimal point does not convert.
+    ASSERT_TRUE(Read("2\t30\n25e-1 -10", ',').ok);
+    EXPECT_EQ(state_->RPost[2], 2.5);
+    EXPECT_DOUBLE_EQ(state_->PhiPost[2], -10 * kDegree);
+    EXPECT_EQ(ConversionError("1.5\t30", ','), "'1.5' は浮動小数点数ではありません");
+    EXPECT_EQ(ConversionError("1,5\t30", ','), "'5\t30' は浮動小数点数ではありません");
+}
+
+TEST_F(DataFileTest, CountsLinesByTheirBreaks) {
+    struct Case { std::string bytes; int count; };
+    const Case cases[] = {
+        {"", 0},
+        {"2,30\n3,40\n4,50", 3},
+        {"2,30\n3,40\n4,50\n", 3},
+        {"2,30\r\n3,40\r\n4,50\r\n\r\n", 4},
+        {"2,30\r3,40\r4,50\r", 1},
+        {"2,30\n3,40\n\x1Anot counted\n", 2},
+        {"2,30\n3,\x1A" "40\n", 2},
+        {std::string("2,30\n\0\n", 7), 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ChooseAndCountDataFile(*state_, Write(c.bytes)), CountOutcome::Counted);
+        EXPECT_EQ(state_->DataCount, c.count) << c.bytes;
+    }
+}
+
+TEST_F(DataFileTest, FailsAtTheFirstLineWithoutSeparator) {
+    struct Case { std::string bytes; int line; };
+    const Case cases[] = {{"2,30\n3,40\n4,50\n\n", 4}, {"2,30\n2;30\n", 2}, {"2,30\n   \n", 2},
+                          {"5\n", 1}, {std::string("2,30\n\0\n", 7), 2}};
+    for (const Case& c : cases) {
+        const ParseOutcome outcome = Read(c.bytes);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.line, c.line) << c.bytes;
+    }
+    EXPECT_EQ(state_->RPost[1], 2.0);  // the lines before the failure stay stored
+}
+
+TEST_F(DataFileTest, ACarriageReturnAloneIsDroppedFromTheLine) {
+    ASSERT_TRUE(Read("2,3\r0").ok);
+    EXPECT_DOUBLE_EQ(state_->PhiPost[1], 30 * kDegree);
+}
+
+TEST_F(DataFileTest, RefusesAFileBeyondTheCapacityBeforeStoringAnything) {
+    std::string exactly(kMaxData * 4, ' ');
+    for (int k = 0; k < kMaxData; ++k) exactly.replace(k * 4, 4, "2,3\n");
+    ASSERT_EQ(ChooseAndCountDataFile(*state_, Write(exactly)), CountOutcome::Counted);
+    EXPECT_EQ(state_->DataCount, kMaxData);
+    const std::string countedName = state_->DataFileName;
+    EXPECT_EQ(ChooseAndCountDataFile(*state_, Write(exactly + "2,3\n")), CountOutcome::TooManyData);
+    EXPECT_EQ(state_->DataCount, kMaxData);
+    EXPECT_EQ(state_->DataFileName, countedName);
+}
+
+TEST_F(DataFileTest, AnUnreadableChoiceChangesNothing) {
+    ASSERT_TRUE(Read("2,30\n3,40").ok);
+    for (const std::string& path : {(folder_ / "missing.txt").string(), folder_.string()}) {
+        EXPECT_EQ(ChooseAndCountDataFile(*state_, path), CountOutcome::Unreadable) << path;
+        EXPECT_EQ(state_->DataCount, 2);
+    }
+}
+
+TEST_F(DataFileTest, AFileThatVanishesAfterCountingIsAnIoError) {
+    const std::string path = Write("2,30\n");
+    ASSERT_EQ(ChooseAndCountDataFile(*state_, path), CountOutcome::Counted);
+    std::filesystem::remove(path);
+    try {
+        ParseDataFile(*state_, '.');
+        FAIL();
+    } catch (const VarnelError& error) {
+        EXPECT_STREQ(error.what(), "ファイルが見つかりません");
+    }
+}
+
+TEST_F(DataFileTest, ValidationListsEveryRatioBelowOne) {
+    ASSERT_TRUE(Read("1.5,0\n0.999,0\n1,0\n2,0\n-3,0\n").ok);
+    std::vector<std::string> memo{"previous report"};
+    EXPECT_TRUE(ValidateAxialRatios(*state_, memo));
+    EXPECT_EQ(memo, (std::vector<std::string>{"previous report", "Invalid R at line #2",
+                                              "Invalid R at line #5"}));
+    ASSERT_TRUE(Read("1,0\n1.5,0\n").ok);
+    memo.clear();
+    EXPECT_FALSE(ValidateAxialRatios(*state_, memo));
+    EXPECT_TRUE(memo.empty());
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,88 @@
+#include "input/quantile_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "core/varnel_error.h"
+
+namespace varnel {
+namespace {
+
+class QuantileTableTest : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(folder_); }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+    void WriteTable(const std::string& bytes) {
+        std::ofstream(folder_ / "finv.dat", std::ios::binary) << bytes;
+    }
+    std::string Folder() const { return folder_.string() + "/"; }
+    std::string LoadError() {
+        try {
+            LoadFQuantileTable(*state_, Folder());
+        } catch (const VarnelError& error) {
+            return error.what();
+        }
+        return "(no error)";
+    }
+
+    std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
+    std::filesystem::path folder_ = std::filesystem::path(::testing::TempDir()) /
+                                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
+};
+
+TEST_F(QuantileTableTest, FillsTheTablesRowByRowInLevelOrder) {
+    WriteTable("3 0.5 0.6 0.9\r\n4 1.5 1.6 1.9 7 8\n\n5 2.5 2.6\n2.9 junk\n");
+    ASSERT_TRUE(LoadFQuantileTable(*state_, Folder()));
+    EXPECT_EQ(state_->FQuantile39[3], 0.5);
+    EXPECT_EQ(state_->FQuantile50[3], 0.6);
+    EXPECT_EQ(state_->FQuantile95[3], 0.9);
+    EXPECT_EQ(state_->FQuantile95[4], 1.9);  // the fifth number is ignored
+    EXPECT_EQ(state_->FQuantile95[5], 2.9);  // a short row takes the next line's first number
+    EXPECT_EQ(state_->FQuantile39[6], 0.0);  // the file ended: later rows stay 0
+    EXPECT_EQ(state_->FQuantile95[kMaxData], 0.0);
+}
+
+TEST_F(QuantileTableTest, ReportsMissingFilesAndFolders) {
+    EXPECT_FALSE(LoadFQuantileTable(*state_, Folder()));
+    std::filesystem::create_directory(folder_ / "finv.dat");
+    EXPECT_FALSE(LoadFQuantileTable(*state_, Folder()));
+    std::filesystem::remove(folder_ / "finv.dat");
+    WriteTable("");
+    EXPECT_TRUE(LoadFQuantileTable(*state_, Folder()));
+    EXPECT_EQ(state_->FQuantile95[3], 0.0);
+}
+
+TEST_F(QuantileTableTest, AMalformedNumberEndsTheReadAfterItsRow) {
+    for (const char* table : {"3 1 2 3\n4 1 2,5 3\n5 1 2 3\n", "3 1 2 3\n4 1 2 3e\n5 1 2 3\n",
+                              "3 1 2 3\n4 1 x 3\n5 1 2 3\n"}) {
+        state_ = std::make_unique<AnalysisState>();
+        WriteTable(table);
+        EXPECT_EQ(LoadError(), "入力値が数値ではありません") << table;
+        EXPECT_EQ(state_->FQuantile95[3], 3.0);
+        EXPECT_EQ(state_->FQuantile39[5], 0.0);
+    }
+}
+
+TEST_F(QuantileTableTest, TheGeneratedTableHoldsTheClosedFormQuantiles) {
+    ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()))
+        << "the build writes finv.dat beside every executable";
+    // F(2, m) quantile at p: (m/2)((1 − p)^(−2/m) − 1); at m = 1, 39 % is 1 − e^(−1/2).
+    EXPECT_NEAR(state_->FQuantile39[3], 0.5 * (std::exp(1.0) - 1), 1e-15);
+    EXPECT_NEAR(state_->FQuantile50[3], 0.5 * (4.0 - 1), 1e-14);
+    EXPECT_NEAR(state_->FQuantile95[3], 0.5 * (400.0 - 1), 1e-12);
+    // For large m the quantile approaches the chi-square one halved: −ln(1 − p).
+    EXPECT_NEAR(state_->FQuantile95[kMaxData], -std::log(0.05), 1e-3);
+    for (int N = 4; N <= kMaxData; ++N) {
+        ASSERT_LT(state_->FQuantile39[N], state_->FQuantile50[N]) << N;
+        ASSERT_LT(state_->FQuantile50[N], state_->FQuantile95[N]) << N;
+        ASSERT_LE(state_->FQuantile95[N], state_->FQuantile95[N - 1]) << N;
+    }
+}
+
+}  // namespace
+}  // namespace varnel
