@@ -29,6 +29,7 @@ struct EmfCanvas::Recorder {
     std::uint32_t penHandle = 0;  // 0 while the stock object is selected
     std::uint32_t brushHandle = 0;
     U_RECTL bounds{0, 0, -1, -1};  // inclusive; empty until something is drawn
+    U_POINTL position{0, 0};
 
     // Takes a record made by libUEMF (malloc'd, its size in its header) and frees it.
     void Append(char* record) {
@@ -137,6 +138,7 @@ void EmfCanvas::FillRect(int left, int top, int right, int bottom) {
 void EmfCanvas::MoveTo(int x, int y) {
     if (recorder_->finished) return;
     recorder_->Append(U_EMRMOVETOEX_set(point32_set(x, y)));
+    recorder_->position = point32_set(x, y);
 }
 
 void EmfCanvas::LineTo(int x, int y) {
@@ -144,7 +146,9 @@ void EmfCanvas::LineTo(int x, int y) {
     if (r.finished) return;
     r.RealizePen();
     r.Append(U_EMRLINETO_set(point32_set(x, y)));
-    r.Include(x, y, x, y);
+    r.Include(std::min(r.position.x, x), std::min(r.position.y, y), std::max(r.position.x, x),
+              std::max(r.position.y, y));
+    r.position = point32_set(x, y);
 }
 
 void EmfCanvas::Ellipse(int left, int top, int right, int bottom) {

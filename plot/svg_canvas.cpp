@@ -1,5 +1,6 @@
 #include "plot/svg_canvas.h"
 
+#include <QFont>
 #include <QPolygon>
 #include <QRect>
 
@@ -12,6 +13,11 @@ SvgCanvas::SvgCanvas(int size) : buffer_(&bytes_) {
     generator_.setResolution(96);
     generator_.setTitle("Varnel");
     painter_ = std::make_unique<QPainter>(&generator_);
+    // The plot has no text, but the generator writes the painter's font on every group; give it
+    // a valid size so it needs no application's default font.
+    QFont font;
+    font.setPixelSize(12);
+    painter_->setFont(font);
     // Integer positions name pixels; their outlines run through the pixel centres.
     painter_->translate(0.5, 0.5);
 }
