@@ -1,0 +1,109 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/messages.h"
+#include "tests/app/main_window_fixture.h"
+
+namespace varnel::app {
+namespace {
+
+QByteArray ReadAll(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct PictureCase {
+    const char* action;
+    const char* file;
+    int signatureOffset;
+    const char* signature;
+};
+
+class PictureExportTest : public MainWindowTest, public ::testing::WithParamInterface<PictureCase> {};
+
+TEST_P(PictureExportTest, WritesThePictureInTheFormatOfItsNameAndRedrawsBothPlots) {
+    const PictureCase& c = GetParam();
+    Open(WriteSample("good.txt", 15));
+    ui.saveAnswers.push_back(Path(c.file));
+    Trigger(c.action);
+    EXPECT_TRUE(ui.errors.empty());
+    const QByteArray bytes = ReadAll(Path(c.file));
+    EXPECT_EQ(bytes.mid(c.signatureOffset, qstrlen(c.signature)), QByteArray(c.signature));
+    EXPECT_GT(CountPixels("ImageF", kBlue), 0);
+    EXPECT_GT(CountPixels("ImageI", kBlue), 0);
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].filter.rfind("Enhanced metafile (*.emf)|*.emf|", 0), 0u);
+    EXPECT_EQ(ui.saveRequests[0].defaultExtension, "emf");
+    EXPECT_TRUE(ui.saveRequests[0].confirmOverwrite);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PictureExportTest,
+                         ::testing::Values(PictureCase{"MenuSavePst", "post.emf", 40, " EMF"},
+                                           PictureCase{"MenuSavePre", "pre.emf", 40, " EMF"},
+                                           PictureCase{"MenuSavePst", "post.svg", 0, "<?xml"},
+                                           PictureCase{"MenuSavePre", "pre.png", 1, "PNG"}),
+                         [](const auto& info) {
+                             return QFileInfo(QString::fromLatin1(info.param.file))
+                                 .fileName()
+                                 .replace(QLatin1Char('.'), QLatin1Char('_'))
+                                 .toStdString();
+                         });
+
+TEST_F(MainWindowTest, PictureExportWithoutDataAsksNothing) {
+    for (const char* action : {"MenuSavePst", "MenuSavePre"}) Trigger(action);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{kNoDataForPictureMessage,
+                                                     kNoDataForPictureMessage}));
+    EXPECT_TRUE(ui.saveRequests.empty());
+}
+
+TEST_F(MainWindowTest, CancelledPictureExportWritesNothingAndRedrawsBothPlots) {
+    Open(WriteSample("good.txt", 15));
+    Blank("ImageF");
+    Blank("ImageI");
+    Trigger("MenuSavePst");
+    EXPECT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.emf")}).isEmpty());
+    EXPECT_GT(CountPixels("ImageF", kBlue), 0);
+    EXPECT_GT(CountPixels("ImageI", kBlue), 0);
+}
+
+TEST_F(MainWindowTest, FailedPictureSaveShowsTheErrorAndStillRedrawsBothPlots) {
+    Open(WriteSample("good.txt", 15));
+    Blank("ImageI");
+    const std::string path = Path("no/such/folder/pre.emf");
+    ui.saveAnswers.push_back(path);
+    Trigger("MenuSavePre");
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0].rfind("ファイル \"" + path + "\". ", 0), 0u) << ui.errors[0];
+    EXPECT_GT(CountPixels("ImageF", kBlue), 0);
+    EXPECT_GT(CountPixels("ImageI", kBlue), 0);
+}
+
+TEST_F(MainWindowTest, GridExportNeedsThreeDataBeforeAnyDialog) {
+    Trigger("SaveT2values1");
+    Open(WriteFile("two.txt", "1.5,30\n2,10\n"));
+    Trigger("SaveT2values1");
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{kNoDataForGridMessage, kTooFewDataMessage,
+                                                     kNoDataForGridMessage}));
+    EXPECT_TRUE(ui.saveRequests.empty());
+}
+
+TEST_F(MainWindowTest, GridExportWritesTheTableAndCancelWritesNothing) {
+    Open(WriteSample("good.txt", 15));
+    Trigger("SaveT2values1");
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].filter, "Text File|*.txt");
+    EXPECT_EQ(ui.saveRequests[0].defaultExtension, "txt");
+    EXPECT_FALSE(ui.saveRequests[0].confirmOverwrite);
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.dat")}).isEmpty());
+    ui.saveAnswers.push_back(Path("grid.dat"));
+    Trigger("SaveT2values1");
+    EXPECT_TRUE(ui.errors.empty());
+    const QByteArray grid = ReadAll(Path("grid.dat"));
+    EXPECT_EQ(grid.count("\r\n"), 103);
+    EXPECT_TRUE(grid.startsWith("p = [ "));
+}
+
+}  // namespace
+}  // namespace varnel::app

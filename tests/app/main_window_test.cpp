@@ -1,0 +1,172 @@
+#include <QApplication>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <fstream>
+
+#include "app/about.h"
+#include "app/qt_user_interface.h"
+#include "core/messages.h"
+#include "tests/app/main_window_fixture.h"
+
+namespace varnel::app {
+namespace {
+
+struct ControlCase {
+    const char* name;
+    QRect geometry;
+    const char* caption;
+};
+
+TEST(MainWindowLayout, ControlsAndMenusHaveTheirNamesPlacesCaptionsAndStates) {
+    ScriptedUserInterface ui;
+    TFormMain form(ui);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral(" Varnel"));
+    EXPECT_EQ(form.pos(), QPoint(290, 155));
+    EXPECT_EQ(form.width(), 714);
+    for (const ControlCase& c : {ControlCase{"PageControl1", {0, 0, 509, 522}, ""},
+                                 ControlCase{"ImageF", {0, 0, 501, 492}, ""},
+                                 ControlCase{"ImageI", {0, 0, 500, 500}, ""},
+                                 ControlCase{"Memo", {512, 62, 201, 457}, ""},
+                                 ControlCase{"ProgressBar", {398, 4, 110, 12}, ""},
+                                 ControlCase{"PanelRadButtons", {512, 0, 201, 58}, ""},
+                                 ControlCase{"StaticText1", {16, 16, 67, 19}, "Confidence"},
+                                 ControlCase{"StaticText2", {33, 32, 29, 19}, "level"},
+                                 ControlCase{"RadioButton39", {130, 8, 57, 17}, "&39%"},
+                                 ControlCase{"RadioButton50", {130, 24, 57, 17}, "&50%"},
+                                 ControlCase{"RadioButton95", {130, 37, 57, 17}, "&95%"}}) {
+        const auto* widget = form.findChild<QWidget*>(QString::fromLatin1(c.name));
+        ASSERT_NE(widget, nullptr) << c.name;
+        EXPECT_EQ(widget->geometry(), c.geometry) << c.name;
+        if (*c.caption != '\0') {
+            EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(c.caption)) << c.name;
+        }
+    }
+    EXPECT_TRUE(form.findChild<QRadioButton*>(QStringLiteral("RadioButton95"))->isChecked());
+    const auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Post-strain"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Pre-strain"));
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(form.findChild<QPlainTextEdit*>(QStringLiteral("Memo"))->font().family(),
+              QStringLiteral("Courier New"));
+    for (const auto& [name, caption, enabled] :
+         {std::tuple{"MenuOpen", "&Open", true}, {"MenuSave", "Save &Picture", true},
+          {"MenuSavePst", "P&ost-strain", true}, {"MenuSavePre", "Pr&e-strain", true},
+          {"SaveT2values1", "Save &T^2 values", true}, {"MenuExit", "E&xit", true},
+          {"Edit1", "&Edit", false}, {"MenuPDF", "Korvath &Help", false},
+          {"MenuVersion", "&Version", true}}) {
+        const auto* action = form.findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->text(), QString::fromLatin1(caption)) << name;
+        EXPECT_EQ(action->isEnabled(), enabled) << name;
+    }
+}
+
+TEST_F(MainWindowTest, ShowingGivesBothPlotsABlankWhiteSurfaceOfTheirSize) {
+    EXPECT_EQ(Image("ImageF")->Surface().size(), QSize(501, 492));
+    EXPECT_EQ(Image("ImageI")->Surface().size(), QSize(500, 500));
+    EXPECT_EQ(CountPixels("ImageF", 0xffffffff), 501 * 492);
+}
+
+TEST_F(MainWindowTest, ResizeMovesTheRightColumnAndSquaresThePlotsFromFourData) {
+    form->resize(900, 600);
+    EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("Memo"))->x(), 900 + 8 - 201 - 13);
+    EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("PanelRadButtons"))->x(), 900 + 8 - 213);
+    EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("PageControl1"))->width(), 900 + 8 - 218);
+    EXPECT_EQ(Image("ImageF")->size(), QSize(501, 492));
+    Open(WriteSample("three.txt", 3));
+    form->resize(850, 600);
+    EXPECT_EQ(Image("ImageF")->size(), QSize(501, 492));
+    Open(WriteSample("four.txt", 4));
+    form->resize(800, 650);
+    const QWidget* page = form->findChild<QWidget*>(QStringLiteral("TabSheetPst"));
+    const int side = std::min(page->width(), page->height());
+    for (const char* image : {"ImageF", "ImageI"}) {
+        EXPECT_EQ(Image(image)->size(), QSize(side, side)) << image;
+        EXPECT_EQ(Image(image)->Surface().size(), QSize(side, side)) << image;
+        EXPECT_GT(CountPixels(image, kBlue), 0) << image;
+    }
+}
+
+TEST(MainWindowStart, AMissingQuantileTableIsReportedBeforeTheWindowShows) {
+    QTemporaryDir empty;
+    ScriptedUserInterface ui;
+    TFormMain form(ui, empty.path().toStdString() + "/");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kMissingQuantileTableMessage});
+    EXPECT_EQ(form.State().FQuantile95[10], 0.0);
+}
+
+TEST(MainWindowStart, AMalformedQuantileTableGoesToTheErrorBoxAndTheWindowOpens) {
+    QTemporaryDir folder;
+    std::ofstream(folder.filePath(QStringLiteral("finv.dat")).toStdString()) << "3 x 1 2\n";
+    ScriptedUserInterface ui;
+    TFormMain form(ui, folder.path().toStdString() + "/");
+    form.show();
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"入力値が数値ではありません."});
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST(MainWindowStart, TheQuantileTableBesideTheExecutableIsRead) {
+    ScriptedUserInterface ui;
+    TFormMain form(ui);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_GT(form.State().FQuantile95[10], 0.0);
+}
+
+TEST_F(MainWindowTest, VersionShowsTheAboutWindowWithoutBlockingAndOkHidesIt) {
+    TFormAbout about;
+    form->SetAboutWindow(&about);
+    Trigger("MenuVersion");
+    Trigger("MenuVersion");
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_FALSE(about.isModal());
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("Korvath"));
+    EXPECT_EQ(about.size(), QSize(238, 150));
+    const auto* logo = about.findChild<QLabel*>(QStringLiteral("Image1"));
+    EXPECT_EQ(logo->pixmap().size(), QSize(96, 96));
+    EXPECT_EQ(logo->size(), QSize(50, 50));
+    about.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    EXPECT_FALSE(about.isVisible());
+    Trigger("MenuVersion");
+    EXPECT_TRUE(about.isVisible());
+}
+
+TEST_F(MainWindowTest, ExitEndsTheEventLoopAlsoWhileAboutIsOpen) {
+    TFormAbout about;
+    form->SetAboutWindow(&about);
+    Trigger("MenuVersion");
+    bool exitReached = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        exitReached = true;
+        Trigger("MenuExit");
+    });
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // a hung loop fails the test
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(exitReached);
+}
+
+TEST(NameFiltersFromFilter, TurnsEachDescriptionAndPatternListIntoAQtFilter) {
+    EXPECT_EQ(NameFiltersFromFilter(
+                  "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*"),
+              (QStringList{QStringLiteral("Text files (*.prn, *.txt, *.csv) (*.prn *.txt *.csv)"),
+                           QStringLiteral("All files (*,*) (*)")}));
+    EXPECT_EQ(NameFiltersFromFilter("Text File|*.txt"),
+              QStringList{QStringLiteral("Text File (*.txt)")});
+}
+
+TEST_F(MainWindowTest, ScreenshotAfterOpeningAFile) {
+    Open(WriteSample("sample.txt", 40));
+    const QString path = QDir(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR))
+                             .filePath(QStringLiteral("main_window.png"));
+    ASSERT_TRUE(form->grab().save(path));
+}
+
+}  // namespace
+}  // namespace varnel::app

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QApplication>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/user_interface.h"
+
+namespace varnel::app {
+
+/// Answers the dialogs from queued answers (cancel when none is queued) and records every
+/// request and every message, with whether the busy cursor was up at that moment.
+class ScriptedUserInterface : public UserInterface {
+public:
+    std::deque<std::optional<std::string>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::vector<OpenDialogRequest> openRequests;
+    std::vector<SaveDialogRequest> saveRequests;
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+    bool busyCursorAtLastDialog = false;
+
+    std::optional<std::string> AskOpenFileName(const OpenDialogRequest& request) override {
+        openRequests.push_back(request);
+        return Next(openAnswers);
+    }
+    std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) override {
+        saveRequests.push_back(request);
+        return Next(saveAnswers);
+    }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+
+private:
+    std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        busyCursorAtLastDialog = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+        if (answers.empty()) return std::nullopt;
+        std::optional<std::string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+}  // namespace varnel::app
