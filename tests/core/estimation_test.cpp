@@ -1,0 +1,123 @@
+#include "core/estimation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "core/objective.h"
+#include "core/varnel_error.h"
+
+namespace varnel {
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+class RecordingProgress : public ProgressSink {
+public:
+    void SetMaximum(int maximum) override { maximum_ = maximum; }
+    void SetPosition(int position) override { positions_.push_back(position); }
+    int maximum_ = 0;
+    std::vector<int> positions_;
+};
+
+std::unique_ptr<AnalysisState> StateWith(const std::vector<Ellipse>& ellipsesInDegrees) {
+    auto state = std::make_unique<AnalysisState>();
+    for (const Ellipse& e : ellipsesInDegrees) {
+        ++state->DataCount;
+        state->RPost[state->DataCount] = e.R;
+        state->PhiPost[state->DataCount] = e.phi * kDegree;
+    }
+    return state;
+}
+
+// Observed ellipses made by straining pre-strain ellipses of zero mean vector by `strain`.
+std::unique_ptr<AnalysisState> StrainedPopulation(StrainVector strain) {
+    auto state = std::make_unique<AnalysisState>();
+    const Ellipse s = VectorToEllipse(strain);
+    for (double R : {1.3, 1.8, 2.6}) {
+        for (int i = 0; i < 6; ++i) {
+            const double phi = (i * 30.0 + R * 7) * kDegree;  // six evenly spread axes: mean zero
+            const Ellipse post = SuperposeStrain(s.R, R, phi - s.phi);
+            ++state->DataCount;
+            state->RPost[state->DataCount] = post.R;
+            state->PhiPost[state->DataCount] = post.phi + s.phi;
+        }
+    }
+    return state;
+}
+
+TEST(RandomGenerator, DrawsTheRuntimeSequenceFromSeedZero) {
+    RandomGenerator random;
+    random.Reset(0);
+    const double expected[] = {1.0, 134775814.0, 3698175007.0, 870078620.0};
+    for (double numerator : expected) EXPECT_EQ(random.Draw(), numerator / 4294967296.0);
+}
+
+TEST(EstimateStrain, MatchesTheThreeEllipseExample) {
+    auto state = StateWith({{2, 10}, {3, 40}, {1.5, -20}});
+    RecordingProgress progress;
+    EstimateStrain(*state, &progress);
+    EXPECT_NEAR(state->StrainEstimate.x1, 0.344687, 5e-7);
+    EXPECT_NEAR(state->StrainEstimate.x2, 0.341247, 5e-7);
+    EXPECT_NEAR(state->PostVectors[0].x1, 1.624232, 5e-7);
+    EXPECT_NEAR(state->PostVectors[0].x2, 22.3563, 5e-5);
+    // The pre-strain data are those of the estimate, whose mean pre vector vanishes.
+    const StrainVector m = MeanPreVector(*state);
+    EXPECT_NEAR(m.x1, 0.0, 1e-12);
+    EXPECT_NEAR(m.x2, 0.0, 1e-12);
+    EXPECT_EQ(progress.maximum_, 11);
+    ASSERT_GE(progress.positions_.size(), 2u);
+    EXPECT_EQ(progress.positions_.front(), 1);
+    EXPECT_EQ(progress.positions_.back(), 0);
+}
+
+TEST(EstimateStrain, IsBitIdenticalWhenRepeated) {
+    auto first = StrainedPopulation({0.5, -0.2});
+    auto second = StrainedPopulation({0.5, -0.2});
+    EstimateStrain(*first, nullptr);
+    EstimateStrain(*second, nullptr);
+    EstimateStrain(*second, nullptr);
+    EXPECT_EQ(std::memcmp(&first->StrainEstimate, &second->StrainEstimate, sizeof(StrainVector)), 0);
+    EXPECT_EQ(std::memcmp(&first->PostVectors[0], &second->PostVectors[0], sizeof(StrainVector)), 0);
+}
+
+TEST(EstimateStrain, RecoversTheStrainThatMadeTheData) {
+    struct Case { double R, phiDegrees, reportedPhi; };
+    // A long axis at 120° is reported as −60°, in −90 … 90.
+    const Case cases[] = {{2.0, 120.0, -60.0}, {1.5, 30.0, 30.0}, {3.0, -75.0, -75.0}};
+    for (const Case& c : cases) {
+        auto state = StrainedPopulation(EllipseToVector(c.R, c.phiDegrees * kDegree));
+        EstimateStrain(*state, nullptr);
+        EXPECT_NEAR(state->PostVectors[0].x1, c.R, 1e-6) << c.phiDegrees;
+        EXPECT_NEAR(state->PostVectors[0].x2, c.reportedPhi, 1e-5) << c.phiDegrees;
+    }
+}
+
+TEST(EstimateStrain, TwoDataGiveTheStartPointWithoutARestart) {
+    auto state = StateWith({{2, 10}, {3, 70}});
+    RecordingProgress progress;
+    EstimateStrain(*state, &progress);
+    const StrainVector start = InitialStrainGuess(*state);
+    EXPECT_EQ(state->StrainEstimate, start);  // the objective is constant: T² = 1
+    EXPECT_EQ(progress.positions_, (std::vector<int>{1, 0}));
+}
+
+TEST(EstimateStrain, FailsWithTheFloatingPointErrorOfTooFewData) {
+    for (const auto& [count, message] :
+         {std::pair{0, kInvalidOperationMessage}, std::pair{1, kDivisionByZeroMessage}}) {
+        auto state = count == 0 ? StateWith({}) : StateWith({{2, 10}});
+        try {
+            EstimateStrain(*state, nullptr);
+            ADD_FAILURE() << count;
+        } catch (const VarnelError& error) {
+            EXPECT_STREQ(error.what(), message) << count;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace varnel
