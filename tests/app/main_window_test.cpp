@@ -132,6 +132,8 @@ TEST_F(MainWindowTest, VersionShowsTheAboutWindowWithoutBlockingAndOkHidesIt) {
     const auto* logo = about.findChild<QLabel*>(QStringLiteral("Image1"));
     EXPECT_EQ(logo->pixmap().size(), QSize(96, 96));
     EXPECT_EQ(logo->size(), QSize(50, 50));
+    about.grab().save(QDir(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR))
+                          .filePath(QStringLiteral("about_window.png")));
     about.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
     EXPECT_FALSE(about.isVisible());
     Trigger("MenuVersion");
