@@ -6,7 +6,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "plot/picture_export.h"
 

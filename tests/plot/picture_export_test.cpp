@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 constexpr int kWidth = 500;
 
-struct PictureExportTest : testing::Test {
+struct PlotPictureExport : testing::Test {
     fs::path folder = fs::path(VARNEL_TEST_OUTPUT_DIR) / "pictures";
     std::unique_ptr<AnalysisState> state = test::AnalysedState();
     test::RecordingCanvas screen;
@@ -39,7 +39,7 @@ std::string ReadAll(const fs::path& path) {
     return text.str();
 }
 
-TEST_F(PictureExportTest, RefusesBeforeTheFramesExist) {
+TEST_F(PlotPictureExport, RefusesBeforeTheFramesExist) {
     const auto empty = std::make_unique<AnalysisState>();
     empty->DataCount = 2;  // an Open of two data computes no frames
     for (PictureFormat format : {PictureFormat::Emf, PictureFormat::Svg, PictureFormat::Png}) {
@@ -56,7 +56,7 @@ TEST_F(PictureExportTest, RefusesBeforeTheFramesExist) {
     EXPECT_TRUE(screen.calls.empty());
 }
 
-TEST_F(PictureExportTest, MissingFolderGivesTheCreationMessage) {
+TEST_F(PlotPictureExport, MissingFolderGivesTheCreationMessage) {
     const std::string path = PathOf("no such folder/post.emf");
     try {
         ExportPostStrainPicture(*state, path, PictureFormat::Emf, kWidth, screen);
@@ -67,12 +67,12 @@ TEST_F(PictureExportTest, MissingFolderGivesTheCreationMessage) {
     }
 }
 
-TEST_F(PictureExportTest, TheClearFallsOnTheScreenOnly) {
+TEST_F(PlotPictureExport, TheClearFallsOnTheScreenOnly) {
     ExportPostStrainPicture(*state, PathOf("post.emf"), PictureFormat::Emf, kWidth, screen);
     EXPECT_EQ(screen.calls, (std::vector<std::string>{"Brush 255 255 255", "FillRect 0 0 1000 1000"}));
 }
 
-TEST_F(PictureExportTest, PngShowsThePlotOnATransparentGround) {
+TEST_F(PlotPictureExport, PngShowsThePlotOnATransparentGround) {
     const std::string path = PathOf("post.png");
     ExportPostStrainPicture(*state, path, PictureFormat::Png, kWidth, screen);
     QImage image(QString::fromStdString(path));
@@ -84,7 +84,7 @@ TEST_F(PictureExportTest, PngShowsThePlotOnATransparentGround) {
     EXPECT_EQ(image.pixel(origin.X, 0), 0xff808080u);
 }
 
-TEST_F(PictureExportTest, SvgIsAValidDocumentOfThePlotsSize) {
+TEST_F(PlotPictureExport, SvgIsAValidDocumentOfThePlotsSize) {
     const std::string path = PathOf("pre.svg");
     ExportPreStrainPicture(*state, path, PictureFormat::Svg, kWidth, screen);
     QSvgRenderer renderer(QString::fromStdString(path));
@@ -93,7 +93,7 @@ TEST_F(PictureExportTest, SvgIsAValidDocumentOfThePlotsSize) {
 }
 
 // Counts what a third-party reader finds in the metafile.
-TEST_F(PictureExportTest, EmfReadsBackAsThePlot) {
+TEST_F(PlotPictureExport, EmfReadsBackAsThePlot) {
     const std::string converter = VARNEL_EMF2SVG_CONV;
     if (converter.empty() || converter.ends_with("NOTFOUND")) GTEST_SKIP() << "no emf2svg-conv";
     const std::string emf = PathOf("post.emf"), svg = PathOf("post-from-emf.svg");

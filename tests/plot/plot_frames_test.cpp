@@ -127,8 +127,6 @@ TEST_F(FrameFixture, ConfidenceRegionsNeverWidenAFrame) {
     ExpectFrame(state->PrePlotBounds, {-1.4, -1.4}, {1.48, 1.48});
 }
 
-TEST_F(FrameFixture, NoFramesBeforeTheFirstComputation) { EXPECT_FALSE(PlotFramesExist(*state)); }
-
 TEST(KeepZeroInFrame, BringsZeroBackIntoOneSidedRanges) {
     PlotBounds frame;
     frame.Min = {0.0, -3.0, 0.5};
