@@ -1,0 +1,122 @@
+// Runs the varnel-cli executable as a user's script would and checks what it prints.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class VarnelCliTest : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(folder_); }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::string path = (folder_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    CliRun Cli(const std::string& arguments) {
+        const std::string out = (folder_ / "out").string(), err = (folder_ / "err").string();
+        const std::string command = std::string(VARNEL_CLI_PATH) + " " + arguments + " >" + out + " 2>" + err;
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
+    }
+
+    std::filesystem::path folder_ = std::filesystem::path(::testing::TempDir()) /
+                                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
+};
+
+TEST_F(VarnelCliTest, PrintsTheReportOfTheExample) {
+    const CliRun run = Cli(std::string(VARNEL_EXAMPLES_DIR) + "/three_ellipses.csv");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::vector<std::string> report;
+    for (std::string line; std::getline(lines, line);) report.push_back(line);
+    ASSERT_EQ(report.size(), 27u) << run.out;
+    EXPECT_EQ(report[0], "three_ellipses.csv");
+    EXPECT_EQ(report[2], "N = 3");
+    EXPECT_EQ(report[4], "R_s    = 1.624");
+    EXPECT_EQ(report[10], "phi_s  = 22.356 (deg)");
+    EXPECT_EQ(report[16], "x_s[1] = 0.345");
+    EXPECT_EQ(report[22], "x_s[2] = 0.341");
+}
+
+TEST_F(VarnelCliTest, ReportsEachFileAndSkipsTheOnesItCannotAnalyse) {
+    const std::string good = Write("good.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
+    struct Case { std::string file; std::string message; };
+    const Case cases[] = {
+        {Write("bad_line.txt", "2,10\n3;40\n"), "bad_line.txt: Invalid data at line #2\n"},
+        {Write("bad_ratio.txt", "2,10\n0.5,40\n1.5,3\n0.9,1\n"),
+         "bad_ratio.txt: Invalid R at line #2\nbad_ratio.txt: Invalid R at line #4\n"},
+        {Write("two.txt", "2,10\n3,40\n"), "two.txt: Number of data < 3.\nError not estimated.\n"},
+        {Write("word.txt", "2,ten\n3,40\n1,1\n"), "word.txt: 'ten' は浮動小数点数ではありません\n"},
+        {(folder_ / "missing.txt").string(), "missing.txt: Invalid data file\nExecution terminated\n"},
+        {Write("one.txt", "2,10\n"), "one.txt: 0 による浮動小数点数除算\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Cli(good + " " + c.file + " " + good);
+        EXPECT_EQ(run.status, 1) << c.file;
+        std::string err = run.err;
+        const std::string folder = folder_.string() + "/";
+        for (std::size_t at; (at = err.find(folder)) != std::string::npos;) err.erase(at, folder.size());
+        EXPECT_EQ(err, c.message);
+        // Both reports of the good file, one empty line between them.
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 27 * 2 + 1) << c.file;
+        EXPECT_NE(run.out.find("N = 4\n"), std::string::npos);
+    }
+}
+
+TEST_F(VarnelCliTest, WritesOneJsonObjectPerFileIdenticallyEachRun) {
+    const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
+    const std::string two = Write("two.txt", "2 10\n3 40\n");
+    const CliRun first = Cli("--json --level 39 " + data + " " + two);
+    const CliRun second = Cli("--json --level 39 " + data + " " + two);
+    EXPECT_EQ(first.status, 1);
+    EXPECT_EQ(first.out, second.out);
+    std::istringstream lines(first.out);
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    const nlohmann::json reported = nlohmann::json::parse(line);
+    EXPECT_EQ(reported["N"], 4);
+    EXPECT_EQ(reported["level"], 39);
+    EXPECT_EQ(reported["post_region"].size(), 72u);
+    EXPECT_EQ(reported["pre_region"][71].size(), 2u);
+    EXPECT_LT(reported["x1_range"][0].get<double>(), reported["x_s"][0].get<double>());
+    EXPECT_GT(reported["x1_range"][1].get<double>(), reported["x_s"][0].get<double>());
+    ASSERT_TRUE(std::getline(lines, line));
+    const nlohmann::json estimatedOnly = nlohmann::json::parse(line);
+    EXPECT_EQ(estimatedOnly["N"], 2);
+    EXPECT_TRUE(estimatedOnly["x_s"][0].is_number());
+    EXPECT_TRUE(estimatedOnly["R_range"][0].is_null());
+    EXPECT_TRUE(estimatedOnly["post_region"].is_null());
+}
+
+TEST_F(VarnelCliTest, AnswersUsageErrorsWithTheUsage) {
+    for (const char* arguments : {"", "--level 40 x.txt", "--colour x.txt"}) {
+        const CliRun run = Cli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("--level"), std::string::npos) << arguments;
+    }
+    const CliRun help = Cli("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--json"), std::string::npos);
+}
+
+}  // namespace
