@@ -30,6 +30,8 @@ QLabel* CreateText(QWidget* parent, const char* name, const QString& text, QRect
 
 }  // namespace
 
+QImage ProgramLogo() { return DecodeJpeg(kLogoJpeg, kLogoJpegSize); }
+
 TFormAbout::TFormAbout(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
@@ -49,7 +51,7 @@ TFormAbout::TFormAbout(QWidget* parent)
 void TFormAbout::CreateControls() {
     Image1 = CreateText(this, "Image1", QString(), QRect(8, 8, 50, 50));
     Image1->setScaledContents(true);
-    Image1->setPixmap(QPixmap::fromImage(DecodeJpeg(kLogoJpeg, kLogoJpegSize)));
+    Image1->setPixmap(QPixmap::fromImage(ProgramLogo()));
     StaticText1 = CreateText(this, "StaticText1", QStringLiteral("Varnel"), QRect(72, 16, 94, 31));
     StaticText1->setFont(ArialOfHeight(24));
     StaticText2 =

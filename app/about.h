@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 
 class QLabel;
 class QPushButton;
 
 namespace varnel::app {
+
+/// The program's logo, 96 × 96 pixels, decoded with libjpeg from the JPEG compiled into it.
+QImage ProgramLogo();
 
 /// The About window: logo, program name, version and author. Created hidden, shown without
 /// being modal, hidden again by OK or its close button, never destroyed before the end.

@@ -87,8 +87,8 @@ void TFormMain::OpenDataFile() {
             return;
     }
     const ParseOutcome parsed = ParseDataFile(*state_, UserDecimalSeparator());
-    setWindowTitle(QString::fromStdString(" Varnel  [ " +
-                                          FileNameWithoutFolder(state_->DataFileName) + " ]"));
+    setWindowTitle(
+        QString::fromStdString(" Varnel  [ " + FileNameWithoutFolder(state_->DataFileName) + " ]"));
     if (!parsed.ok) {
         ui_.ShowMessage(kInvalidDataAtLinePrefix + std::to_string(parsed.line));
         return;

@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QFrame>
+#include <QIcon>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <algorithm>
@@ -35,6 +37,8 @@ TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);
     setFont(font);
+    setWindowIcon(QIcon(QPixmap::fromImage(
+        ProgramLogo().scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))));
     CreateMenus();
     CreateControls();
     BindEvents();

@@ -117,15 +117,12 @@ void TFormMain::CreateLevelPanel() {
 
 void TFormMain::BindEvents() {
     connect(MenuOpen, &QAction::triggered, this, [this] { Run(&TFormMain::MenuOpenClick); });
-    connect(MenuSavePst, &QAction::triggered, this,
-            [this] { Run(&TFormMain::MenuSavePstClick); });
-    connect(MenuSavePre, &QAction::triggered, this,
-            [this] { Run(&TFormMain::MenuSavePreClick); });
+    connect(MenuSavePst, &QAction::triggered, this, [this] { Run(&TFormMain::MenuSavePstClick); });
+    connect(MenuSavePre, &QAction::triggered, this, [this] { Run(&TFormMain::MenuSavePreClick); });
     connect(SaveT2values1, &QAction::triggered, this,
             [this] { Run(&TFormMain::SaveT2values1Click); });
     connect(MenuExit, &QAction::triggered, this, [this] { Run(&TFormMain::MenuExitClick); });
-    connect(MenuVersion, &QAction::triggered, this,
-            [this] { Run(&TFormMain::MenuVersionClick); });
+    connect(MenuVersion, &QAction::triggered, this, [this] { Run(&TFormMain::MenuVersionClick); });
     // A button raises the level change only when it becomes the selected one.
     for (QRadioButton* button : {RadioButton39, RadioButton50, RadioButton95}) {
         connect(button, &QRadioButton::toggled, this, [this](bool selected) {

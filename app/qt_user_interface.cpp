@@ -45,8 +45,8 @@ private:
 
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
     NormalCursorWhileOpen normalCursor;
-    QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), MessageText(text),
-                    QMessageBox::Ok, parent);
+    QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), MessageText(text), QMessageBox::Ok,
+                    parent);
     box.exec();
 }
 

@@ -20,7 +20,8 @@ struct PictureCase {
     const char* signature;
 };
 
-class PictureExportTest : public MainWindowTest, public ::testing::WithParamInterface<PictureCase> {};
+class PictureExportTest : public MainWindowTest,
+                          public ::testing::WithParamInterface<PictureCase> {};
 
 TEST_P(PictureExportTest, WritesThePictureInTheFormatOfItsNameAndRedrawsBothPlots) {
     const PictureCase& c = GetParam();
@@ -52,8 +53,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, PictureExportTest,
 
 TEST_F(MainWindowTest, PictureExportWithoutDataAsksNothing) {
     for (const char* action : {"MenuSavePst", "MenuSavePre"}) Trigger(action);
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{kNoDataForPictureMessage,
-                                                     kNoDataForPictureMessage}));
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{kNoDataForPictureMessage, kNoDataForPictureMessage}));
     EXPECT_TRUE(ui.saveRequests.empty());
 }
 

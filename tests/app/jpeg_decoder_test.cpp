@@ -1,7 +1,9 @@
-#include <QColor>
+#include "app/jpeg_decoder.h"
+
 #include <gtest/gtest.h>
 
-#include "app/jpeg_decoder.h"
+#include <QColor>
+
 #include "app/logo_data.h"
 
 namespace varnel::app {

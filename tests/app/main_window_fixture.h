@@ -1,10 +1,11 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
@@ -39,9 +40,13 @@ protected:
         ui.openAnswers.push_back(path);
         Trigger("MenuOpen");
     }
-    std::string Path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
     std::string MemoText() const {
-        return form->findChild<QPlainTextEdit*>(QStringLiteral("Memo"))->toPlainText().toStdString();
+        return form->findChild<QPlainTextEdit*>(QStringLiteral("Memo"))
+            ->toPlainText()
+            .toStdString();
     }
     PlotPicture* Image(const char* name) const {
         return form->findChild<PlotPicture*>(QString::fromLatin1(name));

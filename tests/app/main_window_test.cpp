@@ -30,17 +30,17 @@ TEST(MainWindowLayout, ControlsAndMenusHaveTheirNamesPlacesCaptionsAndStates) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral(" Varnel"));
     EXPECT_EQ(form.pos(), QPoint(290, 155));
     EXPECT_EQ(form.width(), 714);
-    for (const ControlCase& c : {ControlCase{"PageControl1", {0, 0, 509, 522}, ""},
-                                 ControlCase{"ImageF", {0, 0, 501, 492}, ""},
-                                 ControlCase{"ImageI", {0, 0, 500, 500}, ""},
-                                 ControlCase{"Memo", {512, 62, 201, 457}, ""},
-                                 ControlCase{"ProgressBar", {398, 4, 110, 12}, ""},
-                                 ControlCase{"PanelRadButtons", {512, 0, 201, 58}, ""},
-                                 ControlCase{"StaticText1", {16, 16, 67, 19}, "Confidence"},
-                                 ControlCase{"StaticText2", {33, 32, 29, 19}, "level"},
-                                 ControlCase{"RadioButton39", {130, 8, 57, 17}, "&39%"},
-                                 ControlCase{"RadioButton50", {130, 24, 57, 17}, "&50%"},
-                                 ControlCase{"RadioButton95", {130, 37, 57, 17}, "&95%"}}) {
+    for (const ControlCase& c :
+         {ControlCase{"PageControl1", {0, 0, 509, 522}, ""},
+          ControlCase{"ImageF", {0, 0, 501, 492}, ""}, ControlCase{"ImageI", {0, 0, 500, 500}, ""},
+          ControlCase{"Memo", {512, 62, 201, 457}, ""},
+          ControlCase{"ProgressBar", {398, 4, 110, 12}, ""},
+          ControlCase{"PanelRadButtons", {512, 0, 201, 58}, ""},
+          ControlCase{"StaticText1", {16, 16, 67, 19}, "Confidence"},
+          ControlCase{"StaticText2", {33, 32, 29, 19}, "level"},
+          ControlCase{"RadioButton39", {130, 8, 57, 17}, "&39%"},
+          ControlCase{"RadioButton50", {130, 24, 57, 17}, "&50%"},
+          ControlCase{"RadioButton95", {130, 37, 57, 17}, "&95%"}}) {
         const auto* widget = form.findChild<QWidget*>(QString::fromLatin1(c.name));
         ASSERT_NE(widget, nullptr) << c.name;
         EXPECT_EQ(widget->geometry(), c.geometry) << c.name;
@@ -55,12 +55,15 @@ TEST(MainWindowLayout, ControlsAndMenusHaveTheirNamesPlacesCaptionsAndStates) {
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_EQ(form.findChild<QPlainTextEdit*>(QStringLiteral("Memo"))->font().family(),
               QStringLiteral("Courier New"));
-    for (const auto& [name, caption, enabled] :
-         {std::tuple{"MenuOpen", "&Open", true}, {"MenuSave", "Save &Picture", true},
-          {"MenuSavePst", "P&ost-strain", true}, {"MenuSavePre", "Pr&e-strain", true},
-          {"SaveT2values1", "Save &T^2 values", true}, {"MenuExit", "E&xit", true},
-          {"Edit1", "&Edit", false}, {"MenuPDF", "Korvath &Help", false},
-          {"MenuVersion", "&Version", true}}) {
+    for (const auto& [name, caption, enabled] : {std::tuple{"MenuOpen", "&Open", true},
+                                                 {"MenuSave", "Save &Picture", true},
+                                                 {"MenuSavePst", "P&ost-strain", true},
+                                                 {"MenuSavePre", "Pr&e-strain", true},
+                                                 {"SaveT2values1", "Save &T^2 values", true},
+                                                 {"MenuExit", "E&xit", true},
+                                                 {"Edit1", "&Edit", false},
+                                                 {"MenuPDF", "Korvath &Help", false},
+                                                 {"MenuVersion", "&Version", true}}) {
         const auto* action = form.findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_EQ(action->text(), QString::fromLatin1(caption)) << name;

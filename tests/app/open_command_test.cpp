@@ -69,13 +69,25 @@ TEST_P(FailedOpenTest, ReportsTheFailureAndKeepsTheEarlierResults) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, FailedOpenTest,
     ::testing::Values(
-        FailedOpen{"noseparator.txt", "1.5,30\n2,10\n2.5\n1.2,80\n",
-                   {"Invalid data at line #3"}, {}, " Varnel  [ noseparator.txt ]"},
-        FailedOpen{"trailing.txt", "1.5,30\n2,10\n1.2,80\n\n", {"Invalid data at line #4"}, {},
+        FailedOpen{"noseparator.txt",
+                   "1.5,30\n2,10\n2.5\n1.2,80\n",
+                   {"Invalid data at line #3"},
+                   {},
+                   " Varnel  [ noseparator.txt ]"},
+        FailedOpen{"trailing.txt",
+                   "1.5,30\n2,10\n1.2,80\n\n",
+                   {"Invalid data at line #4"},
+                   {},
                    " Varnel  [ trailing.txt ]"},
         FailedOpen{"two.txt", "1.5,30\n2,10\n", {kTooFewDataMessage}, {}, " Varnel  [ two.txt ]"},
-        FailedOpen{"text.txt", "1.5,30\nabc,10\n1.2,80\n", {},
-                   {"'abc' は浮動小数点数ではありません."}, " Varnel  [ good.txt ]"}),
+        FailedOpen{"empty.txt", "", {}, {"不正な浮動小数点数演算命令."}, " Varnel  [ empty.txt ]"},
+        FailedOpen{
+            "one.txt", "1.5,30\n", {}, {"0 による浮動小数点数除算."}, " Varnel  [ one.txt ]"},
+        FailedOpen{"text.txt",
+                   "1.5,30\nabc,10\n1.2,80\n",
+                   {},
+                   {"'abc' は浮動小数点数ではありません."},
+                   " Varnel  [ good.txt ]"}),
     [](const auto& info) {
         const std::string name = info.param.name;
         return name.substr(0, name.find('.'));

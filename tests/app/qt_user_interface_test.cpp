@@ -1,13 +1,15 @@
+#include "app/qt_user_interface.h"
+
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
-#include <gtest/gtest.h>
-
-#include "app/qt_user_interface.h"
 
 namespace varnel::app {
 namespace {
@@ -55,10 +57,13 @@ TEST(QtUserInterface, MessagesShowTwoLinesUnderTheApplicationTitle) {
 TEST(QtUserInterface, SaveDialogAddsTheDefaultExtensionAndCancelGivesNothing) {
     QTemporaryDir dir;
     QtUserInterface ui;
-    const SaveDialogRequest request{"Enhanced metafile (*.emf)|*.emf|PNG image (*.png)|*.png",
-                                    "emf", true, {}};
+    const SaveDialogRequest request{
+        "Enhanced metafile (*.emf)|*.emf|PNG image (*.png)|*.png", "emf", true, {}};
     WhenModalOpens<QFileDialog>([&](QFileDialog& dialog) {
-        dialog.selectFile(dir.filePath(QStringLiteral("plot")));
+        // The user goes to the folder and types a name without extension.
+        dialog.setDirectory(dir.path());
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("plot"));
         QMetaObject::invokeMethod(&dialog, "accept");
     });
     EXPECT_EQ(ui.AskSaveFileName(request), dir.filePath(QStringLiteral("plot.emf")).toStdString());
