@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/exports.h"
 #include "cli/file_analysis.h"
 #include "cli/json_output.h"
 #include "core/messages.h"
@@ -18,6 +19,7 @@ struct Options {
     int levelPercent = 95;
     bool json = false;
     std::vector<std::string> files;
+    cli::ExportRequest exports;
 };
 
 ConfidenceLevel LevelOf(int percent) {
@@ -53,7 +55,26 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         printedReport = true;
         for (const std::string& line : analysis.report) std::cout << line << '\n';
     }
-    return analysis.status == cli::AnalysisStatus::Reported;
+    if (analysis.status != cli::AnalysisStatus::Reported) return false;
+    try {
+        cli::RunExports(state, options.exports, separator);
+    } catch (const VarnelError& error) {
+        std::cerr << path << ": " << cli::TerminalText(error.what()) << '\n';
+        return false;
+    }
+    return true;
+}
+
+void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
+    app.add_option("--t2-grid", exports.tSquaredGrid, "Save the T² grid over the Post-strain frame");
+    app.add_option("--post-emf", exports.postEmf, "Save the Post-strain plot as an Enhanced Metafile");
+    app.add_option("--pre-emf", exports.preEmf, "Save the Pre-strain plot as an Enhanced Metafile");
+    app.add_option("--post-svg", exports.postSvg, "Save the Post-strain plot as SVG");
+    app.add_option("--pre-svg", exports.preSvg, "Save the Pre-strain plot as SVG");
+    app.add_option("--post-png", exports.postPng, "Save the Post-strain plot as PNG");
+    app.add_option("--pre-png", exports.prePng, "Save the Pre-strain plot as PNG");
+    app.add_option("--size", exports.pictureWidth, "Picture width in pixels")
+        ->check(CLI::Range(16, 20000));
 }
 
 }  // namespace
@@ -66,6 +87,7 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({39, 50, 95}));
     app.add_flag("--json", options.json, "One JSON object per file instead of the report");
     app.add_option("FILE", options.files, "Data files")->required();
+    AddExportOptions(app, options.exports);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -73,6 +95,10 @@ int main(int argc, char** argv) {
         return 0;
     } catch (const CLI::ParseError& error) {
         std::cerr << error.what() << "\n\n" << app.help();
+        return 2;
+    }
+    if (options.exports.Any() && options.files.size() != 1) {
+        std::cerr << "Exports need exactly one data file.\n\n" << app.help();
         return 2;
     }
 

@@ -120,3 +120,33 @@ TEST_F(VarnelCliTest, AnswersUsageErrorsWithTheUsage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VarnelCliTest, ExportsPicturesAndTheGridOfOneFile) {
+    const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
+    const std::string grid = (folder_ / "grid.txt").string(), png = (folder_ / "post.png").string();
+    const std::string emf = (folder_ / "pre.emf").string(), svg = (folder_ / "pre.svg").string();
+    const CliRun run = Cli(data + " --size 300 --t2-grid " + grid + " --post-png " + png +
+                           " --pre-emf " + emf + " --pre-svg " + svg);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string gridText = ReadAll(grid);
+    EXPECT_EQ(std::count(gridText.begin(), gridText.end(), '\n'), 103);
+    EXPECT_EQ(ReadAll(png).substr(1, 3), "PNG");
+    EXPECT_EQ(ReadAll(png).substr(16, 8), std::string("\0\0\x01\x2C\0\0\x01\x2C", 8));  // 300 × 300
+    EXPECT_EQ(ReadAll(emf).substr(40, 4), " EMF");
+    EXPECT_NE(ReadAll(svg).find("<svg"), std::string::npos);
+}
+
+TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
+    const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
+    EXPECT_EQ(Cli(data + " " + data + " --post-png x.png").status, 2);
+    const CliRun full = Cli(data + " --t2-grid /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("ディスクがいっぱいです"), std::string::npos) << full.err;
+    const CliRun noFolder = Cli(data + " --post-svg " + (folder_ / "none" / "p.svg").string());
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_NE(noFolder.err.find("を作成できません"), std::string::npos) << noFolder.err;
+}
+
+}  // namespace
