@@ -1,6 +1,7 @@
 #include "plot/emf_canvas.h"
 
 #include <gtest/gtest.h>
+#include <uemf_safe.h>
 
 #include <cstdint>
 #include <cstring>
@@ -22,13 +23,16 @@ std::uint32_t Word(const std::string& bytes, std::size_t offset) {
     return value;
 }
 
-// The record types in file order; each record's size must be a positive multiple of 4.
+// The record types in file order; each record's size must be a positive multiple of 4, and
+// libUEMF's own record checks must accept it.
 std::vector<std::uint32_t> RecordTypes(const std::string& bytes) {
     std::vector<std::uint32_t> types;
     for (std::size_t at = 0; at + 8 <= bytes.size();) {
         const std::uint32_t size = Word(bytes, at + 4);
         EXPECT_TRUE(size >= 8 && size % 4 == 0) << "record at " << at;
-        if (size < 8) break;
+        if (size < 8 || at + size > bytes.size()) break;
+        std::vector<char> record(bytes.begin() + at, bytes.begin() + at + size);  // checks may swap
+        EXPECT_TRUE(U_emf_record_safe(record.data())) << "record " << Word(bytes, at) << " at " << at;
         types.push_back(Word(bytes, at));
         at += size;
     }
