@@ -166,11 +166,26 @@ TEST(NameFiltersFromFilter, TurnsEachDescriptionAndPatternListIntoAQtFilter) {
               QStringList{QStringLiteral("Text File (*.txt)")});
 }
 
-TEST_F(MainWindowTest, ScreenshotAfterOpeningAFile) {
-    Open(WriteSample("sample.txt", 40));
-    const QString path = QDir(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR))
-                             .filePath(QStringLiteral("main_window.png"));
-    ASSERT_TRUE(form->grab().save(path));
+TEST_F(MainWindowTest, ExampleFilesOfEachSeparatorAreAnalysed) {
+    for (const auto& [file, count] : {std::pair{"three_ellipses.csv", 3},
+                                      {"oolites_blank.prn", 20},
+                                      {"quartzite_tab.txt", 40}}) {
+        Open(std::string(VARNEL_EXAMPLES_DIR) + "/" + file);
+        const QStringList report = QString::fromStdString(MemoText()).split(QLatin1Char('\n'));
+        ASSERT_EQ(report.size(), 27) << file;
+        EXPECT_EQ(report[0], QString::fromLatin1(file));
+        EXPECT_EQ(report[2], QStringLiteral("N = %1").arg(count));
+    }
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(MainWindowTest, ScreenshotAfterOpeningAnExample) {
+    Open(std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt");
+    const QDir output(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR));
+    ASSERT_TRUE(form->grab().save(output.filePath(QStringLiteral("main_window.png"))));
+    form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    ASSERT_TRUE(form->grab().save(output.filePath(QStringLiteral("main_window_pre.png"))));
 }
 
 }  // namespace
