@@ -43,12 +43,20 @@ public:
     /// from four data on, makes both plots squares and redraws them.
     void FormResize();
 
+    /// File > Open: reads, validates and analyses a data file under the busy cursor; the
+    /// result stage follows from three data on.
     void MenuOpenClick();
+    /// A level button became the selected one: the result stage for the stored estimate.
     void AnyRaioButtonClicked();
+    /// Save Picture > Post-strain: EMF, SVG or PNG by the chosen name; both plots redrawn.
     void MenuSavePstClick();
+    /// Save Picture > Pre-strain, as MenuSavePstClick.
     void MenuSavePreClick();
+    /// Save T^2 values: the 100 × 100 grid of T² over the Post-strain frame as text.
     void SaveT2values1Click();
+    /// File > Exit: ends the event loop; nothing is saved or asked.
     void MenuExitClick();
+    /// Help > Version: shows the About window, not modal.
     void MenuVersionClick();
 
 protected:

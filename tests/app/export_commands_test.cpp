@@ -37,6 +37,8 @@ TEST_P(PictureExportTest, WritesThePictureInTheFormatOfItsNameAndRedrawsBothPlot
     EXPECT_EQ(ui.saveRequests[0].filter.rfind("Enhanced metafile (*.emf)|*.emf|", 0), 0u);
     EXPECT_EQ(ui.saveRequests[0].defaultExtension, "emf");
     EXPECT_TRUE(ui.saveRequests[0].confirmOverwrite);
+    Trigger(c.action);  // the dialog offers the last chosen name again
+    EXPECT_EQ(ui.saveRequests.at(1).initialPath, Path(c.file));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PictureExportTest,
