@@ -27,6 +27,9 @@ constexpr int kTop = 155;
 constexpr int kClientWidth = 714;
 constexpr int kClientHeightBelowMenu = 522;
 constexpr int kBorderAllowance = 8;
+// Below this the plots would shrink to nothing beside the fixed-width right column.
+constexpr int kMinimumWidth = 420;
+constexpr int kMinimumHeight = 300;
 
 }  // namespace
 
@@ -42,6 +45,7 @@ TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
     CreateMenus();
     CreateControls();
     BindEvents();
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     move(kLeft, kTop);
     resize(kClientWidth, kClientHeightBelowMenu + menuBar()->sizeHint().height());
     Run(&TFormMain::FormCreate);
