@@ -1,27 +1,10 @@
 #include "cli/exports.h"
 
 #include "core/grid_export.h"
+#include "plot/null_canvas.h"
 #include "plot/picture_export.h"
 
 namespace varnel::cli {
-
-namespace {
-
-// Without a window there is no on-screen picture to receive the plot's white clear.
-class DiscardingCanvas : public plot::Canvas {
-public:
-    void SetPenColor(plot::Rgb) override {}
-    void SetBrushColor(plot::Rgb) override {}
-    void SetBrushStyle(plot::BrushStyle) override {}
-    void FillRect(int, int, int, int) override {}
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override {}
-    void Ellipse(int, int, int, int) override {}
-    void Polygon(const std::vector<plot::PixelPoint>&) override {}
-    void FloodFill(int, int, plot::Rgb) override {}
-};
-
-}  // namespace
 
 bool ExportRequest::Any() const {
     return !(tSquaredGrid + postEmf + preEmf + postSvg + preSvg + postPng + prePng).empty();
@@ -29,7 +12,7 @@ bool ExportRequest::Any() const {
 
 void RunExports(AnalysisState& state, const ExportRequest& request, char decimalSeparator) {
     if (!request.tSquaredGrid.empty()) ExportTSquaredGrid(state, request.tSquaredGrid, decimalSeparator);
-    DiscardingCanvas screen;
+    plot::NullCanvas screen;  // without a window nothing receives the plot's white clear
     using plot::PictureFormat;
     const struct {
         const std::string& path;
