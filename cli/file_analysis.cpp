@@ -12,14 +12,9 @@ namespace varnel::cli {
 
 namespace {
 
-// The road of the Open command; returns false where it ends early with its message.
-bool ReadAndValidate(AnalysisState& state, const std::string& path, char decimalSeparator,
-                     std::vector<std::string>& messages) {
-    switch (ChooseAndCountDataFile(state, path)) {
-        case CountOutcome::Counted: break;
-        case CountOutcome::Unreadable: messages.push_back(kInvalidDataFileMessage); return false;
-        case CountOutcome::TooManyData: messages.push_back(kTooManyDataMessage); return false;
-    }
+// The Open command from the parse on; returns false where it ends early with its message.
+bool ParseAndValidate(AnalysisState& state, char decimalSeparator,
+                      std::vector<std::string>& messages) {
     const ParseOutcome parsed = ParseDataFile(state, decimalSeparator);
     if (!parsed.ok) {
         messages.push_back(kInvalidDataAtLinePrefix + std::to_string(parsed.line));
@@ -32,9 +27,19 @@ bool ReadAndValidate(AnalysisState& state, const std::string& path, char decimal
 
 FileAnalysis AnalyseDataFile(AnalysisState& state, const std::string& path, ConfidenceLevel level,
                              char decimalSeparator) {
+    switch (ChooseAndCountDataFile(state, path)) {
+        case CountOutcome::Counted: break;
+        case CountOutcome::Unreadable: return {AnalysisStatus::Failed, {}, {kInvalidDataFileMessage}};
+        case CountOutcome::TooManyData: return {AnalysisStatus::Failed, {}, {kTooManyDataMessage}};
+    }
+    return AnalyseCountedFile(state, level, decimalSeparator);
+}
+
+FileAnalysis AnalyseCountedFile(AnalysisState& state, ConfidenceLevel level,
+                                char decimalSeparator) {
     FileAnalysis analysis;
     try {
-        if (!ReadAndValidate(state, path, decimalSeparator, analysis.messages)) return analysis;
+        if (!ParseAndValidate(state, decimalSeparator, analysis.messages)) return analysis;
         EstimateStrain(state, nullptr);
         if (state.DataCount < 3) {
             analysis.messages.push_back(kTooFewDataMessage);

@@ -27,6 +27,11 @@ struct FileAnalysis {
 FileAnalysis AnalyseDataFile(AnalysisState& state, const std::string& path, ConfidenceLevel level,
                              char decimalSeparator);
 
+/// AnalyseDataFile after the count: parses the file ChooseAndCountDataFile stored in `state`
+/// (DataFileName, DataCount) and goes on as AnalyseDataFile does.
+FileAnalysis AnalyseCountedFile(AnalysisState& state, ConfidenceLevel level,
+                                char decimalSeparator);
+
 /// A message as a terminal shows it: the "\r\n" of a two-line message becomes a newline.
 std::string TerminalText(const std::string& message);
 

@@ -47,7 +47,8 @@ StrainVector AddVectors(StrainVector a, StrainVector b);
 /// v / |v|; the zero vector is an invalid operation.
 StrainVector NormalizeVector(StrainVector v);
 
-/// Inverse by the adjugate over det = m11·m22 − m12·m21; a singular matrix divides by zero.
+/// Inverse by the adjugate over det = m11·m22 − m12·m21; a singular matrix divides by zero, and
+/// so does one whose det is below 1e-10 of |m11·m22| + |m12·m21| (rounding of a singular one).
 Matrix2 Invert2x2(const Matrix2& M);
 
 /// Eigenvalues and unit eigenvectors of a symmetric matrix; reads m11, m21 and m22.

@@ -1,5 +1,9 @@
 #include "input/byte_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "core/io_error.h"
@@ -11,10 +15,23 @@ constexpr std::size_t kBufferSize = 1 << 16;
 constexpr unsigned char kEndOfText = 26;  // Ctrl-Z
 }  // namespace
 
+// Opens without blocking, so that a FIFO without a writer cannot hold the program, and takes
+// only a regular file: a folder, a FIFO or a device (which may never end) cannot be read.
 ByteReader::ByteReader(const std::string& path) : buffer_(kBufferSize) {
-    errno = 0;
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) ThrowIoErrorFromErrno(errno ? errno : ENOENT);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) ThrowIoErrorFromErrno(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        ThrowIoErrorFromErrno(EACCES);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "rb");
+    if (!file_) {
+        const int error = errno;
+        ::close(fd);
+        ThrowIoErrorFromErrno(error);
+    }
 }
 
 ByteReader::~ByteReader() { std::fclose(file_); }

@@ -8,7 +8,8 @@ namespace varnel {
 
 /// Reads a single-byte text file sequentially through a buffer. A Ctrl-Z byte (26) ends the
 /// file. Owns the file and closes it on every way out. Throws VarnelError with the I/O error
-/// text when the file cannot be opened or read.
+/// text when the file cannot be opened or read; anything but a regular file (a folder, a FIFO,
+/// a device) is refused as access denied.
 class ByteReader {
 public:
     explicit ByteReader(const std::string& path);

@@ -28,11 +28,30 @@ std::size_t SeparatorPosition(std::string_view line) {
     return std::string_view::npos;
 }
 
+// Longest field text the conversion error quotes whole; a longer one (a line of megabytes)
+// is cut there and marked "...", so the message stays readable in a message box.
+constexpr std::size_t kLongestQuotedField = 200;
+
+// The field as the message quotes it. A NUL byte would end the message's text where it stands,
+// so it is shown as the symbol for null, "␀".
+std::string QuotedField(std::string_view field) {
+    const bool cut = field.size() > kLongestQuotedField;
+    std::string quoted;
+    for (const char c : field.substr(0, kLongestQuotedField)) {
+        if (c == '\0') {
+            quoted += "\u2400";
+        } else {
+            quoted += c;
+        }
+    }
+    return cut ? quoted + "..." : quoted;
+}
+
 // A field as the runtime converts it: the conversion error names the field's text, and a
 // value beyond the range of a double overflows when it is stored.
 double ConvertField(std::string_view field, char decimalSeparator) {
     const std::optional<long double> value = TextToFloat(field, decimalSeparator);
-    if (!value) throw VarnelError("'" + std::string(field) + "' は浮動小数点数ではありません");
+    if (!value) throw VarnelError("'" + QuotedField(field) + "' は浮動小数点数ではありません");
     return StoreDouble(*value);
 }
 
@@ -42,7 +61,7 @@ CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& cho
     long long count = 0;
     try {
         ByteReader reader(chosenPath);
-        while (reader.ReadLine(nullptr)) ++count;
+        while (count <= kMaxData && reader.ReadLine(nullptr)) ++count;
     } catch (const VarnelError&) {
         return CountOutcome::Unreadable;
     }

@@ -51,11 +51,15 @@ TEST(Invert2x2, InvertsAndFailsOnASingularMatrix) {
     EXPECT_NEAR(inverse.m12, -0.1, 1e-15);
     EXPECT_NEAR(inverse.m21, -0.2, 1e-15);
     EXPECT_NEAR(inverse.m22, 0.4, 1e-15);
-    try {
-        Invert2x2({1, 2, 2, 4});
-        FAIL() << "a singular matrix was inverted";
-    } catch (const VarnelError& error) {
-        EXPECT_STREQ(error.what(), kDivisionByZeroMessage);
+    // v·vᵀ of v = (0.1, 0.3) is singular; its rounded entries leave a determinant of ~1e-19.
+    const double a = 0.1, b = 0.3;
+    for (const Matrix2& singular : {Matrix2{1, 2, 2, 4}, Matrix2{a * a, a * b, a * b, b * b}}) {
+        try {
+            Invert2x2(singular);
+            FAIL() << "a singular matrix was inverted";
+        } catch (const VarnelError& error) {
+            EXPECT_STREQ(error.what(), kDivisionByZeroMessage);
+        }
     }
 }
 

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/file_analysis.h"
+#include "core/io_error.h"
+#include "core/messages.h"
+#include "core/varnel_error.h"
+#include "input/data_file.h"
+#include "input/quantile_table.h"
+
+namespace varnel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kThreeEllipses = "2,30\n3,40\n1.5,-20\n";
+
+std::string NotANumber(const std::string& field) {
+    return "'" + field + "' は浮動小数点数ではありません";
+}
+
+// `count` lines of well spread ellipses: R from 1.2 to 3.2, φ over the half circle.
+std::string ManyEllipses(int count) {
+    std::string text;
+    for (int k = 1; k <= count; ++k) {
+        text += std::to_string(1.2 + (k * 37 % 100) / 50.0) + "," +
+                std::to_string(k * 73 % 180 - 90) + "\n";
+    }
+    return text;
+}
+
+// What a hostile input leaves of the earlier analysis of four ellipses.
+enum class Leaves {
+    Everything,      // refused before anything was stored
+    EarlierResults,  // the new file's name, count and (some) data; estimate and region earlier
+    EarlierRegion,   // a new estimate, the earlier region, report and frames
+    NewResults,      // a whole new analysis
+};
+
+struct HostileCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> messages;
+    Leaves leaves;
+    int count = 3;  // DataCount afterwards, unless Leaves::Everything
+};
+
+class HostileInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(folder_);
+        ASSERT_TRUE(LoadFQuantileTable(*earlier_, ExecutableFolder()));
+        const FileAnalysis first = Analyse(*earlier_, Write("earlier.txt", kThreeEllipses + std::string("2.5,10\n")));
+        ASSERT_EQ(first.status, AnalysisStatus::Reported);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::string path = (folder_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    static FileAnalysis Analyse(AnalysisState& state, const std::string& path) {
+        return AnalyseDataFile(state, path, ConfidenceLevel::Level95, '.');
+    }
+    // The state afterwards against the earlier analysis, as the Open command leaves it.
+    void ExpectLeft(const AnalysisState& state, Leaves leaves, int count, const std::string& path) {
+        const AnalysisState& e = *earlier_;
+        const bool sameFile = leaves == Leaves::Everything;
+        EXPECT_EQ(state.DataFileName, sameFile ? e.DataFileName : path);
+        EXPECT_EQ(state.DataCount, sameFile ? e.DataCount : count);
+        const bool sameEstimate = leaves == Leaves::Everything || leaves == Leaves::EarlierResults;
+        EXPECT_EQ(state.StrainEstimate.x1 == e.StrainEstimate.x1, sameEstimate);
+        const bool sameRegion = leaves != Leaves::NewResults;
+        EXPECT_EQ(state.PostRegion[1].x1 == e.PostRegion[1].x1, sameRegion);
+    }
+
+    fs::path folder_ = fs::path(::testing::TempDir()) /
+                       ("hostile_" + std::string(::testing::UnitTest::GetInstance()
+                                                     ->current_test_info()
+                                                     ->name()));
+    std::unique_ptr<AnalysisState> earlier_ = std::make_unique<AnalysisState>();
+};
+
+TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
+    const std::string tenMegabytes(10'000'000, '0');
+    const std::string nul(1, '\0');
+    const HostileCase cases[] = {
+        {"byte-order mark", "\xEF\xBB\xBF" + std::string(kThreeEllipses),
+         {NotANumber("\xEF\xBB\xBF" "2")}, Leaves::EarlierResults},
+        {"NUL padding at line ends", "2,30" + nul + nul + "\n3,40\n1.5,-20\n", {}, Leaves::NewResults},
+        {"NUL padding after the last line", kThreeEllipses + nul + nul + nul,
+         {"Invalid data at line #4"}, Leaves::EarlierResults, 4},
+        {"NUL inside a number", "2" + nul + "5,30\n3,40\n1.5,-20\n", {NotANumber("2\u24005")},
+         Leaves::EarlierResults},
+        {"10 MB line of digits", "2," + tenMegabytes + "30\n3,40\n1.5,-20\n", {}, Leaves::NewResults},
+        {"10 MB line of letters", std::string(10'000'000, 'x') + ",30\n3,40\n1.5,-20\n",
+         {NotANumber(std::string(200, 'x') + "...")}, Leaves::EarlierResults},
+        {"CR-only line ends", "2,30\r3,40\r1.5,-20\r", {NotANumber("303,401.5,-20")},
+         Leaves::EarlierResults, 1},
+        {"Ctrl-Z inside a number", "2,30\n3,40\n1.5,-\x1A" "20\n4,50\n", {NotANumber("-")},
+         Leaves::EarlierResults},
+        {"exactly 10000 lines", ManyEllipses(kMaxData), {}, Leaves::NewResults, kMaxData},
+        {"10001 lines", ManyEllipses(kMaxData + 1), {kTooManyDataMessage}, Leaves::Everything},
+        {"1e400", "1e400,30\n3,40\n1.5,-20\n", {kOverflowMessage}, Leaves::EarlierResults},
+        {"nan", "2,nan\n3,40\n1.5,-20\n", {NotANumber("nan")}, Leaves::EarlierResults},
+        {"inf", "inf,30\n3,40\n1.5,-20\n", {NotANumber("inf")}, Leaves::EarlierResults},
+        {"0x10", "0x10,30\n3,40\n1.5,-20\n", {NotANumber("0x10")}, Leaves::EarlierResults},
+        {"R = 0", "0,30\n3,40\n1.5,-20\n", {"Invalid R at line #1"}, Leaves::EarlierResults},
+        {"R negative", "2,30\n-3,40\n-1.5,-20\n", {"Invalid R at line #2", "Invalid R at line #3"},
+         Leaves::EarlierResults},
+        {"R = 1 everywhere", "1,0\n1,30\n1,-60\n", {kInvalidOperationMessage}, Leaves::EarlierResults},
+        {"all data identical", "2,30\n2,30\n2,30\n2,30\n", {kDivisionByZeroMessage},
+         Leaves::EarlierResults, 4},
+        {"two data", "2,30\n3,40\n", {kTooFewDataMessage}, Leaves::EarlierRegion, 2},
+        {"one datum", "2,30\n", {kDivisionByZeroMessage}, Leaves::EarlierResults, 1},
+        {"empty file", "", {kInvalidOperationMessage}, Leaves::EarlierResults, 0},
+        {"φ of 1e300 degrees", "2,1e300\n3,40\n1.5,-20\n", {}, Leaves::NewResults},
+    };
+    for (const HostileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto state = std::make_unique<AnalysisState>(*earlier_);
+        const std::string path = Write("hostile.txt", c.bytes);
+        const FileAnalysis analysis = Analyse(*state, path);
+        EXPECT_EQ(analysis.messages, c.messages);
+        ExpectLeft(*state, c.leaves, c.count, path);
+        if (c.leaves == Leaves::NewResults) {
+            ASSERT_EQ(analysis.status, AnalysisStatus::Reported);
+            ASSERT_EQ(analysis.report.size(), 27u);
+            EXPECT_EQ(analysis.report[2], "N = " + std::to_string(c.count));
+            EXPECT_TRUE(std::isfinite(state->PostVectors[0].x1) && state->PostVectors[0].x1 >= 1.0);
+        }
+    }
+}
+
+TEST_F(HostileInputTest, AnythingButARegularFileIsAnInvalidDataFile) {
+    const std::string fifo = (folder_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {folder_.string(), fifo, std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        auto state = std::make_unique<AnalysisState>(*earlier_);
+        const FileAnalysis analysis = Analyse(*state, path);
+        EXPECT_EQ(analysis.messages, std::vector<std::string>{kInvalidDataFileMessage});
+        ExpectLeft(*state, Leaves::Everything, 0, path);
+    }
+}
+
+TEST_F(HostileInputTest, AFileGoneOrReplacedAfterTheCountEndsInAnIoError) {
+    struct Case {
+        const char* name;
+        void (*replace)(const std::string& path);
+        std::string message;
+    };
+    const Case cases[] = {
+        {"deleted", [](const std::string& path) { fs::remove(path); },
+         IoErrorMessage(kIoFileNotFound)},
+        {"replaced by a FIFO",
+         [](const std::string& path) {
+             fs::remove(path);
+             ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+         },
+         IoErrorMessage(kIoAccessDenied)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto state = std::make_unique<AnalysisState>(*earlier_);
+        const std::string path = Write("vanishing.txt", kThreeEllipses);
+        ASSERT_EQ(ChooseAndCountDataFile(*state, path), CountOutcome::Counted);
+        c.replace(path);
+        const FileAnalysis analysis = AnalyseCountedFile(*state, ConfidenceLevel::Level95, '.');
+        EXPECT_EQ(analysis.messages, std::vector<std::string>{c.message});
+        ExpectLeft(*state, Leaves::EarlierResults, 3, path);
+        fs::remove(path);
+    }
+}
+
+// The start of the window: load finv.dat from `folder` and say what the user would read.
+std::vector<std::string> LoadTableMessages(AnalysisState& state, const fs::path& folder) {
+    try {
+        if (!LoadFQuantileTable(state, folder.string() + "/")) return {kMissingQuantileTableMessage};
+    } catch (const VarnelError& error) {
+        return {error.what()};
+    }
+    return {};
+}
+
+TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
+    struct Case {
+        const char* name;
+        const char* finv;  // null: finv.dat is a folder
+        std::vector<std::string> messages;
+        bool regionHasWidth;  // for three data: the quantile for N = 3 was read
+    };
+    const Case cases[] = {
+        {"empty", "", {}, false},
+        {"truncated inside its first row", "3 0.859 1.5 19", {}, true},
+        {"decimal comma", "3 0,859 1,5 199,5\n4 0.6 1 19\n",
+         {IoErrorMessage(kIoInvalidNumericInput)}, false},
+        {"a folder", nullptr, {kMissingQuantileTableMessage}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path tableFolder = folder_ / "table";
+        fs::remove_all(tableFolder);
+        fs::create_directories(tableFolder);
+        if (c.finv) {
+            std::ofstream(tableFolder / "finv.dat", std::ios::binary) << c.finv;
+        } else {
+            fs::create_directory(tableFolder / "finv.dat");
+        }
+        auto state = std::make_unique<AnalysisState>();
+        EXPECT_EQ(LoadTableMessages(*state, tableFolder), c.messages);
+        const FileAnalysis analysis = Analyse(*state, Write("three.txt", kThreeEllipses));
+        ASSERT_EQ(analysis.status, AnalysisStatus::Reported);
+        EXPECT_TRUE(analysis.messages.empty());
+        EXPECT_EQ(state->X1Range.max > state->X1Range.min, c.regionHasWidth);
+    }
+}
+
+}  // namespace
+}  // namespace varnel::cli
