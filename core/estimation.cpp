@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "core/checked_math.h"
+#include "core/fast_objective.h"
 #include "core/minimizers.h"
 #include "core/objective.h"
 
@@ -16,6 +17,33 @@ constexpr double kTriangleSide = 0.1;
 // The objective on this state, as every minimiser sees it.
 ObjectiveFunction ObjectiveOn(AnalysisState& state) {
     return [&state](StrainVector point) { return StrainObjective(state, point); };
+}
+
+StrainVector InitialStrainGuessOf(const AnalysisState& state, const ObjectiveFunction& f) {
+    const StrainVector m = MeanPostVector(state);
+    const StrainVector A{0.0, 0.0};
+    const StrainVector B{StoreDouble(1.2L * m.x1), StoreDouble(1.2L * m.x2)};
+    return GoldenSectionSearch(A, B, f).point;
+}
+
+StrainVector MinimizeStrainOf(StrainVector s, ProgressSink* progress, const ObjectiveFunction& f) {
+    std::array<StrainVector, 3> triangle{
+        s, {StoreDouble(s.x1 - 0.1L), s.x2}, {s.x1, StoreDouble(s.x2 - 0.1L)}};
+    if (progress) progress->SetMaximum(kAttempts);
+    RandomGenerator random;
+    random.Reset(0);
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        if (progress) progress->SetPosition(attempt);
+        if (MinimizeFromTriangle(triangle, f)) break;
+        // Restart on the vertex the failed run left in position 1, with fresh offsets.
+        const StrainVector& first = triangle[0];
+        const double r1 = random.Draw();
+        triangle[1] = {StoreDouble(first.x1 + kTriangleSide * static_cast<long double>(r1)), first.x2};
+        const double r2 = random.Draw();
+        triangle[2] = {first.x1, StoreDouble(first.x2 + kTriangleSide * static_cast<long double>(r2))};
+    }
+    if (progress) progress->SetPosition(0);
+    return triangle[0];
 }
 
 }  // namespace
@@ -39,37 +67,21 @@ StrainVector MeanPostVector(const AnalysisState& state) {
 }
 
 StrainVector InitialStrainGuess(AnalysisState& state) {
-    const StrainVector m = MeanPostVector(state);
-    const StrainVector A{0.0, 0.0};
-    const StrainVector B{StoreDouble(1.2L * m.x1), StoreDouble(1.2L * m.x2)};
-    return GoldenSectionSearch(A, B, ObjectiveOn(state)).point;
+    return InitialStrainGuessOf(state, ObjectiveOn(state));
 }
 
 StrainVector MinimizeStrain(AnalysisState& state, StrainVector s, ProgressSink* progress) {
-    std::array<StrainVector, 3> triangle{
-        s, {StoreDouble(s.x1 - 0.1L), s.x2}, {s.x1, StoreDouble(s.x2 - 0.1L)}};
-    if (progress) progress->SetMaximum(kAttempts);
-    RandomGenerator random;
-    random.Reset(0);
-    const ObjectiveFunction f = ObjectiveOn(state);
-    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-        if (progress) progress->SetPosition(attempt);
-        if (MinimizeFromTriangle(triangle, f)) break;
-        // Restart on the vertex the failed run left in position 1, with fresh offsets.
-        const StrainVector& first = triangle[0];
-        const double r1 = random.Draw();
-        triangle[1] = {StoreDouble(first.x1 + kTriangleSide * static_cast<long double>(r1)), first.x2};
-        const double r2 = random.Draw();
-        triangle[2] = {first.x1, StoreDouble(first.x2 + kTriangleSide * static_cast<long double>(r2))};
-    }
-    if (progress) progress->SetPosition(0);
-    return triangle[0];
+    return MinimizeStrainOf(s, progress, ObjectiveOn(state));
 }
 
 void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
     ComputePostVectors(state);
-    const StrainVector start = InitialStrainGuess(state);
-    const StrainVector estimate = MinimizeStrain(state, start, progress);
+    // The minimisers evaluate the same objective from precomputed shape tensors; it leaves the
+    // pre-strain data alone, which the evaluation at the estimate below fills.
+    const FastObjective fast(state);
+    const ObjectiveFunction f = [&](StrainVector point) { return fast.Evaluate(state, point); };
+    const StrainVector start = InitialStrainGuessOf(state, f);
+    const StrainVector estimate = MinimizeStrainOf(start, progress, f);
     state.StrainEstimate = estimate;
     const Ellipse strain = VectorToEllipse(estimate);
     state.PostVectors[0] = {strain.R, StoreDouble(strain.phi * 180.0L / std::numbers::pi_v<long double>)};

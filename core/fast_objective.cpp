@@ -1,0 +1,268 @@
+#include "core/fast_objective.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "core/objective.h"
+#include "core/worker_pool.h"
+
+// The block kernels are built for the plain instruction set and for AVX2 with FMA; the loader
+// picks the one the processor runs.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define VARNEL_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+#else
+#define VARNEL_CLONES
+#endif
+
+namespace varnel {
+
+namespace {
+
+// Data per block: the reductions sum fixed blocks in block order, whatever thread made them.
+constexpr int kBlock = 512;
+constexpr int kLanes = 8;
+// Below this number of data one evaluation is too short to share with another thread.
+constexpr int kParallelFromCount = 2048;
+constexpr int kFewestData = 3;
+// A moment matrix with det(S) below this share of s11·s22 is left to the reference path, whose
+// rounding decides whether it is singular.
+constexpr long double kNearlySingular = 1e-8L;
+
+}  // namespace
+
+// Block sums added in block order, in extended precision.
+struct FastObjective::Totals {
+    long double x1 = 0, x2 = 0, x11 = 0, x22 = 0, x12 = 0;
+    void Add(const PreVectorSums& b) {
+        x1 += b.x1;
+        x2 += b.x2;
+        x11 += b.x11;
+        x22 += b.x22;
+        x12 += b.x12;
+    }
+};
+
+// Removing the trial strain x is a hyperbolic boost of rapidity −|x| along u = x / |x|.
+struct FastObjective::Boost {
+    double u1 = 1.0, u2 = 0.0;
+    double coshMinusOne = 0.0;  // cosh |x| − 1 = 2 sinh²(|x| / 2), without cancellation
+    double sinh = 0.0;
+};
+
+namespace {
+
+struct BlockOutput {
+    alignas(64) double pre1[kBlock];
+    alignas(64) double pre2[kBlock];
+};
+
+// ln(1 + z) for z ≥ 0 by fdlibm's method: 1 + z = 2^k·(1 + f) with 1 + f in [√2/2, √2), and
+// its minimax polynomial in s = f / (2 + f) for ln(1 + f), good to one unit in the last place.
+// For k = 0 the reduced argument f is z itself, so small z keep their accuracy. The caller
+// passes 1 / (2 + f) times a factor of its own, so that one division serves both.
+struct ReducedArgument {
+    double k = 0.0, f = 0.0;
+};
+
+inline ReducedArgument ReduceLogArgument(double z) {
+    constexpr std::uint64_t kMantissa = 0x000FFFFFFFFFFFFFull, kOne = 0x3FF0000000000000ull;
+    constexpr double kTwo52 = 4503599627370496.0;
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(1.0 + z);
+    // The biased exponent as a double without an integer conversion: 2⁵² + e − 2⁵² − 1023.
+    const double biased = std::bit_cast<double>((bits >> 52) | 0x4330000000000000ull) - kTwo52;
+    const double m = std::bit_cast<double>((bits & kMantissa) | kOne);
+    const bool high = m > 1.4142135623730951;
+    const double halfM = 0.5 * m;
+    const double k = biased - 1023.0 + (high ? 1.0 : 0.0);
+    const double reduced = (high ? halfM : m) - 1.0;
+    return {k, k == 0.0 ? z : reduced};
+}
+
+inline double LogOfReduced(ReducedArgument a, double s) {
+    constexpr double Lg1 = 6.666666666666735130e-01, Lg2 = 3.999999999940941908e-01,
+                     Lg3 = 2.857142874366239149e-01, Lg4 = 2.222219843214978396e-01,
+                     Lg5 = 1.818357216161805012e-01, Lg6 = 1.531383769920937332e-01,
+                     Lg7 = 1.479819860511658591e-01;
+    constexpr double ln2Hi = 6.93147180369123816490e-01, ln2Lo = 1.90821492927058770002e-10;
+    // ln(1 + f) = f − (f²/2 − s·(f²/2 + R(s²))), s = f / (2 + f)
+    const double s2 = s * s, s4 = s2 * s2;
+    const double t1 = s4 * (Lg2 + s4 * (Lg4 + s4 * Lg6));
+    const double t2 = s2 * (Lg1 + s4 * (Lg3 + s4 * (Lg5 + s4 * Lg7)));
+    const double halfF2 = 0.5 * a.f * a.f;
+    return a.k * ln2Hi - ((halfF2 - (s * (halfF2 + t1 + t2) + a.k * ln2Lo)) - a.f);
+}
+
+// Pre vectors of one block. (C, S1, S2) = (cosh ρ, sinh ρ·cos 2φ, sinh ρ·sin 2φ) is the datum
+// on the hyperboloid, C held as C − 1 = (R − 1)² / (2R) to keep its digits near circles. The
+// boost changes the components along u, S∥′ = S∥·cosh ρs − C·sinh ρs and
+// C′ = C·cosh ρs − S∥·sinh ρs, and leaves the perpendicular one. The pre vector is
+// asinh(s)/s · S′ with s = |S′| and asinh s = ln(C′ + s) = ln(1 + s + (C′ − 1)); a series
+// serves small s, where C′ − 1 has lost its digits.
+VARNEL_CLONES void RetroDeformBlock(const double* __restrict coshMinusOneOf,
+                                    const double* __restrict S1, const double* __restrict S2,
+                                    double u1, double u2, double coshMinusOne, double sinh,
+                                    BlockOutput* __restrict out) {
+    for (int k = 0; k < kBlock; ++k) {
+        const double Cm1 = coshMinusOneOf[k], C = 1.0 + Cm1;
+        const double along = S1[k] * u1 + S2[k] * u2;
+        const double change = along * coshMinusOne - C * sinh;
+        const double t1 = S1[k] + change * u1, t2 = S2[k] + change * u2;
+        const double s2 = t1 * t1 + t2 * t2, s = std::sqrt(s2);
+        const double preCm1 = Cm1 + (C * coshMinusOne - along * sinh);
+        // asinh(s)/s = 1 − s²/6 + 3s⁴/40 − …; below 1e-4 the next term is under 1e-25.
+        const bool small = s < 1e-4;
+        const double sSafe = small ? 1.0 : s;
+        const ReducedArgument a = ReduceLogArgument(s + preCm1);
+        const double reciprocal = 1.0 / ((2.0 + a.f) * sSafe);  // 1 / ((2 + f)·s)
+        const double asinh = LogOfReduced(a, a.f * sSafe * reciprocal);
+        const double series = 1.0 - s2 * (1.0 / 6.0 - s2 * (3.0 / 40.0));
+        const double ratio = asinh * (2.0 + a.f) * reciprocal;
+        const double factor = small ? series : ratio;
+        out->pre1[k] = factor * t1;
+        out->pre2[k] = factor * t2;
+    }
+}
+
+// Sums in kLanes interleaved lanes, each added in index order, then the lanes pairwise. The
+// lanes are two vectors of four, which the compiler keeps in registers.
+using Quad = double __attribute__((vector_size(4 * sizeof(double))));
+
+struct QuadSums {
+    Quad x1 = {}, x2 = {}, x11 = {}, x22 = {}, x12 = {};
+    void Add(const double* pre1, const double* pre2) {
+        Quad a, b;
+        std::memcpy(&a, pre1, sizeof a);
+        std::memcpy(&b, pre2, sizeof b);
+        x1 += a;
+        x2 += b;
+        x11 += a * a;
+        x22 += b * b;
+        x12 += a * b;
+    }
+};
+
+inline double SumOfLanes(Quad low, Quad high) {
+    return ((low[0] + low[1]) + (low[2] + low[3])) + ((high[0] + high[1]) + (high[2] + high[3]));
+}
+
+VARNEL_CLONES PreVectorSums SumBlockOutput(const BlockOutput* __restrict out) {
+    static_assert(kLanes == 8);
+    QuadSums low, high;
+    for (int k = 0; k < kBlock; k += kLanes) {
+        low.Add(out->pre1 + k, out->pre2 + k);
+        high.Add(out->pre1 + k + 4, out->pre2 + k + 4);
+    }
+    return {SumOfLanes(low.x1, high.x1), SumOfLanes(low.x2, high.x2),
+            SumOfLanes(low.x11, high.x11), SumOfLanes(low.x22, high.x22),
+            SumOfLanes(low.x12, high.x12)};
+}
+
+}  // namespace
+
+FastObjective::FastObjective(const AnalysisState& state) : count_(state.DataCount) {
+    blocks_ = count_ > 0 ? (count_ + kBlock - 1) / kBlock : 0;
+    const std::size_t padded = std::size_t(blocks_) * kBlock;
+    // Padding data are circles; their pre vectors are zeroed before the sums.
+    coshMinusOne_.assign(padded, 0.0);
+    sinhCos_.assign(padded, 0.0);
+    sinhSin_.assign(padded, 0.0);
+    blockSums_.resize(std::size_t(blocks_));
+    for (int k = 0; k < count_; ++k) {
+        const long double R = state.RPost[k + 1], twoPhi = 2.0L * state.PhiPost[k + 1];
+        if (!(R > 0.0L) || !std::isfinite(R) || !std::isfinite(twoPhi)) usable_ = false;
+        // cosh ρ − 1 = (R − 1)² / (2R) and sinh ρ = (R − 1)(R + 1) / (2R), ρ = ln R
+        const long double sinhRho = (R - 1.0L) * (R + 1.0L) / (2.0L * R);
+        coshMinusOne_[k] = double((R - 1.0L) * (R - 1.0L) / (2.0L * R));
+        sinhCos_[k] = double(sinhRho * std::cos(twoPhi));
+        sinhSin_[k] = double(sinhRho * std::sin(twoPhi));
+    }
+}
+
+FastObjective::Boost FastObjective::BoostOf(StrainVector x) const {
+    const long double length = std::hypot(static_cast<long double>(x.x1), x.x2);
+    Boost boost;
+    if (length > 0.0L) {
+        boost.u1 = double(x.x1 / length);
+        boost.u2 = double(x.x2 / length);
+        const long double halfSinh = std::sinh(length / 2.0L);
+        boost.coshMinusOne = double(2.0L * halfSinh * halfSinh);
+        boost.sinh = double(std::sinh(length));
+    }
+    return boost;
+}
+
+PreVectorSums FastObjective::SumBlock(int block, const Boost& boost) const {
+    BlockOutput out;
+    const std::size_t first = std::size_t(block) * kBlock;
+    RetroDeformBlock(coshMinusOne_.data() + first, sinhCos_.data() + first, sinhSin_.data() + first,
+                     boost.u1, boost.u2, boost.coshMinusOne, boost.sinh, &out);
+    for (int k = count_ - int(first); k < kBlock; ++k) out.pre1[k] = out.pre2[k] = 0.0;
+    return SumBlockOutput(&out);
+}
+
+std::optional<double> FastObjective::TSquaredOfTotals(const Totals& total) const {
+    // With two data T² is 1 wherever it is defined: only its rounding steers a search, so
+    // the reference path keeps that rounding (fewer data are errors of the reference path).
+    if (count_ < kFewestData) return std::nullopt;
+    // m = Σp / N, S = Σ p pᵀ / (N − 1), T² = N · mᵀ S⁻¹ m
+    const long double n = count_, m1 = total.x1 / n, m2 = total.x2 / n;
+    const long double s11 = total.x11 / (n - 1), s22 = total.x22 / (n - 1);
+    const long double s12 = total.x12 / (n - 1);
+    const long double det = s11 * s22 - s12 * s12;
+    if (!std::isfinite(det) || !std::isfinite(m1) || !std::isfinite(m2) ||
+        !(det > kNearlySingular * s11 * s22)) {
+        return std::nullopt;
+    }
+    const long double q = (m1 * (m1 * s22 - m2 * s12) + m2 * (m2 * s11 - m1 * s12)) / det;
+    const long double tSquared = n * q;
+    if (!std::isfinite(tSquared) || std::fabs(tSquared) > 1e300L) return std::nullopt;
+    return double(tSquared);
+}
+
+std::optional<double> FastObjective::TryEvaluate(StrainVector x) const {
+    if (!usable_) return std::nullopt;
+    const Boost boost = BoostOf(x);
+    if (!std::isfinite(boost.coshMinusOne) || !std::isfinite(boost.sinh)) return std::nullopt;
+    Totals total;
+    for (int b = 0; b < blocks_; ++b) total.Add(SumBlock(b, boost));
+    return TSquaredOfTotals(total);
+}
+
+double FastObjective::Evaluate(AnalysisState& state, StrainVector x) const {
+    std::optional<double> value;
+    if (count_ < kParallelFromCount || ParallelWidth() < 2) {
+        value = TryEvaluate(x);
+    } else if (usable_) {
+        const Boost boost = BoostOf(x);
+        const int parts = ParallelWidth();
+        RunInParallel(parts, [&](int part) {
+            for (int b = part * blocks_ / parts; b < (part + 1) * blocks_ / parts; ++b) {
+                blockSums_[std::size_t(b)] = SumBlock(b, boost);
+            }
+        });
+        Totals total;
+        for (const PreVectorSums& sums : blockSums_) total.Add(sums);
+        if (std::isfinite(boost.coshMinusOne) && std::isfinite(boost.sinh)) {
+            value = TSquaredOfTotals(total);
+        }
+    }
+    return value ? *value : TSquaredOfStrain(state, x);
+}
+
+void FastObjective::ComputePreVectors(StrainVector x, std::vector<StrainVector>& pre) const {
+    const Boost boost = BoostOf(x);
+    pre.resize(std::size_t(count_));
+    for (int b = 0; b < blocks_; ++b) {
+        BlockOutput out;
+        const std::size_t first = std::size_t(b) * kBlock;
+        RetroDeformBlock(coshMinusOne_.data() + first, sinhCos_.data() + first, sinhSin_.data() + first,
+                         boost.u1, boost.u2, boost.coshMinusOne, boost.sinh, &out);
+        for (int k = 0; k < kBlock && first + k < pre.size(); ++k) {
+            pre[first + k] = {out.pre1[k], out.pre2[k]};
+        }
+    }
+}
+
+}  // namespace varnel
