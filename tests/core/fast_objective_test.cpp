@@ -1,0 +1,156 @@
+#include "core/fast_objective.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "core/estimation.h"
+#include "core/messages.h"
+#include "core/objective.h"
+#include "core/varnel_error.h"
+#include "core/worker_pool.h"
+
+namespace varnel {
+namespace {
+
+// The two formulations of the retro-deformation differ only in rounding: a few units in the
+// last place per datum, summed over the data.
+constexpr double kObjectiveAgreement = 1e-12;
+// The minimiser ends where the mean pre vector vanishes to rounding; both paths get there.
+constexpr double kEstimateAgreement = 1e-9;
+
+// Random observed ellipses: log-normal initial ratios (a few exact circles and axes at ±45°
+// among them), random orientations, strained by `strain`.
+std::unique_ptr<AnalysisState> RandomPopulation(int count, StrainVector strain, unsigned seed) {
+    auto state = std::make_unique<AnalysisState>();
+    std::mt19937_64 random(seed);
+    std::normal_distribution<double> logRatio(0.3, 0.3);
+    std::uniform_real_distribution<double> orientation(-std::numbers::pi / 2, std::numbers::pi / 2);
+    const Ellipse s = VectorToEllipse(strain);
+    for (int k = 1; k <= count; ++k) {
+        double R = std::exp(std::fabs(logRatio(random))), phi = orientation(random);
+        if (k % 97 == 0) R = 1.0;
+        if (k % 89 == 0) phi = std::numbers::pi / 4;
+        const Ellipse post = SuperposeStrain(s.R, R, phi - s.phi);
+        state->RPost[k] = post.R;
+        state->PhiPost[k] = post.phi + s.phi;
+    }
+    state->DataCount = count;
+    return state;
+}
+
+StrainVector RandomTrial(std::mt19937_64& random) {
+    std::uniform_real_distribution<double> component(-1.2, 1.2);
+    return {component(random), component(random)};
+}
+
+TEST(FastObjective, AgreesWithTheReferencePathOnRandomData) {
+    // 3000 data take the two-thread path, the others one thread.
+    for (const int count : {3, 40, 777, 3000}) {
+        auto state = RandomPopulation(count, {0.4, -0.25}, unsigned(count));
+        const FastObjective fast(*state);
+        std::mt19937_64 random(7);
+        for (int trial = 0; trial < 12; ++trial) {
+            const StrainVector x = trial == 0 ? StrainVector{} : RandomTrial(random);
+            const double reference = TSquaredOfStrain(*state, x);
+            EXPECT_NEAR(fast.Evaluate(*state, x), reference, kObjectiveAgreement * reference)
+                << count << " data at (" << x.x1 << ", " << x.x2 << ")";
+        }
+    }
+}
+
+TEST(FastObjective, RetroDeformsEachEllipseAsTheTangentForm) {
+    auto state = RandomPopulation(500, {-0.3, 0.6}, 11);
+    const FastObjective fast(*state);
+    std::mt19937_64 random(3);
+    std::vector<StrainVector> pre;
+    for (int trial = 0; trial < 6; ++trial) {
+        const StrainVector x = RandomTrial(random);
+        TSquaredOfStrain(*state, x);
+        fast.ComputePreVectors(x, pre);
+        for (int k = 1; k <= state->DataCount; ++k) {
+            const StrainVector& expected = state->PreVectors[k];
+            // Absolute: a pre vector near the origin keeps the absolute error of its terms.
+            EXPECT_NEAR(pre[k - 1].x1, expected.x1, 1e-13) << k;
+            EXPECT_NEAR(pre[k - 1].x2, expected.x2, 1e-13) << k;
+        }
+    }
+}
+
+TEST(FastObjective, IsBitIdenticalOnOneThreadAndOnTwo) {
+    auto state = RandomPopulation(5000, {0.2, 0.2}, 5);
+    const FastObjective fast(*state);
+    std::mt19937_64 random(9);
+    for (int trial = 0; trial < 20; ++trial) {
+        const StrainVector x = RandomTrial(random);
+        const std::optional<double> single = fast.TryEvaluate(x);
+        ASSERT_TRUE(single.has_value());
+        EXPECT_EQ(fast.Evaluate(*state, x), *single);
+    }
+}
+
+TEST(FastObjective, LeavesThePreStrainDataAloneWhenItVouchesForItsValue) {
+    auto state = RandomPopulation(50, {0.3, 0.1}, 2);
+    TSquaredOfStrain(*state, {0.1, 0.1});
+    const auto before = state->PreVectors;
+    FastObjective(*state).Evaluate(*state, {0.5, -0.4});
+    EXPECT_EQ(state->PreVectors, before);
+}
+
+TEST(FastObjective, HandsFaultsAndTwoDataToTheReferencePath) {
+    struct Case {
+        const char* name;
+        std::vector<double> ratios;
+        const char* message;  // nullptr: the reference value, T² = 1 for two data
+    };
+    const std::vector<Case> cases{
+        {"one datum", {2.0}, kDivisionByZeroMessage},
+        {"circles only: a zero moment matrix, 0 / 0", {1.0, 1.0, 1.0}, kInvalidOperationMessage},
+        {"two data", {2.0, 3.0}, nullptr},
+    };
+    for (const Case& c : cases) {
+        auto state = std::make_unique<AnalysisState>();
+        for (double R : c.ratios) state->RPost[++state->DataCount] = R;
+        state->PhiPost[1] = 0.3;
+        const FastObjective fast(*state);
+        if (!c.message) {
+            EXPECT_EQ(fast.Evaluate(*state, {0.1, 0.2}), TSquaredOfStrain(*state, {0.1, 0.2}));
+            continue;
+        }
+        try {
+            fast.Evaluate(*state, {});
+            ADD_FAILURE() << c.name;
+        } catch (const VarnelError& error) {
+            EXPECT_STREQ(error.what(), c.message) << c.name;
+        }
+    }
+}
+
+TEST(EstimateStrain, AgreesWithTheMinimisationOfTheReferenceObjective) {
+    for (const auto& [count, strain] : {std::pair{30, StrainVector{0.5, 0.2}},
+                                        std::pair{400, StrainVector{-0.1, 0.45}}}) {
+        auto state = RandomPopulation(count, strain, unsigned(count) + 1);
+        EstimateStrain(*state, nullptr);
+        const StrainVector fast = state->StrainEstimate;
+        // The estimation as it runs on the reference objective alone.
+        const StrainVector reference = MinimizeStrain(*state, InitialStrainGuess(*state), nullptr);
+        EXPECT_NEAR(fast.x1, reference.x1, kEstimateAgreement) << count;
+        EXPECT_NEAR(fast.x2, reference.x2, kEstimateAgreement) << count;
+    }
+}
+
+TEST(RunInParallel, RunsEveryPartOnce) {
+    for (const int parts : {0, 1, ParallelWidth(), 3 * ParallelWidth() + 1, 100}) {
+        std::vector<std::atomic<int>> runs(static_cast<std::size_t>(parts));
+        RunInParallel(parts, [&](int part) { runs[std::size_t(part)].fetch_add(1); });
+        for (int part = 0; part < parts; ++part) EXPECT_EQ(runs[std::size_t(part)], 1) << part;
+    }
+}
+
+}  // namespace
+}  // namespace varnel
