@@ -1,5 +1,6 @@
 #include "core/fast_objective.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -103,8 +104,8 @@ inline double LogOfReduced(ReducedArgument a, double s) {
 VARNEL_CLONES void RetroDeformBlock(const double* __restrict coshMinusOneOf,
                                     const double* __restrict S1, const double* __restrict S2,
                                     double u1, double u2, double coshMinusOne, double sinh,
-                                    BlockOutput* __restrict out) {
-    for (int k = 0; k < kBlock; ++k) {
+                                    int count, BlockOutput* __restrict out) {
+    for (int k = 0; k < count; ++k) {
         const double Cm1 = coshMinusOneOf[k], C = 1.0 + Cm1;
         const double along = S1[k] * u1 + S2[k] * u2;
         const double change = along * coshMinusOne - C * sinh;
@@ -147,16 +148,15 @@ inline double SumOfLanes(Quad low, Quad high) {
     return ((low[0] + low[1]) + (low[2] + low[3])) + ((high[0] + high[1]) + (high[2] + high[3]));
 }
 
-VARNEL_CLONES PreVectorSums SumBlockOutput(const BlockOutput* __restrict out) {
+VARNEL_CLONES PreVectorSums SumBlockOutput(const BlockOutput* __restrict out, int count) {
     static_assert(kLanes == 8);
     QuadSums low, high;
-    for (int k = 0; k < kBlock; k += kLanes) {
+    for (int k = 0; k < count; k += kLanes) {
         low.Add(out->pre1 + k, out->pre2 + k);
         high.Add(out->pre1 + k + 4, out->pre2 + k + 4);
     }
-    return {SumOfLanes(low.x1, high.x1), SumOfLanes(low.x2, high.x2),
-            SumOfLanes(low.x11, high.x11), SumOfLanes(low.x22, high.x22),
-            SumOfLanes(low.x12, high.x12)};
+    return {SumOfLanes(low.x1, high.x1), SumOfLanes(low.x2, high.x2), SumOfLanes(low.x11, high.x11),
+            SumOfLanes(low.x22, high.x22), SumOfLanes(low.x12, high.x12)};
 }
 
 }  // namespace
@@ -193,13 +193,20 @@ FastObjective::Boost FastObjective::BoostOf(StrainVector x) const {
     return boost;
 }
 
+// Data of a block rounded up to whole lanes; the padding slots beyond N hold circles.
+int FastObjective::LanesOfBlock(int block) const {
+    const int inBlock = std::min(kBlock, count_ - block * kBlock);
+    return (inBlock + kLanes - 1) / kLanes * kLanes;
+}
+
 PreVectorSums FastObjective::SumBlock(int block, const Boost& boost) const {
     BlockOutput out;
     const std::size_t first = std::size_t(block) * kBlock;
+    const int lanes = LanesOfBlock(block);
     RetroDeformBlock(coshMinusOne_.data() + first, sinhCos_.data() + first, sinhSin_.data() + first,
-                     boost.u1, boost.u2, boost.coshMinusOne, boost.sinh, &out);
-    for (int k = count_ - int(first); k < kBlock; ++k) out.pre1[k] = out.pre2[k] = 0.0;
-    return SumBlockOutput(&out);
+                     boost.u1, boost.u2, boost.coshMinusOne, boost.sinh, lanes, &out);
+    for (int k = count_ - int(first); k < lanes; ++k) out.pre1[k] = out.pre2[k] = 0.0;
+    return SumBlockOutput(&out, lanes);
 }
 
 std::optional<double> FastObjective::TSquaredOfTotals(const Totals& total) const {
@@ -257,8 +264,9 @@ void FastObjective::ComputePreVectors(StrainVector x, std::vector<StrainVector>&
     for (int b = 0; b < blocks_; ++b) {
         BlockOutput out;
         const std::size_t first = std::size_t(b) * kBlock;
-        RetroDeformBlock(coshMinusOne_.data() + first, sinhCos_.data() + first, sinhSin_.data() + first,
-                         boost.u1, boost.u2, boost.coshMinusOne, boost.sinh, &out);
+        RetroDeformBlock(coshMinusOne_.data() + first, sinhCos_.data() + first,
+                         sinhSin_.data() + first, boost.u1, boost.u2, boost.coshMinusOne,
+                         boost.sinh, LanesOfBlock(b), &out);
         for (int k = 0; k < kBlock && first + k < pre.size(); ++k) {
             pre[first + k] = {out.pre1[k], out.pre2[k]};
         }

@@ -36,6 +36,7 @@ private:
     struct Boost;
     struct Totals;
     Boost BoostOf(StrainVector x) const;
+    int LanesOfBlock(int block) const;
     PreVectorSums SumBlock(int block, const Boost& boost) const;
     std::optional<double> TSquaredOfTotals(const Totals& total) const;
 

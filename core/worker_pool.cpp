@@ -115,7 +115,9 @@ WorkerPool& Pool() {
 
 }  // namespace
 
-void RunInParallel(int parts, const std::function<void(int part)>& task) { Pool().Run(parts, task); }
+void RunInParallel(int parts, const std::function<void(int part)>& task) {
+    Pool().Run(parts, task);
+}
 
 int ParallelWidth() { return Pool().Width(); }
 

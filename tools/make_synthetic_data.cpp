@@ -15,10 +15,10 @@ namespace {
 struct Settings {
     int count = 10000;
     unsigned long long seed = 1;
-    double strainRatio = 1.8;       // R_s of the known strain
-    double strainDegrees = 30.0;    // phi_s of the known strain
-    double logRatioMean = 0.3;      // mean of ln R0
-    double logRatioSpread = 0.25;   // standard deviation of ln R0
+    double strainRatio = 1.8;      // R_s of the known strain
+    double strainDegrees = 30.0;   // phi_s of the known strain
+    double logRatioMean = 0.3;     // mean of ln R0
+    double logRatioSpread = 0.25;  // standard deviation of ln R0
     std::string output;
 };
 
@@ -37,13 +37,20 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
         }
         if (i + 1 >= argc) return false;
         const char* value = argv[++i];
-        if (name == "--count") settings.count = std::atoi(value);
-        else if (name == "--seed") settings.seed = std::strtoull(value, nullptr, 10);
-        else if (name == "--rs") settings.strainRatio = std::atof(value);
-        else if (name == "--phis") settings.strainDegrees = std::atof(value);
-        else if (name == "--mu") settings.logRatioMean = std::atof(value);
-        else if (name == "--sigma") settings.logRatioSpread = std::atof(value);
-        else return false;
+        if (name == "--count")
+            settings.count = std::atoi(value);
+        else if (name == "--seed")
+            settings.seed = std::strtoull(value, nullptr, 10);
+        else if (name == "--rs")
+            settings.strainRatio = std::atof(value);
+        else if (name == "--phis")
+            settings.strainDegrees = std::atof(value);
+        else if (name == "--mu")
+            settings.logRatioMean = std::atof(value);
+        else if (name == "--sigma")
+            settings.logRatioSpread = std::atof(value);
+        else
+            return false;
     }
     return !settings.output.empty() && settings.count >= 0 && settings.strainRatio > 0.0;
 }

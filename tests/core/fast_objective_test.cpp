@@ -132,8 +132,8 @@ TEST(FastObjective, HandsFaultsAndTwoDataToTheReferencePath) {
 }
 
 TEST(EstimateStrain, AgreesWithTheMinimisationOfTheReferenceObjective) {
-    for (const auto& [count, strain] : {std::pair{30, StrainVector{0.5, 0.2}},
-                                        std::pair{400, StrainVector{-0.1, 0.45}}}) {
+    for (const auto& [count, strain] :
+         {std::pair{30, StrainVector{0.5, 0.2}}, std::pair{400, StrainVector{-0.1, 0.45}}}) {
         auto state = RandomPopulation(count, strain, unsigned(count) + 1);
         EstimateStrain(*state, nullptr);
         const StrainVector fast = state->StrainEstimate;
