@@ -68,13 +68,27 @@ double GridValue(double lo, int k, double delta) {
 // the table comes out as the reference path would write it.
 constexpr long double kRoundingMargin = 1e-10L;
 
+// 10^k in extended precision for every k a double's decimal exponent needs.
+long double PowerOfTen(int k) {
+    constexpr int kLowest = -330, kHighest = 330;
+    static const std::vector<long double> table = [] {
+        std::vector<long double> powers;
+        for (int i = kLowest; i <= kHighest; ++i) powers.push_back(std::pow(10.0L, i));
+        return powers;
+    }();
+    return table[std::size_t(std::clamp(k, kLowest, kHighest) - kLowest)];
+}
+
 bool NearSixDigitRounding(double value) {
-    const long double magnitude = std::fabs(static_cast<long double>(value));
-    if (!(magnitude > 0.0L) || !std::isfinite(magnitude)) return false;
+    const double magnitude = std::fabs(value);
+    if (!(magnitude > 0.0) || !std::isfinite(magnitude)) return false;
     // Scale into [10⁵, 10⁶): the sixth significant digit is the units digit.
-    long double scaled = magnitude * std::pow(10.0L, 5.0L - std::floor(std::log10(magnitude)));
-    if (scaled < 1e5L) scaled *= 10.0L;
-    if (scaled >= 1e6L) scaled /= 10.0L;
+    int exponent = 0;
+    std::frexp(magnitude, &exponent);
+    const int decimalExponent = int(std::floor((exponent - 1) * 0.30102999566398120));
+    long double scaled = magnitude * PowerOfTen(5 - decimalExponent);
+    while (scaled < 1e5L) scaled *= 10.0L;
+    while (scaled >= 1e6L) scaled /= 10.0L;
     const long double fraction = scaled - std::floor(scaled);
     return std::fabs(fraction - 0.5L) < kRoundingMargin * scaled;
 }

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "core/estimation.h"
+#include "core/grid_export.h"
 #include "core/messages.h"
+#include "core/number_format.h"
 #include "core/objective.h"
 #include "core/varnel_error.h"
 #include "core/worker_pool.h"
@@ -142,6 +144,27 @@ TEST(EstimateStrain, AgreesWithTheMinimisationOfTheReferenceObjective) {
         EXPECT_NEAR(fast.x1, reference.x1, kEstimateAgreement) << count;
         EXPECT_NEAR(fast.x2, reference.x2, kEstimateAgreement) << count;
     }
+}
+
+TEST(TSquaredGridText, WritesEveryValueAsTheReferencePathDoes) {
+    auto state = RandomPopulation(60, {0.3, 0.3}, 8);
+    state->PostPlotBounds.Min = {0.0, -0.4, -0.2};
+    state->PostPlotBounds.Max = {0.0, 0.9, 1.1};
+    const std::string text = TSquaredGridText(*state, '.');
+    // Rows of the table, built from the reference objective point by point.
+    std::string expected;
+    for (int i = 0; i < 100; ++i) {
+        const double q = double(-0.2L + static_cast<long double>(i) * ((1.1 - -0.2) / 99));
+        expected += FormatExponent(q, '.');
+        for (int j = 0; j < 100; ++j) {
+            const double p = double(-0.4L + static_cast<long double>(j) * ((0.9 - -0.4) / 99));
+            expected += '\t';
+            expected += FormatExponent(TSquaredOfStrain(*state, {p, q}), '.');
+        }
+        expected += "\r\n";
+    }
+    ASSERT_GT(text.size(), expected.size());
+    EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
 }
 
 TEST(RunInParallel, RunsEveryPartOnce) {
