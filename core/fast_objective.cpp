@@ -9,8 +9,8 @@
 #include "core/objective.h"
 #include "core/worker_pool.h"
 
-// The block kernels are built for the plain instruction set and for AVX2 with FMA; the loader
-// picks the one the processor runs.
+// The block kernels are built for the plain x86-64 instruction set, for AVX2 with FMA and for
+// AVX-512; the loader picks the best one the processor runs.
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
 #define VARNEL_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
@@ -181,7 +181,7 @@ FastObjective::FastObjective(const AnalysisState& state) : count_(state.DataCoun
 }
 
 FastObjective::Boost FastObjective::BoostOf(StrainVector x) const {
-    // glibc's double sinh is correctly rounded to within one unit: as good as the data.
+    // The double sinh is good to about one unit in the last place, as the data are.
     const double length = std::hypot(x.x1, x.x2);
     Boost boost;
     if (length > 0.0) {
@@ -243,13 +243,9 @@ double FastObjective::Evaluate(AnalysisState& state, StrainVector x) const {
     if (count_ < kParallelFromCount || ParallelWidth() < 2) {
         value = TryEvaluate(x);
     } else if (usable_) {
+        // Each block is one part, taken by whichever thread is free.
         const Boost boost = BoostOf(x);
-        const int parts = ParallelWidth();
-        RunInParallel(parts, [&](int part) {
-            for (int b = part * blocks_ / parts; b < (part + 1) * blocks_ / parts; ++b) {
-                blockSums_[std::size_t(b)] = SumBlock(b, boost);
-            }
-        });
+        RunInParallel(blocks_, [&](int b) { blockSums_[std::size_t(b)] = SumBlock(b, boost); });
         Totals total;
         for (const PreVectorSums& sums : blockSums_) total.Add(sums);
         if (std::isfinite(boost.coshMinusOne) && std::isfinite(boost.sinh)) {
