@@ -192,28 +192,32 @@ std::vector<std::string> LoadTableMessages(AnalysisState& state, const fs::path&
 }
 
 TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
+    enum Kind { kFile, kFolder, kFifo };
     struct Case {
         const char* name;
-        const char* finv;  // null: finv.dat is a folder
+        Kind kind;
+        const char* finv;
         std::vector<std::string> messages;
         bool regionHasWidth;  // for three data: the quantile for N = 3 was read
     };
     const Case cases[] = {
-        {"empty", "", {}, false},
-        {"truncated inside its first row", "3 0.859 1.5 19", {}, true},
-        {"decimal comma", "3 0,859 1,5 199,5\n4 0.6 1 19\n",
+        {"empty", kFile, "", {}, false},
+        {"truncated inside its first row", kFile, "3 0.859 1.5 19", {}, true},
+        {"decimal comma", kFile, "3 0,859 1,5 199,5\n4 0.6 1 19\n",
          {IoErrorMessage(kIoInvalidNumericInput)}, false},
-        {"a folder", nullptr, {kMissingQuantileTableMessage}, false},
+        {"a folder", kFolder, "", {kMissingQuantileTableMessage}, false},
+        {"a FIFO that no program writes", kFifo, "", {IoErrorMessage(kIoAccessDenied)}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path tableFolder = folder_ / "table";
         fs::remove_all(tableFolder);
         fs::create_directories(tableFolder);
-        if (c.finv) {
-            std::ofstream(tableFolder / "finv.dat", std::ios::binary) << c.finv;
-        } else {
-            fs::create_directory(tableFolder / "finv.dat");
+        const fs::path finv = tableFolder / "finv.dat";
+        switch (c.kind) {
+            case kFile: std::ofstream(finv, std::ios::binary) << c.finv; break;
+            case kFolder: fs::create_directory(finv); break;
+            case kFifo: ASSERT_EQ(::mkfifo(finv.c_str(), 0600), 0); break;
         }
         auto state = std::make_unique<AnalysisState>();
         EXPECT_EQ(LoadTableMessages(*state, tableFolder), c.messages);
