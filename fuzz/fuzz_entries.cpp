@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -84,15 +86,50 @@ public:
     void FloodFill(int, int, plot::Rgb) override {}
 };
 
+// A broken promise of the code under test: abort, so that the fuzzer keeps the input.
+void Require(bool promise, const char* what) {
+    if (promise) return;
+    std::fprintf(stderr, "broken promise: %s\n", what);
+    std::abort();
+}
+
 void ReadDataFile(AnalysisState& state, const std::string& path, char separator) {
     if (ChooseAndCountDataFile(state, path) != CountOutcome::Counted) return;
+    Require(state.DataCount >= 0 && state.DataCount <= kMaxData, "count within the capacity");
     try {
-        if (!ParseDataFile(state, separator).ok) return;
-    } catch (const VarnelError&) {
+        const ParseOutcome parsed = ParseDataFile(state, separator);
+        if (!parsed.ok) {
+            Require(parsed.line >= 1 && parsed.line <= state.DataCount, "failing line in the file");
+            return;
+        }
+    } catch (const VarnelError& error) {
+        Require(*error.what() != '\0', "a conversion error has a text");
         return;
     }
     std::vector<std::string> memo;
-    ValidateAxialRatios(state, memo);
+    const bool invalid = ValidateAxialRatios(state, memo);
+    Require(invalid == !memo.empty() && memo.size() <= std::size_t(state.DataCount),
+            "one memo line per bad ratio");
+}
+
+// Every analysis ends in a report or in at least one message, never silently.
+void CheckAnalysis(const AnalysisState& state, const cli::FileAnalysis& analysis) {
+    switch (analysis.status) {
+        case cli::AnalysisStatus::Reported:
+            Require(analysis.report.size() == 27 && analysis.messages.empty(), "a whole report");
+            Require(std::isfinite(state.PostVectors[0].x1) && state.PostVectors[0].x1 >= 1.0,
+                    "R_s is a ratio");
+            break;
+        case cli::AnalysisStatus::EstimatedOnly:
+            Require(analysis.messages.size() == 1 && state.DataCount == 2, "two data estimated");
+            break;
+        case cli::AnalysisStatus::Failed:
+            Require(!analysis.messages.empty(), "a failure has a message");
+            for (const std::string& message : analysis.messages) {
+                Require(!message.empty(), "messages have a text");
+            }
+            break;
+    }
 }
 
 ConfidenceLevel LevelOf(std::uint8_t selector) {
@@ -140,6 +177,11 @@ void RunQuantileTable(const std::uint8_t* data, std::size_t size) {
         LoadFQuantileTable(*state, Scratch().Folder());
     } catch (const VarnelError&) {
     }
+    for (int N = kMinQuantileN; N <= kMaxData; ++N) {
+        Require(std::isfinite(state->FQuantile39[N]) && std::isfinite(state->FQuantile50[N]) &&
+                    std::isfinite(state->FQuantile95[N]),
+                "quantiles are finite");
+    }
 }
 
 void RunHeadlessAnalysis(const std::uint8_t* data, std::size_t size) {
@@ -149,6 +191,7 @@ void RunHeadlessAnalysis(const std::uint8_t* data, std::size_t size) {
     auto state = std::make_unique<AnalysisState>(StartState());
     const cli::FileAnalysis analysis =
         cli::AnalyseDataFile(*state, path, LevelOf(data[0]), separator);
+    CheckAnalysis(*state, analysis);
     if (analysis.status == cli::AnalysisStatus::Reported) {
         FollowUpCommands(*state, LevelOf(data[0] / 3), separator);
     }
