@@ -28,9 +28,12 @@ bool ParseAndValidate(AnalysisState& state, char decimalSeparator,
 FileAnalysis AnalyseDataFile(AnalysisState& state, const std::string& path, ConfidenceLevel level,
                              char decimalSeparator) {
     switch (ChooseAndCountDataFile(state, path)) {
-        case CountOutcome::Counted: break;
-        case CountOutcome::Unreadable: return {AnalysisStatus::Failed, {}, {kInvalidDataFileMessage}};
-        case CountOutcome::TooManyData: return {AnalysisStatus::Failed, {}, {kTooManyDataMessage}};
+        case CountOutcome::Counted:
+            break;
+        case CountOutcome::Unreadable:
+            return {AnalysisStatus::Failed, {}, {kInvalidDataFileMessage}};
+        case CountOutcome::TooManyData:
+            return {AnalysisStatus::Failed, {}, {kTooManyDataMessage}};
     }
     return AnalyseCountedFile(state, level, decimalSeparator);
 }

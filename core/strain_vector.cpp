@@ -64,7 +64,8 @@ Matrix2 Invert2x2(const Matrix2& M) {
     const long double ad = static_cast<long double>(M.m11) * M.m22;
     const long double bc = static_cast<long double>(M.m12) * M.m21;
     const long double exact = ad - bc;
-    const bool singular = std::fabs(exact) <= kSingularDeterminant * (std::fabs(ad) + std::fabs(bc));
+    const bool singular =
+        std::fabs(exact) <= kSingularDeterminant * (std::fabs(ad) + std::fabs(bc));
     const double det = singular ? 0.0 : StoreDouble(exact);
     return {StoreDouble(CheckedDivide(M.m22, det)), StoreDouble(CheckedDivide(-M.m12, det)),
             StoreDouble(CheckedDivide(-M.m21, det)), StoreDouble(CheckedDivide(M.m11, det))};

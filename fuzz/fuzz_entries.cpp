@@ -134,9 +134,12 @@ void CheckAnalysis(const AnalysisState& state, const cli::FileAnalysis& analysis
 
 ConfidenceLevel LevelOf(std::uint8_t selector) {
     switch (selector % 3) {
-        case 0: return ConfidenceLevel::Level39;
-        case 1: return ConfidenceLevel::Level50;
-        default: return ConfidenceLevel::Level95;
+        case 0:
+            return ConfidenceLevel::Level39;
+        case 1:
+            return ConfidenceLevel::Level50;
+        default:
+            return ConfidenceLevel::Level95;
     }
 }
 

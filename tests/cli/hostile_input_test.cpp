@@ -57,7 +57,8 @@ protected:
     void SetUp() override {
         fs::create_directories(folder_);
         ASSERT_TRUE(LoadFQuantileTable(*earlier_, ExecutableFolder()));
-        const FileAnalysis first = Analyse(*earlier_, Write("earlier.txt", kThreeEllipses + std::string("2.5,10\n")));
+        const FileAnalysis first =
+            Analyse(*earlier_, Write("earlier.txt", kThreeEllipses + std::string("2.5,10\n")));
         ASSERT_EQ(first.status, AnalysisStatus::Reported);
     }
     void TearDown() override { fs::remove_all(folder_); }
@@ -82,10 +83,9 @@ protected:
         EXPECT_EQ(state.PostRegion[1].x1 == e.PostRegion[1].x1, sameRegion);
     }
 
-    fs::path folder_ = fs::path(::testing::TempDir()) /
-                       ("hostile_" + std::string(::testing::UnitTest::GetInstance()
-                                                     ->current_test_info()
-                                                     ->name()));
+    fs::path folder_ =
+        fs::path(::testing::TempDir()) /
+        ("hostile_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::unique_ptr<AnalysisState> earlier_ = std::make_unique<AnalysisState>();
 };
 
@@ -93,19 +93,41 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
     const std::string tenMegabytes(10'000'000, '0');
     const std::string nul(1, '\0');
     const HostileCase cases[] = {
-        {"byte-order mark", "\xEF\xBB\xBF" + std::string(kThreeEllipses),
-         {NotANumber("\xEF\xBB\xBF" "2")}, Leaves::EarlierResults},
-        {"NUL padding at line ends", "2,30" + nul + nul + "\n3,40\n1.5,-20\n", {}, Leaves::NewResults},
-        {"NUL padding after the last line", kThreeEllipses + nul + nul + nul,
-         {"Invalid data at line #4"}, Leaves::EarlierResults, 4},
-        {"NUL inside a number", "2" + nul + "5,30\n3,40\n1.5,-20\n", {NotANumber("2\u24005")},
+        {"byte-order mark",
+         "\xEF\xBB\xBF" + std::string(kThreeEllipses),
+         {NotANumber("\xEF\xBB\xBF"
+                     "2")},
          Leaves::EarlierResults},
-        {"10 MB line of digits", "2," + tenMegabytes + "30\n3,40\n1.5,-20\n", {}, Leaves::NewResults},
-        {"10 MB line of letters", std::string(10'000'000, 'x') + ",30\n3,40\n1.5,-20\n",
-         {NotANumber(std::string(200, 'x') + "...")}, Leaves::EarlierResults},
-        {"CR-only line ends", "2,30\r3,40\r1.5,-20\r", {NotANumber("303,401.5,-20")},
-         Leaves::EarlierResults, 1},
-        {"Ctrl-Z inside a number", "2,30\n3,40\n1.5,-\x1A" "20\n4,50\n", {NotANumber("-")},
+        {"NUL padding at line ends",
+         "2,30" + nul + nul + "\n3,40\n1.5,-20\n",
+         {},
+         Leaves::NewResults},
+        {"NUL padding after the last line",
+         kThreeEllipses + nul + nul + nul,
+         {"Invalid data at line #4"},
+         Leaves::EarlierResults,
+         4},
+        {"NUL inside a number",
+         "2" + nul + "5,30\n3,40\n1.5,-20\n",
+         {NotANumber("2\u24005")},
+         Leaves::EarlierResults},
+        {"10 MB line of digits",
+         "2," + tenMegabytes + "30\n3,40\n1.5,-20\n",
+         {},
+         Leaves::NewResults},
+        {"10 MB line of letters",
+         std::string(10'000'000, 'x') + ",30\n3,40\n1.5,-20\n",
+         {NotANumber(std::string(200, 'x') + "...")},
+         Leaves::EarlierResults},
+        {"CR-only line ends",
+         "2,30\r3,40\r1.5,-20\r",
+         {NotANumber("303,401.5,-20")},
+         Leaves::EarlierResults,
+         1},
+        {"Ctrl-Z inside a number",
+         "2,30\n3,40\n1.5,-\x1A"
+         "20\n4,50\n",
+         {NotANumber("-")},
          Leaves::EarlierResults},
         {"exactly 10000 lines", ManyEllipses(kMaxData), {}, Leaves::NewResults, kMaxData},
         {"10001 lines", ManyEllipses(kMaxData + 1), {kTooManyDataMessage}, Leaves::Everything},
@@ -114,11 +136,19 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
         {"inf", "inf,30\n3,40\n1.5,-20\n", {NotANumber("inf")}, Leaves::EarlierResults},
         {"0x10", "0x10,30\n3,40\n1.5,-20\n", {NotANumber("0x10")}, Leaves::EarlierResults},
         {"R = 0", "0,30\n3,40\n1.5,-20\n", {"Invalid R at line #1"}, Leaves::EarlierResults},
-        {"R negative", "2,30\n-3,40\n-1.5,-20\n", {"Invalid R at line #2", "Invalid R at line #3"},
+        {"R negative",
+         "2,30\n-3,40\n-1.5,-20\n",
+         {"Invalid R at line #2", "Invalid R at line #3"},
          Leaves::EarlierResults},
-        {"R = 1 everywhere", "1,0\n1,30\n1,-60\n", {kInvalidOperationMessage}, Leaves::EarlierResults},
-        {"all data identical", "2,30\n2,30\n2,30\n2,30\n", {kDivisionByZeroMessage},
-         Leaves::EarlierResults, 4},
+        {"R = 1 everywhere",
+         "1,0\n1,30\n1,-60\n",
+         {kInvalidOperationMessage},
+         Leaves::EarlierResults},
+        {"all data identical",
+         "2,30\n2,30\n2,30\n2,30\n",
+         {kDivisionByZeroMessage},
+         Leaves::EarlierResults,
+         4},
         {"two data", "2,30\n3,40\n", {kTooFewDataMessage}, Leaves::EarlierRegion, 2},
         {"one datum", "2,30\n", {kDivisionByZeroMessage}, Leaves::EarlierResults, 1},
         {"empty file", "", {kInvalidOperationMessage}, Leaves::EarlierResults, 0},
@@ -184,7 +214,8 @@ TEST_F(HostileInputTest, AFileGoneOrReplacedAfterTheCountEndsInAnIoError) {
 // The start of the window: load finv.dat from `folder` and say what the user would read.
 std::vector<std::string> LoadTableMessages(AnalysisState& state, const fs::path& folder) {
     try {
-        if (!LoadFQuantileTable(state, folder.string() + "/")) return {kMissingQuantileTableMessage};
+        if (!LoadFQuantileTable(state, folder.string() + "/"))
+            return {kMissingQuantileTableMessage};
     } catch (const VarnelError& error) {
         return {error.what()};
     }
@@ -203,8 +234,11 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
     const Case cases[] = {
         {"empty", kFile, "", {}, false},
         {"truncated inside its first row", kFile, "3 0.859 1.5 19", {}, true},
-        {"decimal comma", kFile, "3 0,859 1,5 199,5\n4 0.6 1 19\n",
-         {IoErrorMessage(kIoInvalidNumericInput)}, false},
+        {"decimal comma",
+         kFile,
+         "3 0,859 1,5 199,5\n4 0.6 1 19\n",
+         {IoErrorMessage(kIoInvalidNumericInput)},
+         false},
         {"a folder", kFolder, "", {kMissingQuantileTableMessage}, false},
         {"a FIFO that no program writes", kFifo, "", {IoErrorMessage(kIoAccessDenied)}, false},
     };
@@ -215,9 +249,15 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
         fs::create_directories(tableFolder);
         const fs::path finv = tableFolder / "finv.dat";
         switch (c.kind) {
-            case kFile: std::ofstream(finv, std::ios::binary) << c.finv; break;
-            case kFolder: fs::create_directory(finv); break;
-            case kFifo: ASSERT_EQ(::mkfifo(finv.c_str(), 0600), 0); break;
+            case kFile:
+                std::ofstream(finv, std::ios::binary) << c.finv;
+                break;
+            case kFolder:
+                fs::create_directory(finv);
+                break;
+            case kFifo:
+                ASSERT_EQ(::mkfifo(finv.c_str(), 0600), 0);
+                break;
         }
         auto state = std::make_unique<AnalysisState>();
         EXPECT_EQ(LoadTableMessages(*state, tableFolder), c.messages);

@@ -99,10 +99,9 @@ protected:
         EXPECT_EQ(found, names);
     }
 
-    fs::path folder_ = fs::path(::testing::TempDir()) /
-                       ("save_" + std::string(::testing::UnitTest::GetInstance()
-                                                  ->current_test_info()
-                                                  ->name()));
+    fs::path folder_ =
+        fs::path(::testing::TempDir()) /
+        ("save_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
 };
 
