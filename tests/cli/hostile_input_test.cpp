@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -49,7 +50,8 @@ struct HostileCase {
     std::string bytes;
     std::vector<std::string> messages;
     Leaves leaves;
-    int count = 3;  // DataCount afterwards, unless Leaves::Everything
+    int count = 3;    // DataCount afterwards, unless Leaves::Everything
+    int stored = -1;  // lines whose R was stored before the failure; -1: all `count`
 };
 
 class HostileInputTest : public ::testing::Test {
@@ -58,7 +60,7 @@ protected:
         fs::create_directories(folder_);
         ASSERT_TRUE(LoadFQuantileTable(*earlier_, ExecutableFolder()));
         const FileAnalysis first =
-            Analyse(*earlier_, Write("earlier.txt", kThreeEllipses + std::string("2.5,10\n")));
+            Analyse(*earlier_, Write("earlier.txt", "1.7,25\n1.8,40\n1.9,-20\n2.5,10\n"));
         ASSERT_EQ(first.status, AnalysisStatus::Reported);
     }
     void TearDown() override { fs::remove_all(folder_); }
@@ -82,6 +84,15 @@ protected:
         const bool sameRegion = leaves != Leaves::NewResults;
         EXPECT_EQ(state.PostRegion[1].x1 == e.PostRegion[1].x1, sameRegion);
     }
+    // R of the lines read before a failure is new, R of the line after them is the earlier one.
+    void ExpectStoredRatios(const AnalysisState& state, int stored) {
+        for (int k = 1; k <= std::min(stored, 4); ++k) {
+            EXPECT_NE(state.RPost[k], earlier_->RPost[k]) << k;
+        }
+        if (stored < 4) {
+            EXPECT_EQ(state.RPost[stored + 1], earlier_->RPost[stored + 1]);
+        }
+    }
 
     fs::path folder_ =
         fs::path(::testing::TempDir()) /
@@ -97,7 +108,9 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
          "\xEF\xBB\xBF" + std::string(kThreeEllipses),
          {NotANumber("\xEF\xBB\xBF"
                      "2")},
-         Leaves::EarlierResults},
+         Leaves::EarlierResults,
+         3,
+         0},
         {"NUL padding at line ends",
          "2,30" + nul + nul + "\n3,40\n1.5,-20\n",
          {},
@@ -106,11 +119,14 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
          kThreeEllipses + nul + nul + nul,
          {"Invalid data at line #4"},
          Leaves::EarlierResults,
-         4},
+         4,
+         3},
         {"NUL inside a number",
          "2" + nul + "5,30\n3,40\n1.5,-20\n",
          {NotANumber("2\u24005")},
-         Leaves::EarlierResults},
+         Leaves::EarlierResults,
+         3,
+         0},
         {"10 MB line of digits",
          "2," + tenMegabytes + "30\n3,40\n1.5,-20\n",
          {},
@@ -118,7 +134,9 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
         {"10 MB line of letters",
          std::string(10'000'000, 'x') + ",30\n3,40\n1.5,-20\n",
          {NotANumber(std::string(200, 'x') + "...")},
-         Leaves::EarlierResults},
+         Leaves::EarlierResults,
+         3,
+         0},
         {"CR-only line ends",
          "2,30\r3,40\r1.5,-20\r",
          {NotANumber("303,401.5,-20")},
@@ -131,10 +149,10 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
          Leaves::EarlierResults},
         {"exactly 10000 lines", ManyEllipses(kMaxData), {}, Leaves::NewResults, kMaxData},
         {"10001 lines", ManyEllipses(kMaxData + 1), {kTooManyDataMessage}, Leaves::Everything},
-        {"1e400", "1e400,30\n3,40\n1.5,-20\n", {kOverflowMessage}, Leaves::EarlierResults},
-        {"nan", "2,nan\n3,40\n1.5,-20\n", {NotANumber("nan")}, Leaves::EarlierResults},
-        {"inf", "inf,30\n3,40\n1.5,-20\n", {NotANumber("inf")}, Leaves::EarlierResults},
-        {"0x10", "0x10,30\n3,40\n1.5,-20\n", {NotANumber("0x10")}, Leaves::EarlierResults},
+        {"1e400", "1e400,30\n3,40\n1.5,-20\n", {kOverflowMessage}, Leaves::EarlierResults, 3, 0},
+        {"nan", "2,nan\n3,40\n1.5,-20\n", {NotANumber("nan")}, Leaves::EarlierResults, 3, 1},
+        {"inf", "inf,30\n3,40\n1.5,-20\n", {NotANumber("inf")}, Leaves::EarlierResults, 3, 0},
+        {"0x10", "0x10,30\n3,40\n1.5,-20\n", {NotANumber("0x10")}, Leaves::EarlierResults, 3, 0},
         {"R = 0", "0,30\n3,40\n1.5,-20\n", {"Invalid R at line #1"}, Leaves::EarlierResults},
         {"R negative",
          "2,30\n-3,40\n-1.5,-20\n",
@@ -161,6 +179,9 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
         const FileAnalysis analysis = Analyse(*state, path);
         EXPECT_EQ(analysis.messages, c.messages);
         ExpectLeft(*state, c.leaves, c.count, path);
+        if (c.leaves != Leaves::Everything) {
+            ExpectStoredRatios(*state, c.stored < 0 ? c.count : c.stored);
+        }
         if (c.leaves == Leaves::NewResults) {
             ASSERT_EQ(analysis.status, AnalysisStatus::Reported);
             ASSERT_EQ(analysis.report.size(), 27u);
