@@ -91,10 +91,12 @@ bool SimplexMinimize(Simplex& simplex, double tolerance, std::int32_t& count,
     auto& Y = simplex.value;
     for (;;) {
         const VertexOrder order = OrderVertices(simplex);
-        // ρ = 2·|Y_w − Y_b| / (|Y_w| + |Y_b|); both exactly 0 is an invalid operation.
-        const long double spreadNumerator = 2.0L * std::fabs(static_cast<long double>(Y[order.worst]) - Y[order.best]);
-        const long double spreadDenominator = std::fabs(static_cast<long double>(Y[order.worst])) + std::fabs(static_cast<long double>(Y[order.best]));
-        const double spread = StoreDouble(CheckedDivide(spreadNumerator, spreadDenominator));
+        // ρ = 2·|Y_w − Y_b| / (|Y_w| + |Y_b|). Best and worst both exactly 0 is the minimum of
+        // a non-negative objective reached exactly: converged, not the 0/0 of the formula.
+        const long double worst = Y[order.worst], best = Y[order.best];
+        const long double scale = std::fabs(worst) + std::fabs(best);
+        if (scale == 0.0L) return true;
+        const double spread = StoreDouble(2.0L * std::fabs(worst - best) / scale);
         if (spread < tolerance) return true;
         if (count >= kEvaluationLimit) return false;
 

@@ -43,13 +43,16 @@ TEST(GoldenSectionSearch, StaysInsideTheSegmentAndEndsWhereTheRelativeTestCannot
 }
 
 TEST(SimplexMinimize, ReturnsAtOnceWhenTheValuesAlreadyAgree) {
-    int evaluations = 0;
-    const ObjectiveFunction constant = [&](StrainVector) { ++evaluations; return 2.0; };
-    std::array<StrainVector, 3> triangle{{{0.1, 0.2}, {0.0, 0.2}, {0.1, 0.1}}};
-    const auto before = triangle;
-    EXPECT_TRUE(MinimizeFromTriangle(triangle, constant));
-    EXPECT_EQ(evaluations, 3);  // the three starting vertices only
-    EXPECT_EQ(triangle, before);
+    // A constant objective, and one whose values are all exactly 0 (T² at an exact minimum).
+    for (const double value : {2.0, 0.0}) {
+        int evaluations = 0;
+        const ObjectiveFunction constant = [&](StrainVector) { ++evaluations; return value; };
+        std::array<StrainVector, 3> triangle{{{0.1, 0.2}, {0.0, 0.2}, {0.1, 0.1}}};
+        const auto before = triangle;
+        EXPECT_TRUE(MinimizeFromTriangle(triangle, constant)) << value;
+        EXPECT_EQ(evaluations, 3) << value;  // the three starting vertices only
+        EXPECT_EQ(triangle, before) << value;
+    }
 }
 
 TEST(SimplexMinimize, FindsTheMinimumOfAValley) {
