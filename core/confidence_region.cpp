@@ -41,9 +41,7 @@ void ComputePreConfidenceRegion(AnalysisState& state, ConfidenceLevel level) {
     const SymmetricEigen eigen = SymmetricEigen2(ComputeMomentMatrix(state));
     const double A = StoreDouble(CheckedSqrt(eigen.lambda1 * K));
     const double B = StoreDouble(CheckedSqrt(eigen.lambda2 * K));
-    StrainVector sum;
-    for (int k = 1; k <= N; ++k) sum = AddVectors(sum, state.PreVectors[k]);
-    const StrainVector m{StoreDouble(CheckedDivide(sum.x1, N)), StoreDouble(CheckedDivide(sum.x2, N))};
+    const StrainVector m = MeanPreVector(state);
 
     // Sample (v − m)ᵀ M⁻¹ (v − m) = K at t = 5°, 10°, … 360°.
     const StrainVector& e1 = eigen.eigenvectorOfLambda1;

@@ -60,10 +60,7 @@ void ComputePostVectors(AnalysisState& state) {
 }
 
 StrainVector MeanPostVector(const AnalysisState& state) {
-    StrainVector sum;
-    for (int k = 1; k <= state.DataCount; ++k) sum = AddVectors(sum, state.PostVectors[k]);
-    return {StoreDouble(CheckedDivide(sum.x1, state.DataCount)),
-            StoreDouble(CheckedDivide(sum.x2, state.DataCount))};
+    return MeanVector(state.PostVectors.data(), state.DataCount);
 }
 
 StrainVector InitialStrainGuess(AnalysisState& state) {

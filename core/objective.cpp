@@ -11,10 +11,7 @@ void ComputePreVectors(AnalysisState& state) {
 }
 
 StrainVector MeanPreVector(const AnalysisState& state) {
-    StrainVector sum;
-    for (int k = 1; k <= state.DataCount; ++k) sum = AddVectors(sum, state.PreVectors[k]);
-    return {StoreDouble(CheckedDivide(sum.x1, state.DataCount)),
-            StoreDouble(CheckedDivide(sum.x2, state.DataCount))};
+    return MeanVector(state.PreVectors.data(), state.DataCount);
 }
 
 Matrix2 ComputeMomentMatrix(const AnalysisState& state) {

@@ -53,6 +53,12 @@ StrainVector AddVectors(StrainVector a, StrainVector b) {
             StoreDouble(static_cast<long double>(a.x2) + b.x2)};
 }
 
+StrainVector MeanVector(const StrainVector* vectors, int count) {
+    StrainVector sum;
+    for (int k = 1; k <= count; ++k) sum = AddVectors(sum, vectors[k]);
+    return {StoreDouble(CheckedDivide(sum.x1, count)), StoreDouble(CheckedDivide(sum.x2, count))};
+}
+
 StrainVector NormalizeVector(StrainVector v) {
     const double length = VectorLength(v);
     return {StoreDouble(CheckedDivide(v.x1, length)), StoreDouble(CheckedDivide(v.x2, length))};

@@ -44,6 +44,10 @@ double VectorLength(StrainVector v);
 /// (a.x1 + b.x1, a.x2 + b.x2).
 StrainVector AddVectors(StrainVector a, StrainVector b);
 
+/// Mean of vectors[1 … count]: summed in order with AddVectors, each component then divided by
+/// count; count = 0 is an invalid operation (0/0).
+StrainVector MeanVector(const StrainVector* vectors, int count);
+
 /// v / |v|; the zero vector is an invalid operation.
 StrainVector NormalizeVector(StrainVector v);
 
