@@ -25,12 +25,9 @@ double ReadNumber(ByteReader& reader, bool& malformed) {
         text.push_back(static_cast<char>(reader.Peek()));
         reader.Advance();
     }
-    const std::optional<long double> value = TableTextToFloat(text);
-    if (!value || std::fabs(*value) > static_cast<long double>(DBL_MAX)) {
-        malformed = true;
-        return 0.0;
-    }
-    return static_cast<double>(*value);
+    const std::optional<double> value = TableTextToFloat(text);
+    if (!value) malformed = true;
+    return value.value_or(0.0);
 }
 
 }  // namespace

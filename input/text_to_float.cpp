@@ -51,15 +51,16 @@ bool ScanNumber(std::string_view text, std::size_t& i, char separator, bool expo
 }
 
 // Converts the canonical text; an underflow reads as 0, an overflow does not convert.
-std::optional<long double> ConvertCanonical(const std::string& canonical) {
-    long double value = 0;
+template <typename Real>
+std::optional<Real> ConvertCanonical(const std::string& canonical) {
+    Real value = 0;
     const auto [end, error] =
         std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
     if (error == std::errc::result_out_of_range) {
         // from_chars does not say which way it left the range: look at the exponent's sign.
         const std::size_t e = canonical.find('e');
         const bool tiny = e != std::string::npos && canonical.compare(e, 2, "e-") == 0;
-        if (tiny) return canonical[0] == '-' ? -0.0L : 0.0L;
+        if (tiny) return canonical[0] == '-' ? -Real(0) : Real(0);
         return std::nullopt;
     }
     if (error != std::errc() || end != canonical.data() + canonical.size()) return std::nullopt;
@@ -75,14 +76,14 @@ std::optional<long double> TextToFloat(std::string_view text, char decimalSepara
     if (!ScanNumber(text, i, decimalSeparator, false, false, canonical)) return std::nullopt;
     while (i < text.size() && text[i] == ' ') ++i;
     if (i != text.size()) return std::nullopt;
-    return ConvertCanonical(canonical);
+    return ConvertCanonical<long double>(canonical);
 }
 
-std::optional<long double> TableTextToFloat(std::string_view text) {
+std::optional<double> TableTextToFloat(std::string_view text) {
     std::size_t i = 0;
     std::string canonical;
     if (!ScanNumber(text, i, '.', true, true, canonical) || i != text.size()) return std::nullopt;
-    return ConvertCanonical(canonical);
+    return ConvertCanonical<double>(canonical);  // a double's range: the table stores doubles
 }
 
 }  // namespace varnel

@@ -12,7 +12,8 @@ namespace varnel {
 std::optional<long double> TextToFloat(std::string_view text, char decimalSeparator);
 
 /// The quantile table's number syntax: optional sign, digits with an optional ".", optional
-/// exponent with at least one digit; nothing else. Nothing when the text does not convert.
-std::optional<long double> TableTextToFloat(std::string_view text);
+/// exponent with at least one digit; nothing else. Nothing when the text does not convert or
+/// lies beyond the range of a double.
+std::optional<double> TableTextToFloat(std::string_view text);
 
 }  // namespace varnel
