@@ -20,6 +20,9 @@ struct PictureCase {
     const char* signature;
 };
 
+// Test names show the menu action and the file, not the case's bytes.
+void PrintTo(const PictureCase& c, std::ostream* out) { *out << c.action << " " << c.file; }
+
 class PictureExportTest : public MainWindowTest,
                           public ::testing::WithParamInterface<PictureCase> {};
 

@@ -52,6 +52,10 @@ struct FailedOpen {
     const char* caption;
 };
 
+// Test names show the case, not its bytes.
+void PrintTo(const FailedOpen& c, std::ostream* out) { *out << c.name; }
+
+
 class FailedOpenTest : public MainWindowTest, public ::testing::WithParamInterface<FailedOpen> {};
 
 TEST_P(FailedOpenTest, ReportsTheFailureAndKeepsTheEarlierResults) {
