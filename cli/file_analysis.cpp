@@ -53,8 +53,8 @@ FileAnalysis AnalyseCountedFile(AnalysisState& state, ConfidenceLevel level,
         analysis.report = WriteReport(state, decimalSeparator);
         plot::ComputePlotBounds(state);
         analysis.status = AnalysisStatus::Reported;
-    } catch (const VarnelError& error) {
-        analysis.messages.push_back(error.what());
+    } catch (const std::exception& error) {
+        analysis.messages.push_back(UserMessageOf(error));
     }
     return analysis;
 }

@@ -34,8 +34,8 @@ void LoadQuantiles(AnalysisState& state) {
         if (!LoadFQuantileTable(state, ExecutableFolder())) {
             std::cerr << cli::TerminalText(kMissingQuantileTableMessage) << '\n';
         }
-    } catch (const VarnelError& error) {
-        std::cerr << "finv.dat: " << error.what() << '\n';
+    } catch (const std::exception& error) {
+        std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';
     }
 }
 
@@ -58,8 +58,8 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
     if (analysis.status != cli::AnalysisStatus::Reported) return false;
     try {
         cli::RunExports(state, options.exports, separator);
-    } catch (const VarnelError& error) {
-        std::cerr << path << ": " << cli::TerminalText(error.what()) << '\n';
+    } catch (const std::exception& error) {
+        std::cerr << path << ": " << cli::TerminalText(UserMessageOf(error)) << '\n';
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -16,6 +17,13 @@ public:
 inline constexpr const char* kInvalidOperationMessage = "不正な浮動小数点数演算命令";
 inline constexpr const char* kDivisionByZeroMessage = "0 による浮動小数点数除算";
 inline constexpr const char* kOverflowMessage = "浮動小数点数のオーバーフロー";
+
+/// The text of the runtime's out-of-memory error.
+inline constexpr const char* kOutOfMemoryMessage = "メモリが不足しています";
+
+/// The message a user reads for any error a command did not handle: a VarnelError's own text,
+/// the out-of-memory text for a failed allocation, the library's text otherwise.
+std::string UserMessageOf(const std::exception& error);
 
 /// The text shown in the error box: a full stop is appended when the message's last
 /// character sorts after "." (so a message ending in ")" keeps its ending).

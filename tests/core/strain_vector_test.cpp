@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <new>
 #include <numbers>
 
 #include "core/varnel_error.h"
@@ -161,6 +162,11 @@ TEST(ErrorBoxText, AppendsAFullStopAfterMessagesThatSortAfterIt) {
     EXPECT_EQ(ErrorBoxText("I/O エラー (13)"), "I/O エラー (13)");
     EXPECT_EQ(ErrorBoxText("No data loaded."), "No data loaded.");
     EXPECT_EQ(ErrorBoxText("No data loaded"), "No data loaded.");
+}
+
+TEST(UserMessageOf, GivesTheRuntimeTextOfAFailedAllocation) {
+    EXPECT_EQ(UserMessageOf(std::bad_alloc()), kOutOfMemoryMessage);
+    EXPECT_EQ(UserMessageOf(VarnelError("No data loaded.")), "No data loaded.");
 }
 
 }  // namespace
