@@ -10,6 +10,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tests/support/test_folder.h"
+
 namespace {
 
 struct CliRun {
@@ -24,13 +26,8 @@ std::string ReadAll(const std::string& path) {
 
 class VarnelCliTest : public ::testing::Test {
 protected:
-    void SetUp() override { std::filesystem::create_directories(folder_); }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     std::string Write(const std::string& name, const std::string& bytes) {
-        const std::string path = (folder_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        return folder.Write(name, bytes);
     }
     CliRun Cli(const std::string& arguments) {
         const std::string out = (folder_ / "out").string(), err = (folder_ / "err").string();
@@ -39,8 +36,8 @@ protected:
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
     }
 
-    std::filesystem::path folder_ = std::filesystem::path(::testing::TempDir()) /
-                                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    varnel::testing_support::TestFolder folder;
+    const std::filesystem::path& folder_ = folder.Path();
 };
 
 TEST_F(VarnelCliTest, PrintsTheReportOfTheExample) {

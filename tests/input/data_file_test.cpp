@@ -10,6 +10,7 @@
 #include "core/checked_math.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
+#include "tests/support/test_folder.h"
 
 namespace varnel {
 namespace {
@@ -19,9 +20,7 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 class DataFileTest : public ::testing::Test {
 protected:
     std::string Write(const std::string& bytes) {
-        const std::string path = folder_ / ("data" + std::to_string(files_++) + ".txt");
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        return folder.Write("data" + std::to_string(files_++) + ".txt", bytes);
     }
     // Counts and parses; returns the parse outcome.
     ParseOutcome Read(const std::string& bytes, char separator = '.') {
@@ -38,11 +37,9 @@ protected:
     }
 
     std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
-    std::filesystem::path folder_ = std::filesystem::path(::testing::TempDir()) /
-                                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    testing_support::TestFolder folder;
+    const std::filesystem::path& folder_ = folder.Path();
     int files_ = 0;
-    void SetUp() override { std::filesystem::create_directories(folder_); }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
 };
 
 TEST_F(DataFileTest, SplitsAtTheCommaThenTheTabThenTheBlank) {

@@ -9,17 +9,14 @@
 #include <sstream>
 
 #include "core/varnel_error.h"
+#include "tests/support/test_folder.h"
 
 namespace varnel {
 namespace {
 
 class QuantileTableTest : public ::testing::Test {
 protected:
-    void SetUp() override { std::filesystem::create_directories(folder_); }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-    void WriteTable(const std::string& bytes) {
-        std::ofstream(folder_ / "finv.dat", std::ios::binary) << bytes;
-    }
+    void WriteTable(const std::string& bytes) { folder.Write("finv.dat", bytes); }
     std::string Folder() const { return folder_.string() + "/"; }
     std::string LoadError() {
         try {
@@ -31,8 +28,8 @@ protected:
     }
 
     std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
-    std::filesystem::path folder_ = std::filesystem::path(::testing::TempDir()) /
-                                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    testing_support::TestFolder folder;
+    const std::filesystem::path& folder_ = folder.Path();
 };
 
 TEST_F(QuantileTableTest, FillsTheTablesRowByRowInLevelOrder) {
