@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "core/varnel_error.h"
+#include "tests/support/error_text.h"
 
 namespace varnel {
 namespace {
@@ -25,12 +26,7 @@ std::unique_ptr<AnalysisState> StateWith(std::initializer_list<Ellipse> ellipses
 }
 
 std::string ErrorOf(AnalysisState& state, StrainVector x) {
-    try {
-        TSquaredOfStrain(state, x);
-    } catch (const VarnelError& error) {
-        return error.what();
-    }
-    return "(no error)";
+    return testing_support::ErrorTextOf([&] { TSquaredOfStrain(state, x); });
 }
 
 TEST(TSquaredOfStrain, MatchesTheThreeEllipseExample) {

@@ -10,6 +10,7 @@
 #include "core/checked_math.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
+#include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
 
 namespace varnel {
@@ -28,12 +29,7 @@ protected:
         return ParseDataFile(*state_, separator);
     }
     std::string ConversionError(const std::string& bytes, char separator = '.') {
-        try {
-            Read(bytes, separator);
-        } catch (const VarnelError& error) {
-            return error.what();
-        }
-        return "(no error)";
+        return testing_support::ErrorTextOf([&] { Read(bytes, separator); });
     }
 
     std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/varnel_error.h"
+#include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
 
 namespace varnel {
@@ -19,12 +20,7 @@ protected:
     void WriteTable(const std::string& bytes) { folder.Write("finv.dat", bytes); }
     std::string Folder() const { return folder_.string() + "/"; }
     std::string LoadError() {
-        try {
-            LoadFQuantileTable(*state_, Folder());
-        } catch (const VarnelError& error) {
-            return error.what();
-        }
-        return "(no error)";
+        return testing_support::ErrorTextOf([&] { LoadFQuantileTable(*state_, Folder()); });
     }
 
     std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
