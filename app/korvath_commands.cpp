@@ -11,6 +11,7 @@
 #include "app/plot_picture.h"
 #include "app/progress_bar_sink.h"
 #include "core/confidence_region.h"
+#include "core/data_file_guard.h"
 #include "core/estimation.h"
 #include "core/grid_export.h"
 #include "core/messages.h"
@@ -63,6 +64,13 @@ std::string JoinLines(const std::vector<std::string>& lines) {
         text += lines[i];
     }
     return text;
+}
+
+/// Refuses a chosen save path that is the data file with a message box; true when refused.
+bool RefusedAsDataFile(UserInterface& ui, const AnalysisState& state, const std::string& path) {
+    if (!SavesOverDataFile(state, path)) return false;
+    ui.ShowMessage(SaveOverDataFileMessage(state));
+    return true;
 }
 
 }  // namespace
@@ -152,8 +160,8 @@ void TFormMain::ExportPicture(bool postStrain) {
     }
     const std::optional<std::string> path =
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
-    if (path) {
-        lastPicturePath_ = *path;
+    if (path) lastPicturePath_ = *path;
+    if (path && !RefusedAsDataFile(ui_, *state_, *path)) {
         const plot::PictureFormat format = PictureFormatOfPath(*path);
         try {
             if (postStrain) {
@@ -178,7 +186,7 @@ void TFormMain::SaveT2values1Click() {
         return;
     }
     const std::optional<std::string> path = ui_.AskSaveFileName({kGridFilter, "txt", false, {}});
-    if (!path) return;
+    if (!path || RefusedAsDataFile(ui_, *state_, *path)) return;
     ExportTSquaredGrid(*state_, *path, UserDecimalSeparator());
 }
 

@@ -44,4 +44,8 @@ nlohmann::ordered_json AnalysisJson(const AnalysisState& state, const std::strin
     return object;
 }
 
+std::string JsonLine(const nlohmann::ordered_json& object) {
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
+}
+
 }  // namespace varnel::cli

@@ -13,4 +13,8 @@ namespace varnel::cli {
 nlohmann::ordered_json AnalysisJson(const AnalysisState& state, const std::string& path, int levelPercent,
                             AnalysisStatus status);
 
+/// `object` as one line of text ending in a newline. A string that is not UTF-8 (a file name is
+/// any bytes on Linux) has each invalid byte written as U+FFFD instead of failing the line.
+std::string JsonLine(const nlohmann::ordered_json& object);
+
 }  // namespace varnel::cli

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/data_file_guard.h"
 #include "core/fast_objective.h"
 #include "core/number_format.h"
 #include "core/objective.h"
@@ -146,6 +147,7 @@ std::string TSquaredGridText(AnalysisState& state, char decimalSeparator) {
 }
 
 void ExportTSquaredGrid(AnalysisState& state, const std::string& path, char decimalSeparator) {
+    RefuseSaveOverDataFile(state, path);
     ReplaceFile(path, TSquaredGridText(state, decimalSeparator));
 }
 

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <cstring>
 
+#include "core/data_file_guard.h"
 #include "core/io_error.h"
 #include "core/replacing_file.h"
 #include "core/varnel_error.h"
@@ -57,6 +58,7 @@ void ExportPicture(const AnalysisState& state, DrawPlot draw, const std::string&
     if (state.DataCount < 1 || !PlotFramesExist(state) || width <= 0) {
         throw VarnelError("No data loaded.");
     }
+    RefuseSaveOverDataFile(state, path);
     SavePictureFile(path, DrawPicture(state, draw, format, width, screen, display));
 }
 
