@@ -3,8 +3,8 @@
 #include <iostream>
 #include <memory>
 
+#include "analysis/open_pipeline.h"
 #include "cli/exports.h"
-#include "cli/file_analysis.h"
 #include "cli/json_output.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
@@ -22,6 +22,13 @@ struct Options {
     cli::ExportRequest exports;
 };
 
+// A message as a terminal shows it: the "\r\n" of a two-line message becomes a newline.
+std::string TerminalText(const std::string& message) {
+    std::string text = message;
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    return text;
+}
+
 ConfidenceLevel LevelOf(int percent) {
     if (percent == 39) return ConfidenceLevel::Level39;
     if (percent == 50) return ConfidenceLevel::Level50;
@@ -32,7 +39,7 @@ ConfidenceLevel LevelOf(int percent) {
 void LoadQuantiles(AnalysisState& state) {
     try {
         if (!LoadFQuantileTable(state, ExecutableFolder())) {
-            std::cerr << cli::TerminalText(kMissingQuantileTableMessage) << '\n';
+            std::cerr << TerminalText(kMissingQuantileTableMessage) << '\n';
         }
     } catch (const std::exception& error) {
         std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';
@@ -42,24 +49,26 @@ void LoadQuantiles(AnalysisState& state) {
 // Analyses one file and prints its report or JSON; false when it could not be analysed.
 bool RunFile(AnalysisState& state, const std::string& path, const Options& options,
              char separator, bool& printedReport) {
-    const cli::FileAnalysis analysis = cli::AnalyseDataFile(state, path, LevelOf(options.levelPercent), separator);
-    for (const std::string& message : analysis.messages) {
-        std::cerr << path << ": " << cli::TerminalText(message) << '\n';
+    const analysis::CommandResult result =
+        analysis::RunOpenCommand(state, path, LevelOf(options.levelPercent), separator);
+    for (const std::string& message : analysis::MessagesOf(result)) {
+        std::cerr << path << ": " << TerminalText(message) << '\n';
     }
-    const bool printable = analysis.status == cli::AnalysisStatus::Reported ||
-                           (options.json && analysis.status == cli::AnalysisStatus::EstimatedOnly);
+    const bool printable = result.outcome == analysis::Outcome::Reported ||
+                           (options.json && result.outcome == analysis::Outcome::EstimatedOnly);
     if (printable && options.json) {
-        std::cout << cli::AnalysisJson(state, path, options.levelPercent, analysis.status).dump() << '\n';
+        std::cout << cli::AnalysisJson(state, path, options.levelPercent, result.outcome).dump()
+                  << '\n';
     } else if (printable) {
         if (printedReport) std::cout << '\n';
         printedReport = true;
-        for (const std::string& line : analysis.report) std::cout << line << '\n';
+        for (const std::string& line : result.report) std::cout << line << '\n';
     }
-    if (analysis.status != cli::AnalysisStatus::Reported) return false;
+    if (result.outcome != analysis::Outcome::Reported) return false;
     try {
         cli::RunExports(state, options.exports, separator);
     } catch (const std::exception& error) {
-        std::cerr << path << ": " << cli::TerminalText(UserMessageOf(error)) << '\n';
+        std::cerr << path << ": " << TerminalText(UserMessageOf(error)) << '\n';
         return false;
     }
     return true;

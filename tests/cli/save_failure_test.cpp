@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/file_analysis.h"
+#include "analysis/open_pipeline.h"
 #include "core/grid_export.h"
 #include "core/io_error.h"
 #include "core/varnel_error.h"
@@ -73,8 +73,8 @@ protected:
         ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()));
         const std::string data = (folder_ / "data.txt").string();
         std::ofstream(data) << "2,30\n3,40\n1.5,-20\n2.5,10\n";
-        ASSERT_EQ(AnalyseDataFile(*state_, data, ConfidenceLevel::Level95, '.').status,
-                  AnalysisStatus::Reported);
+        ASSERT_EQ(analysis::RunOpenCommand(*state_, data, ConfidenceLevel::Level95, '.').outcome,
+                  analysis::Outcome::Reported);
         fs::remove(data);
     }
     void TearDown() override {
