@@ -124,7 +124,8 @@ void TFormMain::MenuSavePstClick() { ExportPicture(true); }
 void TFormMain::MenuSavePreClick() { ExportPicture(false); }
 
 void TFormMain::ExportPicture(bool postStrain) {
-    if (state_->DataCount < 1) {
+    // Without frames (nothing analysed yet, or only two data) there is no plot to save.
+    if (state_->DataCount < 1 || !plot::PlotFramesExist(*state_)) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
