@@ -3,8 +3,8 @@
 #include <iostream>
 #include <memory>
 
+#include "analysis/open_pipeline.h"
 #include "cli/exports.h"
-#include "cli/file_analysis.h"
 #include "cli/json_output.h"
 #include "cli/standard_output.h"
 #include "core/messages.h"
@@ -23,6 +23,13 @@ struct Options {
     cli::ExportRequest exports;
 };
 
+// A message as a terminal shows it: the "\r\n" of a two-line message becomes a newline.
+std::string TerminalText(const std::string& message) {
+    std::string text = message;
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    return text;
+}
+
 ConfidenceLevel LevelOf(int percent) {
     if (percent == 39) return ConfidenceLevel::Level39;
     if (percent == 50) return ConfidenceLevel::Level50;
@@ -33,7 +40,7 @@ ConfidenceLevel LevelOf(int percent) {
 void LoadQuantiles(AnalysisState& state) {
     try {
         if (!LoadFQuantileTable(state, ExecutableFolder())) {
-            std::cerr << cli::TerminalText(kMissingQuantileTableMessage) << '\n';
+            std::cerr << TerminalText(kMissingQuantileTableMessage) << '\n';
         }
     } catch (const std::exception& error) {
         std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';
@@ -42,15 +49,15 @@ void LoadQuantiles(AnalysisState& state) {
 
 // The report or JSON line of an analysed file; empty when the file gives none.
 std::string OutputOf(const AnalysisState& state, const std::string& path,
-                     const cli::FileAnalysis& analysis, const Options& options) {
-    const bool printable = analysis.status == cli::AnalysisStatus::Reported ||
-                           (options.json && analysis.status == cli::AnalysisStatus::EstimatedOnly);
+                     const analysis::CommandResult& result, const Options& options) {
+    const bool printable = result.outcome == analysis::Outcome::Reported ||
+                           (options.json && result.outcome == analysis::Outcome::EstimatedOnly);
     if (!printable) return {};
     if (options.json) {
-        return cli::JsonLine(cli::AnalysisJson(state, path, options.levelPercent, analysis.status));
+        return cli::JsonLine(cli::AnalysisJson(state, path, options.levelPercent, result.outcome));
     }
     std::string text;
-    for (const std::string& line : analysis.report) text += line + '\n';
+    for (const std::string& line : result.report) text += line + '\n';
     return text;
 }
 
@@ -58,19 +65,20 @@ std::string OutputOf(const AnalysisState& state, const std::string& path,
 // No failure of one file stops the files after it.
 bool RunFile(AnalysisState& state, const std::string& path, const Options& options,
              char separator, cli::StandardOutput& output, bool& printedReport) {
-    const cli::FileAnalysis analysis = cli::AnalyseDataFile(state, path, LevelOf(options.levelPercent), separator);
-    for (const std::string& message : analysis.messages) {
-        std::cerr << path << ": " << cli::TerminalText(message) << '\n';
+    const analysis::CommandResult result =
+        analysis::RunOpenCommand(state, path, LevelOf(options.levelPercent), separator);
+    for (const std::string& message : analysis::MessagesOf(result)) {
+        std::cerr << path << ": " << TerminalText(message) << '\n';
     }
     try {
-        const std::string text = OutputOf(state, path, analysis, options);
+        const std::string text = OutputOf(state, path, result, options);
         if (!text.empty() && !options.json && printedReport) output.Write("\n");
         if (!text.empty()) printedReport = true;
         output.Write(text);
-        if (analysis.status != cli::AnalysisStatus::Reported) return false;
+        if (result.outcome != analysis::Outcome::Reported) return false;
         cli::RunExports(state, options.exports, separator);
     } catch (const std::exception& error) {
-        std::cerr << path << ": " << cli::TerminalText(UserMessageOf(error)) << '\n';
+        std::cerr << path << ": " << TerminalText(UserMessageOf(error)) << '\n';
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 
 #include "core/data_file_guard.h"
 #include "core/io_error.h"
+#include "core/messages.h"
 #include "core/replacing_file.h"
 #include "core/varnel_error.h"
 #include "plot/plot_drawing.h"
@@ -56,7 +57,7 @@ void ExportPicture(const AnalysisState& state, DrawPlot draw, const std::string&
                    PictureFormat format, int width, Canvas& screen, const DisplayGeometry& display) {
     // Before the first analysis the frames are empty and the mapping would divide by zero.
     if (state.DataCount < 1 || !PlotFramesExist(state) || width <= 0) {
-        throw VarnelError("No data loaded.");
+        throw VarnelError(kNoDataForPictureMessage);
     }
     RefuseSaveOverDataFile(state, path);
     SavePictureFile(path, DrawPicture(state, draw, format, width, screen, display));

@@ -56,11 +56,27 @@ INSTANTIATE_TEST_SUITE_P(Formats, PictureExportTest,
                                  .toStdString();
                          });
 
-TEST_F(MainWindowTest, PictureExportWithoutDataAsksNothing) {
-    for (const char* action : {"MenuSavePst", "MenuSavePre"}) Trigger(action);
-    EXPECT_EQ(ui.messages,
-              (std::vector<std::string>{kNoDataForPictureMessage, kNoDataForPictureMessage}));
-    EXPECT_TRUE(ui.saveRequests.empty());
+TEST_F(MainWindowTest, PictureExportWithoutPlotsSaysNoDataBeforeAnyDialog) {
+    struct Case {
+        const char* name;
+        std::string data;  // empty: nothing opened
+        std::vector<std::string> openMessages;
+    };
+    const Case cases[] = {
+        {"nothing opened", "", {}},
+        {"two data, estimated only", "1.5,30\n2,10\n", {kTooFewDataMessage}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.messages.clear();
+        if (!c.data.empty()) Open(WriteFile("two.txt", c.data));
+        for (const char* action : {"MenuSavePst", "MenuSavePre"}) Trigger(action);
+        std::vector<std::string> expected = c.openMessages;
+        expected.insert(expected.end(), 2, kNoDataForPictureMessage);
+        EXPECT_EQ(ui.messages, expected);
+        EXPECT_TRUE(ui.errors.empty());
+        EXPECT_TRUE(ui.saveRequests.empty());
+    }
 }
 
 TEST_F(MainWindowTest, CancelledPictureExportWritesNothingAndRedrawsBothPlots) {

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/file_analysis.h"
+#include "analysis/open_pipeline.h"
 #include "core/grid_export.h"
 #include "core/io_error.h"
 #include "core/varnel_error.h"
@@ -180,8 +180,8 @@ protected:
         ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()));
         const std::string data = (folder_ / "data.txt").string();
         std::ofstream(data) << kData;
-        ASSERT_EQ(AnalyseDataFile(*state_, data, ConfidenceLevel::Level95, '.').status,
-                  AnalysisStatus::Reported);
+        ASSERT_EQ(analysis::RunOpenCommand(*state_, data, ConfidenceLevel::Level95, '.').outcome,
+                  analysis::Outcome::Reported);
     }
     void TearDown() override {
         for (const auto& item : fs::recursive_directory_iterator(folder_)) {
