@@ -1,6 +1,7 @@
 // Runs the varnel-cli executable as a user's script would and checks what it prints.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -144,6 +145,15 @@ TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
     const CliRun noFolder = Cli(data + " --post-svg " + (folder_ / "none" / "p.svg").string());
     EXPECT_EQ(noFolder.status, 1);
     EXPECT_NE(noFolder.err.find("を作成できません"), std::string::npos) << noFolder.err;
+}
+
+TEST_F(VarnelCliTest, AnErrorWithoutARuntimeNumberIsNumberedApart) {
+    const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
+    const std::string fifo = (folder_ / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const CliRun run = Cli(data + " --t2-grid " + fifo);  // no process reads it: ENXIO
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, data + ": I/O エラー (1006)\n");
 }
 
 }  // namespace
