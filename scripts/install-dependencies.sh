@@ -8,6 +8,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   emf2svg xvfb xauth fonts-liberation2
+  locales
 )
 
 missing=()

@@ -10,6 +10,9 @@
 #include "core/checked_math.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
+#include "input/locale_separator.h"
+#include "input/text_to_float.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
 
@@ -87,6 +90,26 @@ TEST_F(DataFileTest, ReadsNumbersWithTheDecimalSeparatorOfTheUsersLocale) {
     EXPECT_DOUBLE_EQ(state_->PhiPost[2], -10 * kDegree);
     EXPECT_EQ(ConversionError("1.5\t30", ','), "'1.5' は浮動小数点数ではありません");
     EXPECT_EQ(ConversionError("1,5\t30", ','), "'5\t30' は浮動小数点数ではありません");
+}
+
+// Qt sets the C locale from the user's environment: under a German one the reader must read
+// exactly as under "C", taking the separator it is given.
+TEST_F(DataFileTest, ReadsTheSameUnderACommaLocale) {
+    testing_support::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.Active());
+    EXPECT_EQ(UserDecimalSeparator(), ',');
+    ASSERT_TRUE(Read("2\t30\n25e-1 -105e-1\n125e-2\t1", ',').ok);
+    EXPECT_EQ(state_->RPost[2], 2.5);
+    EXPECT_EQ(state_->PhiPost[2], StoreDouble(-10.5L * (std::numbers::pi_v<long double> / 180)));
+    EXPECT_EQ(ConversionError("1.5\t30", ','), "'1.5' は浮動小数点数ではありません");
+    ASSERT_TRUE(Read("1.5,-10.5\n", '.').ok);
+    EXPECT_EQ(state_->RPost[1], 1.5);
+    EXPECT_EQ(ConversionError("1.5\t3,0", '.'), "'1.5\t3' は浮動小数点数ではありません");
+    struct Case { const char* text; char separator; long double value; };
+    const Case cases[] = {{"1,5", ',', 1.5L},  {"-0,1", ',', -0.1L}, {"1.5", '.', 1.5L},
+                          {"0.1", '.', 0.1L},  {",", ',', 0.0L},     {"2,5e-3", ',', 2.5e-3L}};
+    for (const Case& c : cases) EXPECT_EQ(TextToFloat(c.text, c.separator), c.value) << c.text;
+    EXPECT_FALSE(TextToFloat("1.5", ','));
 }
 
 TEST_F(DataFileTest, CountsLinesByTheirBreaks) {

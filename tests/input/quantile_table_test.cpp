@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/varnel_error.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
 
@@ -59,6 +60,20 @@ TEST_F(QuantileTableTest, AMalformedNumberEndsTheReadAfterItsRow) {
         EXPECT_EQ(state_->FQuantile95[3], 3.0);
         EXPECT_EQ(state_->FQuantile39[5], 0.0);
     }
+}
+
+TEST_F(QuantileTableTest, ReadsTheSameTableUnderACommaLocale) {
+    ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()));
+    const auto inC = std::make_unique<AnalysisState>(*state_);
+    state_ = std::make_unique<AnalysisState>();
+    testing_support::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.Active());
+    ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()));
+    EXPECT_EQ(state_->FQuantile39, inC->FQuantile39);
+    EXPECT_EQ(state_->FQuantile50, inC->FQuantile50);
+    EXPECT_EQ(state_->FQuantile95, inC->FQuantile95);
+    WriteTable("3 1,5 2 3\n");
+    EXPECT_EQ(LoadError(), "入力値が数値ではありません");  // "." only, in every locale
 }
 
 TEST_F(QuantileTableTest, TheGeneratedTableHoldsTheClosedFormQuantiles) {
