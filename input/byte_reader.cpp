@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "core/io_error.h"
 
@@ -12,7 +14,7 @@ namespace varnel {
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
-constexpr unsigned char kEndOfText = 26;  // Ctrl-Z
+constexpr char kEndOfText = 26;  // Ctrl-Z
 }  // namespace
 
 // Opens without blocking, so that a FIFO without a writer cannot hold the program, and takes
@@ -37,30 +39,40 @@ ByteReader::ByteReader(const std::string& path) : buffer_(kBufferSize) {
 ByteReader::~ByteReader() { std::fclose(file_); }
 
 bool ByteReader::Refill() {
-    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
     position_ = 0;
+    size_ = 0;
+    if (endOfText_) return false;
+    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
     if (size_ == 0 && std::ferror(file_)) ThrowIoErrorFromErrno(errno);
+    if (const void* end = std::memchr(buffer_.data(), kEndOfText, size_)) {
+        size_ = static_cast<std::size_t>(static_cast<const char*>(end) - buffer_.data());
+        endOfText_ = true;
+    }
     return size_ > 0;
 }
 
-bool ByteReader::AtEnd() {
-    if (endOfText_) return true;
-    if (position_ == size_ && !Refill()) {
-        endOfText_ = true;
-        return true;
-    }
-    if (buffer_[position_] == kEndOfText) endOfText_ = true;
-    return endOfText_;
+bool ByteReader::AtEnd() { return position_ == size_ && !Refill(); }
+
+std::string_view ByteReader::Buffered() {
+    if (AtEnd()) return {};
+    return {buffer_.data() + position_, size_ - position_};
 }
 
 bool ByteReader::ReadLine(std::string* text) {
     if (AtEnd()) return false;
     if (text) text->clear();
-    while (!AtEnd()) {
-        const unsigned char c = Peek();
-        Advance();
-        if (c == '\n') break;
-        if (c != '\r' && text) text->push_back(static_cast<char>(c));
+    for (std::string_view bytes; !(bytes = Buffered()).empty();) {
+        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+        if (text) {
+            for (const char c : bytes.substr(0, end)) {
+                if (c != '\r') text->push_back(c);
+            }
+        }
+        if (end < bytes.size()) {
+            Skip(end + 1);
+            break;
+        }
+        Skip(end);
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varnel {
@@ -19,9 +20,11 @@ public:
 
     /// True at the end of the file or at a Ctrl-Z byte.
     bool AtEnd();
-    /// The next byte; precondition: !AtEnd().
-    unsigned char Peek() { return buffer_[position_]; }
-    void Advance() { ++position_; }
+    /// The bytes read ahead from the current position (at most the buffer's size), reading
+    /// more when none are left; empty only at the end of the file.
+    std::string_view Buffered();
+    /// Moves past `count` bytes of Buffered().
+    void Skip(std::size_t count) { position_ += count; }
 
     /// Reads one line: up to a LF (consumed), a CR directly before it ending the line too; a
     /// lone CR is dropped. False when the file is at its end. With `text` null, only skips.
@@ -31,10 +34,10 @@ private:
     bool Refill();
 
     std::FILE* file_ = nullptr;
-    std::vector<unsigned char> buffer_;
+    std::vector<char> buffer_;
     std::size_t position_ = 0;
     std::size_t size_ = 0;
-    bool endOfText_ = false;
+    bool endOfText_ = false;  // a Ctrl-Z was read: nothing after it is
 };
 
 }  // namespace varnel

@@ -62,6 +62,46 @@ TEST_F(QuantileTableTest, AMalformedNumberEndsTheReadAfterItsRow) {
     }
 }
 
+TEST_F(QuantileTableTest, ReadsTheTableNumberFormsOnly) {
+    struct Case { const char* text; double value; };
+    const Case numbers[] = {{"+1.5", 1.5},   {"-.5e1", -5.0},   {"5.", 5.0},
+                            {"1E+2", 100.0}, {"1e-400", 0.0},   {"00012.50", 12.5},
+                            {"-0", -0.0},    {"2.5e-3", 2.5e-3}};
+    for (const Case& c : numbers) {
+        WriteTable(std::string("3 1 ") + c.text + " 2\n");
+        ASSERT_TRUE(LoadFQuantileTable(*state_, Folder())) << c.text;
+        EXPECT_EQ(state_->FQuantile50[3], c.value) << c.text;
+        EXPECT_EQ(state_->FQuantile95[3], 2.0) << c.text;
+    }
+    for (const char* text : {"+-2", "-+2", "inf", "nan", "-inf", "1e", "1e+", ".", "-", "+",
+                             ".e5", "1e400", "0x10", "1.5.3", "1,5", "5e5x"}) {
+        WriteTable(std::string("3 1 ") + text + " 2\n");
+        EXPECT_EQ(LoadError(), "入力値が数値ではありません") << text;
+    }
+}
+
+TEST_F(QuantileTableTest, ANumberOfMoreThanSixtyFourCharactersGoesOnAsTheNext) {
+    WriteTable("3 1 " + std::string(64, '2') + "5 6 7\n");
+    ASSERT_TRUE(LoadFQuantileTable(*state_, Folder()));
+    EXPECT_EQ(state_->FQuantile39[3], 1.0);
+    EXPECT_EQ(state_->FQuantile50[3], 2.2222222222222222e63);
+    EXPECT_EQ(state_->FQuantile95[3], 5.0);
+}
+
+// The file is read in blocks of 64 KiB; a number or a Ctrl-Z may lie across their border.
+TEST_F(QuantileTableTest, ReadsNumbersLyingAcrossTheReadBlocks) {
+    constexpr std::size_t kBlock = 1 << 16;
+    for (std::size_t padding = kBlock - 12; padding <= kBlock + 1; ++padding) {
+        WriteTable(std::string(padding, ' ') + "3 0.859140914 1.5 199.5\n4 0.6 1 19\x1A 7 8 9\n");
+        ASSERT_TRUE(LoadFQuantileTable(*state_, Folder())) << padding;
+        EXPECT_EQ(state_->FQuantile39[3], 0.859140914) << padding;
+        EXPECT_EQ(state_->FQuantile50[3], 1.5) << padding;
+        EXPECT_EQ(state_->FQuantile95[3], 199.5) << padding;
+        EXPECT_EQ(state_->FQuantile95[4], 19.0) << padding;
+        EXPECT_EQ(state_->FQuantile39[5], 0.0) << padding;  // nothing after the Ctrl-Z
+    }
+}
+
 TEST_F(QuantileTableTest, ReadsTheSameTableUnderACommaLocale) {
     ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()));
     const auto inC = std::make_unique<AnalysisState>(*state_);
