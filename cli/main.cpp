@@ -6,6 +6,7 @@
 #include "cli/exports.h"
 #include "cli/file_analysis.h"
 #include "cli/json_output.h"
+#include "core/confidence_region.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/locale_separator.h"
@@ -28,11 +29,12 @@ ConfidenceLevel LevelOf(int percent) {
     return ConfidenceLevel::Level95;
 }
 
-// Loads finv.dat from beside the executable; without it every region has a quantile of 0.
+// Loads finv.dat from beside the executable and says once when it is missing or damaged; a
+// file whose N then has no quantile gets no ranges (see RunFile).
 void LoadQuantiles(AnalysisState& state) {
     try {
-        if (!LoadFQuantileTable(state, ExecutableFolder())) {
-            std::cerr << cli::TerminalText(kMissingQuantileTableMessage) << '\n';
+        if (const auto message = LoadAndCheckFQuantileTable(state, ExecutableFolder())) {
+            std::cerr << cli::TerminalText(*message) << '\n';
         }
     } catch (const std::exception& error) {
         std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';
@@ -56,13 +58,18 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         for (const std::string& line : analysis.report) std::cout << line << '\n';
     }
     if (analysis.status != cli::AnalysisStatus::Reported) return false;
+    // The report shows the ranges as NAN; the run must not pass for a full analysis.
+    const bool ranged = HasUsableQuantile(state, LevelOf(options.levelPercent));
+    if (!ranged) {
+        std::cerr << path << ": " << kNoQuantileForDataCountPrefix << state.DataCount << '\n';
+    }
     try {
         cli::RunExports(state, options.exports, separator);
     } catch (const std::exception& error) {
         std::cerr << path << ": " << cli::TerminalText(UserMessageOf(error)) << '\n';
         return false;
     }
-    return true;
+    return ranged;
 }
 
 void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {

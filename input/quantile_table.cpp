@@ -1,13 +1,15 @@
 #include "input/quantile_table.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
-#include "core/checked_math.h"
+#include "core/confidence_region.h"
 #include "core/io_error.h"
+#include "core/messages.h"
 #include "input/byte_reader.h"
 #include "input/text_to_float.h"
 
@@ -68,6 +70,22 @@ bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
         if (malformed) throw VarnelError(IoErrorMessage(kIoInvalidNumericInput));
     }
     return true;
+}
+
+int FirstNWithoutUsableQuantile(const AnalysisState& state) {
+    for (int N = kMinQuantileN; N <= kMaxData; ++N) {
+        for (const auto* table : {&state.FQuantile39, &state.FQuantile50, &state.FQuantile95}) {
+            if (!IsUsableQuantile((*table)[N])) return N;
+        }
+    }
+    return 0;
+}
+
+std::optional<std::string> LoadAndCheckFQuantileTable(AnalysisState& state,
+                                                      const std::string& folder) {
+    if (!LoadFQuantileTable(state, folder)) return kMissingQuantileTableMessage;
+    if (FirstNWithoutUsableQuantile(state) != 0) return kDamagedQuantileTableMessage;
+    return std::nullopt;
 }
 
 std::string ExecutableFolder() {

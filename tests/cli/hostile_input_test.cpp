@@ -235,8 +235,9 @@ TEST_F(HostileInputTest, AFileGoneOrReplacedAfterTheCountEndsInAnIoError) {
 // The start of the window: load finv.dat from `folder` and say what the user would read.
 std::vector<std::string> LoadTableMessages(AnalysisState& state, const fs::path& folder) {
     try {
-        if (!LoadFQuantileTable(state, folder.string() + "/"))
-            return {kMissingQuantileTableMessage};
+        if (const auto message = LoadAndCheckFQuantileTable(state, folder.string() + "/")) {
+            return {*message};
+        }
     } catch (const VarnelError& error) {
         return {error.what()};
     }
@@ -250,11 +251,16 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
         Kind kind;
         const char* finv;
         std::vector<std::string> messages;
-        bool regionHasWidth;  // for three data: the quantile for N = 3 was read
+        bool ranged;  // for three data: the quantile for N = 3 was read
     };
     const Case cases[] = {
-        {"empty", kFile, "", {}, false},
-        {"truncated inside its first row", kFile, "3 0.859 1.5 19", {}, true},
+        {"empty", kFile, "", {kDamagedQuantileTableMessage}, false},
+        {"truncated inside its first row",
+         kFile,
+         "3 0.859 1.5 19",
+         {kDamagedQuantileTableMessage},
+         true},
+        {"negative", kFile, "3 -0.859 -1.5 -19", {kDamagedQuantileTableMessage}, false},
         {"decimal comma",
          kFile,
          "3 0,859 1,5 199,5\n4 0.6 1 19\n",
@@ -285,7 +291,10 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
         const FileAnalysis analysis = Analyse(*state, Write("three.txt", kThreeEllipses));
         ASSERT_EQ(analysis.status, AnalysisStatus::Reported);
         EXPECT_TRUE(analysis.messages.empty());
-        EXPECT_EQ(state->X1Range.max > state->X1Range.min, c.regionHasWidth);
+        // Either the ranges have their width or none is a number: never a zero-width range.
+        EXPECT_EQ(state->X1Range.max > state->X1Range.min, c.ranged);
+        EXPECT_EQ(std::isnan(state->X1Range.min), !c.ranged);
+        EXPECT_EQ(std::isnan(state->X2Range.max), !c.ranged);
     }
 }
 

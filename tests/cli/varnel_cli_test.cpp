@@ -30,9 +30,9 @@ protected:
     std::string Write(const std::string& name, const std::string& bytes) {
         return folder.Write(name, bytes);
     }
-    CliRun Cli(const std::string& arguments) {
+    CliRun Cli(const std::string& arguments, const std::string& program = VARNEL_CLI_PATH) {
         const std::string out = (folder_ / "out").string(), err = (folder_ / "err").string();
-        const std::string command = std::string(VARNEL_CLI_PATH) + " " + arguments + " >" + out + " 2>" + err;
+        const std::string command = program + " " + arguments + " >" + out + " 2>" + err;
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
     }
@@ -145,6 +145,47 @@ TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
     const CliRun noFolder = Cli(data + " --post-svg " + (folder_ / "none" / "p.svg").string());
     EXPECT_EQ(noFolder.status, 1);
     EXPECT_NE(noFolder.err.find("を作成できません"), std::string::npos) << noFolder.err;
+}
+
+// The program copied into a folder of its own, beside a finv.dat of the test's making.
+TEST_F(VarnelCliTest, WithoutAQuantileForNTheRangesAreUnavailableAndTheRunFails) {
+    struct Case {
+        const char* name;
+        const char* finv;  // null: no finv.dat
+        std::string startMessage;
+        bool ranged;
+    };
+    const std::string damaged =
+        "File \"finv.dat\" is damaged.\nError not estimated for some numbers of data.\n";
+    const Case cases[] = {
+        {"missing", nullptr, "File \"finv.dat\" does not exist.\nError not estimated.\n", false},
+        {"empty", "", damaged, false},
+        {"negative", "3 -1 -2 -3\n", damaged, false},
+        {"malformed", "3 1 2 x\n", "finv.dat: 入力値が数値ではありません\n", false},
+        {"only the row for N = 3", "3 0.859 1.5 199.5\n", damaged, true},
+    };
+    const std::string data = Write("three.txt", "2,10\n3,40\n1.5,-20\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path bin = folder_ / "bin";
+        std::filesystem::remove_all(bin);
+        std::filesystem::create_directory(bin);
+        std::filesystem::copy_file(VARNEL_CLI_PATH, bin / "varnel-cli");
+        if (c.finv) Write("bin/finv.dat", c.finv);
+        const CliRun run = Cli(data, (bin / "varnel-cli").string());
+        const std::string noQuantile =
+            data + ": Error not estimated: \"finv.dat\" holds no quantile for N = 3\n";
+        EXPECT_EQ(run.err, c.startMessage + (c.ranged ? "" : noQuantile));
+        EXPECT_EQ(run.status, c.ranged ? 0 : 1);
+        EXPECT_NE(run.out.find("R_s    = 1.624\n"), std::string::npos) << run.out;
+        const bool rangesUnavailable =
+            run.out.find(
+                "           + NAN\n           - NAN\n   min = NAN\n   max = NAN\n\nphi_s") !=
+                std::string::npos &&
+            run.out.find("   max = NAN\n\nx_s[2] = 0.341\n           + NAN") != std::string::npos;
+        EXPECT_EQ(rangesUnavailable, !c.ranged) << run.out;
+        EXPECT_EQ(run.out.find("0.000\n"), std::string::npos) << run.out;  // no zero-width range
+    }
 }
 
 TEST_F(VarnelCliTest, AnErrorWithoutARuntimeNumberIsNumberedApart) {

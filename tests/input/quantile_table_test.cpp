@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 
+#include "core/messages.h"
 #include "core/varnel_error.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
@@ -114,6 +115,50 @@ TEST_F(QuantileTableTest, ReadsTheSameTableUnderACommaLocale) {
     EXPECT_EQ(state_->FQuantile95, inC->FQuantile95);
     WriteTable("3 1,5 2 3\n");
     EXPECT_EQ(LoadError(), "入力値が数値ではありません");  // "." only, in every locale
+}
+
+// Rows of the generated table with one of them changed, or cut after `rows` rows.
+std::string GeneratedTable(int rows, int changedN = 0, const std::string& changedRow = "") {
+    std::ifstream in(ExecutableFolder() + "finv.dat", std::ios::binary);
+    std::string table, line;
+    for (int N = kMinQuantileN; N < kMinQuantileN + rows && std::getline(in, line); ++N) {
+        table += (N == changedN ? changedRow : line) + "\n";
+    }
+    return table;
+}
+
+TEST_F(QuantileTableTest, AtStartSaysWhetherEveryNHasItsThreeQuantiles) {
+    struct Case {
+        const char* name;
+        std::string table;
+        int firstWithout;
+    };
+    const int rows = kMaxData - kMinQuantileN + 1;
+    const Case cases[] = {
+        {"whole", GeneratedTable(rows), 0},
+        {"empty", "", 3},
+        {"cut after 100 rows", GeneratedTable(100), 103},
+        {"cut inside the last row", GeneratedTable(rows).substr(0, GeneratedTable(rows).rfind(' ')),
+         kMaxData},
+        {"a zero", GeneratedTable(rows, 57, "57 0.1 0 0.3"), 57},
+        {"a negative value", GeneratedTable(rows, 4000, "4000 0.1 0.2 -0.3"), 4000},
+        {"an underflow to zero", GeneratedTable(rows, 9, "9 1e-999 0.2 0.3"), 9},
+    };
+    for (const Case& c : cases) {
+        state_ = std::make_unique<AnalysisState>();
+        WriteTable(c.table);
+        const std::optional<std::string> message = LoadAndCheckFQuantileTable(*state_, Folder());
+        EXPECT_EQ(FirstNWithoutUsableQuantile(*state_), c.firstWithout) << c.name;
+        EXPECT_EQ(message, c.firstWithout == 0
+                               ? std::nullopt
+                               : std::optional<std::string>(kDamagedQuantileTableMessage))
+            << c.name;
+    }
+    std::filesystem::remove(folder_ / "finv.dat");
+    EXPECT_EQ(LoadAndCheckFQuantileTable(*state_, Folder()), kMissingQuantileTableMessage);
+    WriteTable("3 1 2 x\n");
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { LoadAndCheckFQuantileTable(*state_, Folder()); }),
+              "入力値が数値ではありません");
 }
 
 TEST_F(QuantileTableTest, TheGeneratedTableHoldsTheClosedFormQuantiles) {
