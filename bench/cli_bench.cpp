@@ -8,8 +8,11 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -83,6 +86,30 @@ void BM_SmallRunOverHelp(benchmark::State& run) {
     run.counters["run_cpu_ms"] = small / runs * 1e3;
     run.counters["run_over_help"] = help > 0 ? small / help : 0;
 }
+
+// A file of one 200 MB line: the reader keeps no more of a line than a datum or its message
+// needs. Target: peak_MiB under 64.
+void BM_OneLongLine(benchmark::State& run) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("varnel-bench-long-line-" + std::to_string(::getpid()));
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "1.5,";
+        const std::string block(1 << 20, '7');
+        for (int i = 0; i < 200; ++i) out << block;
+        out << "\n";
+    }
+    long peak = 0;
+    for (auto _ : run) {
+        const ChildRun longLine = RunCli({file.string()});
+        if (longLine.exitStatus != 1) throw std::runtime_error("varnel-cli took the line");
+        peak = std::max(peak, longLine.peakKiB);
+    }
+    std::filesystem::remove(file);
+    run.counters["peak_MiB"] = double(peak) / 1024.0;
+}
+
+BENCHMARK(BM_OneLongLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 BENCHMARK(BM_SmallRunOverHelp)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 

@@ -58,23 +58,47 @@ std::string_view ByteReader::Buffered() {
     return {buffer_.data() + position_, size_ - position_};
 }
 
-bool ByteReader::ReadLine(std::string* text) {
+bool ByteReader::SkipLine() {
     if (AtEnd()) return false;
-    if (text) text->clear();
     for (std::string_view bytes; !(bytes = Buffered()).empty();) {
-        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
-        if (text) {
-            for (const char c : bytes.substr(0, end)) {
-                if (c != '\r') text->push_back(c);
-            }
-        }
-        if (end < bytes.size()) {
+        const std::size_t end = bytes.find('\n');
+        if (end != std::string_view::npos) {
             Skip(end + 1);
             break;
         }
-        Skip(end);
+        Skip(bytes.size());
     }
     return true;
+}
+
+TrimmedLine ByteReader::ReadTrimmedLine(std::string& text, std::size_t limit) {
+    text.clear();
+    if (AtEnd()) return TrimmedLine::End;
+    // `text` holds the line from its first character above 32, the characters up to 32 after
+    // its last such character pending: they stay only when more text follows.
+    std::size_t kept = 0;
+    for (std::string_view bytes; !(bytes = Buffered()).empty();) {
+        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+        for (std::size_t i = 0; i < end; ++i) {
+            const char c = bytes[i];
+            if (c == '\r') continue;  // dropped, whether it ends the line or not
+            if (static_cast<unsigned char>(c) > 32) {
+                if (text.size() == limit) {
+                    Skip(i);
+                    SkipLine();
+                    return TrimmedLine::Cut;
+                }
+                text.push_back(c);
+                kept = text.size();
+            } else if (kept > 0 && text.size() < limit) {
+                text.push_back(c);
+            }
+        }
+        Skip(std::min(end + 1, bytes.size()));
+        if (end < bytes.size()) break;
+    }
+    text.resize(kept);
+    return TrimmedLine::Whole;
 }
 
 }  // namespace varnel

@@ -66,7 +66,7 @@ bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
         state.FQuantile39[N] = ReadNumber(reader, malformed);
         state.FQuantile50[N] = ReadNumber(reader, malformed);
         state.FQuantile95[N] = ReadNumber(reader, malformed);
-        reader.ReadLine(nullptr);  // the rest of the row's line
+        reader.SkipLine();  // the rest of the row's line
         if (malformed) throw VarnelError(IoErrorMessage(kIoInvalidNumericInput));
     }
     return true;

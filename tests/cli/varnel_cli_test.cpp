@@ -67,6 +67,8 @@ TEST_F(VarnelCliTest, ReportsEachFileAndSkipsTheOnesItCannotAnalyse) {
         {Write("word.txt", "2,ten\n3,40\n1,1\n"), "word.txt: 'ten' は浮動小数点数ではありません\n"},
         {(folder_ / "missing.txt").string(), "missing.txt: Invalid data file\nExecution terminated\n"},
         {Write("one.txt", "2,10\n"), "one.txt: 0 による浮動小数点数除算\n"},
+        {Write("long.txt", "2,10\n1.5," + std::string(3 << 20, '7') + "\n3,40\n"),
+         "long.txt: '" + std::string(200, '7') + "...' は浮動小数点数ではありません\n"},
     };
     for (const Case& c : cases) {
         const CliRun run = Cli(good + " " + c.file + " " + good);

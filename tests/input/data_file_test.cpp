@@ -112,6 +112,47 @@ TEST_F(DataFileTest, ReadsTheSameUnderACommaLocale) {
     EXPECT_FALSE(TextToFloat("1.5", ','));
 }
 
+// A line's text is kept up to 1 MiB; a longer one ends the read with the conversion error of
+// the field the cut falls in, quoted to 200 characters and marked "...". Characters up to 32
+// at either end are not part of the text, however many.
+TEST_F(DataFileTest, ALineBeyondAMebibyteEndsTheReadWithTheFieldItIsCutIn) {
+    constexpr std::size_t kMiB = 1 << 20;
+    const std::string digits(2 * kMiB, '7');
+    const std::string blanks(2 * kMiB, ' ');
+    const std::string notANumber = "' は浮動小数点数ではありません";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string message;  // empty: the file parses
+    };
+    const Case cases[] = {
+        {"an endless angle", "2,30\n1.5," + digits + "\n",
+         "'" + digits.substr(0, 200) + "..." + notANumber},
+        {"an endless ratio", digits + ",30\n", "'" + digits.substr(0, 200) + "..." + notANumber},
+        {"no separator", digits + "\r\n", "'" + digits.substr(0, 200) + "..." + notANumber},
+        {"blanks inside", "1.5" + blanks + "30\n",
+         "'" + blanks.substr(0, 200) + "..." + notANumber},
+        {"blanks around", blanks + "\t1.5,30" + blanks + "\r\n2,40", ""},
+        {"exactly a mebibyte", "1.5," + std::string(kMiB - 4, '0') + "\n2,40", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state_ = std::make_unique<AnalysisState>();
+        if (c.message.empty()) {
+            ASSERT_TRUE(Read(c.bytes).ok);
+            EXPECT_EQ(state_->DataCount, 2);
+            EXPECT_EQ(state_->RPost[1], 1.5);
+            EXPECT_EQ(state_->RPost[2], 2.0);
+        } else {
+            EXPECT_EQ(ConversionError(c.bytes), c.message);
+        }
+    }
+    ConversionError("2,30\n1.5," + digits + "\n");
+    EXPECT_EQ(state_->RPost[2], 1.5);  // the ratio before the cut angle is stored
+    EXPECT_EQ(ConversionError("1.5," + std::string(kMiB - 3, '0') + "\n"),
+              "'" + std::string(200, '0') + "..." + notANumber);
+}
+
 TEST_F(DataFileTest, CountsLinesByTheirBreaks) {
     struct Case { std::string bytes; int count; };
     const Case cases[] = {
