@@ -153,6 +153,20 @@ TEST_F(DataFileTest, ALineBeyondAMebibyteEndsTheReadWithTheFieldItIsCutIn) {
               "'" + std::string(200, '0') + "..." + notANumber);
 }
 
+// The file is read in blocks of 64 KiB: lines, and the CR LF that ends them, lie across them.
+TEST_F(DataFileTest, ReadsLinesLyingAcrossTheReadBlocks) {
+    for (const std::string lineEnd : {"\r\n", "\n"}) {
+        std::string bytes;
+        for (int k = 1; k <= 9000; ++k) bytes += " 1." + std::to_string(k) + "\t-30.5 " + lineEnd;
+        ASSERT_TRUE(Read(bytes).ok);
+        ASSERT_EQ(state_->DataCount, 9000);
+        for (int k = 1; k <= 9000; ++k) {
+            ASSERT_EQ(state_->RPost[k], std::stod("1." + std::to_string(k))) << k;
+            ASSERT_EQ(state_->PhiPost[k], state_->PhiPost[1]) << k;
+        }
+    }
+}
+
 TEST_F(DataFileTest, CountsLinesByTheirBreaks) {
     struct Case { std::string bytes; int count; };
     const Case cases[] = {
