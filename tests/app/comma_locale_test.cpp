@@ -45,7 +45,8 @@ TEST_F(MainWindowTest, ReportAndGridCarryOneDecimalCommaUnderACommaLocale) {
     EXPECT_EQ(report[2], QStringLiteral("N = 12"));
     EXPECT_EQ(report[4].toStdString(), "R_s    = 1,938");
     EXPECT_EQ(report[10].toStdString(), "phi_s  = 33,717 (deg)");
-    const QRegularExpression number(QStringLiteral("= -?\\d+,\\d{3}( \\(deg\\))?$|[+-] \\d+,\\d{3}$"));
+    const QRegularExpression number(
+        QStringLiteral("= -?\\d+,\\d{3}( \\(deg\\))?$|[+-] \\d+,\\d{3}$"));
     for (int line : {5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 17, 18, 19, 20, 21, 23, 24, 25, 26, 27}) {
         EXPECT_TRUE(number.match(report[line - 1]).hasMatch()) << report[line - 1].toStdString();
     }
