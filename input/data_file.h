@@ -28,9 +28,10 @@ struct ParseOutcome {
 
 /// Reads R and φ (degrees, stored in radians) of lines 1 … DataCount of DataFileName into
 /// RPost and PhiPost, numbers written with `decimalSeparator`. Throws VarnelError for a field
-/// that is not a number ("'%s' は浮動小数点数ではありません", NUL shown as "␀", a field over 200 cut
-/// there and marked "..."), a value too large for a double (overflow) and I/O errors; lines
-/// before the failure stay stored.
+/// that is not a number ("'%s' は浮動小数点数ではありません", NUL shown as "␀", a field over 200
+/// cut there and marked "..."), a value too large for a double (overflow) and I/O errors; lines
+/// before the failure stay stored. A line's text (without characters up to 32 at its ends) is
+/// held up to 1 MiB: a longer line fails as the field it is cut in, marked "...".
 ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator);
 
 /// Appends "Invalid R at line #k" to `memoLines` for every R below 1; true when any was found.
