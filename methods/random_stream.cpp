@@ -17,6 +17,12 @@ std::uint64_t Mix(std::uint64_t z) {
 RandomStream::RandomStream(std::uint32_t seed, std::uint32_t stream)
     : state_(Mix((std::uint64_t{seed} << 32) + stream)) {}
 
+RandomStream RandomStream::FromState(std::uint64_t state) {
+    RandomStream stream(0, 0);
+    stream.state_ = state;
+    return stream;
+}
+
 std::uint64_t RandomStream::Next() {
     state_ += kGolden;
     return Mix(state_);

@@ -15,6 +15,9 @@ class RandomStream {
 public:
     RandomStream(std::uint32_t seed, std::uint32_t stream);
 
+    /// A stream whose state is `state` before its first draw.
+    static RandomStream FromState(std::uint64_t state);
+
     /// The next 64 random bits.
     std::uint64_t Next();
 
