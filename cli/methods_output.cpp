@@ -25,9 +25,12 @@ Json MethodsJson(const methods::MethodsResult& m) {
         {"t2", Location(m.t2.R, m.t2.phiDegrees)},
         {"hyperbolic_mean", hyperbolic},
         {"harmonic_mean", Location(m.harmonicMean.R, m.harmonicMean.phiDegrees)},
-        {"rf_max_min", Json{{"Rf_max", Value(rf.rfMax)}, {"Rf_min", Value(rf.rfMin)},
-                            {"fluctuation", Value(rf.fluctuationDegrees)}, {"case", rf.caseName},
-                            {"Rs", Value(rf.Rs)}, {"Ri", Value(rf.Ri)}}},
+        {"rf_max_min", Json{{"Rf_max", Value(rf.rfMax)},
+                            {"Rf_min", Value(rf.rfMin)},
+                            {"fluctuation", Value(rf.fluctuationDegrees)},
+                            {"case", rf.caseName},
+                            {"Rs", Value(rf.Rs)},
+                            {"Ri", Value(rf.Ri)}}},
         {"tests", Json{{"no_strain", Json{{"F", Value(m.noStrain.F)}, {"p", Value(m.noStrain.p)}}},
                        {"symmetry_chi2", Json{{"chi2", Value(m.symmetryChi2.chi2)},
                                               {"classes", m.symmetryChi2.classes},
@@ -71,15 +74,16 @@ std::vector<std::string> MethodsLines(const methods::MethodsResult& m, bool noSi
         "t2: R = " + fixed(m.t2.R) + ", phi = " + fixed(m.t2.phiDegrees) + " (deg)",
         "hyperbolic mean: R = " + fixed(m.hyperbolicMean.R) + ", phi = " +
             fixed(m.hyperbolicMean.phiDegrees) + " (deg), kappa = " + fixed(m.hyperbolicMean.kappa),
-        "harmonic mean: R = " + fixed(m.harmonicMean.R) + ", phi = " +
-            fixed(m.harmonicMean.phiDegrees) + " (deg)",
+        "harmonic mean: R = " + fixed(m.harmonicMean.R) +
+            ", phi = " + fixed(m.harmonicMean.phiDegrees) + " (deg)",
         "Rf max/min: Rf_max = " + fixed(rf.rfMax) + ", Rf_min = " + fixed(rf.rfMin) +
             ", fluctuation = " + fixed(rf.fluctuationDegrees) + " (deg), " + rf.caseName +
             ": Rs = " + fixed(rf.Rs) + ", Ri = " + fixed(rf.Ri),
         "",
         "Fabric tests",
         "no strain: F = " + fixed(m.noStrain.F) + ", p = " + Probability(m.noStrain.p, s)};
-    if (noSignificantStrain) lines.push_back("no significant strain, p = " + Probability(m.noStrain.p, s));
+    if (noSignificantStrain)
+        lines.push_back("no significant strain, p = " + Probability(m.noStrain.p, s));
     lines.push_back("symmetry chi2: chi2 = " + fixed(m.symmetryChi2.chi2) +
                     ", classes = " + std::to_string(m.symmetryChi2.classes) +
                     ", p = " + Probability(m.symmetryChi2.p, s));
@@ -90,15 +94,15 @@ std::vector<std::string> MethodsLines(const methods::MethodsResult& m, bool noSi
 
 std::string IntervalsLine(const std::string& name, const methods::BootstrapIntervals& i, char s) {
     return name + ": R = " + FormatFixed3(i.R.lo, s) + " to " + FormatFixed3(i.R.hi, s) +
-           ", phi = " + FormatFixed3(i.phiDegrees.lo, s) + " to " + FormatFixed3(i.phiDegrees.hi, s) +
-           " (deg)";
+           ", phi = " + FormatFixed3(i.phiDegrees.lo, s) + " to " +
+           FormatFixed3(i.phiDegrees.hi, s) + " (deg)";
 }
 
 std::vector<std::string> BootstrapLines(const methods::BootstrapResult& b, char s) {
     return {"",
             "Bootstrap: " + std::to_string(b.B) + " resamples, seed " + std::to_string(b.seed) +
-                ", " + std::to_string(b.levelPercent) + " % intervals, " + std::to_string(b.failed) +
-                " failed",
+                ", " + std::to_string(b.levelPercent) + " % intervals, " +
+                std::to_string(b.failed) + " failed",
             IntervalsLine("t2", b.t2, s), IntervalsLine("hyperbolic mean", b.hyperbolicMean, s)};
 }
 
@@ -113,16 +117,16 @@ void AddMethodsOptions(CLI::App& app, MethodsRequest& request) {
     app.add_option("--seed", request.seed, "Seed of the bootstrap's resamples (default 1)");
 }
 
-MethodsOutcome RunMethods(AnalysisState& state, AnalysisStatus status, const MethodsRequest& request,
-                          ConfidenceLevel level) {
+MethodsOutcome RunMethods(AnalysisState& state, AnalysisStatus status,
+                          const MethodsRequest& request, ConfidenceLevel level) {
     MethodsOutcome outcome;
     if (status != AnalysisStatus::Reported) return outcome;
     outcome.noSignificantStrain = std::isnan(state.RRange.min);
     try {
         if (request.methods) outcome.methods = methods::ComputeMethods(state);
         if (request.bootstrap > 0) {
-            outcome.bootstrap =
-                methods::RunBootstrap(state, request.bootstrap, request.seed, level, nullptr, nullptr);
+            outcome.bootstrap = methods::RunBootstrap(state, request.bootstrap, request.seed, level,
+                                                      nullptr, nullptr);
         }
     } catch (const std::exception& error) {
         outcome.messages.push_back(UserMessageOf(error));
@@ -131,7 +135,8 @@ MethodsOutcome RunMethods(AnalysisState& state, AnalysisStatus status, const Met
 }
 
 void AddMethodsJson(Json& object, const MethodsRequest& request, const MethodsOutcome& outcome) {
-    if (request.methods) object["methods"] = outcome.methods ? MethodsJson(*outcome.methods) : Json(nullptr);
+    if (request.methods)
+        object["methods"] = outcome.methods ? MethodsJson(*outcome.methods) : Json(nullptr);
     if (request.bootstrap > 0) {
         object["bootstrap"] = outcome.bootstrap ? BootstrapJson(*outcome.bootstrap) : Json(nullptr);
     }
@@ -139,9 +144,11 @@ void AddMethodsJson(Json& object, const MethodsRequest& request, const MethodsOu
 
 std::vector<std::string> MethodsText(const MethodsOutcome& outcome, char decimalSeparator) {
     std::vector<std::string> lines;
-    if (outcome.methods) lines = MethodsLines(*outcome.methods, outcome.noSignificantStrain, decimalSeparator);
+    if (outcome.methods)
+        lines = MethodsLines(*outcome.methods, outcome.noSignificantStrain, decimalSeparator);
     if (outcome.bootstrap) {
-        for (std::string& line : BootstrapLines(*outcome.bootstrap, decimalSeparator)) lines.push_back(std::move(line));
+        for (std::string& line : BootstrapLines(*outcome.bootstrap, decimalSeparator))
+            lines.push_back(std::move(line));
     }
     return lines;
 }

@@ -33,8 +33,8 @@ struct MethodsOutcome {
 
 /// Runs what `request` asks for on a file whose analysis ended with `status` (only a reported
 /// analysis has them); failures become messages.
-MethodsOutcome RunMethods(AnalysisState& state, AnalysisStatus status, const MethodsRequest& request,
-                          ConfidenceLevel level);
+MethodsOutcome RunMethods(AnalysisState& state, AnalysisStatus status,
+                          const MethodsRequest& request, ConfidenceLevel level);
 
 /// Adds "methods" and "bootstrap" to a file's JSON object where asked for (null where missing).
 void AddMethodsJson(nlohmann::ordered_json& object, const MethodsRequest& request,

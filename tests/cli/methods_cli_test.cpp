@@ -1,6 +1,5 @@
 // varnel-cli --methods, --bootstrap and --seed, run as a user's script would.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cmath>
@@ -27,8 +26,10 @@ std::vector<std::string> Lines(const std::string& text) {
 class MethodsCliTest : public ::testing::Test {
 protected:
     CliRun Cli(const std::string& arguments) {
-        const std::string out = (folder.Path() / "out").string(), err = (folder.Path() / "err").string();
-        const std::string command = std::string(VARNEL_CLI_PATH) + " " + arguments + " >" + out + " 2>" + err;
+        const std::string out = (folder.Path() / "out").string(),
+                          err = (folder.Path() / "err").string();
+        const std::string command =
+            std::string(VARNEL_CLI_PATH) + " " + arguments + " >" + out + " 2>" + err;
         const int raw = std::system(command.c_str());
         const auto read = [](const std::string& path) {
             std::ifstream in(path, std::ios::binary);
@@ -59,7 +60,8 @@ TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
         "",
         "Other estimators",
         "t2: R = 1.624, phi = 22.356 (deg)",
-        "Rf max/min: Rf_max = 3.000, Rf_min = 1.500, fluctuation = 60.000 (deg), Ri<Rs: Rs = 2.121, "
+        "Rf max/min: Rf_max = 3.000, Rf_min = 1.500, fluctuation = 60.000 (deg), Ri<Rs: Rs = "
+        "2.121, "
         "Ri = 1.414",
         "Fabric tests",
         "no strain: F = 3.107, p = 0.3723",
@@ -75,14 +77,16 @@ TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
 }
 
 TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
-    const CliRun run = Cli("--json --methods --bootstrap 300 --seed 7 --level 50 " + example + " " + quartzite);
+    const CliRun run =
+        Cli("--json --methods --bootstrap 300 --seed 7 --level 50 " + example + " " + quartzite);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 2u);
     const nlohmann::json first = nlohmann::json::parse(lines[0]);
     const nlohmann::json& tests = first["methods"]["tests"];
     EXPECT_NEAR(tests["no_strain"]["F"].get<double>(), kExampleF, 1e-4);
-    EXPECT_NEAR(tests["no_strain"]["p"].get<double>(), 1.0 / std::sqrt(1.0 + 2.0 * kExampleF), 1e-6);
+    EXPECT_NEAR(tests["no_strain"]["p"].get<double>(), 1.0 / std::sqrt(1.0 + 2.0 * kExampleF),
+                1e-6);
     EXPECT_EQ(tests["symmetry_chi2"]["classes"], 3);
     EXPECT_TRUE(tests["symmetry_index"]["I_sym"].is_number());
     EXPECT_EQ(first["methods"]["t2"]["R"], first["R_s"]);
@@ -130,7 +134,8 @@ TEST_F(MethodsCliTest, GivesNullMethodsWithoutAResult) {
 }
 
 TEST_F(MethodsCliTest, RefusesResampleCountsBelowOneAndNegativeSeeds) {
-    for (const char* arguments : {"--bootstrap 0 x.txt", "--bootstrap -3 x.txt", "--seed -1 x.txt"}) {
+    for (const char* arguments :
+         {"--bootstrap 0 x.txt", "--bootstrap -3 x.txt", "--seed -1 x.txt"}) {
         const CliRun run = Cli(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_NE(run.err.find("--bootstrap"), std::string::npos) << arguments;  // the usage

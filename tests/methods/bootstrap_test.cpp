@@ -37,7 +37,11 @@ void ExpectSameIntervals(const BootstrapIntervals& a, const BootstrapIntervals& 
 
 TEST(PercentileInterval, InterpolatesBetweenOrderStatistics) {
     // Type 7: the quantile q lies at (n − 1) q among the sorted values.
-    struct Case { std::vector<double> values; int level; double lo, hi; };
+    struct Case {
+        std::vector<double> values;
+        int level;
+        double lo, hi;
+    };
     const Case cases[] = {
         {{5, 1, 4, 2, 3}, 50, 2.0, 4.0},
         {{5, 1, 4, 2, 3}, 95, 1.1, 4.9},
@@ -115,7 +119,8 @@ TEST(RunBootstrap, GivesIntervalsAroundTheEstimatesIdenticallyOnAnyNumberOfThrea
     // Started inside a part, the resamples run one after another on one thread.
     std::optional<BootstrapResult> serial;
     RunInParallel(2, [&](int part) {
-        if (part == 0) serial = RunBootstrap(*state, 200, 9, ConfidenceLevel::Level95, nullptr, nullptr);
+        if (part == 0)
+            serial = RunBootstrap(*state, 200, 9, ConfidenceLevel::Level95, nullptr, nullptr);
     });
     ASSERT_TRUE(serial);
     ExpectSameIntervals(serial->t2, parallel->t2);
@@ -169,9 +174,11 @@ TEST(RunBootstrap, RefusesTooFewDataAndResamples) {
     const auto two = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
     const auto three = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
     using varnel::testing_support::ErrorTextOf;
-    EXPECT_EQ(ErrorTextOf([&] { RunBootstrap(*two, 10, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
-              kTooFewDataMessage);
-    EXPECT_EQ(ErrorTextOf([&] { RunBootstrap(*three, 0, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
+    EXPECT_EQ(
+        ErrorTextOf([&] { RunBootstrap(*two, 10, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
+        kTooFewDataMessage);
+    EXPECT_EQ(ErrorTextOf(
+                  [&] { RunBootstrap(*three, 0, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
               "The bootstrap needs at least one resample.");
 }
 

@@ -72,7 +72,8 @@ TEST(ComputeMethods, GathersTheEstimatorsOfTheObservedEllipses) {
 
 TEST(ComputeMethods, NeedsThreeData) {
     auto state = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
-    EXPECT_EQ(varnel::testing_support::ErrorTextOf([&] { ComputeMethods(*state); }), kTooFewDataMessage);
+    EXPECT_EQ(varnel::testing_support::ErrorTextOf([&] { ComputeMethods(*state); }),
+              kTooFewDataMessage);
 }
 
 }  // namespace
