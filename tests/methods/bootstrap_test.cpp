@@ -11,6 +11,7 @@
 #include "methods/estimators.h"
 #include "tests/methods/synthetic_sets.h"
 #include "tests/support/error_text.h"
+#include "tests/support/recording_progress.h"
 
 namespace varnel::methods {
 namespace {
@@ -20,13 +21,7 @@ using testing::EstimatedStateOf;
 using testing::Population;
 using testing::StateOf;
 
-class RecordingProgress : public ProgressSink {
-public:
-    void SetMaximum(int maximum) override { maximum_ = maximum; }
-    void SetPosition(int position) override { positions_.push_back(position); }
-    int maximum_ = 0;
-    std::vector<int> positions_;
-};
+using testing_support::RecordingProgress;
 
 void ExpectSameIntervals(const BootstrapIntervals& a, const BootstrapIntervals& b) {
     EXPECT_EQ(a.R.lo, b.R.lo);

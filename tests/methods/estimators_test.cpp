@@ -111,32 +111,25 @@ StrainVector MostLikelyLocation(const std::vector<Ellipse>& data) {
 }
 
 TEST(HyperbolicMean, IsTheMeanShapeMatrixAndTheMostLikelyLocation) {
-    struct Case {
-        std::uint32_t seed;
-        int count;
-        double spread, strainR, strainDegrees;
-    };
-    const Case cases[] = {
-        {1, 60, 0.25, 1.8, 30.0}, {2, 25, 0.7, 3.0, -80.0}, {3, 8, 1.0, 1.2, 85.0}};
-    for (const Case& c : cases) {
-        Population population;
-        population.seed = c.seed;
-        population.count = c.count;
-        population.logRatioSpread = c.spread;
-        population.strain = {c.strainR, c.strainDegrees};
+    const Population cases[] = {
+        {.count = 60, .seed = 1, .logRatioSpread = 0.25, .strain = {1.8, 30.0}},
+        {.count = 25, .seed = 2, .logRatioSpread = 0.7, .strain = {3.0, -80.0}},
+        {.count = 8, .seed = 3, .logRatioSpread = 1.0, .strain = {1.2, 85.0}}};
+    for (const Population& population : cases) {
         const std::vector<Ellipse> data = EllipsesOf(population);
         const HyperbolicMean mean = HyperbolicMeanOf(data);
 
         const Ellipse matrixMean = MeanShapeMatrixEllipse(data);
-        EXPECT_NEAR(mean.R, matrixMean.R, 1e-12 * mean.R) << c.seed;
-        EXPECT_NEAR(mean.phiDegrees, ReduceOrientation(matrixMean.phiDegrees), 1e-10) << c.seed;
+        EXPECT_NEAR(mean.R, matrixMean.R, 1e-12 * mean.R) << population.seed;
+        EXPECT_NEAR(mean.phiDegrees, ReduceOrientation(matrixMean.phiDegrees), 1e-10)
+            << population.seed;
 
         // A minimum located from values alone is good to about the square root of their
         // rounding, 1e-8.
         const StrainVector likely = MostLikelyLocation(data);
         const StrainVector x = VectorOf(mean);
-        EXPECT_NEAR(x.x1, likely.x1, 1e-7) << c.seed;
-        EXPECT_NEAR(x.x2, likely.x2, 1e-7) << c.seed;
+        EXPECT_NEAR(x.x1, likely.x1, 1e-7) << population.seed;
+        EXPECT_NEAR(x.x2, likely.x2, 1e-7) << population.seed;
     }
 }
 
