@@ -55,18 +55,6 @@ TEST(PercentileInterval, InterpolatesBetweenOrderStatistics) {
     }
 }
 
-TEST(ResampleIndices, DrawEveryDatumWithReplacementFromTheirOwnStream) {
-    const std::vector<std::uint32_t> first = ResampleIndices(252, 1, 0);
-    EXPECT_EQ(first, ResampleIndices(252, 1, 0));
-    EXPECT_NE(first, ResampleIndices(252, 1, 1));
-    EXPECT_NE(first, ResampleIndices(252, 2, 0));
-    const std::set<std::uint32_t> distinct(first.begin(), first.end());
-    // With replacement about 1 − 1/e of the data appear: 159 expected, sd ≈ 5.
-    EXPECT_GT(distinct.size(), 130u);
-    EXPECT_LT(distinct.size(), 190u);
-    EXPECT_LT(*distinct.rbegin(), 252u);
-}
-
 TEST(EstimatesOf, GivesTheEstimateOfTheOpenCommandForEachResample) {
     const std::vector<Ellipse> data = EllipsesOf(Population{.count = 252, .seed = 6});
     const auto state = StateOf(data);

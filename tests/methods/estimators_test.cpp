@@ -133,21 +133,6 @@ TEST(HyperbolicMean, IsTheMeanShapeMatrixAndTheMostLikelyLocation) {
     }
 }
 
-TEST(HyperbolicMean, GivesTheMostLikelyConcentration) {
-    // κ̂ = 1 / (mean cosh d − 1) at the location, the zero of N/κ + N − Σ cosh d.
-    const std::vector<Ellipse> data = EllipsesOf(Population{});
-    const HyperbolicMean mean = HyperbolicMeanOf(data);
-    const StrainVector x = VectorOf(mean);
-    double sum = 0;
-    for (const Ellipse& e : data) {
-        const double R =
-            SuperposeStrain(1.0 / mean.R, e.R, (e.phiDegrees - mean.phiDegrees) * kRadian).R;
-        sum += (R + 1.0 / R) / 2.0;
-    }
-    EXPECT_NEAR(mean.kappa, 1.0 / (sum / double(data.size()) - 1.0), 1e-9 * mean.kappa);
-    EXPECT_GT(std::hypot(x.x1, x.x2), 0.0);
-}
-
 // Straining all data by a known strain moves a location estimate by exactly that strain.
 TEST(LocationEstimates, MoveWithTheStrainOfTheData) {
     const std::vector<Ellipse> data = EllipsesOf(Population{.count = 80, .seed = 4});
