@@ -117,10 +117,10 @@ void AddMethodsOptions(CLI::App& app, MethodsRequest& request) {
     app.add_option("--seed", request.seed, "Seed of the bootstrap's resamples (default 1)");
 }
 
-MethodsOutcome RunMethods(AnalysisState& state, AnalysisStatus status,
+MethodsOutcome RunMethods(AnalysisState& state, analysis::Outcome analysed,
                           const MethodsRequest& request, ConfidenceLevel level) {
     MethodsOutcome outcome;
-    if (status != AnalysisStatus::Reported) return outcome;
+    if (analysed != analysis::Outcome::Reported) return outcome;
     outcome.noSignificantStrain = std::isnan(state.RRange.min);
     try {
         if (request.methods) outcome.methods = methods::ComputeMethods(state);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/file_analysis.h"
+#include "analysis/open_pipeline.h"
 #include "methods/methods.h"
 
 namespace varnel::cli {
@@ -31,9 +31,9 @@ struct MethodsOutcome {
     std::vector<std::string> messages;  ///< why something asked for is missing
 };
 
-/// Runs what `request` asks for on a file whose analysis ended with `status` (only a reported
+/// Runs what `request` asks for on a file whose analysis ended with `analysed` (only a reported
 /// analysis has them); failures become messages.
-MethodsOutcome RunMethods(AnalysisState& state, AnalysisStatus status,
+MethodsOutcome RunMethods(AnalysisState& state, analysis::Outcome analysed,
                           const MethodsRequest& request, ConfidenceLevel level);
 
 /// Adds "methods" and "bootstrap" to a file's JSON object where asked for (null where missing).

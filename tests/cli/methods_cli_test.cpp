@@ -1,20 +1,16 @@
 // varnel-cli --methods, --bootstrap and --seed, run as a user's script would.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tests/cli/cli_process.h"
 #include "tests/support/test_folder.h"
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+using varnel::testing_support::CliRun;
 
 std::vector<std::string> Lines(const std::string& text) {
     std::istringstream in(text);
@@ -26,16 +22,7 @@ std::vector<std::string> Lines(const std::string& text) {
 class MethodsCliTest : public ::testing::Test {
 protected:
     CliRun Cli(const std::string& arguments) {
-        const std::string out = (folder.Path() / "out").string(),
-                          err = (folder.Path() / "err").string();
-        const std::string command =
-            std::string(VARNEL_CLI_PATH) + " " + arguments + " >" + out + " 2>" + err;
-        const int raw = std::system(command.c_str());
-        const auto read = [](const std::string& path) {
-            std::ifstream in(path, std::ios::binary);
-            return std::string(std::istreambuf_iterator<char>(in), {});
-        };
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read(out), read(err)};
+        return varnel::testing_support::RunCli({arguments, folder.Path()});
     }
 
     varnel::testing_support::TestFolder folder;

@@ -1,8 +1,6 @@
 // Runs the varnel-cli executable as a user's script would and checks what it prints.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -10,19 +8,14 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tests/cli/cli_process.h"
 #include "tests/support/test_folder.h"
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+using varnel::testing_support::CliRun;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string ReadAll(const std::string& path) { return varnel::testing_support::ReadWholeFile(path); }
 
 class VarnelCliTest : public ::testing::Test {
 protected:
@@ -30,10 +23,7 @@ protected:
         return folder.Write(name, bytes);
     }
     CliRun Cli(const std::string& arguments) {
-        const std::string out = (folder_ / "out").string(), err = (folder_ / "err").string();
-        const std::string command = std::string(VARNEL_CLI_PATH) + " " + arguments + " >" + out + " 2>" + err;
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
+        return varnel::testing_support::RunCli({arguments, folder_});
     }
 
     varnel::testing_support::TestFolder folder;
