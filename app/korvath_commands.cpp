@@ -1,8 +1,6 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
-#include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -30,17 +28,6 @@ constexpr const char* kPictureFilter =
     "Enhanced metafile (*.emf)|*.emf|Scalable Vector Graphics (*.svg)|*.svg|"
     "PNG image (*.png)|*.png";
 constexpr const char* kGridFilter = "Text File|*.txt";
-
-/// The picture format a chosen name asks for by its extension; an enhanced metafile otherwise.
-plot::PictureFormat PictureFormatOfPath(const std::string& path) {
-    const std::size_t dot = path.find_last_of('.');
-    std::string extension = dot == std::string::npos ? std::string() : path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == "svg") return plot::PictureFormat::Svg;
-    if (extension == "png") return plot::PictureFormat::Png;
-    return plot::PictureFormat::Emf;
-}
 
 /// The display the window is on, as a metafile's reference device; the default display when
 /// it reports no physical size.
@@ -154,7 +141,7 @@ void TFormMain::ExportPicture(bool postStrain) {
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
     if (path) {
         lastPicturePath_ = *path;
-        const plot::PictureFormat format = PictureFormatOfPath(*path);
+        const plot::PictureFormat format = plot::PictureFormatOfPath(*path);
         try {
             if (postStrain) {
                 plot::ExportPostStrainPicture(*state_, *path, format, ImageF->width(),

@@ -7,7 +7,8 @@
 namespace varnel::cli {
 
 bool ExportRequest::Any() const {
-    return !(tSquaredGrid + postEmf + preEmf + postSvg + preSvg + postPng + prePng).empty();
+    return !(tSquaredGrid + postEmf + preEmf + postSvg + preSvg + postPng + prePng).empty() ||
+           rfphi.Any();
 }
 
 void RunExports(AnalysisState& state, const ExportRequest& request, char decimalSeparator) {
@@ -31,6 +32,7 @@ void RunExports(AnalysisState& state, const ExportRequest& request, char decimal
             plot::ExportPreStrainPicture(state, picture.path, picture.format, request.pictureWidth, screen);
         }
     }
+    RunRfPhiExports(state, request.rfphi, request.pictureWidth);
 }
 
 }  // namespace varnel::cli

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/rfphi_export.h"
 #include "core/analysis_state.h"
 
 namespace varnel::cli {
@@ -11,6 +12,7 @@ struct ExportRequest {
     std::string tSquaredGrid;
     std::string postEmf, preEmf, postSvg, preSvg, postPng, prePng;
     int pictureWidth = 500;  ///< pixels, the width the plots are laid out for
+    RfPhiExportRequest rfphi;
 
     bool Any() const;
 };

@@ -18,6 +18,7 @@
 #include "core/varnel_error.h"
 #include "input/data_file.h"
 #include "input/quantile_table.h"
+#include "plot/null_canvas.h"
 #include "plot/plot_drawing.h"
 #include "plot/plot_frames.h"
 
@@ -73,18 +74,7 @@ const AnalysisState& StartState() {
 }
 
 // Swallows every drawing call; the mapping and the drawing code run in full.
-class NullCanvas : public plot::Canvas {
-public:
-    void SetPenColor(plot::Rgb) override {}
-    void SetBrushColor(plot::Rgb) override {}
-    void SetBrushStyle(plot::BrushStyle) override {}
-    void FillRect(int, int, int, int) override {}
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override {}
-    void Ellipse(int, int, int, int) override {}
-    void Polygon(const std::vector<plot::PixelPoint>&) override {}
-    void FloodFill(int, int, plot::Rgb) override {}
-};
+using plot::NullCanvas;
 
 // A broken promise of the code under test: abort, so that the fuzzer keeps the input.
 void Require(bool promise, const char* what) {
