@@ -108,6 +108,13 @@ struct BootstrapResult {
 /// hyperbolic mean. Deterministic for a seed on any machine and thread count. Reports progress
 /// (maximum B, position per finished resample) and stops early when `cancel` becomes true
 /// (then returns std::nullopt). Uses both cores.
+/// Resample b takes its N indices from stream b of `seed` (methods/random_stream.h). Its T²
+/// estimate is the strain where T² vanishes, the point the Open command's minimisation closes in
+/// on, reached by Newton steps (T2EstimateOf) instead of some ten thousand simplex evaluations.
+/// Intervals are type-7 percentiles over the resamples that did not fail; φ is taken relative to
+/// the data's own estimate (phi_s, the hyperbolic mean's φ), wrapped into ±90°, and given back
+/// as that estimate plus the percentiles, so an interval may reach beyond ±90°. The sink hears
+/// only from the calling thread. Throws VarnelError for N < 3 or B < 1.
 std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, std::uint32_t seed,
                                             ConfidenceLevel level, ProgressSink* progress,
                                             const std::atomic<bool>* cancel);
