@@ -1,11 +1,12 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QScreen>
 #include <string>
 #include <vector>
 
 #include "app/command_runner.h"
 #include "app/korvath_main.h"
+#include "app/methods_window.h"
+#include "app/picture_save.h"
 #include "app/plot_picture.h"
 #include "app/progress_bar_sink.h"
 #include "core/confidence_region.h"
@@ -24,24 +25,7 @@ namespace {
 
 constexpr const char* kOpenFilter =
     "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*";
-constexpr const char* kPictureFilter =
-    "Enhanced metafile (*.emf)|*.emf|Scalable Vector Graphics (*.svg)|*.svg|"
-    "PNG image (*.png)|*.png";
 constexpr const char* kGridFilter = "Text File|*.txt";
-
-/// The display the window is on, as a metafile's reference device; the default display when
-/// it reports no physical size.
-plot::DisplayGeometry DisplayOf(const QWidget& window) {
-    plot::DisplayGeometry display;
-    const QScreen* screen = window.screen();
-    if (screen == nullptr || screen->physicalSize().isEmpty()) return display;
-    const QSize pixels = screen->geometry().size() * screen->devicePixelRatio();
-    display.widthPixels = pixels.width();
-    display.heightPixels = pixels.height();
-    display.widthMillimetres = screen->physicalSize().width();
-    display.heightMillimetres = screen->physicalSize().height();
-    return display;
-}
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -63,6 +47,8 @@ void TFormMain::OpenDataFile() {
     // Cancelling the dialog ends the command: nothing is read, changed or shown.
     const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter});
     if (!chosen) return;
+    analysisReady_ = false;
+    ++analysisVersion_;
     switch (ChooseAndCountDataFile(*state_, *chosen)) {
         case CountOutcome::Counted:
             break;
@@ -111,11 +97,28 @@ ConfidenceLevel TFormMain::SelectedLevel() const {
 }
 
 void TFormMain::RunResultStage() {
+    analysisReady_ = false;
+    ++analysisVersion_;
     ComputeConfidenceResults(*state_, SelectedLevel());
     const std::vector<std::string> report = WriteReport(*state_, UserDecimalSeparator());
     Memo->setPlainText(QString::fromStdString(JoinLines(report)));
     plot::ComputePlotBounds(*state_);
+    analysisReady_ = true;
     RedrawPlots();
+}
+
+void TFormMain::MenuMethodsClick() {
+    if (methods_ == nullptr) methods_ = new TFormMethods(ui_, this);
+    UpdateMethodsWindow();
+    methods_->show();
+    methods_->raise();
+    methods_->activateWindow();
+}
+
+void TFormMain::UpdateMethodsWindow() {
+    if (methods_ == nullptr || methodsVersion_ == analysisVersion_) return;
+    methodsVersion_ = analysisVersion_;
+    methods_->ShowAnalysis(analysisReady_ ? state_.get() : nullptr, SelectedLevel());
 }
 
 void TFormMain::RedrawPlots() {
