@@ -51,13 +51,11 @@ std::vector<EstimatorRow> EstimatorRows(const MethodsSummary& s, char separator)
     const methods::RfMaxMin& bounds = r.rfMaxMin;
     return {
         {"T²", r.t2.R, r.t2.phiDegrees, s.RRange, s.PhiRange, t2Intervals, bootstrapNote},
-        {"Hyperbolic mean", r.hyperbolicMean.R, r.hyperbolicMean.phiDegrees,
-         std::nullopt, std::nullopt, meanIntervals,
-         "κ = " + Number(r.hyperbolicMean.kappa, separator)},
-        {"Harmonic mean", r.harmonicMean.R, r.harmonicMean.phiDegrees,
-         std::nullopt, std::nullopt, std::nullopt, ""},
-        {"Rf/φ bounds", bounds.Rs, std::nullopt, std::nullopt, std::nullopt,
-         std::nullopt,
+        {"Hyperbolic mean", r.hyperbolicMean.R, r.hyperbolicMean.phiDegrees, std::nullopt,
+         std::nullopt, meanIntervals, "κ = " + Number(r.hyperbolicMean.kappa, separator)},
+        {"Harmonic mean", r.harmonicMean.R, r.harmonicMean.phiDegrees, std::nullopt, std::nullopt,
+         std::nullopt, ""},
+        {"Rf/φ bounds", bounds.Rs, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
          bounds.caseName + ", Ri = " + Number(bounds.Ri, separator) + ", Rf " +
              NumberRange(bounds.rfMin, bounds.rfMax, separator) + ", fluctuation " +
              Number(bounds.fluctuationDegrees, separator) + "°"},
@@ -80,12 +78,11 @@ std::vector<TestRow> TestRows(const methods::MethodsResult& r) {
         {"No strain", "F", r.noStrain.F, std::nullopt, r.noStrain.p,
          "Strained: the ellipses are not an unstrained isotropic set.",
          "No strain shown at the 5 % level."},
-        {"Symmetry χ²", "χ²", r.symmetryChi2.chi2, r.symmetryChi2.classes,
-         r.symmetryChi2.p,
+        {"Symmetry χ²", "χ²", r.symmetryChi2.chi2, r.symmetryChi2.classes, r.symmetryChi2.p,
          "Retro-deformed orientations are not uniform: the initial fabric was not random.",
          "Retro-deformed orientations are uniform, as for a random initial fabric."},
-        {"Symmetry index", "Isym", r.symmetryIndex.Isym, std::nullopt,
-         r.symmetryIndex.p, "Asymmetric about the mean orientation: an initial fabric is likely.",
+        {"Symmetry index", "Isym", r.symmetryIndex.Isym, std::nullopt, r.symmetryIndex.p,
+         "Asymmetric about the mean orientation: an initial fabric is likely.",
          "Symmetric about the mean orientation."},
     };
 }
@@ -103,7 +100,9 @@ std::string CsvNumber(std::optional<double> value) {
 
 std::string CsvLine(const std::vector<std::string>& fields) {
     std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) line += (i > 0 ? "," : "") + CsvField(fields[i]);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        line += (i > 0 ? "," : "") + CsvField(fields[i]);
+    }
     return line + "\r\n";
 }
 
@@ -142,9 +141,8 @@ TextTable FabricTestTable(const methods::MethodsResult& result, char separator) 
 
 std::string MethodsCsv(const MethodsSummary& summary) {
     std::string text = CsvLine({"estimator", "R", "phi_deg", "R_min", "R_max", "phi_min_deg",
-                                "phi_max_deg", "level_percent", "bootstrap_R_lo",
-                                "bootstrap_R_hi", "bootstrap_phi_lo_deg", "bootstrap_phi_hi_deg",
-                                "notes"});
+                                "phi_max_deg", "level_percent", "bootstrap_R_lo", "bootstrap_R_hi",
+                                "bootstrap_phi_lo_deg", "bootstrap_phi_hi_deg", "notes"});
     for (const EstimatorRow& row : EstimatorRows(summary, '.')) {
         const auto& b = row.bootstrap;
         text += CsvLine({row.name, CsvNumber(row.R), CsvNumber(row.phi),
@@ -156,13 +154,11 @@ std::string MethodsCsv(const MethodsSummary& summary) {
                          CsvNumber(b ? std::optional(b->R.lo) : std::nullopt),
                          CsvNumber(b ? std::optional(b->R.hi) : std::nullopt),
                          CsvNumber(b ? std::optional(b->phiDegrees.lo) : std::nullopt),
-                         CsvNumber(b ? std::optional(b->phiDegrees.hi) : std::nullopt),
-                         row.notes});
+                         CsvNumber(b ? std::optional(b->phiDegrees.hi) : std::nullopt), row.notes});
     }
     text += "\r\n" + CsvLine({"test", "statistic", "value", "classes", "p", "verdict"});
     for (const TestRow& row : TestRows(summary.result)) {
-        text += CsvLine({row.name, row.statistic,
-                         CsvNumber(row.value),
+        text += CsvLine({row.name, row.statistic, CsvNumber(row.value),
                          row.classes ? std::to_string(*row.classes) : std::string(),
                          CsvNumber(row.p), row.Verdict()});
     }

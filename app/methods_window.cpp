@@ -22,7 +22,8 @@ namespace varnel::app {
 namespace {
 
 constexpr const char* kTableFilter = "CSV file (*.csv)|*.csv";
-constexpr const char* kNoAnalysisStatus = "No analysis: open a data file of three ellipses or more.";
+constexpr const char* kNoAnalysisStatus =
+    "No analysis: open a data file of three ellipses or more.";
 // The bootstrap draws from one fixed seed, so a data set always gives the same intervals.
 constexpr std::uint32_t kBootstrapSeed = 1;
 
@@ -71,9 +72,10 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
         return;
     }
     ShowSummary();
-    StatusText->setText(QString::fromStdString(
-        FileNameWithoutFolder(state_->DataFileName) + "   N = " + std::to_string(state_->DataCount) +
-        "   ranges and intervals at " + std::to_string(summary_->levelPercent) + " %"));
+    StatusText->setText(QString::fromStdString(FileNameWithoutFolder(state_->DataFileName) +
+                                               "   N = " + std::to_string(state_->DataCount) +
+                                               "   ranges and intervals at " +
+                                               std::to_string(summary_->levelPercent) + " %"));
 }
 
 void TFormMethods::ShowNoAnalysis(const std::string& status) {

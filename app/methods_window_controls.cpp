@@ -52,7 +52,8 @@ QLabel* Heading(const char* text) {
 
 }  // namespace
 
-TFormMethods::TFormMethods(UserInterface& ui, QWidget* parent) : QWidget(parent, Qt::Window), ui_(ui) {
+TFormMethods::TFormMethods(UserInterface& ui, QWidget* parent)
+    : QWidget(parent, Qt::Window), ui_(ui) {
     setObjectName(QStringLiteral("FormMethods"));
     setWindowTitle(QString::fromUtf8("Varnel – Methods"));
     QFont font(QStringLiteral("Arial"));

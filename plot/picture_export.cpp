@@ -34,9 +34,8 @@ void ExportPicture(const AnalysisState& state, DrawPlot draw, const std::string&
     if (state.DataCount < 1 || !PlotFramesExist(state) || width <= 0) {
         throw VarnelError("No data loaded.");
     }
-    SavePictureFile(path, PictureBytes(format, width, width,
-                                       [&](Canvas& canvas) { draw(state, canvas, screen, width); },
-                                       display));
+    const auto drawOn = [&](Canvas& canvas) { draw(state, canvas, screen, width); };
+    SavePictureFile(path, PictureBytes(format, width, width, drawOn, display));
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ double OrientationStep(double from, double to) {
 using CurveFunction = std::function<RfPhiPoint(double)>;
 
 // Adds the points of f on (t0, t1], halving the interval where φ moves too far for a line.
-void Refine(const CurveFunction& f, double t0, RfPhiPoint p0, double t1, RfPhiPoint p1,
-            int depth, std::vector<RfPhiPoint>& out) {
+void Refine(const CurveFunction& f, double t0, RfPhiPoint p0, double t1, RfPhiPoint p1, int depth,
+            std::vector<RfPhiPoint>& out) {
     const double step = std::abs(OrientationStep(p0.phiDegrees, p1.phiDegrees));
     if (depth < kRefinements && step > kSmoothStep) {
         const double tm = 0.5 * (t0 + t1);
@@ -144,7 +144,9 @@ std::vector<RfPhiPolyline> SplitCurve(const std::vector<RfPhiPoint>& samples, do
 }
 
 std::vector<RfPhiPolyline> RiCurve(double Rs, double phiSDegrees, double Ri, double rfTop) {
-    const CurveFunction f = [=](double theta) { return StrainedEllipse(Rs, phiSDegrees, Ri, theta); };
+    const CurveFunction f = [=](double theta) {
+        return StrainedEllipse(Rs, phiSDegrees, Ri, theta);
+    };
     return SplitCurve(SampleCurve(f, -90.0, 90.0, kRiCurveSamples), rfTop);
 }
 

@@ -204,8 +204,8 @@ RfPhiFrame ComputeRfPhiFrame(const RfPhiPlotData& data, int width, int height) {
 // Rf = 1 at the bottom to rfTop at the top; nearest pixel, halves to even.
 PixelPoint MapToRfPhiPlot(const RfPhiFrame& frame, RfPhiPoint point) {
     const double x = frame.left + (point.phiDegrees + 90.0) / 180.0 * (frame.right - frame.left);
-    const double y = frame.bottom - std::log(point.Rf) / std::log(frame.rfTop) *
-                                        (frame.bottom - frame.top);
+    const double y =
+        frame.bottom - std::log(point.Rf) / std::log(frame.rfTop) * (frame.bottom - frame.top);
     return {static_cast<std::int32_t>(std::nearbyint(x)),
             static_cast<std::int32_t>(std::nearbyint(y))};
 }
@@ -230,11 +230,8 @@ void ExportRfPhiPicture(const RfPhiPlotData& data, const std::string& path, Pict
                         int width, int height, const DisplayGeometry& display) {
     if (data.ellipses.empty() || width <= 0 || height <= 0) throw VarnelError("No data loaded.");
     const TextSupport text;
-    SavePictureFile(path, PictureBytes(format, width, height,
-                                       [&](Canvas& canvas) {
-                                           DrawRfPhiPlot(data, canvas, width, height);
-                                       },
-                                       display));
+    const auto drawOn = [&](Canvas& canvas) { DrawRfPhiPlot(data, canvas, width, height); };
+    SavePictureFile(path, PictureBytes(format, width, height, drawOn, display));
 }
 
 }  // namespace varnel::plot

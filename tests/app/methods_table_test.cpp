@@ -22,9 +22,9 @@ MethodsSummary Example() {
 
 TEST(EstimatorTable, ShowsEachEstimatorWithWhatAppliesToIt) {
     const TextTable table = EstimatorTable(Example(), '.');
-    EXPECT_EQ(table.header, (std::vector<std::string>{
-                                "Estimator", "R", "φ (°)", "R range (95 %)", "φ range (95 %)",
-                                "Bootstrap R (95 %)", "Bootstrap φ (95 %)", "Notes"}));
+    EXPECT_EQ(table.header, (std::vector<std::string>{"Estimator", "R", "φ (°)", "R range (95 %)",
+                                                      "φ range (95 %)", "Bootstrap R (95 %)",
+                                                      "Bootstrap φ (95 %)", "Notes"}));
     const std::vector<std::vector<std::string>> rows = {
         {"T²", "1.844", "35.103", "1.656 – 2.052", "30.500 – 39.750", "—", "—", ""},
         {"Hyperbolic mean", "1.900", "-12.250", "—", "—", "—", "—", "κ = 4.500"},
@@ -38,8 +38,8 @@ TEST(EstimatorTable, ShowsEachEstimatorWithWhatAppliesToIt) {
 TEST(EstimatorTable, AddsTheBootstrapIntervalsAndCountsResamplesWithoutEstimate) {
     MethodsSummary s = Example();
     s.levelPercent = 39;
-    s.bootstrap = methods::BootstrapResult{500, 1, 39, {{1.7, 1.95}, {33.0, 37.2505}},
-                                           {{1.8, 2.0}, {-15.0, -9.5}}, 3};
+    s.bootstrap = methods::BootstrapResult{
+        500, 1, 39, {{1.7, 1.95}, {33.0, 37.2505}}, {{1.8, 2.0}, {-15.0, -9.5}}, 3};
     const TextTable table = EstimatorTable(s, '.');
     EXPECT_EQ(table.header[5], "Bootstrap R (39 %)");
     EXPECT_EQ(table.rows[0][5], "1.700 – 1.950");
@@ -62,12 +62,9 @@ TEST(FabricTestTable, GivesTheVerdictOfEachTestByItsPValue) {
         const char* shown;
         bool rejected;
     };
-    const Case cases[] = {{0.00002, "< 0.001", true},
-                          {0.0009, "< 0.001", true},
-                          {0.001, "0.001", true},
-                          {0.0499, "0.050", true},
-                          {0.05, "0.050", false},
-                          {0.75, "0.750", false}};
+    const Case cases[] = {{0.00002, "< 0.001", true}, {0.0009, "< 0.001", true},
+                          {0.001, "0.001", true},     {0.0499, "0.050", true},
+                          {0.05, "0.050", false},     {0.75, "0.750", false}};
     const std::string rejected[] = {
         "Strained: the ellipses are not an unstrained isotropic set.",
         "Retro-deformed orientations are not uniform: the initial fabric was not random.",
@@ -90,7 +87,8 @@ TEST(FabricTestTable, GivesTheVerdictOfEachTestByItsPValue) {
 
 TEST(FabricTestTable, NamesEachStatistic) {
     const TextTable table = FabricTestTable(Example().result, '.');
-    EXPECT_EQ(table.header, (std::vector<std::string>{"Test", "Statistic", "p", "Verdict (5 % level)"}));
+    EXPECT_EQ(table.header,
+              (std::vector<std::string>{"Test", "Statistic", "p", "Verdict (5 % level)"}));
     EXPECT_EQ(table.rows[0][1], "F = 25.500");
     EXPECT_EQ(table.rows[1][1], "χ² = 4.750 (8 classes)");
     EXPECT_EQ(table.rows[2][1], "Isym = 0.850");
@@ -98,15 +96,17 @@ TEST(FabricTestTable, NamesEachStatistic) {
 
 TEST(MethodsCsv, WritesBothTablesInFullPrecisionQuotingTextWithCommas) {
     MethodsSummary s = Example();
-    s.bootstrap = methods::BootstrapResult{500, 1, 95, {{1.7, 1.95}, {33.0, 37.25}},
-                                           {{1.8, 2.0}, {-15.0, -9.5}}, 0};
+    s.bootstrap = methods::BootstrapResult{
+        500, 1, 95, {{1.7, 1.95}, {33.0, 37.25}}, {{1.8, 2.0}, {-15.0, -9.5}}, 0};
     const std::string expected =
         "estimator,R,phi_deg,R_min,R_max,phi_min_deg,phi_max_deg,level_percent,bootstrap_R_lo,"
         "bootstrap_R_hi,bootstrap_phi_lo_deg,bootstrap_phi_hi_deg,notes\r\n"
-        "T²,1.8441,35.1034,1.656,2.052,30.5,39.75,95,1.7,1.95,33,37.25,bootstrap of 500 resamples\r\n"
+        "T²,1.8441,35.1034,1.656,2.052,30.5,39.75,95,1.7,1.95,33,37.25,bootstrap of 500 "
+        "resamples\r\n"
         "Hyperbolic mean,1.9,-12.25,,,,,95,1.8,2,-15,-9.5,κ = 4.500\r\n"
         "Harmonic mean,1.75,33.3,,,,,95,,,,,\r\n"
-        "Rf/φ bounds,1.99,,,,,,95,,,,,\"Ri<Rs, Ri = 1.658, Rf 1.200 – 3.300, fluctuation 62.000°\"\r\n"
+        "Rf/φ bounds,1.99,,,,,,95,,,,,\"Ri<Rs, Ri = 1.658, Rf 1.200 – 3.300, fluctuation "
+        "62.000°\"\r\n"
         "\r\n"
         "test,statistic,value,classes,p,verdict\r\n"
         "No strain,F,25.5,,2e-05,Strained: the ellipses are not an unstrained isotropic set.\r\n"

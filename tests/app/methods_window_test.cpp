@@ -1,3 +1,5 @@
+#include "app/methods_window.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,7 +14,6 @@
 #include <QTableWidget>
 #include <functional>
 
-#include "app/methods_window.h"
 #include "app/rfphi_view.h"
 #include "core/messages.h"
 #include "tests/app/main_window_fixture.h"
@@ -25,8 +26,12 @@ constexpr qint64 kPatienceMilliseconds = 120000;
 
 class MethodsWindowTest : public MainWindowTest {
 protected:
-    std::string Quartzite() const { return std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt"; }
-    TFormMethods* Methods() const { return form->findChild<TFormMethods*>(QStringLiteral("FormMethods")); }
+    std::string Quartzite() const {
+        return std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt";
+    }
+    TFormMethods* Methods() const {
+        return form->findChild<TFormMethods*>(QStringLiteral("FormMethods"));
+    }
     template <typename Widget>
     Widget* Part(const char* name) const {
         return Methods()->findChild<Widget*>(QString::fromLatin1(name));
@@ -120,7 +125,8 @@ TEST_F(MethodsWindowTest, ListsTheThreeTestsWithPValuesAndVerdicts) {
     }
     // 40 ellipses strained to R ≈ 1.8 leave no doubt about the strain.
     EXPECT_EQ(Cell("TestGrid", 0, 2), "< 0.001");
-    EXPECT_EQ(Cell("TestGrid", 0, 3), "Strained: the ellipses are not an unstrained isotropic set.");
+    EXPECT_EQ(Cell("TestGrid", 0, 3),
+              "Strained: the ellipses are not an unstrained isotropic set.");
 }
 
 TEST_F(MethodsWindowTest, AFailedOpenEmptiesTheWindowAndTheNextOneFillsIt) {

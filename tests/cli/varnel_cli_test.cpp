@@ -152,7 +152,8 @@ namespace {
 
 TEST_F(VarnelCliTest, ExportsTheRfPhiPlotInEachFormatAtTheAskedSize) {
     const std::string data = std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt";
-    const std::string png = (folder_ / "rfphi.png").string(), svg = (folder_ / "rfphi.svg").string();
+    const std::string png = (folder_ / "rfphi.png").string(),
+                      svg = (folder_ / "rfphi.svg").string();
     const std::string emf = (folder_ / "rfphi.emf").string();
     const CliRun run = Cli(data + " --size 400 --rfphi-svg " + svg + " --rfphi-png " + png +
                            " --rfphi-emf " + emf);
@@ -172,8 +173,8 @@ TEST_F(VarnelCliTest, RfPhiExportsFollowTheRulesOfTheOtherPictures) {
     const CliRun noFolder = Cli(data + " --rfphi-emf " + (folder_ / "none" / "p.emf").string());
     EXPECT_EQ(noFolder.status, 1);
     EXPECT_NE(noFolder.err.find("を作成できません"), std::string::npos) << noFolder.err;
-    const CliRun two = Cli(Write("two.txt", "2 10\n3 40\n") + " --rfphi-png " +
-                           (folder_ / "two.png").string());
+    const CliRun two =
+        Cli(Write("two.txt", "2 10\n3 40\n") + " --rfphi-png " + (folder_ / "two.png").string());
     EXPECT_EQ(two.status, 1);
     EXPECT_FALSE(std::filesystem::exists(folder_ / "two.png"));
 }

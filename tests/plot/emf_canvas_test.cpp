@@ -1,16 +1,16 @@
 #include "plot/emf_canvas.h"
 
-#include "plot/rfphi_plot.h"
-#include "tests/support/recording_canvas.h"
-
 #include <gtest/gtest.h>
 #include <uemf_safe.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "plot/rfphi_plot.h"
+#include "tests/support/recording_canvas.h"
 
 namespace varnel::plot {
 namespace {
@@ -129,7 +129,7 @@ TEST(EmfCanvas, TextCreatesItsFontSetsTheTextStateOnceAndWritesUtf16) {
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(Word(texts[0], 36), 100u);  // the reference point
     EXPECT_EQ(Word(texts[0], 40), 20u);
-    ASSERT_EQ(Word(texts[0], 44), 2u);    // two UTF-16 units
+    ASSERT_EQ(Word(texts[0], 44), 2u);  // two UTF-16 units
     EXPECT_EQ(Utf16At(texts[0], Word(texts[0], 48), 2), u"Rφ");
     EXPECT_EQ(Word(RecordsOf(bytes, kSetTextColor)[0], 8), 0x000000FFu);  // COLORREF red
     const std::vector<std::string> aligns = RecordsOf(bytes, kSetTextAlign);
@@ -148,7 +148,8 @@ TEST(EmfCanvas, RfPhiPlotRecordsOneTextOutPerTextAndPassesTheRecordChecks) {
     const auto texts = std::count_if(calls.calls.begin(), calls.calls.end(),
                                      [](const std::string& c) { return c.rfind("Text ", 0) == 0; });
     EXPECT_EQ(std::count(types.begin(), types.end(), kTextOut), texts);
-    EXPECT_EQ(std::count(types.begin(), types.end(), kCreateFont), 2);  // the curve labels, the rest
+    // One font for the labels of the curves, one for the rest.
+    EXPECT_EQ(std::count(types.begin(), types.end(), kCreateFont), 2);
     EXPECT_EQ(types.back(), kEof);
 }
 

@@ -59,15 +59,16 @@ TEST(StrainedEllipse, AgreesWithTheDeformationMatrixInEveryQuadrant) {
         double Rs, phiS, Ri, theta;
     };
     const Case cases[] = {
-        {2.0, 0.0, 1.5, 30.0},   {2.0, 0.0, 3.0, 85.0},   {2.0, 0.0, 3.0, -85.0},
-        {1.3, 40.0, 2.5, 70.0},  {1.8, 80.0, 1.2, 40.0},  {1.8, 80.0, 4.0, 60.0},
+        {2.0, 0.0, 1.5, 30.0},    {2.0, 0.0, 3.0, 85.0},   {2.0, 0.0, 3.0, -85.0},
+        {1.3, 40.0, 2.5, 70.0},   {1.8, 80.0, 1.2, 40.0},  {1.8, 80.0, 4.0, 60.0},
         {3.0, -75.0, 1.1, -50.0}, {3.0, -75.0, 6.0, 89.0}, {1.05, 10.0, 1.04, 88.0},
     };
     for (const Case& c : cases) {
         const RfPhiPoint expected = ByMatrices(c.Rs, c.phiS, c.Ri, c.theta);
         const RfPhiPoint p = StrainedEllipse(c.Rs, c.phiS, c.Ri, c.theta);
         EXPECT_NEAR(p.Rf, expected.Rf, kExactTolerance) << c.Rs << " " << c.phiS << " " << c.Ri;
-        EXPECT_NEAR(p.phiDegrees, expected.phiDegrees, 1e-7) << c.Rs << " " << c.phiS << " " << c.Ri;
+        EXPECT_NEAR(p.phiDegrees, expected.phiDegrees, 1e-7)
+            << c.Rs << " " << c.phiS << " " << c.Ri;
     }
 }
 
@@ -81,8 +82,8 @@ TEST(StrainedEllipse, AnInitialCircleTakesTheStrainAndAnEllipseAcrossItIsShorten
 }
 
 TEST(WrapOrientation, BringsAnglesIntoTheHalfOpenHalfTurn) {
-    const std::pair<double, double> cases[] = {{0, 0},    {90, 90},   {-90, 90}, {91, -89},
-                                               {-91, 89}, {270, 90},  {180, 0},  {-179.5, 0.5},
+    const std::pair<double, double> cases[] = {{0, 0},    {90, 90},  {-90, 90}, {91, -89},
+                                               {-91, 89}, {270, 90}, {180, 0},  {-179.5, 0.5},
                                                {450, 90}, {-45, -45}};
     for (const auto& [in, out] : cases) EXPECT_DOUBLE_EQ(WrapOrientation(in), out) << in;
 }
@@ -134,7 +135,8 @@ TEST(SplitCurve, DropsPiecesOfASinglePointAndNonFiniteSamples) {
 }
 
 // No segment of any piece crosses the plot: neighbours lie close in φ and nothing is above the top.
-void ExpectDrawable(const std::vector<RfPhiPolyline>& pieces, double rfTop, const std::string& what) {
+void ExpectDrawable(const std::vector<RfPhiPolyline>& pieces, double rfTop,
+                    const std::string& what) {
     for (const RfPhiPolyline& piece : pieces) {
         for (std::size_t i = 0; i < piece.size(); ++i) {
             EXPECT_LE(piece[i].Rf, rfTop * (1 + 1e-12)) << what;
@@ -206,7 +208,8 @@ TEST(ThetaCurve, AcrossTheStrainFallsToRfOneAndRisesAtRightAngles) {
 TEST(ThetaCurve, NeverDrawsALineAcrossThePlot) {
     for (double phiS : {0.0, 60.0, 85.0}) {
         for (double theta = -80.0; theta <= 90.0; theta += 10.0) {
-            const std::string what = "phiS " + std::to_string(phiS) + " theta " + std::to_string(theta);
+            const std::string what =
+                "phiS " + std::to_string(phiS) + " theta " + std::to_string(theta);
             ExpectDrawable(ThetaCurve(1.7, phiS, theta, 4.0), 4.0, what);
         }
     }

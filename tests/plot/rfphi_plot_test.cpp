@@ -1,9 +1,9 @@
 #include "plot/rfphi_plot.h"
 
-#include <QImage>
-#include <QSvgRenderer>
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QSvgRenderer>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -34,9 +34,9 @@ Calls Matching(const Calls& calls, const std::string& prefix) {
 }
 
 TEST(RfPhiUpperLimit, IsTheNextRoundValueAboveTheLargestRatio) {
-    const std::pair<double, double> cases[] = {{1.0, 1.2},  {1.19, 1.2}, {1.2, 1.5},  {2.64, 3.0},
-                                               {3.0, 4.0},  {9.5, 10.0}, {10.0, 12.0}, {130, 150},
-                                               {7.9, 8.0}};
+    const std::pair<double, double> cases[] = {{1.0, 1.2},   {1.19, 1.2}, {1.2, 1.5},
+                                               {2.64, 3.0},  {3.0, 4.0},  {9.5, 10.0},
+                                               {10.0, 12.0}, {130, 150},  {7.9, 8.0}};
     for (const auto& [largest, limit] : cases) {
         RfPhiPlotData data{{{largest, 0.0}, {1.1, 5.0}}, {1.05, 0.0}};
         EXPECT_DOUBLE_EQ(RfPhiUpperLimit(data), limit) << largest;
@@ -79,7 +79,7 @@ TEST(ComputeRfPhiFrame, LeavesMarginsForTheLabelsInProportionToThePicture) {
 TEST(MapToRfPhiPlot, PlacesOrientationLinearlyAndRatioOnALogScale) {
     const RfPhiFrame frame = ComputeRfPhiFrame(SmallData(), 500, 500);
     const std::pair<RfPhiPoint, PixelPoint> cases[] = {
-        {{1.0, -90.0}, {48, 458}}, {{4.0, 90.0}, {476, 48}},  {{2.0, 0.0}, {262, 253}},
+        {{1.0, -90.0}, {48, 458}}, {{4.0, 90.0}, {476, 48}},   {{2.0, 0.0}, {262, 253}},
         {{1.5, 10.0}, {286, 338}}, {{2.2, -30.0}, {191, 225}}, {{8.0, 0.0}, {262, -157}},
     };
     for (const auto& [point, pixel] : cases) {
@@ -93,17 +93,18 @@ TEST(DrawRfPhiPlot, PaintsTheGroundFirstThenTheCurvesInTheirColours) {
     const Calls start(canvas.calls.begin(), canvas.calls.begin() + 5);
     EXPECT_EQ(start, (Calls{"Pen 255 255 255", "Brush 255 255 255", "BrushStyle Solid",
                             "Polygon 0 0 500 0 500 500 0 500", "Pen 128 128 128"}));
-    EXPECT_EQ(Matching(canvas.calls, "Pen "),
-              (Calls{"Pen 255 255 255", "Pen 128 128 128", "Pen 150 200 150", "Pen 0 0 0",
-                     "Pen 0 0 0", "Pen 0 0 255", "Pen 255 0 0", "Pen 255 0 0", "Pen 150 200 150",
-                     "Pen 128 128 128"}));
+    EXPECT_EQ(
+        Matching(canvas.calls, "Pen "),
+        (Calls{"Pen 255 255 255", "Pen 128 128 128", "Pen 150 200 150", "Pen 0 0 0", "Pen 0 0 0",
+               "Pen 0 0 255", "Pen 255 0 0", "Pen 255 0 0", "Pen 150 200 150", "Pen 128 128 128"}));
 }
 
 TEST(DrawRfPhiPlot, DrawsEachEllipseAsACircleAndACrossAtTheEstimate) {
     test::RecordingCanvas canvas;
     DrawRfPhiPlot(SmallData(), canvas, 500, 500);
-    EXPECT_EQ(Matching(canvas.calls, "Ellipse"),
-              (Calls{"Ellipse 283 335 289 341", "Ellipse 188 222 194 228", "Ellipse 461 120 467 126"}));
+    EXPECT_EQ(
+        Matching(canvas.calls, "Ellipse"),
+        (Calls{"Ellipse 283 335 289 341", "Ellipse 188 222 194 228", "Ellipse 461 120 467 126"}));
     const auto cross = std::find(canvas.calls.begin(), canvas.calls.end(), "Pen 255 0 0");
     ASSERT_NE(cross, canvas.calls.end());
     EXPECT_EQ(Calls(cross + 1, cross + 5),
@@ -113,16 +114,28 @@ TEST(DrawRfPhiPlot, DrawsEachEllipseAsACircleAndACrossAtTheEstimate) {
 TEST(DrawRfPhiPlot, LabelsTheCurvesTheAxesAndTheEstimate) {
     test::RecordingCanvas canvas;
     DrawRfPhiPlot(SmallData(), canvas, 500, 500);
-    const Calls expected = {
-        "Text 313 175 Left 9 1.25", "Text 313 121 Left 9 1.5", "Text 313 36 Left 9 2",
-        "Text 48 466 Center 12 -90", "Text 119 466 Center 12 -60", "Text 191 466 Center 12 -30",
-        "Text 262 466 Center 12 0", "Text 333 466 Center 12 30", "Text 405 466 Center 12 60",
-        "Text 476 466 Center 12 90", "Text 262 482 Center 12 φ (°)",
-        "Text 40 452 Right 12 1", "Text 40 398 Right 12 1.2", "Text 40 332 Right 12 1.5",
-        "Text 40 247 Right 12 2", "Text 40 181 Right 12 2.5", "Text 40 127 Right 12 3",
-        "Text 40 42 Right 12 4", "Text 40 24 Right 12 Rf",
-        "Text 48 24 Left 12 Rs = 2.000   φs = 20.0°", "Text 476 24 Right 12 θ-curves every 10°",
-        "Text 476 9 Right 12 Ri-curves"};
+    const Calls expected = {"Text 313 175 Left 9 1.25",
+                            "Text 313 121 Left 9 1.5",
+                            "Text 313 36 Left 9 2",
+                            "Text 48 466 Center 12 -90",
+                            "Text 119 466 Center 12 -60",
+                            "Text 191 466 Center 12 -30",
+                            "Text 262 466 Center 12 0",
+                            "Text 333 466 Center 12 30",
+                            "Text 405 466 Center 12 60",
+                            "Text 476 466 Center 12 90",
+                            "Text 262 482 Center 12 φ (°)",
+                            "Text 40 452 Right 12 1",
+                            "Text 40 398 Right 12 1.2",
+                            "Text 40 332 Right 12 1.5",
+                            "Text 40 247 Right 12 2",
+                            "Text 40 181 Right 12 2.5",
+                            "Text 40 127 Right 12 3",
+                            "Text 40 42 Right 12 4",
+                            "Text 40 24 Right 12 Rf",
+                            "Text 48 24 Left 12 Rs = 2.000   φs = 20.0°",
+                            "Text 476 24 Right 12 θ-curves every 10°",
+                            "Text 476 9 Right 12 Ri-curves"};
     EXPECT_EQ(Matching(canvas.calls, "Text "), expected);
 }
 
@@ -169,7 +182,7 @@ TEST(DrawRfPhiPlot, RasterShowsTheDataTheEstimateAndTheCaption) {
     image.fill(Qt::black);
     RasterCanvas canvas(image);
     DrawRfPhiPlot(SmallData(), canvas, 500, 500);
-    EXPECT_EQ(image.pixel(0, 0), 0xffffffffu);      // the white ground
+    EXPECT_EQ(image.pixel(0, 0), 0xffffffffu);  // the white ground
     EXPECT_EQ(image.pixel(499, 499), 0xffffffffu);
     EXPECT_EQ(image.pixel(283, 338), 0xff0000ffu);  // left column of the first circle
     EXPECT_EQ(image.pixel(286, 338), 0xffffffffu);  // its white inside
@@ -222,7 +235,9 @@ TEST(ExportRfPhiPicture, EmfReadsBackWithItsCirclesAndTexts) {
     const std::string text{std::istreambuf_iterator<char>(in), {}};
     auto count = [&](const std::string& what) {
         std::size_t n = 0;
-        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        for (std::size_t at = text.find(what); at != std::string::npos;
+             at = text.find(what, at + 1))
+            ++n;
         return n;
     };
     EXPECT_EQ(count("<ellipse"), 3u);
