@@ -21,8 +21,10 @@ DecimalDigits SignificantDigits(long double x) {
     std::snprintf(buffer, sizeof buffer, "%.*Le", kSourceDigits - 1, std::fabs(x));
     DecimalDigits result;
     const char* p = buffer;
+    // The point between the digits is the C library locale's, which the desktop toolkit sets
+    // from the user's environment: take the digits, whatever stands between them.
     for (; *p != 'e'; ++p) {
-        if (*p != '.') result.digits += *p;
+        if (*p >= '0' && *p <= '9') result.digits += *p;
     }
     result.exponent = std::atoi(p + 1) + 1;
     return result;

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+#include "tests/support/comma_locale.h"
+
 namespace varnel {
 namespace {
 
@@ -28,6 +30,17 @@ TEST(FormatFixed3, WritesSixSignificantDigitsAndThreeDecimals) {
 TEST(FormatFixed3, UsesTheGivenDecimalSeparator) {
     EXPECT_EQ(FormatFixed3(1.5, ','), "1,500");
     EXPECT_EQ(FormatFixed3(1234567, ','), "1,23457E006");
+}
+
+// The desktop toolkit sets the C library's locale from the user's environment at start; the
+// numbers must come out the same under it.
+TEST(FormatFixed3, IsTheSameWhateverTheCLibrarysLocale) {
+    const testing_support::CommaLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma";
+    EXPECT_EQ(FormatFixed3(1.615, ','), "1,615");
+    EXPECT_EQ(FormatFixed3(-12.3456, '.'), "-12.346");
+    EXPECT_EQ(FormatFixed3(1234567, '.'), "1.23457E006");
+    EXPECT_EQ(FormatExponent(12.3456), "1.23456E+001");
 }
 
 TEST(FormatFixed, SwitchesToScientificBeyondItsSignificantDigits) {
