@@ -57,8 +57,11 @@ void BootstrapRunner::Start(const AnalysisState& state, int B, std::uint32_t see
     progress_ = std::move(progress);
     finished_ = std::move(finished);
     thread_ = QThread::create([run = run_] { run->Execute(); });
-    // Queued to this object's thread: the end is handled where the windows live.
-    connect(thread_, &QThread::finished, this, [this] { Finish(); });
+    // Queued to this object's thread: the end is handled where the windows live. An end
+    // already queued when its run was abandoned finds another run, or none, and is dropped.
+    connect(thread_, &QThread::finished, this, [this, run = std::weak_ptr<Run>(run_)] {
+        if (run.lock() == run_) Finish();
+    });
     progressTimer_->start();
     thread_->start();
 }

@@ -1,6 +1,6 @@
 #include "app/methods_table.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "core/number_format.h"
 
@@ -20,11 +20,12 @@ std::string PValue(double p, char separator) {
     return p < 0.001 ? "< " + Number(0.001, separator) : Number(p, separator);
 }
 
-// Numbers in the CSV file: full precision, always '.'.
+// Numbers in the CSV file: ten significant digits and '.', whatever the C library's locale.
 std::string FileNumber(double value) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 10).ptr;
+    return std::string(text, end);
 }
 
 // One estimator with what applies to it; the screen and the CSV file format it each their way.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <numbers>
 
 #include "core/varnel_error.h"
@@ -34,9 +34,19 @@ const std::vector<std::vector<double>> kTickSeries = {
 constexpr std::size_t kMostTicks = 10;
 constexpr int kLargestDecade = 300;
 
-std::string Format(const char* format, double value) {
+// Fixed-point text with `decimals` decimals and '.', whatever the C library's locale.
+std::string Fixed(double value, int decimals) {
     char text[64];
-    std::snprintf(text, sizeof text, format, value);
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
+                                   decimals).ptr;
+    return std::string(text, end);
+}
+
+// A round axis value without trailing zeros: 1.25, 2, 1200.
+std::string RoundValue(double value) {
+    std::string text = Fixed(value, 3);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
     return text;
 }
 
@@ -75,7 +85,7 @@ void DrawCurves(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& canv
         }
         if (Rs * Ri <= frame.rfTop) {
             const PixelPoint p = MapToRfPhiPlot(frame, {Rs * Ri, phiS});
-            canvas.Text(p.X + 3, p.Y - frame.textHeight, Format("%g", Ri), TextAlign::Left,
+            canvas.Text(p.X + 3, p.Y - frame.textHeight, RoundValue(Ri), TextAlign::Left,
                         frame.textHeight * 3 / 4);
         }
     }
@@ -115,7 +125,7 @@ void DrawRfAxis(const RfPhiFrame& frame, Canvas& canvas) {
         const int y = MapToRfPhiPlot(frame, {rf, -90.0}).Y;
         canvas.MoveTo(frame.left, y);
         canvas.LineTo(frame.left - h / 2, y);
-        canvas.Text(frame.left - h * 2 / 3, y - h / 2, Format("%g", rf), TextAlign::Right, h);
+        canvas.Text(frame.left - h * 2 / 3, y - h / 2, RoundValue(rf), TextAlign::Right, h);
     }
     canvas.Text(frame.left - h * 2 / 3, frame.top - h * 2, "Rf", TextAlign::Right, h);
 }
@@ -145,8 +155,8 @@ void DrawCaption(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& can
     const int y = frame.top - h * 2;
     canvas.SetPenColor(kRed);
     canvas.Text(frame.left, y,
-                "Rs = " + Format("%.3f", data.strain.Rf) +
-                    "   φs = " + Format("%.1f", data.strain.phiDegrees) + "°",
+                "Rs = " + Fixed(data.strain.Rf, 3) +
+                    "   φs = " + Fixed(data.strain.phiDegrees, 1) + "°",
                 TextAlign::Left, h);
     canvas.SetPenColor(kThetaCurveColor);
     canvas.Text(frame.right, y, "θ-curves every 10°", TextAlign::Right, h);

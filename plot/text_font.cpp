@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 
 namespace varnel::plot {
@@ -58,10 +59,14 @@ void MessageHandlerWithoutRuntimeFolderWarning(QtMsgType type, const QMessageLog
 TextSupport::TextSupport() {
     if (QCoreApplication::instance() != nullptr) return;
     previousMessageHandler = qInstallMessageHandler(MessageHandlerWithoutRuntimeFolderWarning);
+    // The application takes the C library's locale from the environment; the numbers of the
+    // program that asked for text keep the one they had.
+    const std::string locale = std::setlocale(LC_ALL, nullptr);
     for (std::string& argument : argumentText_) arguments_.push_back(argument.data());
     argumentCount_ = static_cast<int>(arguments_.size());
     arguments_.push_back(nullptr);
     application_ = std::make_unique<QGuiApplication>(argumentCount_, arguments_.data());
+    std::setlocale(LC_ALL, locale.c_str());
 }
 
 TextSupport::~TextSupport() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/comma_locale.h"
+
 namespace varnel::app {
 namespace {
 
@@ -115,6 +117,14 @@ TEST(MethodsCsv, WritesBothTablesInFullPrecisionQuotingTextWithCommas) {
         "Symmetry index,Isym,0.85,,0.0431,Asymmetric about the mean orientation: an initial "
         "fabric is likely.\r\n";
     EXPECT_EQ(MethodsCsv(s), expected);
+}
+
+TEST(MethodsCsv, IsTheSameWhateverTheCLibrarysLocale) {
+    const std::string plain = MethodsCsv(Example());
+    const testing_support::CommaLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma";
+    EXPECT_EQ(MethodsCsv(Example()), plain);
+    EXPECT_EQ(EstimatorTable(Example(), '.').rows[0][1], "1.844");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "core/varnel_error.h"
 #include "plot/raster_canvas.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
 #include "tests/support/recording_canvas.h"
 #include "tests/support/test_folder.h"
@@ -137,6 +138,16 @@ TEST(DrawRfPhiPlot, LabelsTheCurvesTheAxesAndTheEstimate) {
                             "Text 476 24 Right 12 θ-curves every 10°",
                             "Text 476 9 Right 12 Ri-curves"};
     EXPECT_EQ(Matching(canvas.calls, "Text "), expected);
+}
+
+TEST(DrawRfPhiPlot, LabelsAreTheSameWhateverTheCLibrarysLocale) {
+    test::RecordingCanvas plain;
+    DrawRfPhiPlot(SmallData(), plain, 500, 500);
+    const varnel::testing_support::CommaLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma";
+    test::RecordingCanvas underComma;
+    DrawRfPhiPlot(SmallData(), underComma, 500, 500);
+    EXPECT_EQ(Matching(underComma.calls, "Text "), Matching(plain.calls, "Text "));
 }
 
 // Replays the moves and lines of the curve layers (from the first curve pen to the black frame).
