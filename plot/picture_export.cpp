@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <new>
 
 #include "core/io_error.h"
 #include "core/replacing_file.h"
@@ -67,6 +68,8 @@ std::string PictureBytes(PictureFormat format, int width, int height,
         }
         case PictureFormat::Png: {
             QImage image(width, height, QImage::Format_ARGB32);
+            // A picture too large for the memory is a failure, not an empty file.
+            if (image.isNull()) throw std::bad_alloc();
             image.fill(Qt::transparent);
             RasterCanvas canvas(image);
             draw(canvas);

@@ -29,6 +29,7 @@ void ExportPreStrainPicture(const AnalysisState& state, const std::string& path,
 
 /// The bytes of a picture file of width × height pixels in `format` (an EMF framed by
 /// `display`), drawn by `draw` on the canvas of that format; a PNG starts transparent.
+/// Throws std::bad_alloc when the memory cannot hold a PNG's pixels.
 std::string PictureBytes(PictureFormat format, int width, int height,
                          const std::function<void(Canvas&)>& draw, const DisplayGeometry& display);
 
