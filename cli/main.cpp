@@ -6,6 +6,7 @@
 #include "cli/exports.h"
 #include "cli/file_analysis.h"
 #include "cli/json_output.h"
+#include "cli/methods_output.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/locale_separator.h"
@@ -20,6 +21,7 @@ struct Options {
     bool json = false;
     std::vector<std::string> files;
     cli::ExportRequest exports;
+    cli::MethodsRequest methods;
 };
 
 ConfidenceLevel LevelOf(int percent) {
@@ -43,17 +45,25 @@ void LoadQuantiles(AnalysisState& state) {
 bool RunFile(AnalysisState& state, const std::string& path, const Options& options,
              char separator, bool& printedReport) {
     const cli::FileAnalysis analysis = cli::AnalyseDataFile(state, path, LevelOf(options.levelPercent), separator);
+    const cli::MethodsOutcome methods =
+        cli::RunMethods(state, analysis.status, options.methods, LevelOf(options.levelPercent));
     for (const std::string& message : analysis.messages) {
+        std::cerr << path << ": " << cli::TerminalText(message) << '\n';
+    }
+    for (const std::string& message : methods.messages) {
         std::cerr << path << ": " << cli::TerminalText(message) << '\n';
     }
     const bool printable = analysis.status == cli::AnalysisStatus::Reported ||
                            (options.json && analysis.status == cli::AnalysisStatus::EstimatedOnly);
     if (printable && options.json) {
-        std::cout << cli::AnalysisJson(state, path, options.levelPercent, analysis.status).dump() << '\n';
+        auto object = cli::AnalysisJson(state, path, options.levelPercent, analysis.status);
+        cli::AddMethodsJson(object, options.methods, methods);
+        std::cout << object.dump() << '\n';
     } else if (printable) {
         if (printedReport) std::cout << '\n';
         printedReport = true;
         for (const std::string& line : analysis.report) std::cout << line << '\n';
+        for (const std::string& line : cli::MethodsText(methods, separator)) std::cout << line << '\n';
     }
     if (analysis.status != cli::AnalysisStatus::Reported) return false;
     try {
@@ -62,7 +72,7 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         std::cerr << path << ": " << cli::TerminalText(UserMessageOf(error)) << '\n';
         return false;
     }
-    return true;
+    return methods.messages.empty();
 }
 
 void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
@@ -92,6 +102,7 @@ int main(int argc, char** argv) {
     app.add_flag("--json", options.json, "One JSON object per file instead of the report");
     app.add_option("FILE", options.files, "Data files")->required();
     AddExportOptions(app, options.exports);
+    cli::AddMethodsOptions(app, options.methods);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {

@@ -118,7 +118,8 @@ std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, s
     const std::vector<ShapePoint> points = ObservedShapePoints(state);
     const int parts = ParallelWidth();
     std::vector<std::vector<ShapePoint>> samples(std::size_t(parts), points);
-    std::vector<std::vector<std::uint32_t>> indices(std::size_t(parts), std::vector<std::uint32_t>(points.size()));
+    std::vector<std::vector<std::uint32_t>> indices(std::size_t(parts),
+                                                    std::vector<std::uint32_t>(points.size()));
     std::vector<ResampleEstimates> estimates(static_cast<std::size_t>(B));
     std::atomic<int> next{0}, finished{0};
     const std::thread::id caller = std::this_thread::get_id();

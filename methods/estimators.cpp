@@ -71,8 +71,9 @@ StrainLocation HarmonicMeanOf(const std::vector<Ellipse>& ellipses) {
 
 RfMaxMin RfMaxMinOf(const std::vector<Ellipse>& ellipses) {
     RfMaxMin result;
-    const auto [least, most] = std::minmax_element(
-        ellipses.begin(), ellipses.end(), [](const Ellipse& a, const Ellipse& b) { return a.R < b.R; });
+    const auto [least, most] =
+        std::minmax_element(ellipses.begin(), ellipses.end(),
+                            [](const Ellipse& a, const Ellipse& b) { return a.R < b.R; });
     result.rfMin = least->R;
     result.rfMax = most->R;
     // Orientations modulo 180° in [0°, 180°), sorted; the gap across 180° closes the circle.
@@ -80,7 +81,8 @@ RfMaxMin RfMaxMinOf(const std::vector<Ellipse>& ellipses) {
     for (const Ellipse& e : ellipses) axes.push_back(ReduceOffset(e.phiDegrees) + 90.0);
     std::sort(axes.begin(), axes.end());
     double largestGap = axes.front() + 180.0 - axes.back();
-    for (std::size_t i = 1; i < axes.size(); ++i) largestGap = std::max(largestGap, axes[i] - axes[i - 1]);
+    for (std::size_t i = 1; i < axes.size(); ++i)
+        largestGap = std::max(largestGap, axes[i] - axes[i - 1]);
     result.fluctuationDegrees = 180.0 - largestGap;
     const double product = std::sqrt(result.rfMax * result.rfMin);
     const double quotient = std::sqrt(result.rfMax / result.rfMin);

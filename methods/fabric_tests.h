@@ -16,7 +16,8 @@ NoStrainTest NoStrainTestOf(double tSquaredAtZero, int N);
 
 /// Orientations in degrees, in [−90°, 90°), of the ellipses retro-deformed by `strain`, measured
 /// from the strain's long axis. Throws VarnelError where the superposition faults.
-std::vector<double> RetroDeformedOffsets(const std::vector<Ellipse>& ellipses, StrainLocation strain);
+std::vector<double> RetroDeformedOffsets(const std::vector<Ellipse>& ellipses,
+                                         StrainLocation strain);
 
 /// χ² test of uniform offsets θ_i in [−90°, 90°): k = 18 classes of 10° when N ≥ 90, otherwise
 /// k = max(3, ⌊N / 5⌋) equal classes; χ² = Σ (O_j − N/k)² / (N/k), p = upper tail of χ²(k − 1).

@@ -116,7 +116,8 @@ ShapePoint ApplyStrain(StrainVector x, ShapePoint p) { return Boosted(BoostOf(x)
 
 ShapePoint RemoveStrain(StrainVector x, ShapePoint p) { return Boosted(BoostOf(x), p, -1.0); }
 
-std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points, StrainVector start) {
+std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points,
+                                         StrainVector start) {
     if (points.empty()) return std::nullopt;
     StrainVector x = start;
     Pass here = PassAt(points, x);

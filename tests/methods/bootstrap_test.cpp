@@ -11,6 +11,7 @@
 #include "methods/estimators.h"
 #include "tests/methods/synthetic_sets.h"
 #include "tests/support/error_text.h"
+#include "tests/support/recording_progress.h"
 
 namespace varnel::methods {
 namespace {
@@ -20,13 +21,7 @@ using testing::EstimatedStateOf;
 using testing::Population;
 using testing::StateOf;
 
-class RecordingProgress : public ProgressSink {
-public:
-    void SetMaximum(int maximum) override { maximum_ = maximum; }
-    void SetPosition(int position) override { positions_.push_back(position); }
-    int maximum_ = 0;
-    std::vector<int> positions_;
-};
+using testing_support::RecordingProgress;
 
 void ExpectSameIntervals(const BootstrapIntervals& a, const BootstrapIntervals& b) {
     EXPECT_EQ(a.R.lo, b.R.lo);
@@ -37,7 +32,11 @@ void ExpectSameIntervals(const BootstrapIntervals& a, const BootstrapIntervals& 
 
 TEST(PercentileInterval, InterpolatesBetweenOrderStatistics) {
     // Type 7: the quantile q lies at (n − 1) q among the sorted values.
-    struct Case { std::vector<double> values; int level; double lo, hi; };
+    struct Case {
+        std::vector<double> values;
+        int level;
+        double lo, hi;
+    };
     const Case cases[] = {
         {{5, 1, 4, 2, 3}, 50, 2.0, 4.0},
         {{5, 1, 4, 2, 3}, 95, 1.1, 4.9},
@@ -54,18 +53,6 @@ TEST(PercentileInterval, InterpolatesBetweenOrderStatistics) {
         EXPECT_NEAR(interval.lo, c.lo, 1e-12) << c.level;
         EXPECT_NEAR(interval.hi, c.hi, 1e-12) << c.level;
     }
-}
-
-TEST(ResampleIndices, DrawEveryDatumWithReplacementFromTheirOwnStream) {
-    const std::vector<std::uint32_t> first = ResampleIndices(252, 1, 0);
-    EXPECT_EQ(first, ResampleIndices(252, 1, 0));
-    EXPECT_NE(first, ResampleIndices(252, 1, 1));
-    EXPECT_NE(first, ResampleIndices(252, 2, 0));
-    const std::set<std::uint32_t> distinct(first.begin(), first.end());
-    // With replacement about 1 − 1/e of the data appear: 159 expected, sd ≈ 5.
-    EXPECT_GT(distinct.size(), 130u);
-    EXPECT_LT(distinct.size(), 190u);
-    EXPECT_LT(*distinct.rbegin(), 252u);
 }
 
 TEST(EstimatesOf, GivesTheEstimateOfTheOpenCommandForEachResample) {
@@ -115,7 +102,8 @@ TEST(RunBootstrap, GivesIntervalsAroundTheEstimatesIdenticallyOnAnyNumberOfThrea
     // Started inside a part, the resamples run one after another on one thread.
     std::optional<BootstrapResult> serial;
     RunInParallel(2, [&](int part) {
-        if (part == 0) serial = RunBootstrap(*state, 200, 9, ConfidenceLevel::Level95, nullptr, nullptr);
+        if (part == 0)
+            serial = RunBootstrap(*state, 200, 9, ConfidenceLevel::Level95, nullptr, nullptr);
     });
     ASSERT_TRUE(serial);
     ExpectSameIntervals(serial->t2, parallel->t2);
@@ -169,9 +157,11 @@ TEST(RunBootstrap, RefusesTooFewDataAndResamples) {
     const auto two = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
     const auto three = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
     using varnel::testing_support::ErrorTextOf;
-    EXPECT_EQ(ErrorTextOf([&] { RunBootstrap(*two, 10, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
-              kTooFewDataMessage);
-    EXPECT_EQ(ErrorTextOf([&] { RunBootstrap(*three, 0, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
+    EXPECT_EQ(
+        ErrorTextOf([&] { RunBootstrap(*two, 10, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
+        kTooFewDataMessage);
+    EXPECT_EQ(ErrorTextOf(
+                  [&] { RunBootstrap(*three, 0, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
               "The bootstrap needs at least one resample.");
 }
 

@@ -44,7 +44,11 @@ double HotellingAtZero(const std::vector<Ellipse>& data) {
 
 TEST(NoStrainTest, IsHotellingsFTestOfTheMeanPostVector) {
     // The objective's T² at zero strain is H / (1 + H / (N − 1)), H being Hotelling's T².
-    struct Case { std::uint32_t seed; int count; double strainR; };
+    struct Case {
+        std::uint32_t seed;
+        int count;
+        double strainR;
+    };
     for (const Case c : {Case{1, 3, 1.0}, Case{2, 10, 1.2}, Case{3, 252, 1.05}, Case{4, 30, 1.0}}) {
         Population population{.count = c.count, .seed = c.seed};
         population.strain = {c.strainR, 20.0};
@@ -69,7 +73,8 @@ TEST(NoStrainTest, GivesTheEndsOfTheRange) {
 }
 
 TEST(SymmetryChi2, UsesEighteenClassesFromNinetyDataAndFewerBelow) {
-    const std::pair<int, int> cases[] = {{3, 3}, {14, 3}, {15, 3}, {20, 4}, {89, 17}, {90, 18}, {252, 18}};
+    const std::pair<int, int> cases[] = {{3, 3},   {14, 3},  {15, 3},  {20, 4},
+                                         {89, 17}, {90, 18}, {252, 18}};
     for (const auto& [count, classes] : cases) {
         std::vector<double> offsets;
         for (int i = 0; i < count; ++i) offsets.push_back(-90.0 + 180.0 * (i + 0.5) / count);
@@ -79,7 +84,10 @@ TEST(SymmetryChi2, UsesEighteenClassesFromNinetyDataAndFewerBelow) {
 
 TEST(SymmetryChi2, CountsClassesWithTheirLowerBoundsIn) {
     // N = 15: classes [−90, −30), [−30, 30), [30, 90); 90° is −90°. χ²(2) has p = e^(−χ²/2).
-    struct Case { std::vector<double> offsets; double chi2; };
+    struct Case {
+        std::vector<double> offsets;
+        double chi2;
+    };
     const Case cases[] = {
         {{-60, -60, -60, -60, -60, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 10.0},
         {{90, -90, -89, -31, 89.9, -30, -30, 0, 29.9, 29.99, 30, 30, 30, 60, 89}, 0.4},
@@ -112,7 +120,10 @@ TEST(RetroDeformedOffsets, AreThePreStrainOrientationsOfTheObjectiveAboutTheStra
 }
 
 TEST(SymmetryIndex, CountsEllipsesOnEachSideOfTheVectorMean) {
-    struct Case { std::vector<Ellipse> data; double Isym; };
+    struct Case {
+        std::vector<Ellipse> data;
+        double Isym;
+    };
     const Case cases[] = {
         {{{2.0, 20.0}, {2.0, -20.0}, {1.2, 40.0}, {1.2, -40.0}}, 1.0},
         // Large ellipses all on one side, small ones all on the other.
@@ -131,7 +142,8 @@ TEST(SymmetryIndex, CountsEllipsesOnEachSideOfTheVectorMean) {
 }
 
 TEST(SymmetryIndex, GivesTheSamePOnAnyNumberOfThreads) {
-    const std::vector<Ellipse> data = EllipsesOf(Population{.count = 100, .seed = 5, .largeFabricDegrees = 30.0, .largeFabricHalfWidth = 30.0});
+    const std::vector<Ellipse> data = EllipsesOf(Population{
+        .count = 100, .seed = 5, .largeFabricDegrees = 30.0, .largeFabricHalfWidth = 30.0});
     const SymmetryIndex parallel = SymmetryIndexOf(data, 3);
     // Started inside a part, the reflected sets run one after another on one thread.
     SymmetryIndex serial;
@@ -171,14 +183,14 @@ TEST(FabricTests, GiveTinyPOnSetsWithAnInitialFabric) {
     for (std::uint32_t seed : {1u, 2u, 3u}) {
         // Initial long axes within ±25° of 60° from the strain axis: the retro-deformed
         // orientations crowd into a few classes.
-        const std::vector<Ellipse> aligned =
-            EllipsesOf({.count = 252, .seed = seed, .fabricDegrees = 60.0, .fabricHalfWidth = 25.0});
+        const std::vector<Ellipse> aligned = EllipsesOf(
+            {.count = 252, .seed = seed, .fabricDegrees = 60.0, .fabricHalfWidth = 25.0});
         const auto state = EstimatedStateOf(aligned);
         const StrainLocation strain{state->PostVectors[0].x1, state->PostVectors[0].x2};
         EXPECT_LT(SymmetryChi2Of(RetroDeformedOffsets(aligned, strain)).p, 1e-6) << seed;
         // The more elongated half within ±20° of 40° from the strain axis, to one side of it.
-        const std::vector<Ellipse> imbricated =
-            EllipsesOf({.count = 252, .seed = seed, .largeFabricDegrees = 40.0, .largeFabricHalfWidth = 20.0});
+        const std::vector<Ellipse> imbricated = EllipsesOf(
+            {.count = 252, .seed = seed, .largeFabricDegrees = 40.0, .largeFabricHalfWidth = 20.0});
         EXPECT_LE(SymmetryIndexOf(imbricated, 1).p, 1e-3) << seed;
     }
 }

@@ -20,14 +20,18 @@ constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr double kSameRoot = 1e-12;
 
 TEST(RemoveStrain, RetroDeformsAsTheSuperpositionOfTheInverseStrain) {
-    struct Case { double R, phiDegrees, strainR, strainDegrees; };
-    const Case cases[] = {{3.0, 30.0, 2.0, 0.0},  {1.2, -70.0, 1.8, 30.0}, {5.0, 89.0, 3.0, -45.0},
-                          {1.0, 0.0, 1.5, 60.0},  {2.5, 10.0, 1.0, 0.0},  {1.05, 44.0, 7.0, 45.0}};
+    struct Case {
+        double R, phiDegrees, strainR, strainDegrees;
+    };
+    const Case cases[] = {{3.0, 30.0, 2.0, 0.0}, {1.2, -70.0, 1.8, 30.0}, {5.0, 89.0, 3.0, -45.0},
+                          {1.0, 0.0, 1.5, 60.0}, {2.5, 10.0, 1.0, 0.0},   {1.05, 44.0, 7.0, 45.0}};
     for (const Case& c : cases) {
         const varnel::Ellipse strain{c.strainR, c.strainDegrees * kRadian};
         const StrainVector x = EllipseToVector(strain.R, strain.phi);
-        const varnel::Ellipse expected = SuperposeStrain(1.0 / strain.R, c.R, c.phiDegrees * kRadian - strain.phi);
-        const StrainVector pre = VectorOfShapePoint(RemoveStrain(x, ShapePointOf(c.R, c.phiDegrees * kRadian)));
+        const varnel::Ellipse expected =
+            SuperposeStrain(1.0 / strain.R, c.R, c.phiDegrees * kRadian - strain.phi);
+        const StrainVector pre =
+            VectorOfShapePoint(RemoveStrain(x, ShapePointOf(c.R, c.phiDegrees * kRadian)));
         const StrainVector wanted = EllipseToVector(expected.R, expected.phi + strain.phi);
         EXPECT_NEAR(pre.x1, wanted.x1, 1e-13) << c.R << " " << c.phiDegrees;
         EXPECT_NEAR(pre.x2, wanted.x2, 1e-13) << c.R << " " << c.phiDegrees;
@@ -48,22 +52,20 @@ TEST(T2EstimateOf, FindsTheEstimateOfTheThreeEllipseExample) {
 }
 
 TEST(T2EstimateOf, AgreesWithTheEstimationOfTheOpenCommand) {
-    struct Case { std::uint32_t seed; int count; double spread, strainR, strainDegrees; };
-    const Case cases[] = {{1, 252, 0.25, 1.8, 30.0}, {2, 40, 0.6, 3.0, -75.0}, {3, 12, 1.2, 1.1, 89.0},
-                          {4, 500, 0.1, 6.0, 0.0},   {5, 5, 0.5, 1.0, 0.0}};
-    for (const Case& c : cases) {
-        Population population;
-        population.seed = c.seed;
-        population.count = c.count;
-        population.logRatioSpread = c.spread;
-        population.strain = {c.strainR, c.strainDegrees};
+    const Population cases[] = {
+        {.count = 252, .seed = 1, .logRatioSpread = 0.25, .strain = {1.8, 30.0}},
+        {.count = 40, .seed = 2, .logRatioSpread = 0.6, .strain = {3.0, -75.0}},
+        {.count = 12, .seed = 3, .logRatioSpread = 1.2, .strain = {1.1, 89.0}},
+        {.count = 500, .seed = 4, .logRatioSpread = 0.1, .strain = {6.0, 0.0}},
+        {.count = 5, .seed = 5, .logRatioSpread = 0.5, .strain = {1.0, 0.0}}};
+    for (const Population& population : cases) {
         const std::vector<Ellipse> data = EllipsesOf(population);
         const auto state = EstimatedStateOf(data);
         for (const StrainVector start : {StrainVector{0.0, 0.0}, StrainVector{2.0, -3.0}}) {
             const std::optional<StrainVector> x = T2EstimateOf(ShapePointsOf(data), start);
-            ASSERT_TRUE(x) << c.seed;
-            EXPECT_NEAR(x->x1, state->StrainEstimate.x1, kSameRoot) << c.seed;
-            EXPECT_NEAR(x->x2, state->StrainEstimate.x2, kSameRoot) << c.seed;
+            ASSERT_TRUE(x) << population.seed;
+            EXPECT_NEAR(x->x1, state->StrainEstimate.x1, kSameRoot) << population.seed;
+            EXPECT_NEAR(x->x2, state->StrainEstimate.x2, kSameRoot) << population.seed;
         }
     }
 }

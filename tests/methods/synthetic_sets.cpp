@@ -31,11 +31,14 @@ std::vector<Ellipse> EllipsesOf(const Population& population) {
     for (int i = 0; i < population.count; ++i) {
         double logR = population.logRatioMean + population.logRatioSpread * Normal(random);
         const bool large = logR > population.logRatioMean;
-        const double centre = large ? population.largeFabricDegrees.value_or(population.fabricDegrees)
-                                    : population.fabricDegrees;
-        const double halfWidth = large ? population.largeFabricHalfWidth.value_or(population.fabricHalfWidth)
-                                       : population.fabricHalfWidth;
-        double phi = population.strain.phiDegrees + centre + halfWidth * (2.0 * Uniform(random) - 1.0);
+        const double centre = large
+                                  ? population.largeFabricDegrees.value_or(population.fabricDegrees)
+                                  : population.fabricDegrees;
+        const double halfWidth =
+            large ? population.largeFabricHalfWidth.value_or(population.fabricHalfWidth)
+                  : population.fabricHalfWidth;
+        double phi =
+            population.strain.phiDegrees + centre + halfWidth * (2.0 * Uniform(random) - 1.0);
         // A negative ln R0 is the same ellipse seen along its other axis.
         if (logR < 0.0) {
             logR = -logR;
