@@ -1,14 +1,13 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QScreen>
-#include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
 #include "analysis/open_pipeline.h"
 #include "app/command_runner.h"
 #include "app/korvath_main.h"
+#include "app/methods_window.h"
+#include "app/picture_save.h"
 #include "app/plot_picture.h"
 #include "app/progress_bar_sink.h"
 #include "core/data_file_guard.h"
@@ -25,35 +24,7 @@ namespace {
 
 constexpr const char* kOpenFilter =
     "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*";
-constexpr const char* kPictureFilter =
-    "Enhanced metafile (*.emf)|*.emf|Scalable Vector Graphics (*.svg)|*.svg|"
-    "PNG image (*.png)|*.png";
 constexpr const char* kGridFilter = "Text File|*.txt";
-
-/// The picture format a chosen name asks for by its extension; an enhanced metafile otherwise.
-plot::PictureFormat PictureFormatOfPath(const std::string& path) {
-    const std::size_t dot = path.find_last_of('.');
-    std::string extension = dot == std::string::npos ? std::string() : path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == "svg") return plot::PictureFormat::Svg;
-    if (extension == "png") return plot::PictureFormat::Png;
-    return plot::PictureFormat::Emf;
-}
-
-/// The display the window is on, as a metafile's reference device; the default display when
-/// it reports no physical size.
-plot::DisplayGeometry DisplayOf(const QWidget& window) {
-    plot::DisplayGeometry display;
-    const QScreen* screen = window.screen();
-    if (screen == nullptr || screen->physicalSize().isEmpty()) return display;
-    const QSize pixels = screen->geometry().size() * screen->devicePixelRatio();
-    display.widthPixels = pixels.width();
-    display.heightPixels = pixels.height();
-    display.widthMillimetres = screen->physicalSize().width();
-    display.heightMillimetres = screen->physicalSize().height();
-    return display;
-}
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -78,6 +49,8 @@ void TFormMain::MenuOpenClick() {
     // Cancelling the dialog ends the command: nothing is read, changed or shown.
     const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter});
     if (!chosen) return;
+    analysisReady_ = false;
+    ++analysisVersion_;
     ProgressBarSink progress(*ProgressBar);
     ShowCommandResult(analysis::RunOpenCommand(*state_, *chosen, SelectedLevel(),
                                                UserDecimalSeparator(), &progress));
@@ -95,6 +68,9 @@ ConfidenceLevel TFormMain::SelectedLevel() const {
 
 void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
     using Kind = analysis::Notice::Kind;
+    // The Methods window follows what the state now holds.
+    ++analysisVersion_;
+    analysisReady_ = result.outcome == analysis::Outcome::Reported;
     for (const analysis::Notice& notice : result.notices) {
         switch (notice.kind) {
             case Kind::Caption:
@@ -115,6 +91,20 @@ void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
         }
     }
     if (result.outcome == analysis::Outcome::Reported) RedrawPlots();
+}
+
+void TFormMain::MenuMethodsClick() {
+    if (methods_ == nullptr) methods_ = new TFormMethods(ui_, this);
+    UpdateMethodsWindow();
+    methods_->show();
+    methods_->raise();
+    methods_->activateWindow();
+}
+
+void TFormMain::UpdateMethodsWindow() {
+    if (methods_ == nullptr || methodsVersion_ == analysisVersion_) return;
+    methodsVersion_ = analysisVersion_;
+    methods_->ShowAnalysis(analysisReady_ ? state_.get() : nullptr, SelectedLevel());
 }
 
 void TFormMain::RedrawPlots() {
@@ -141,7 +131,7 @@ void TFormMain::ExportPicture(bool postStrain) {
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
     if (path) lastPicturePath_ = *path;
     if (path && !RefusedAsDataFile(ui_, *state_, *path)) {
-        const plot::PictureFormat format = PictureFormatOfPath(*path);
+        const plot::PictureFormat format = plot::PictureFormatOfPath(*path);
         try {
             if (postStrain) {
                 plot::ExportPostStrainPicture(*state_, *path, format, ImageF->width(),

@@ -23,6 +23,7 @@ namespace varnel::app {
 
 class PlotPicture;
 class TFormAbout;
+class TFormMethods;
 
 /// The main window: menus, the two plot pages, the report memo, the progress bar and the
 /// confidence-level buttons. It holds the one analysis state for the whole run and runs every
@@ -62,6 +63,8 @@ public:
     void MenuExitClick();
     /// Help > Version: shows the About window, not modal.
     void MenuVersionClick();
+    /// Analysis > Methods: shows the Methods window, not modal, with the current analysis.
+    void MenuMethodsClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,12 +83,18 @@ private:
     void RedrawPlots();
     void ExportPicture(bool postStrain);
     ConfidenceLevel SelectedLevel() const;
+    void UpdateMethodsWindow();
 
     UserInterface& ui_;
     std::unique_ptr<AnalysisState> state_;
     std::string quantileFolder_;
     std::string lastPicturePath_;
     TFormAbout* about_ = nullptr;
+    TFormMethods* methods_ = nullptr;
+    // Every change of the analysis counts up; the Methods window hears of each one once.
+    bool analysisReady_ = false;
+    int analysisVersion_ = 0;
+    int methodsVersion_ = -1;
 
     QAction* MenuOpen = nullptr;
     QAction* MenuSavePst = nullptr;
@@ -94,6 +103,7 @@ private:
     QAction* MenuExit = nullptr;
     QAction* MenuPDF = nullptr;
     QAction* MenuVersion = nullptr;
+    QAction* MenuMethods = nullptr;
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheetPst = nullptr;
     QWidget* TabSheetPre = nullptr;

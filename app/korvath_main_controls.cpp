@@ -61,6 +61,8 @@ void TFormMain::CreateMenus() {
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     MenuExit = AddItem(file, "MenuExit", "E&xit");
     AddMenu(bar, "Edit1", "&Edit")->menuAction()->setEnabled(false);
+    QMenu* analysis = AddMenu(bar, "Analysis1", "&Analysis");
+    MenuMethods = AddItem(analysis, "MenuMethods", "&Methods");
     QMenu* help = AddMenu(bar, "Help1", "&Help");
     MenuPDF = AddItem(help, "MenuPDF", "Korvath &Help");
     MenuPDF->setEnabled(false);
@@ -116,17 +118,23 @@ void TFormMain::CreateLevelPanel() {
 }
 
 void TFormMain::BindEvents() {
-    connect(MenuOpen, &QAction::triggered, this, [this] { Run(&TFormMain::MenuOpenClick); });
+    connect(MenuOpen, &QAction::triggered, this, [this] {
+        Run(&TFormMain::MenuOpenClick);
+        Run(&TFormMain::UpdateMethodsWindow);
+    });
     connect(MenuSavePst, &QAction::triggered, this, [this] { Run(&TFormMain::MenuSavePstClick); });
     connect(MenuSavePre, &QAction::triggered, this, [this] { Run(&TFormMain::MenuSavePreClick); });
     connect(SaveT2values1, &QAction::triggered, this,
             [this] { Run(&TFormMain::SaveT2values1Click); });
     connect(MenuExit, &QAction::triggered, this, [this] { Run(&TFormMain::MenuExitClick); });
     connect(MenuVersion, &QAction::triggered, this, [this] { Run(&TFormMain::MenuVersionClick); });
+    connect(MenuMethods, &QAction::triggered, this, [this] { Run(&TFormMain::MenuMethodsClick); });
     // A button raises the level change only when it becomes the selected one.
     for (QRadioButton* button : {RadioButton39, RadioButton50, RadioButton95}) {
         connect(button, &QRadioButton::toggled, this, [this](bool selected) {
-            if (selected) Run(&TFormMain::AnyRaioButtonClicked);
+            if (!selected) return;
+            Run(&TFormMain::AnyRaioButtonClicked);
+            Run(&TFormMain::UpdateMethodsWindow);
         });
     }
 }

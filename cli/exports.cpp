@@ -15,7 +15,8 @@ std::vector<RequestedExport> RequestedExports(const ExportRequest& request) {
         {"--t2-grid", request.tSquaredGrid}, {"--post-emf", request.postEmf},
         {"--pre-emf", request.preEmf},       {"--post-svg", request.postSvg},
         {"--pre-svg", request.preSvg},       {"--post-png", request.postPng},
-        {"--pre-png", request.prePng},
+        {"--pre-png", request.prePng},       {"--rfphi-svg", request.rfphi.svg},
+        {"--rfphi-png", request.rfphi.png}, {"--rfphi-emf", request.rfphi.emf},
     };
     std::vector<RequestedExport> requested;
     for (const RequestedExport& item : all) {
@@ -64,6 +65,7 @@ void RunExports(AnalysisState& state, const ExportRequest& request, char decimal
                                          screen);
         }
     }
+    RunRfPhiExports(state, request.rfphi, request.pictureWidth);
 }
 
 }  // namespace varnel::cli

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/rfphi_export.h"
 #include "core/analysis_state.h"
 
 namespace varnel::cli {
@@ -17,6 +18,7 @@ struct ExportRequest {
     std::string tSquaredGrid;
     std::string postEmf, preEmf, postSvg, preSvg, postPng, prePng;
     int pictureWidth = 500;  ///< pixels, the width the plots are laid out for
+    RfPhiExportRequest rfphi;
 
     bool Any() const;
 };

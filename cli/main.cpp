@@ -111,6 +111,10 @@ void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
     app.add_option("--pre-svg", exports.preSvg, "Save the Pre-strain plot as SVG");
     app.add_option("--post-png", exports.postPng, "Save the Post-strain plot as PNG");
     app.add_option("--pre-png", exports.prePng, "Save the Pre-strain plot as PNG");
+    app.add_option("--rfphi-svg", exports.rfphi.svg, "Save the Rf/phi plot as SVG");
+    app.add_option("--rfphi-png", exports.rfphi.png, "Save the Rf/phi plot as PNG");
+    app.add_option("--rfphi-emf", exports.rfphi.emf,
+                   "Save the Rf/phi plot as an Enhanced Metafile");
     app.add_option("--size", exports.pictureWidth, "Picture width in pixels")
         ->check(CLI::Range(cli::kMinPictureWidth, cli::kMaxPictureWidth));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace varnel::plot {
@@ -19,6 +20,9 @@ struct PixelPoint {
 };
 
 enum class BrushStyle { Solid, Clear };
+
+/// Which point of a text's top edge its reference point names.
+enum class TextAlign { Left, Center, Right };
 
 /// The drawing surface the plots need, in device pixels, with GDI semantics. A canvas keeps its
 /// pen and brush from one call to the next; a new one starts with a black pen and a solid white
@@ -40,6 +44,9 @@ public:
     virtual void Polygon(const std::vector<PixelPoint>& points) = 0;
     /// Fills with the brush the connected area around (x, y) that has the given colour.
     virtual void FloodFill(int x, int y, Rgb surfaceColor) = 0;
+    /// One line of UTF-8 text in the pen colour, Arial with characters `pixelHeight` pixels
+    /// high, on no background: its top edge at y, its left end, middle or right end at x.
+    virtual void Text(int x, int y, const std::string& text, TextAlign align, int pixelHeight) = 0;
 };
 
 }  // namespace varnel::plot

@@ -6,6 +6,10 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
+
+#include "plot/picture_export.h"
+#include "plot/text_font.h"
 
 namespace varnel::plot {
 
@@ -27,6 +31,12 @@ struct EmfCanvas::Recorder {
     std::uint32_t brushHandle = 0;
     U_RECTL bounds{0, 0, -1, -1};  // inclusive; empty until something is drawn
     U_POINTL position{0, 0};
+    std::uint32_t fontHandle = 0;  // 0 while the device's default font is selected
+    int fontHeight = 0;
+    Rgb textColor{0, 0, 0};  // a device context starts with black text, aligned top left,
+    std::uint32_t textAlign = U_TA_TOP | U_TA_LEFT;
+    bool transparentText = false;  // on an opaque background
+    U_FLOAT hundredthsOfMillimetrePerPixelX = 0, hundredthsOfMillimetrePerPixelY = 0;
 
     // Takes a record made by libUEMF (malloc'd, its size in its header) and frees it.
     void Append(char* record) {
@@ -76,7 +86,42 @@ struct EmfCanvas::Recorder {
         selectedBrushStyle = brushStyle;
     }
 
-    // Selects the stock objects again so the last pen and brush can be deleted, then ends.
+    // Creates and selects an Arial font of characters `height` pixels high (a negative logical
+    // height asks for the character height), then deletes the one it replaces.
+    void RealizeFont(int height) {
+        if (fontHandle != 0 && fontHeight == height) return;
+        std::uint16_t face[U_LF_FACESIZE] = {'A', 'r', 'i', 'a', 'l', 0};
+        U_LOGFONT font = logfont_set(-height, 0, 0, 0, U_FW_NORMAL, 0, 0, 0, U_DEFAULT_CHARSET,
+                                     U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY,
+                                     U_DEFAULT_PITCH | U_FF_SWISS, face);
+        std::uint32_t handle = 0;
+        Append(extcreatefontindirectw_set(&handle, handles, reinterpret_cast<const char*>(&font),
+                                          nullptr));
+        Append(selectobject_set(handle, handles));
+        if (fontHandle != 0) Append(deleteobject_set(&fontHandle, handles));
+        fontHandle = handle;
+        fontHeight = height;
+    }
+
+    void RealizeTextState(TextAlign align) {
+        if (!transparentText) {
+            Append(U_EMRSETBKMODE_set(U_TRANSPARENT));
+            transparentText = true;
+        }
+        if (!(textColor == pen)) {
+            Append(U_EMRSETTEXTCOLOR_set(colorref3_set(pen.r, pen.g, pen.b)));
+            textColor = pen;
+        }
+        const std::uint32_t mode = U_TA_TOP | (align == TextAlign::Left     ? U_TA_LEFT
+                                               : align == TextAlign::Center ? U_TA_CENTER
+                                                                            : U_TA_RIGHT);
+        if (mode != textAlign) {
+            Append(U_EMRSETTEXTALIGN_set(mode));
+            textAlign = mode;
+        }
+    }
+
+    // Selects the stock objects again so the last pen, brush and font can be deleted, then ends.
     void Finish() {
         if (penHandle != 0) {
             Append(U_EMRSELECTOBJECT_set(U_BLACK_PEN));
@@ -85,6 +130,10 @@ struct EmfCanvas::Recorder {
         if (brushHandle != 0) {
             Append(U_EMRSELECTOBJECT_set(U_WHITE_BRUSH));
             Append(deleteobject_set(&brushHandle, handles));
+        }
+        if (fontHandle != 0) {
+            Append(U_EMRSELECTOBJECT_set(U_DEVICE_DEFAULT_FONT));
+            Append(deleteobject_set(&fontHandle, handles));
         }
         EMFTRACK track{};
         Append(U_EMREOF_set(0, nullptr, &track));
@@ -99,6 +148,10 @@ struct EmfCanvas::Recorder {
 
 EmfCanvas::EmfCanvas(const DisplayGeometry& display) : recorder_(std::make_unique<Recorder>()) {
     emf_htable_create(128, 128, &recorder_->handles);
+    recorder_->hundredthsOfMillimetrePerPixelX =
+        static_cast<U_FLOAT>(display.widthMillimetres * 100 / display.widthPixels);
+    recorder_->hundredthsOfMillimetrePerPixelY =
+        static_cast<U_FLOAT>(display.heightMillimetres * 100 / display.heightPixels);
     const auto frameWidth = static_cast<std::int32_t>(std::lround(display.widthMillimetres * 100));
     const auto frameHeight = static_cast<std::int32_t>(std::lround(display.heightMillimetres * 100));
     const U_RECTL frame{0, 0, frameWidth, frameHeight};
@@ -180,6 +233,28 @@ void EmfCanvas::FloodFill(int x, int y, Rgb surfaceColor) {
     r.Append(U_EMREXTFLOODFILL_set(point32_set(x, y),
                                    colorref3_set(surfaceColor.r, surfaceColor.g, surfaceColor.b),
                                    U_FLOODFILLSURFACE));
+}
+
+// EXTTEXTOUTW with the UTF-16 text and the advance of each unit, so a reader places the
+// characters as the font measured them here.
+void EmfCanvas::Text(int x, int y, const std::string& text, TextAlign align, int pixelHeight) {
+    Recorder& r = *recorder_;
+    if (r.finished || text.empty() || pixelHeight <= 0 || !TextSupport::Available()) return;
+    const TextLayout layout = LayOutText(text, pixelHeight);
+    r.RealizeFont(pixelHeight);
+    r.RealizeTextState(align);
+    std::vector<std::uint16_t> units(layout.text.utf16(), layout.text.utf16() + layout.text.size());
+    std::vector<std::uint32_t> advances(layout.advances.begin(), layout.advances.end());
+    const int left = TextLeft(x, layout.width, align);
+    const U_RECTL box{left, y, left + std::max(layout.width, 1) - 1, y + layout.height - 1};
+    char* emrText = emrtext_set(point32_set(x, y), static_cast<U_NUM_STR>(units.size()), 2,
+                                units.data(), U_ETO_NONE, box, advances.data());
+    if (emrText == nullptr) return;
+    r.Append(U_EMREXTTEXTOUTW_set(box, U_GM_COMPATIBLE, r.hundredthsOfMillimetrePerPixelX,
+                                  r.hundredthsOfMillimetrePerPixelY,
+                                  reinterpret_cast<PU_EMRTEXT>(emrText)));
+    std::free(emrText);
+    r.Include(box.left, box.top, box.right, box.bottom);
 }
 
 const std::string& EmfCanvas::Finish() {

@@ -17,8 +17,9 @@ struct DisplayGeometry {
 };
 
 /// A canvas that records an Enhanced Metafile in memory, in the display's pixels, framed by the
-/// whole display (in 0.01 mm). Pens and brushes are created, selected and deleted as the
-/// drawing changes colours and styles; the recording starts with the black pen and white brush.
+/// whole display (in 0.01 mm). Pens, brushes and fonts are created, selected and deleted as the
+/// drawing changes colours, styles and text sizes; the recording starts with the black pen and
+/// white brush.
 class EmfCanvas : public Canvas {
 public:
     explicit EmfCanvas(const DisplayGeometry& display = {});
@@ -35,6 +36,10 @@ public:
     void Ellipse(int left, int top, int right, int bottom) override;
     void Polygon(const std::vector<PixelPoint>& points) override;
     void FloodFill(int x, int y, Rgb surfaceColor) override;
+    /// A font of that height is created and selected as the height changes; the text colour,
+    /// alignment and transparent background are set as they change. Needs a QGuiApplication,
+    /// which measures the characters' advances; nothing is recorded without one.
+    void Text(int x, int y, const std::string& text, TextAlign align, int pixelHeight) override;
 
     /// Ends the recording (releases the objects, appends the end record) and returns the file's
     /// bytes; later calls return the same bytes and drawing after it is ignored.

@@ -17,6 +17,7 @@ public:
     void Ellipse(int, int, int, int) override {}
     void Polygon(const std::vector<PixelPoint>&) override {}
     void FloodFill(int, int, Rgb) override {}
+    void Text(int, int, const std::string&, TextAlign, int) override {}
 };
 
 }  // namespace varnel::plot

@@ -3,7 +3,10 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <new>
 
 #include "core/data_file_guard.h"
 #include "core/io_error.h"
@@ -28,31 +31,6 @@ std::string PngBytes(QImage& image) {
     return bytes.toStdString();
 }
 
-// Draws the plot on the canvas of the chosen format and returns the file's bytes.
-std::string DrawPicture(const AnalysisState& state, DrawPlot draw, PictureFormat format, int width,
-                        Canvas& screen, const DisplayGeometry& display) {
-    switch (format) {
-        case PictureFormat::Emf: {
-            EmfCanvas canvas(display);
-            draw(state, canvas, screen, width);
-            return canvas.Finish();
-        }
-        case PictureFormat::Svg: {
-            SvgCanvas canvas(width);
-            draw(state, canvas, screen, width);
-            return canvas.Finish().toStdString();
-        }
-        case PictureFormat::Png: {
-            QImage image(width, width, QImage::Format_ARGB32);
-            image.fill(Qt::transparent);
-            RasterCanvas canvas(image);
-            draw(state, canvas, screen, width);
-            return PngBytes(image);
-        }
-    }
-    return {};
-}
-
 void ExportPicture(const AnalysisState& state, DrawPlot draw, const std::string& path,
                    PictureFormat format, int width, Canvas& screen, const DisplayGeometry& display) {
     // Before the first analysis the frames are empty and the mapping would divide by zero.
@@ -60,7 +38,8 @@ void ExportPicture(const AnalysisState& state, DrawPlot draw, const std::string&
         throw VarnelError(kNoDataForPictureMessage);
     }
     RefuseSaveOverDataFile(state, path);
-    SavePictureFile(path, DrawPicture(state, draw, format, width, screen, display));
+    const auto drawOn = [&](Canvas& canvas) { draw(state, canvas, screen, width); };
+    SavePictureFile(path, PictureBytes(format, width, width, drawOn, display));
 }
 
 }  // namespace
@@ -75,6 +54,42 @@ void ExportPreStrainPicture(const AnalysisState& state, const std::string& path,
                             PictureFormat format, int width, Canvas& screen,
                             const DisplayGeometry& display) {
     ExportPicture(state, DrawPreStrainPlot, path, format, width, screen, display);
+}
+
+std::string PictureBytes(PictureFormat format, int width, int height,
+                         const std::function<void(Canvas&)>& draw, const DisplayGeometry& display) {
+    switch (format) {
+        case PictureFormat::Emf: {
+            EmfCanvas canvas(display);
+            draw(canvas);
+            return canvas.Finish();
+        }
+        case PictureFormat::Svg: {
+            SvgCanvas canvas(width, height);
+            draw(canvas);
+            return canvas.Finish().toStdString();
+        }
+        case PictureFormat::Png: {
+            QImage image(width, height, QImage::Format_ARGB32);
+            // A picture too large for the memory is a failure, not an empty file.
+            if (image.isNull()) throw std::bad_alloc();
+            image.fill(Qt::transparent);
+            RasterCanvas canvas(image);
+            draw(canvas);
+            return PngBytes(image);
+        }
+    }
+    return {};
+}
+
+PictureFormat PictureFormatOfPath(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    std::string extension = dot == std::string::npos ? std::string() : path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == "svg") return PictureFormat::Svg;
+    if (extension == "png") return PictureFormat::Png;
+    return PictureFormat::Emf;
 }
 
 void SavePictureFile(const std::string& path, std::string_view bytes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,16 @@ void ExportPostStrainPicture(const AnalysisState& state, const std::string& path
 void ExportPreStrainPicture(const AnalysisState& state, const std::string& path,
                             PictureFormat format, int width, Canvas& screen,
                             const DisplayGeometry& display = {});
+
+/// The bytes of a picture file of width × height pixels in `format` (an EMF framed by
+/// `display`), drawn by `draw` on the canvas of that format; a PNG starts transparent.
+/// Throws std::bad_alloc when the memory cannot hold a PNG's pixels.
+std::string PictureBytes(PictureFormat format, int width, int height,
+                         const std::function<void(Canvas&)>& draw, const DisplayGeometry& display);
+
+/// The picture format a file name asks for by its extension (.svg, .png, either case); an
+/// Enhanced Metafile otherwise.
+PictureFormat PictureFormatOfPath(const std::string& path);
 
 /// Writes a picture file's bytes to `path` through a complete replacement. Throws VarnelError
 /// "ファイル \"path\". reason を作成できません" when it cannot be created, the I/O error text when a

@@ -4,6 +4,8 @@
 #include <QPolygon>
 #include <cstdlib>
 
+#include "plot/text_font.h"
+
 namespace varnel::plot {
 namespace {
 
@@ -93,6 +95,15 @@ void RasterCanvas::FloodFill(int x, int y, Rgb surfaceColor) {
         stack << QPoint(p.x() + 1, p.y()) << QPoint(p.x() - 1, p.y()) << QPoint(p.x(), p.y() + 1)
               << QPoint(p.x(), p.y() - 1);
     }
+}
+
+void RasterCanvas::Text(int x, int y, const std::string& text, TextAlign align, int pixelHeight) {
+    if (text.empty() || pixelHeight <= 0 || !TextSupport::Available()) return;
+    const TextLayout layout = LayOutText(text, pixelHeight);
+    QPainter painter(&image_);
+    painter.setFont(PlotTextFont(pixelHeight));
+    painter.setPen(QPen(pen_, 1));
+    painter.drawText(QPoint(TextLeft(x, layout.width, align), y + layout.ascent), layout.text);
 }
 
 }  // namespace varnel::plot

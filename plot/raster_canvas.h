@@ -24,6 +24,8 @@ public:
     void Ellipse(int left, int top, int right, int bottom) override;
     void Polygon(const std::vector<PixelPoint>& points) override;
     void FloodFill(int x, int y, Rgb surfaceColor) override;
+    /// Antialiased, as the desktop draws text; nothing without a QGuiApplication.
+    void Text(int x, int y, const std::string& text, TextAlign align, int pixelHeight) override;
 
 private:
     QImage& image_;

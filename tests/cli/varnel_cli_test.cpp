@@ -189,3 +189,36 @@ TEST_F(VarnelCliTest, AnErrorWithoutARuntimeNumberIsNumberedApart) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VarnelCliTest, ExportsTheRfPhiPlotInEachFormatAtTheAskedSize) {
+    const std::string data = std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt";
+    const std::string png = (folder_ / "rfphi.png").string(),
+                      svg = (folder_ / "rfphi.svg").string();
+    const std::string emf = (folder_ / "rfphi.emf").string();
+    const CliRun run = Cli(data + " --size 400 --rfphi-svg " + svg + " --rfphi-png " + png +
+                           " --rfphi-emf " + emf);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 27);
+    EXPECT_EQ(ReadAll(png).substr(16, 8), std::string("\0\0\x01\x90\0\0\x01\x90", 8));  // 400 × 400
+    EXPECT_NE(ReadAll(svg).find("viewBox=\"0 0 400 400\""), std::string::npos);
+    const std::string metafile = ReadAll(emf);
+    EXPECT_EQ(metafile.substr(40, 4), " EMF");
+    EXPECT_NE(metafile.find(std::string("R\0f\0", 4)), std::string::npos);  // the axis label
+}
+
+TEST_F(VarnelCliTest, RfPhiExportsFollowTheRulesOfTheOtherPictures) {
+    const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
+    EXPECT_EQ(Cli(data + " " + data + " --rfphi-svg x.svg").status, 2);
+    const CliRun noFolder = Cli(data + " --rfphi-emf " + (folder_ / "none" / "p.emf").string());
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_NE(noFolder.err.find("を作成できません"), std::string::npos) << noFolder.err;
+    const CliRun two =
+        Cli(Write("two.txt", "2 10\n3 40\n") + " --rfphi-png " + (folder_ / "two.png").string());
+    EXPECT_EQ(two.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "two.png"));
+}
+
+}  // namespace

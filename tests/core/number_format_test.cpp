@@ -9,6 +9,8 @@
 
 #include "tests/support/comma_locale.h"
 
+#include "tests/support/comma_locale.h"
+
 namespace varnel {
 namespace {
 

@@ -67,6 +67,14 @@ TEST_F(PlotPictureExport, MissingFolderGivesTheCreationMessage) {
     }
 }
 
+TEST_F(PlotPictureExport, APngTooLargeForTheMemoryFailsInsteadOfWritingAnEmptyFile) {
+    const std::string path = PathOf("huge.png");
+    const int width = 1 << 20;  // four bytes a pixel: 4 TiB
+    EXPECT_THROW(ExportPostStrainPicture(*state, path, PictureFormat::Png, width, screen),
+                 std::bad_alloc);
+    EXPECT_FALSE(fs::exists(path));
+}
+
 TEST_F(PlotPictureExport, TheClearFallsOnTheScreenOnly) {
     ExportPostStrainPicture(*state, PathOf("post.emf"), PictureFormat::Emf, kWidth, screen);
     EXPECT_EQ(screen.calls, (std::vector<std::string>{"Brush 255 255 255", "FillRect 0 0 1000 1000"}));

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace varnel::plot {
 namespace {
 
@@ -83,6 +86,48 @@ TEST_F(RasterFixture, FloodFillFillsTheConnectedSurface) {
     EXPECT_EQ(At(6, 6), kWhite);
     EXPECT_EQ(At(5, 18), kRed);
     EXPECT_EQ(At(2, 2), kBlack);
+}
+
+// The columns and rows that a text in red on black touched.
+struct Ink {
+    int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+};
+Ink InkOf(const QImage& image) {
+    Ink ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qRed(image.pixel(x, y)) < 100) continue;
+            ink = {std::min(ink.left, x), std::max(ink.right, x), std::min(ink.top, y),
+                   std::max(ink.bottom, y)};
+        }
+    }
+    return ink;
+}
+
+TEST(RasterCanvasText, PutsTheLeftEndMiddleOrRightEndOnTheReferencePointBelowItsTop) {
+    for (TextAlign align : {TextAlign::Left, TextAlign::Center, TextAlign::Right}) {
+        QImage image(200, 40, QImage::Format_RGB32);
+        image.fill(kBlack);
+        RasterCanvas canvas(image);
+        canvas.SetPenColor({255, 0, 0});
+        canvas.Text(100, 10, "MMM", align, 20);
+        const Ink ink = InkOf(image);
+        ASSERT_GE(ink.right, 0) << static_cast<int>(align);
+        EXPECT_GT(ink.right - ink.left, 30);  // three capitals of 20 pixels
+        EXPECT_GE(ink.top, 10);
+        EXPECT_LE(ink.bottom, 10 + 24);
+        switch (align) {
+            case TextAlign::Left:
+                EXPECT_TRUE(ink.left >= 100 && ink.left <= 104) << ink.left;
+                break;
+            case TextAlign::Center:
+                EXPECT_LE(std::abs((ink.left + ink.right) / 2 - 100), 3);
+                break;
+            case TextAlign::Right:
+                EXPECT_TRUE(ink.right >= 95 && ink.right <= 100) << ink.right;
+                break;
+        }
+    }
 }
 
 }  // namespace

@@ -30,6 +30,13 @@ public:
         Add("Polygon", values);
     }
     void FloodFill(int x, int y, plot::Rgb c) override { Add("FloodFill", {x, y, c.r, c.g, c.b}); }
+    /// "Text x y Left|Center|Right height text".
+    void Text(int x, int y, const std::string& text, plot::TextAlign align, int height) override {
+        static const char* const kAligns[] = {"Left", "Center", "Right"};
+        calls.push_back("Text " + std::to_string(x) + " " + std::to_string(y) + " " +
+                        kAligns[static_cast<int>(align)] + " " + std::to_string(height) + " " +
+                        text);
+    }
 
 private:
     void Add(const std::string& name, const std::vector<int>& values) {

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/analysis_state.h"
+#include "methods/methods.h"
+
+class QThread;
+class QTimer;
+
+namespace varnel::app {
+
+/// How a bootstrap run ended: with its result, with the message of its error, or cancelled
+/// (neither).
+struct BootstrapOutcome {
+    std::optional<methods::BootstrapResult> result;
+    std::string error;
+};
+
+/// Runs the bootstrap on a worker thread over its own copy of an analysis, so that the windows
+/// stay responsive and no window's state is touched. Progress and the end are reported on the
+/// thread that owns the runner, through the callbacks given to Start.
+class BootstrapRunner : public QObject {
+public:
+    using ProgressCallback = std::function<void(int maximum, int position)>;
+    using FinishedCallback = std::function<void(const BootstrapOutcome&)>;
+
+    explicit BootstrapRunner(QObject* parent = nullptr);
+    /// Stops a running bootstrap and waits for its thread.
+    ~BootstrapRunner() override;
+
+    /// Starts B resamples of a copy of `state` at `level`; nothing when one is running.
+    void Start(const AnalysisState& state, int B, std::uint32_t seed, ConfidenceLevel level,
+               ProgressCallback progress, FinishedCallback finished);
+    /// Asks the running bootstrap to stop; its end is reported as cancelled.
+    void Cancel();
+    /// Stops the running bootstrap and waits for its thread; its end is not reported.
+    void Abandon();
+    bool Running() const { return thread_ != nullptr; }
+
+private:
+    struct Run;
+    void ReportProgress();
+    void Finish();
+
+    std::shared_ptr<Run> run_;
+    QThread* thread_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
+    ProgressCallback progress_;
+    FinishedCallback finished_;
+};
+
+}  // namespace varnel::app

@@ -1,0 +1,162 @@
+#include "app/methods_window.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+
+#include "app/bootstrap_runner.h"
+#include "app/command_runner.h"
+#include "app/picture_save.h"
+#include "app/rfphi_view.h"
+#include "core/messages.h"
+#include "core/replacing_file.h"
+#include "core/report.h"
+#include "core/varnel_error.h"
+#include "input/locale_separator.h"
+#include "methods/bootstrap.h"
+#include "plot/rfphi_plot.h"
+
+namespace varnel::app {
+namespace {
+
+constexpr const char* kTableFilter = "CSV file (*.csv)|*.csv";
+constexpr const char* kNoAnalysisStatus =
+    "No analysis: open a data file of three ellipses or more.";
+// The bootstrap draws from one fixed seed, so a data set always gives the same intervals.
+constexpr std::uint32_t kBootstrapSeed = 1;
+
+void Fill(QTableWidget& grid, const TextTable& table) {
+    grid.clear();
+    grid.setColumnCount(static_cast<int>(table.header.size()));
+    grid.setRowCount(static_cast<int>(table.rows.size()));
+    QStringList header;
+    for (const std::string& h : table.header) header << QString::fromStdString(h);
+    grid.setHorizontalHeaderLabels(header);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(table.rows[r][c]));
+            item->setToolTip(item->text());  // a long note may be cut at the window's edge
+            grid.setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    }
+    grid.resizeRowsToContents();
+}
+
+}  // namespace
+
+void TFormMethods::Run(void (TFormMethods::*command)()) {
+    RunCommand(ui_, [this, command] { (this->*command)(); });
+}
+
+bool TFormMethods::BootstrapRunning() const { return bootstrap_->Running(); }
+
+void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel level) {
+    bootstrap_->Abandon();
+    BootstrapProgress->setValue(0);
+    level_ = level;
+    if (state == nullptr || state->DataCount < 3) {
+        PlotView->SetData(std::nullopt);
+        ShowNoAnalysis(kNoAnalysisStatus);
+        return;
+    }
+    state_ = std::make_unique<AnalysisState>(*state);
+    PlotView->SetData(plot::RfPhiDataOf(*state_));
+    try {
+        summary_ = MethodsSummary{methods::ComputeMethods(*state_), state_->RRange,
+                                  state_->PhiRange, methods::LevelPercentOf(level), std::nullopt};
+    } catch (const std::exception& error) {
+        // The plot still shows the data; the methods' failure is this window's news.
+        ShowNoAnalysis("The methods failed: " + UserMessageOf(error));
+        return;
+    }
+    ShowSummary();
+    StatusText->setText(QString::fromStdString(FileNameWithoutFolder(state_->DataFileName) +
+                                               "   N = " + std::to_string(state_->DataCount) +
+                                               "   ranges and intervals at " +
+                                               std::to_string(summary_->levelPercent) + " %"));
+}
+
+void TFormMethods::ShowNoAnalysis(const std::string& status) {
+    state_.reset();
+    summary_.reset();
+    EstimatorGrid->clear();
+    EstimatorGrid->setRowCount(0);
+    TestGrid->clear();
+    TestGrid->setRowCount(0);
+    StatusText->setText(QString::fromStdString(status));
+    EnableCommands();
+}
+
+void TFormMethods::ShowSummary() {
+    Fill(*EstimatorGrid, EstimatorTable(*summary_, UserDecimalSeparator()));
+    Fill(*TestGrid, FabricTestTable(summary_->result, UserDecimalSeparator()));
+    EnableCommands();
+}
+
+void TFormMethods::EnableCommands() {
+    const bool running = bootstrap_->Running();
+    ButtonBootstrap->setEnabled(summary_.has_value() && !running);
+    ResampleCount->setEnabled(!running);
+    ButtonCancel->setEnabled(running);
+    ButtonSaveTable->setEnabled(summary_.has_value());
+    ButtonSavePlot->setEnabled(PlotView->Data().has_value());
+}
+
+void TFormMethods::ButtonBootstrapClick() {
+    if (!summary_ || bootstrap_->Running()) return;
+    BootstrapProgress->setRange(0, ResampleCount->value());
+    BootstrapProgress->setValue(0);
+    bootstrap_->Start(
+        *state_, ResampleCount->value(), kBootstrapSeed, level_,
+        [this](int maximum, int position) {
+            BootstrapProgress->setRange(0, std::max(maximum, 1));
+            BootstrapProgress->setValue(position);
+        },
+        [this](const BootstrapOutcome& outcome) {
+            RunCommand(ui_, [this, &outcome] { BootstrapFinished(outcome); });
+        });
+    EnableCommands();
+}
+
+void TFormMethods::BootstrapFinished(const BootstrapOutcome& outcome) {
+    EnableCommands();
+    if (!outcome.error.empty()) throw VarnelError(outcome.error);
+    if (!outcome.result) {
+        BootstrapProgress->setValue(0);
+        StatusText->setText(QStringLiteral("Bootstrap cancelled."));
+        return;
+    }
+    summary_->bootstrap = outcome.result;
+    ShowSummary();
+}
+
+void TFormMethods::ButtonCancelClick() { bootstrap_->Cancel(); }
+
+void TFormMethods::ButtonSavePlotClick() {
+    if (!PlotView->Data()) {
+        ui_.ShowMessage(kNoDataForPictureMessage);
+        return;
+    }
+    const std::optional<std::string> path =
+        ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPlotPath_});
+    if (!path) return;
+    lastPlotPath_ = *path;
+    plot::ExportRfPhiPicture(*PlotView->Data(), *path, plot::PictureFormatOfPath(*path),
+                             PlotView->width(), PlotView->height(), DisplayOf(*this));
+}
+
+void TFormMethods::ButtonSaveTableClick() {
+    if (!summary_) {
+        ui_.ShowMessage(kNoDataForPictureMessage);
+        return;
+    }
+    const std::optional<std::string> path =
+        ui_.AskSaveFileName({kTableFilter, "csv", true, lastTablePath_});
+    if (!path) return;
+    lastTablePath_ = *path;
+    ReplaceFile(*path, MethodsCsv(*summary_));
+}
+
+}  // namespace varnel::app

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/methods_table.h"
+#include "app/user_interface.h"
+#include "core/analysis_state.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace varnel::app {
+
+class BootstrapRunner;
+struct BootstrapOutcome;
+class RfPhiView;
+
+/// The Methods window, "Varnel – Methods": the estimators of the strain with the T² ranges at
+/// the chosen level, the fabric tests with their verdicts, the bootstrap intervals on request,
+/// and the Rf/φ plot; the plot and the tables can be saved. Not modal. It works on its own copy
+/// of the analysis, which the main window hands it after every Open and level change.
+class TFormMethods : public QWidget {
+public:
+    /// Messages and dialogs go through `ui`; `parent` owns the window.
+    explicit TFormMethods(UserInterface& ui, QWidget* parent = nullptr);
+    /// Stops a running bootstrap and waits for it.
+    ~TFormMethods() override;
+
+    /// Shows the methods of an analysed state (copied, three data or more) at `level`, or an
+    /// empty window for none. A running bootstrap is abandoned and earlier intervals dropped.
+    void ShowAnalysis(const AnalysisState* state, ConfidenceLevel level);
+
+    /// Bootstrap: resamples the data on a worker thread; the intervals join the table.
+    void ButtonBootstrapClick();
+    /// Cancel: stops the running bootstrap; the table stays without intervals.
+    void ButtonCancelClick();
+    /// Save Plot: the Rf/φ plot as EMF, SVG or PNG by the chosen name, at the plot's size.
+    void ButtonSavePlotClick();
+    /// Save Table: both tables as CSV.
+    void ButtonSaveTableClick();
+
+    bool BootstrapRunning() const;
+
+private:
+    void CreateControls();
+    QWidget* CreateTablesColumn();
+    QWidget* CreateBootstrapRow();
+    QWidget* CreateSaveRow();
+    void BindEvents();
+    void Run(void (TFormMethods::*command)());
+
+    void ShowSummary();
+    void ShowNoAnalysis(const std::string& status);
+    void EnableCommands();
+    void BootstrapFinished(const BootstrapOutcome& outcome);
+
+    UserInterface& ui_;
+    std::unique_ptr<AnalysisState> state_;
+    ConfidenceLevel level_ = ConfidenceLevel::Level95;
+    std::optional<MethodsSummary> summary_;
+    std::string lastPlotPath_;
+    std::string lastTablePath_;
+    BootstrapRunner* bootstrap_ = nullptr;
+
+    QLabel* StatusText = nullptr;
+    QTableWidget* EstimatorGrid = nullptr;
+    QTableWidget* TestGrid = nullptr;
+    QSpinBox* ResampleCount = nullptr;
+    QPushButton* ButtonBootstrap = nullptr;
+    QPushButton* ButtonCancel = nullptr;
+    QProgressBar* BootstrapProgress = nullptr;
+    QPushButton* ButtonSavePlot = nullptr;
+    QPushButton* ButtonSaveTable = nullptr;
+    RfPhiView* PlotView = nullptr;
+};
+
+}  // namespace varnel::app

@@ -1,0 +1,140 @@
+#include <QFont>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/bootstrap_runner.h"
+#include "app/methods_window.h"
+#include "app/rfphi_view.h"
+
+namespace varnel::app {
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 600;
+constexpr int kFewestResamples = 100;
+constexpr int kMostResamples = 100000;
+constexpr int kDefaultResamples = 1000;
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QTableWidget* CreateGrid(const char* name) {
+    auto* grid = Named(new QTableWidget, name);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->verticalHeader()->hide();
+    // The columns fit their numbers; the last one, of words, takes the rest and wraps.
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setWordWrap(true);
+    grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return grid;
+}
+
+QLabel* Heading(const char* text) {
+    auto* label = new QLabel(QString::fromUtf8(text));
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+}  // namespace
+
+TFormMethods::TFormMethods(UserInterface& ui, QWidget* parent)
+    : QWidget(parent, Qt::Window), ui_(ui) {
+    setObjectName(QStringLiteral("FormMethods"));
+    setWindowTitle(QString::fromUtf8("Varnel – Methods"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    setFont(font);
+    bootstrap_ = new BootstrapRunner(this);
+    CreateControls();
+    BindEvents();
+    resize(kWidth, kHeight);
+    ShowAnalysis(nullptr, ConfidenceLevel::Level95);
+}
+
+TFormMethods::~TFormMethods() { bootstrap_->Abandon(); }
+
+void TFormMethods::CreateControls() {
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(CreateTablesColumn(), 3);
+    PlotView = Named(new RfPhiView, "PlotView");
+    layout->addWidget(PlotView, 2);
+}
+
+QWidget* TFormMethods::CreateTablesColumn() {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    StatusText = Named(new QLabel, "StatusText");
+    layout->addWidget(StatusText);
+    layout->addWidget(Heading("Estimators of the strain"));
+    EstimatorGrid = CreateGrid("EstimatorGrid");
+    layout->addWidget(EstimatorGrid);
+    layout->addWidget(Heading("Fabric tests"));
+    TestGrid = CreateGrid("TestGrid");
+    layout->addWidget(TestGrid);
+    layout->addWidget(CreateBootstrapRow());
+    layout->addStretch(1);
+    layout->addWidget(CreateSaveRow());
+    return column;
+}
+
+QWidget* TFormMethods::CreateBootstrapRow() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Resamples")));
+    ResampleCount = Named(new QSpinBox, "ResampleCount");
+    ResampleCount->setRange(kFewestResamples, kMostResamples);
+    ResampleCount->setSingleStep(kFewestResamples);
+    ResampleCount->setValue(kDefaultResamples);
+    layout->addWidget(ResampleCount);
+    ButtonBootstrap = Named(new QPushButton(QStringLiteral("&Bootstrap")), "ButtonBootstrap");
+    layout->addWidget(ButtonBootstrap);
+    ButtonCancel = Named(new QPushButton(QStringLiteral("&Cancel")), "ButtonCancel");
+    layout->addWidget(ButtonCancel);
+    BootstrapProgress = Named(new QProgressBar, "BootstrapProgress");
+    BootstrapProgress->setRange(0, 1);
+    BootstrapProgress->setValue(0);
+    layout->addWidget(BootstrapProgress, 1);
+    return row;
+}
+
+QWidget* TFormMethods::CreateSaveRow() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    ButtonSaveTable = Named(new QPushButton(QStringLiteral("Save &Table…")), "ButtonSaveTable");
+    layout->addWidget(ButtonSaveTable);
+    ButtonSavePlot = Named(new QPushButton(QStringLiteral("Save &Plot…")), "ButtonSavePlot");
+    layout->addWidget(ButtonSavePlot);
+    layout->addStretch(1);
+    return row;
+}
+
+void TFormMethods::BindEvents() {
+    connect(ButtonBootstrap, &QPushButton::clicked, this,
+            [this] { Run(&TFormMethods::ButtonBootstrapClick); });
+    connect(ButtonCancel, &QPushButton::clicked, this,
+            [this] { Run(&TFormMethods::ButtonCancelClick); });
+    connect(ButtonSavePlot, &QPushButton::clicked, this,
+            [this] { Run(&TFormMethods::ButtonSavePlotClick); });
+    connect(ButtonSaveTable, &QPushButton::clicked, this,
+            [this] { Run(&TFormMethods::ButtonSaveTableClick); });
+}
+
+}  // namespace varnel::app

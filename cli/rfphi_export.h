@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "core/analysis_state.h"
+
+namespace varnel::cli {
+
+/// The Rf/φ plot pictures to save after the analysis of a single data file; empty paths are
+/// skipped.
+struct RfPhiExportRequest {
+    std::string svg, png, emf;
+
+    bool Any() const { return !(svg + png + emf).empty(); }
+};
+
+/// Saves the Rf/φ plot of the analysed state (its ellipses, its estimate and the estimate's
+/// curves) as a square picture of `width` pixels in each requested format, SVG, PNG, EMF.
+/// Throws VarnelError with the program's message of the first save that fails.
+void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& request, int width);
+
+}  // namespace varnel::cli

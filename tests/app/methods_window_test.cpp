@@ -1,0 +1,260 @@
+#include "app/methods_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSvgRenderer>
+#include <QTableWidget>
+#include <functional>
+
+#include "app/rfphi_view.h"
+#include "core/messages.h"
+#include "tests/app/main_window_fixture.h"
+
+namespace varnel::app {
+namespace {
+
+// Long enough for a bootstrap of a few hundred resamples on a loaded machine.
+constexpr qint64 kPatienceMilliseconds = 120000;
+
+class MethodsWindowTest : public MainWindowTest {
+protected:
+    std::string Quartzite() const {
+        return std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt";
+    }
+    TFormMethods* Methods() const {
+        return form->findChild<TFormMethods*>(QStringLiteral("FormMethods"));
+    }
+    template <typename Widget>
+    Widget* Part(const char* name) const {
+        return Methods()->findChild<Widget*>(QString::fromLatin1(name));
+    }
+    std::string Cell(const char* grid, int row, int column) const {
+        const QTableWidgetItem* item = Part<QTableWidget>(grid)->item(row, column);
+        return item == nullptr ? std::string("(none)") : item->text().toStdString();
+    }
+    std::string Status() const { return Part<QLabel>("StatusText")->text().toStdString(); }
+    /// The report line that starts with `start`, without it.
+    std::string ReportValue(const std::string& start) const {
+        const QStringList lines = QString::fromStdString(MemoText()).split(QLatin1Char('\n'));
+        for (const QString& line : lines) {
+            if (line.startsWith(QString::fromStdString(start))) {
+                return line.mid(static_cast<int>(start.size())).trimmed().toStdString();
+            }
+        }
+        return "(no line)";
+    }
+    /// Processes events until `done` or the patience runs out.
+    bool WaitFor(const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > kPatienceMilliseconds) return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
+    void Bootstrap(int resamples) {
+        Part<QSpinBox>("ResampleCount")->setValue(resamples);
+        Part<QPushButton>("ButtonBootstrap")->click();
+    }
+};
+
+TEST_F(MethodsWindowTest, AnalysisMenuComesBeforeHelpAndLeavesTheOtherMenusAsTheyWere) {
+    QStringList menus;
+    for (QAction* action : form->menuBar()->actions()) menus << action->objectName();
+    EXPECT_EQ(menus, (QStringList{"File1", "Edit1", "Analysis1", "Help1"}));
+    auto* methods = form->findChild<QAction*>(QStringLiteral("MenuMethods"));
+    ASSERT_NE(methods, nullptr);
+    EXPECT_EQ(methods->text(), QStringLiteral("&Methods"));
+    EXPECT_EQ(form->findChild<QAction*>(QStringLiteral("Analysis1"))->text(),
+              QStringLiteral("&Analysis"));
+}
+
+TEST_F(MethodsWindowTest, OpensOnceWithoutBlockingAndWaitsForData) {
+    EXPECT_EQ(Methods(), nullptr);  // created when first asked for
+    Trigger("MenuMethods");
+    Trigger("MenuMethods");
+    EXPECT_EQ(form->findChildren<QWidget*>(QStringLiteral("FormMethods")).size(), 1);
+    ASSERT_TRUE(Methods()->isVisible());
+    EXPECT_TRUE(Methods()->isWindow());
+    EXPECT_EQ(Methods()->windowModality(), Qt::NonModal);
+    EXPECT_EQ(Methods()->windowTitle(), QString::fromUtf8("Varnel – Methods"));
+    EXPECT_EQ(Status(), "No analysis: open a data file of three ellipses or more.");
+    EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->rowCount(), 0);
+    EXPECT_FALSE(Part<QPushButton>("ButtonBootstrap")->isEnabled());
+    EXPECT_FALSE(Part<QPushButton>("ButtonSavePlot")->isEnabled());
+}
+
+TEST_F(MethodsWindowTest, ShowsTheEstimateWithTheReportsRangesAndFollowsTheLevel) {
+    Trigger("MenuMethods");
+    Open(Quartzite());
+    ASSERT_EQ(Part<QTableWidget>("EstimatorGrid")->rowCount(), 4);
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 0), "T²");
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 1), ReportValue("R_s    = "));
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 3), "1.656 – 2.052");  // the report's min and max
+    EXPECT_NE(Status().find("quartzite_tab.txt   N = 40   ranges and intervals at 95 %"),
+              std::string::npos);
+    form->findChild<QRadioButton*>(QStringLiteral("RadioButton39"))->click();
+    const std::string range39 = Cell("EstimatorGrid", 0, 3);
+    EXPECT_NE(range39, "1.656 – 2.052");
+    EXPECT_EQ(range39.substr(0, 5), ReportValue("   min = ").substr(0, 5));
+    EXPECT_NE(Status().find("at 39 %"), std::string::npos);
+    EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(3)->text(),
+              QStringLiteral("R range (39 %)"));
+}
+
+TEST_F(MethodsWindowTest, ListsTheThreeTestsWithPValuesAndVerdicts) {
+    Open(Quartzite());
+    Trigger("MenuMethods");
+    const auto* tests = Part<QTableWidget>("TestGrid");
+    ASSERT_EQ(tests->rowCount(), 3);
+    const char* names[] = {"No strain", "Symmetry χ²", "Symmetry index"};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(Cell("TestGrid", row, 0), names[row]);
+        const std::string p = Cell("TestGrid", row, 2);
+        EXPECT_TRUE(p == "< 0.001" || (std::stod(p) >= 0.0 && std::stod(p) <= 1.0)) << p;
+        EXPECT_GT(Cell("TestGrid", row, 3).size(), 20u);
+    }
+    // 40 ellipses strained to R ≈ 1.8 leave no doubt about the strain.
+    EXPECT_EQ(Cell("TestGrid", 0, 2), "< 0.001");
+    EXPECT_EQ(Cell("TestGrid", 0, 3),
+              "Strained: the ellipses are not an unstrained isotropic set.");
+}
+
+TEST_F(MethodsWindowTest, AFailedOpenEmptiesTheWindowAndTheNextOneFillsIt) {
+    Trigger("MenuMethods");
+    Open(Quartzite());
+    Open(WriteFile("bad.txt", "2,10\n0.5,40\n1.5,3\n"));
+    EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->rowCount(), 0);
+    EXPECT_FALSE(Part<RfPhiView>("PlotView")->Data().has_value());
+    Open(WriteSample("fifteen.txt", 15));
+    EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->rowCount(), 4);
+    EXPECT_EQ(Part<RfPhiView>("PlotView")->Data()->ellipses.size(), 15u);
+}
+
+TEST_F(MethodsWindowTest, ACancelledOpenKeepsTheBootstrapIntervals) {
+    Open(Quartzite());
+    Trigger("MenuMethods");
+    Bootstrap(100);
+    ASSERT_TRUE(WaitFor([&] { return !Methods()->BootstrapRunning(); }));
+    const std::string intervals = Cell("EstimatorGrid", 0, 5);
+    Trigger("MenuOpen");  // no answer queued: the dialog is cancelled
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), intervals);
+}
+
+TEST_F(MethodsWindowTest, BootstrapAddsIntervalsAroundTheEstimateAndLeavesTheMainWindowAlone) {
+    Open(Quartzite());
+    Trigger("MenuMethods");
+    const std::string report = MemoText();
+    const StrainVector estimate = form->State().StrainEstimate;
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
+    Bootstrap(200);
+    EXPECT_TRUE(Methods()->BootstrapRunning());
+    EXPECT_FALSE(Part<QPushButton>("ButtonBootstrap")->isEnabled());
+    EXPECT_TRUE(Part<QPushButton>("ButtonCancel")->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return !Methods()->BootstrapRunning(); }));
+    EXPECT_TRUE(ui.errors.empty());
+    const double Rs = std::stod(Cell("EstimatorGrid", 0, 1));
+    const std::string interval = Cell("EstimatorGrid", 0, 5);
+    const std::size_t dash = interval.find(" – ");
+    ASSERT_NE(dash, std::string::npos) << interval;
+    EXPECT_LT(std::stod(interval.substr(0, dash)), Rs);
+    EXPECT_GT(std::stod(interval.substr(dash + 5)), Rs);
+    EXPECT_NE(Cell("EstimatorGrid", 1, 6), "—");  // the hyperbolic mean's φ interval
+    EXPECT_EQ(Part<QProgressBar>("BootstrapProgress")->value(), 200);
+    Methods()->grab().save(QDir(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR))
+                               .filePath(QStringLiteral("methods_window_bootstrap.png")));
+    EXPECT_EQ(MemoText(), report);
+    EXPECT_EQ(form->State().StrainEstimate, estimate);
+}
+
+TEST_F(MethodsWindowTest, CancelStopsTheBootstrapWithoutIntervals) {
+    Open(Quartzite());
+    Trigger("MenuMethods");
+    Bootstrap(100000);
+    Part<QPushButton>("ButtonCancel")->click();
+    ASSERT_TRUE(WaitFor([&] { return !Methods()->BootstrapRunning(); }));
+    EXPECT_EQ(Status(), "Bootstrap cancelled.");
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
+    EXPECT_TRUE(Part<QPushButton>("ButtonBootstrap")->isEnabled());
+}
+
+TEST_F(MethodsWindowTest, ALevelChangeAbandonsARunningBootstrap) {
+    Open(Quartzite());
+    Trigger("MenuMethods");
+    Bootstrap(100000);
+    form->findChild<QRadioButton*>(QStringLiteral("RadioButton50"))->click();
+    EXPECT_FALSE(Methods()->BootstrapRunning());
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
+    EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(5)->text(),
+              QStringLiteral("Bootstrap R (50 %)"));
+}
+
+TEST_F(MethodsWindowTest, SavesThePlotInTheFormatOfItsNameAtTheSizeShown) {
+    Trigger("MenuMethods");
+    Part<QPushButton>("ButtonSavePlot")->click();  // disabled without data: nothing happens
+    EXPECT_TRUE(ui.saveRequests.empty());
+    Open(Quartzite());
+    ui.saveAnswers.push_back(Path("rfphi.svg"));
+    Part<QPushButton>("ButtonSavePlot")->click();
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].filter.rfind("Enhanced metafile (*.emf)|*.emf|", 0), 0u);
+    EXPECT_EQ(ui.saveRequests[0].defaultExtension, "emf");
+    EXPECT_TRUE(ui.saveRequests[0].confirmOverwrite);
+    QSvgRenderer svg(QString::fromStdString(Path("rfphi.svg")));
+    ASSERT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.viewBox().size(), Part<RfPhiView>("PlotView")->size());
+    ui.saveAnswers.push_back(Path("rfphi.emf"));
+    Part<QPushButton>("ButtonSavePlot")->click();
+    EXPECT_EQ(ui.saveRequests.at(1).initialPath, Path("rfphi.svg"));
+    QFile emf(QString::fromStdString(Path("rfphi.emf")));
+    ASSERT_TRUE(emf.open(QIODevice::ReadOnly));
+    EXPECT_EQ(emf.readAll().mid(40, 4), QByteArray(" EMF"));
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(MethodsWindowTest, SavesTheTablesAsCsvAndReportsAFailedSave) {
+    Open(Quartzite());
+    Trigger("MenuMethods");
+    ui.saveAnswers.push_back(Path("methods.csv"));
+    Part<QPushButton>("ButtonSaveTable")->click();
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].filter, "CSV file (*.csv)|*.csv");
+    QFile file(QString::fromStdString(Path("methods.csv")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 11);  // 1 + 4 estimators, an empty line, 1 + 3 tests, the end
+    const QStringList t2 = lines[1].split(QLatin1Char(','));
+    EXPECT_EQ(t2[0], QString::fromUtf8("T²"));
+    EXPECT_NEAR(t2[1].toDouble(), std::stod(ReportValue("R_s    = ")), 0.0005);
+    EXPECT_TRUE(lines[7].startsWith(QStringLiteral("No strain,F,")));
+    ui.saveAnswers.push_back(Path("no/such/folder/methods.csv"));
+    Part<QPushButton>("ButtonSaveTable")->click();
+    EXPECT_EQ(ui.errors, (std::vector<std::string>{"ファイルが見つかりません."}));
+}
+
+TEST_F(MethodsWindowTest, ShowsThePlotOfTheData) {
+    Open(Quartzite());
+    Trigger("MenuMethods");
+    const QImage window = Methods()->grab().toImage();
+    const QDir output(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR));
+    window.save(output.filePath(QStringLiteral("methods_window.png")));
+    const QImage& plot = Part<RfPhiView>("PlotView")->Picture();
+    ASSERT_EQ(plot.size(), Part<RfPhiView>("PlotView")->size());
+    int blue = 0;
+    for (int y = 0; y < plot.height(); ++y) {
+        for (int x = 0; x < plot.width(); ++x) blue += plot.pixel(x, y) == kBlue ? 1 : 0;
+    }
+    EXPECT_GT(blue, 40 * 8);  // forty circles, some overlapping
+}
+
+}  // namespace
+}  // namespace varnel::app

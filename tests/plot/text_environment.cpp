@@ -1,0 +1,23 @@
+// Text is measured and drawn with Qt's fonts, which need a QGuiApplication: one off-screen
+// application lives for the whole run of the plot tests.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "plot/text_font.h"
+
+namespace {
+
+class TextEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { support_ = std::make_unique<varnel::plot::TextSupport>(); }
+    void TearDown() override { support_.reset(); }
+
+private:
+    std::unique_ptr<varnel::plot::TextSupport> support_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kTextEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TextEnvironment);
+
+}  // namespace
