@@ -16,6 +16,7 @@
 #include "core/messages.h"
 #include "core/report.h"
 #include "input/data_file.h"
+#include "input/ellipse_import.h"
 #include "input/locale_separator.h"
 #include "plot/picture_export.h"
 #include "plot/plot_drawing.h"
@@ -25,7 +26,9 @@ namespace varnel::app {
 namespace {
 
 constexpr const char* kOpenFilter =
-    "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*";
+    "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*|"
+    "Measurement tables (*.csv, *.tsv, *.txt, *.xls)|*.csv;*.tsv;*.txt;*.xls|"
+    "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json";
 constexpr const char* kPictureFilter =
     "Enhanced metafile (*.emf)|*.emf|Scalable Vector Graphics (*.svg)|*.svg|"
     "PNG image (*.png)|*.png";
@@ -76,7 +79,8 @@ void TFormMain::OpenDataFile() {
     // Cancelling the dialog ends the command: nothing is read, changed or shown.
     const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter});
     if (!chosen) return;
-    switch (ChooseAndCountDataFile(*state_, *chosen)) {
+    const DataFileReading reading = CountAndParseDataFile(*state_, *chosen, UserDecimalSeparator());
+    switch (reading.count) {
         case CountOutcome::Counted:
             break;
         case CountOutcome::Unreadable:
@@ -86,7 +90,8 @@ void TFormMain::OpenDataFile() {
             ui_.ShowMessage(kTooManyDataMessage);
             return;
     }
-    const ParseOutcome parsed = ParseDataFile(*state_, UserDecimalSeparator());
+    for (const std::string& notice : reading.notices) ui_.ShowMessage(notice);
+    const ParseOutcome& parsed = reading.parse;
     setWindowTitle(
         QString::fromStdString(" Varnel  [ " + FileNameWithoutFolder(state_->DataFileName) + " ]"));
     if (!parsed.ok) {

@@ -6,16 +6,18 @@
 #include "core/report.h"
 #include "core/varnel_error.h"
 #include "input/data_file.h"
+#include "input/ellipse_import.h"
 #include "plot/plot_frames.h"
 
 namespace varnel::cli {
 
 namespace {
 
-// The Open command from the parse on; returns false where it ends early with its message.
-bool ParseAndValidate(AnalysisState& state, char decimalSeparator,
+// The Open command from the parse on (done already when `reading` is given); returns false
+// where it ends early with its message.
+bool ParseAndValidate(AnalysisState& state, char decimalSeparator, const DataFileReading* reading,
                       std::vector<std::string>& messages) {
-    const ParseOutcome parsed = ParseDataFile(state, decimalSeparator);
+    const ParseOutcome parsed = reading ? reading->parse : ParseDataFile(state, decimalSeparator);
     if (!parsed.ok) {
         messages.push_back(kInvalidDataAtLinePrefix + std::to_string(parsed.line));
         return false;
@@ -23,11 +25,20 @@ bool ParseAndValidate(AnalysisState& state, char decimalSeparator,
     return !ValidateAxialRatios(state, messages);
 }
 
+FileAnalysis AnalyseFromParse(AnalysisState& state, ConfidenceLevel level, char decimalSeparator,
+                              const DataFileReading* reading);
+
 }  // namespace
 
 FileAnalysis AnalyseDataFile(AnalysisState& state, const std::string& path, ConfidenceLevel level,
-                             char decimalSeparator) {
-    switch (ChooseAndCountDataFile(state, path)) {
+                             char decimalSeparator, const ImportOptions& import) {
+    DataFileReading reading;
+    try {
+        reading = CountAndParseDataFile(state, path, decimalSeparator, import);
+    } catch (const std::exception& error) {
+        return {AnalysisStatus::Failed, {}, {UserMessageOf(error)}};
+    }
+    switch (reading.count) {
         case CountOutcome::Counted:
             break;
         case CountOutcome::Unreadable:
@@ -35,14 +46,22 @@ FileAnalysis AnalyseDataFile(AnalysisState& state, const std::string& path, Conf
         case CountOutcome::TooManyData:
             return {AnalysisStatus::Failed, {}, {kTooManyDataMessage}};
     }
-    return AnalyseCountedFile(state, level, decimalSeparator);
+    return AnalyseFromParse(state, level, decimalSeparator, &reading);
 }
 
 FileAnalysis AnalyseCountedFile(AnalysisState& state, ConfidenceLevel level,
                                 char decimalSeparator) {
+    return AnalyseFromParse(state, level, decimalSeparator, nullptr);
+}
+
+namespace {
+
+FileAnalysis AnalyseFromParse(AnalysisState& state, ConfidenceLevel level, char decimalSeparator,
+                              const DataFileReading* reading) {
     FileAnalysis analysis;
+    if (reading) analysis.messages = reading->notices;
     try {
-        if (!ParseAndValidate(state, decimalSeparator, analysis.messages)) return analysis;
+        if (!ParseAndValidate(state, decimalSeparator, reading, analysis.messages)) return analysis;
         EstimateStrain(state, nullptr);
         if (state.DataCount < 3) {
             analysis.messages.push_back(kTooFewDataMessage);
@@ -58,6 +77,8 @@ FileAnalysis AnalyseCountedFile(AnalysisState& state, ConfidenceLevel level,
     }
     return analysis;
 }
+
+}  // namespace
 
 std::string TerminalText(const std::string& message) {
     std::string text = message;

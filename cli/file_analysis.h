@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/analysis_state.h"
+#include "input/ellipse_import.h"
 
 namespace varnel::cli {
 
@@ -21,11 +22,12 @@ struct FileAnalysis {
     std::vector<std::string> messages;  ///< what the window would have shown, in order
 };
 
-/// Counts, parses and validates `path`, estimates the strain and, with three data or more,
-/// runs the result stage (region, ranges, report, plot frames) at `level`. Every failure is
-/// caught and described in `messages` with the program's own texts.
+/// Counts, parses (a table or GeoJSON file by its importer, with `import`) and validates
+/// `path`, estimates the strain and, with three data or more, runs the result stage (region,
+/// ranges, report, plot frames) at `level`. Every failure is caught and described in
+/// `messages` with the program's own texts, after any notice of the import.
 FileAnalysis AnalyseDataFile(AnalysisState& state, const std::string& path, ConfidenceLevel level,
-                             char decimalSeparator);
+                             char decimalSeparator, const ImportOptions& import = {});
 
 /// AnalyseDataFile after the count: parses the file ChooseAndCountDataFile stored in `state`
 /// (DataFileName, DataCount) and goes on as AnalyseDataFile does.

@@ -5,6 +5,7 @@
 
 #include "cli/exports.h"
 #include "cli/file_analysis.h"
+#include "cli/import_options.h"
 #include "cli/json_output.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
@@ -20,6 +21,7 @@ struct Options {
     bool json = false;
     std::vector<std::string> files;
     cli::ExportRequest exports;
+    cli::ImportRequest import;
 };
 
 ConfidenceLevel LevelOf(int percent) {
@@ -42,7 +44,7 @@ void LoadQuantiles(AnalysisState& state) {
 // Analyses one file and prints its report or JSON; false when it could not be analysed.
 bool RunFile(AnalysisState& state, const std::string& path, const Options& options,
              char separator, bool& printedReport) {
-    const cli::FileAnalysis analysis = cli::AnalyseDataFile(state, path, LevelOf(options.levelPercent), separator);
+    const cli::FileAnalysis analysis = cli::AnalyseDataFile(state, path, LevelOf(options.levelPercent), separator, options.import.options);
     for (const std::string& message : analysis.messages) {
         std::cerr << path << ": " << cli::TerminalText(message) << '\n';
     }
@@ -55,6 +57,7 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         printedReport = true;
         for (const std::string& line : analysis.report) std::cout << line << '\n';
     }
+    if (!cli::ExportReadData(state, options.import, analysis.status, path, separator)) return false;
     if (analysis.status != cli::AnalysisStatus::Reported) return false;
     try {
         cli::RunExports(state, options.exports, separator);
@@ -88,6 +91,7 @@ int main(int argc, char** argv) {
     app.add_flag("--json", options.json, "One JSON object per file instead of the report");
     app.add_option("FILE", options.files, "Data files")->required();
     AddExportOptions(app, options.exports);
+    cli::AddImportOptions(app, options.import);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -97,7 +101,7 @@ int main(int argc, char** argv) {
         std::cerr << error.what() << "\n\n" << app.help();
         return 2;
     }
-    if (options.exports.Any() && options.files.size() != 1) {
+    if ((options.exports.Any() || !options.import.exportData.empty()) && options.files.size() != 1) {
         std::cerr << "Exports need exactly one data file.\n\n" << app.help();
         return 2;
     }

@@ -17,6 +17,7 @@
 #include "core/report.h"
 #include "core/varnel_error.h"
 #include "input/data_file.h"
+#include "input/ellipse_import.h"
 #include "input/quantile_table.h"
 #include "plot/plot_drawing.h"
 #include "plot/plot_frames.h"
@@ -94,12 +95,15 @@ void Require(bool promise, const char* what) {
 }
 
 void ReadDataFile(AnalysisState& state, const std::string& path, char separator) {
-    if (ChooseAndCountDataFile(state, path) != CountOutcome::Counted) return;
-    Require(state.DataCount >= 0 && state.DataCount <= kMaxData, "count within the capacity");
     try {
-        const ParseOutcome parsed = ParseDataFile(state, separator);
+        const DataFileReading reading = CountAndParseDataFile(state, path, separator);
+        if (reading.count != CountOutcome::Counted) return;
+        Require(state.DataCount >= 0 && state.DataCount <= kMaxData, "count within the capacity");
+        const ParseOutcome& parsed = reading.parse;
         if (!parsed.ok) {
-            Require(parsed.line >= 1 && parsed.line <= state.DataCount, "failing line in the file");
+            Require(parsed.line >= state.DataFirstLine &&
+                        parsed.line < state.DataFirstLine + state.DataCount,
+                    "failing line in the file");
             return;
         }
     } catch (const VarnelError& error) {
@@ -115,13 +119,13 @@ void ReadDataFile(AnalysisState& state, const std::string& path, char separator)
 // Every analysis ends in a report or in at least one message, never silently.
 void CheckAnalysis(const AnalysisState& state, const cli::FileAnalysis& analysis) {
     switch (analysis.status) {
-        case cli::AnalysisStatus::Reported:
-            Require(analysis.report.size() == 27 && analysis.messages.empty(), "a whole report");
+        case cli::AnalysisStatus::Reported:  // messages: notices of an import
+            Require(analysis.report.size() == 27, "a whole report");
             Require(std::isfinite(state.PostVectors[0].x1) && state.PostVectors[0].x1 >= 1.0,
                     "R_s is a ratio");
             break;
         case cli::AnalysisStatus::EstimatedOnly:
-            Require(analysis.messages.size() == 1 && state.DataCount == 2, "two data estimated");
+            Require(!analysis.messages.empty() && state.DataCount == 2, "two data estimated");
             break;
         case cli::AnalysisStatus::Failed:
             Require(!analysis.messages.empty(), "a failure has a message");

@@ -1,5 +1,7 @@
 #include "input/data_file.h"
 
+#include <cfloat>
+#include <cmath>
 #include <numbers>
 
 #include "core/checked_math.h"
@@ -47,15 +49,30 @@ std::string QuotedField(std::string_view field) {
     return cut ? quoted + "..." : quoted;
 }
 
-// A field as the runtime converts it: the conversion error names the field's text, and a
-// value beyond the range of a double overflows when it is stored.
-double ConvertField(std::string_view field, char decimalSeparator) {
+}  // namespace
+
+double ConvertDataField(std::string_view field, char decimalSeparator) {
     const std::optional<long double> value = TextToFloat(field, decimalSeparator);
     if (!value) throw VarnelError("'" + QuotedField(field) + "' は浮動小数点数ではありません");
     return StoreDouble(*value);
 }
 
-}  // namespace
+double DegreesToStoredRadians(double degrees) {
+    // The constant and the product in extended precision, the result rounded to a double.
+    constexpr long double kRadiansPerDegree = std::numbers::pi_v<long double> / 180.0L;
+    return StoreDouble(degrees * kRadiansPerDegree);
+}
+
+bool IsDataLine(std::string_view line, char decimalSeparator) {
+    const std::string_view text = TrimControlAndBlank(line);
+    const std::size_t separator = SeparatorPosition(text);
+    if (separator == std::string_view::npos) return false;
+    for (const std::string_view field : {text.substr(0, separator), text.substr(separator + 1)}) {
+        const std::optional<long double> value = TextToFloat(field, decimalSeparator);
+        if (!value || std::fabs(*value) > static_cast<long double>(DBL_MAX)) return false;
+    }
+    return true;
+}
 
 CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath) {
     long long count = 0;
@@ -68,6 +85,7 @@ CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& cho
     if (count > kMaxData) return CountOutcome::TooManyData;
     state.DataCount = static_cast<std::int32_t>(count);
     state.DataFileName = chosenPath;
+    state.DataFirstLine = 1;
     return CountOutcome::Counted;
 }
 
@@ -75,15 +93,14 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
     if (state.DataCount <= 0) return {true, 0};
     ByteReader reader(state.DataFileName);
     std::string line;
-    constexpr long double kRadiansPerDegree = std::numbers::pi_v<long double> / 180.0L;
     for (int k = 1; k <= state.DataCount; ++k) {
         if (!reader.ReadLine(&line)) line.clear();  // the file ended early: an empty line
         const std::string_view text = TrimControlAndBlank(line);
         const std::size_t separator = SeparatorPosition(text);
         if (separator == std::string_view::npos) return {false, k};
-        state.RPost[k] = ConvertField(text.substr(0, separator), decimalSeparator);
-        const double degrees = ConvertField(text.substr(separator + 1), decimalSeparator);
-        state.PhiPost[k] = StoreDouble(degrees * kRadiansPerDegree);
+        state.RPost[k] = ConvertDataField(text.substr(0, separator), decimalSeparator);
+        const double degrees = ConvertDataField(text.substr(separator + 1), decimalSeparator);
+        state.PhiPost[k] = DegreesToStoredRadians(degrees);
     }
     return {true, 0};
 }
@@ -92,7 +109,8 @@ bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& m
     bool anyInvalid = false;
     for (int k = 1; k <= state.DataCount; ++k) {
         if (!(state.RPost[k] >= 1.0)) {
-            memoLines.push_back(kInvalidRatioAtLinePrefix + std::to_string(k));
+            const int line = k + state.DataFirstLine - 1;
+            memoLines.push_back(kInvalidRatioAtLinePrefix + std::to_string(line));
             anyInvalid = true;
         }
     }
