@@ -17,12 +17,13 @@ namespace {
 // Digits and exponent without a decimal separator: "1.25e+03" becomes "125e1".
 std::string WithoutDecimals(const std::string& scientific) {
     const std::size_t e = scientific.find('e');
-    const std::size_t dot = scientific.find('.');
-    if (dot == std::string::npos || e == std::string::npos) return scientific;
-    const int decimals = static_cast<int>(e - dot - 1);
-    const int exponent = std::stoi(scientific.substr(e + 1)) - decimals;
-    return scientific.substr(0, dot) + scientific.substr(dot + 1, decimals) + "e" +
-           std::to_string(exponent);
+    std::string mantissa = scientific.substr(0, e);
+    int exponent = std::stoi(scientific.substr(e + 1));
+    if (const std::size_t dot = mantissa.find('.'); dot != std::string::npos) {
+        exponent -= static_cast<int>(mantissa.size() - dot - 1);
+        mantissa.erase(dot, 1);
+    }
+    return mantissa + "e" + std::to_string(exponent);
 }
 
 // `value` by to_chars (the shortest round trip, or `precision` significant digits), in the
@@ -48,27 +49,33 @@ std::string Formatted(double value, char decimalSeparator, std::optional<int> pr
     return text;
 }
 
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 bool ReadsBackAs(const std::string& text, char decimalSeparator, double value) {
     const std::optional<long double> read = TextToFloat(text, decimalSeparator);
     if (!read || std::isinf(*read) || std::fabs(*read) > static_cast<long double>(DBL_MAX)) {
         return false;
     }
-    const double stored = static_cast<double>(*read);
-    return std::memcmp(&stored, &value, sizeof value) == 0;
+    return SameBits(static_cast<double>(*read), value);
 }
 
-// The degrees whose stored radians are `radians`, written as briefly as possible: the doubles
-// next to radians × 180/π are tried, since the reader rounds the degrees before converting.
+// The degrees whose stored radians are `radians`, written as briefly as possible: the double
+// nearest radians × 180/π and its neighbours are tried, since the reader rounds the degrees to
+// a double before converting them.
 std::string DegreesText(double radians, char decimalSeparator) {
     const double nearest =
         static_cast<double>(radians * (180.0L / std::numbers::pi_v<long double>));
     std::string best;
-    double candidate = nearest;
-    for (int step = 0; step < 16; ++step) candidate = std::nextafter(candidate, -HUGE_VAL);
-    for (int step = 0; step <= 32; ++step, candidate = std::nextafter(candidate, HUGE_VAL)) {
-        if (!std::isfinite(candidate) || DegreesToStoredRadians(candidate) != radians) continue;
-        const std::string text = DataNumberText(candidate, decimalSeparator);
+    const auto tryDegrees = [&](double degrees) {
+        if (!std::isfinite(degrees) || !SameBits(DegreesToStoredRadians(degrees), radians)) return;
+        const std::string text = DataNumberText(degrees, decimalSeparator);
         if (best.empty() || text.size() < best.size()) best = text;
+    };
+    tryDegrees(nearest);
+    double below = nearest, above = nearest;
+    for (int step = 0; step < 16; ++step) {
+        tryDegrees(below = std::nextafter(below, -HUGE_VAL));
+        tryDegrees(above = std::nextafter(above, HUGE_VAL));
     }
     return best.empty() ? DataNumberText(nearest, decimalSeparator) : best;
 }
