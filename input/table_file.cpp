@@ -17,6 +17,7 @@ CountOutcome CountTableFile(AnalysisState& state, const std::string& path,
         lines = std::make_unique<TextLines>(path);
         bool cut = false;
         if (!lines->ReadLine(header, kLongestTableLine, cut)) return CountOutcome::Unreadable;
+        if (cut) lines->SkipLine();  // the rest of an overlong header
     } catch (const VarnelError&) {
         return CountOutcome::Unreadable;
     }
@@ -36,9 +37,9 @@ CountOutcome CountTableFile(AnalysisState& state, const std::string& path,
 
 ParseOutcome ParseTableFile(AnalysisState& state, const TableColumns& columns) {
     TextLines lines(state.DataFileName);
+    lines.SkipLine();  // the header
     std::string line;
     bool cut = false;
-    lines.ReadLine(line, kLongestTableLine, cut);  // the header
     for (int k = 1; k <= state.DataCount; ++k) {
         const int lineNumber = k + 1;
         if (!lines.ReadLine(line, kLongestTableLine, cut)) line.clear();  // ended early

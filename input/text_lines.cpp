@@ -60,14 +60,14 @@ bool TextLines::ReadLine(std::string& line, std::size_t maxLength, bool& cut) {
     cut = false;
     if (AtEnd()) return false;
     while (!AtEnd()) {
-        const char c = buffer_[position_++];
-        if (c == '\n') break;
-        if (c == '\r') continue;
-        if (line.size() < maxLength) {
-            line.push_back(c);
-        } else {
-            cut = true;
+        const char c = buffer_[position_];
+        if (c != '\n' && c != '\r' && line.size() == maxLength) {
+            cut = true;  // the rest of the line stays unread
+            break;
         }
+        ++position_;
+        if (c == '\n') break;
+        if (c != '\r') line.push_back(c);
     }
     return true;
 }

@@ -18,8 +18,9 @@ public:
     TextLines(const TextLines&) = delete;
     TextLines& operator=(const TextLines&) = delete;
 
-    /// Reads the next line into `line`, keeping at most `maxLength` bytes of it (the rest of a
-    /// longer line is skipped and `cut` set). False at the end of the file.
+    /// Reads the next line into `line`, at most `maxLength` bytes of it: of a longer line `cut`
+    /// is set and the rest stays unread (bounded time and memory for any line). False at the
+    /// end of the file.
     bool ReadLine(std::string& line, std::size_t maxLength, bool& cut);
     /// Skips the next line; false at the end of the file.
     bool SkipLine();

@@ -10,19 +10,13 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tests/support/cli_process.h"
 #include "tests/support/test_folder.h"
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using varnel::testing_support::CliRun;
+using varnel::testing_support::ReadAll;
 
 class VarnelCliTest : public ::testing::Test {
 protected:
@@ -30,10 +24,7 @@ protected:
         return folder.Write(name, bytes);
     }
     CliRun Cli(const std::string& arguments) {
-        const std::string out = (folder_ / "out").string(), err = (folder_ / "err").string();
-        const std::string command = std::string(VARNEL_CLI_PATH) + " " + arguments + " >" + out + " 2>" + err;
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
+        return varnel::testing_support::RunCli(VARNEL_CLI_PATH, arguments, folder_);
     }
 
     varnel::testing_support::TestFolder folder;
