@@ -6,17 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "analysis/open_pipeline.h"
 #include "app/command_runner.h"
 #include "app/korvath_main.h"
 #include "app/plot_picture.h"
 #include "app/progress_bar_sink.h"
-#include "core/confidence_region.h"
-#include "core/estimation.h"
+#include "core/data_file_guard.h"
 #include "core/grid_export.h"
 #include "core/messages.h"
-#include "core/report.h"
-#include "input/data_file.h"
-#include "input/ellipse_import.h"
+#include "core/varnel_error.h"
 #include "input/locale_separator.h"
 #include "plot/picture_export.h"
 #include "plot/plot_drawing.h"
@@ -68,58 +66,27 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+/// Refuses a chosen save path that is the data file with a message box; true when refused.
+bool RefusedAsDataFile(UserInterface& ui, const AnalysisState& state, const std::string& path) {
+    if (!SavesOverDataFile(state, path)) return false;
+    ui.ShowMessage(SaveOverDataFileMessage(state));
+    return true;
+}
+
 }  // namespace
 
 void TFormMain::MenuOpenClick() {
     BusyCursor busy;
-    OpenDataFile();
-}
-
-void TFormMain::OpenDataFile() {
     // Cancelling the dialog ends the command: nothing is read, changed or shown.
     const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter});
     if (!chosen) return;
-    const DataFileReading reading = CountAndParseDataFile(*state_, *chosen, UserDecimalSeparator());
-    switch (reading.count) {
-        case CountOutcome::Counted:
-            break;
-        case CountOutcome::Unreadable:
-            ui_.ShowMessage(kInvalidDataFileMessage);
-            return;
-        case CountOutcome::TooManyData:
-            ui_.ShowMessage(kTooManyDataMessage);
-            return;
-    }
-    for (const std::string& notice : reading.notices) ui_.ShowMessage(notice);
-    const ParseOutcome& parsed = reading.parse;
-    setWindowTitle(
-        QString::fromStdString(" Varnel  [ " + FileNameWithoutFolder(state_->DataFileName) + " ]"));
-    if (!parsed.ok) {
-        ui_.ShowMessage(kInvalidDataAtLinePrefix + std::to_string(parsed.line));
-        return;
-    }
-    std::vector<std::string> badRatios;
-    if (ValidateAxialRatios(*state_, badRatios)) {
-        for (const std::string& line : badRatios) {
-            Memo->appendPlainText(QString::fromStdString(line));
-        }
-        return;
-    }
     ProgressBarSink progress(*ProgressBar);
-    EstimateStrain(*state_, &progress);
-    if (state_->DataCount < 3) {
-        ui_.ShowMessage(kTooFewDataMessage);
-        return;
-    }
-    RunResultStage();
+    ShowCommandResult(analysis::RunOpenCommand(*state_, *chosen, SelectedLevel(),
+                                               UserDecimalSeparator(), &progress));
 }
 
 void TFormMain::AnyRaioButtonClicked() {
-    if (state_->DataCount < 3) {
-        ui_.ShowMessage(kTooFewDataMessage);
-        return;
-    }
-    RunResultStage();
+    ShowCommandResult(analysis::RunLevelChange(*state_, SelectedLevel(), UserDecimalSeparator()));
 }
 
 ConfidenceLevel TFormMain::SelectedLevel() const {
@@ -128,12 +95,28 @@ ConfidenceLevel TFormMain::SelectedLevel() const {
     return ConfidenceLevel::Level95;
 }
 
-void TFormMain::RunResultStage() {
-    ComputeConfidenceResults(*state_, SelectedLevel());
-    const std::vector<std::string> report = WriteReport(*state_, UserDecimalSeparator());
-    Memo->setPlainText(QString::fromStdString(JoinLines(report)));
-    plot::ComputePlotBounds(*state_);
-    RedrawPlots();
+void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
+    using Kind = analysis::Notice::Kind;
+    for (const analysis::Notice& notice : result.notices) {
+        switch (notice.kind) {
+            case Kind::Caption:
+                setWindowTitle(QString::fromStdString(" Varnel  [ " + notice.text + " ]"));
+                break;
+            case Kind::Message:
+                ui_.ShowMessage(notice.text);
+                break;
+            case Kind::MemoLine:
+                Memo->appendPlainText(QString::fromStdString(notice.text));
+                break;
+            case Kind::Report:
+                Memo->setPlainText(QString::fromStdString(JoinLines(result.report)));
+                break;
+            case Kind::Error:
+                // The command's one handler shows it in the error box.
+                throw VarnelError(notice.text);
+        }
+    }
+    if (result.outcome == analysis::Outcome::Reported) RedrawPlots();
 }
 
 void TFormMain::RedrawPlots() {
@@ -151,14 +134,15 @@ void TFormMain::MenuSavePstClick() { ExportPicture(true); }
 void TFormMain::MenuSavePreClick() { ExportPicture(false); }
 
 void TFormMain::ExportPicture(bool postStrain) {
-    if (state_->DataCount < 1) {
+    // Without frames (nothing analysed yet, or only two data) there is no plot to save.
+    if (state_->DataCount < 1 || !plot::PlotFramesExist(*state_)) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
     const std::optional<std::string> path =
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
-    if (path) {
-        lastPicturePath_ = *path;
+    if (path) lastPicturePath_ = *path;
+    if (path && !RefusedAsDataFile(ui_, *state_, *path)) {
         const plot::PictureFormat format = PictureFormatOfPath(*path);
         try {
             if (postStrain) {
@@ -183,7 +167,7 @@ void TFormMain::SaveT2values1Click() {
         return;
     }
     const std::optional<std::string> path = ui_.AskSaveFileName({kGridFilter, "txt", false, {}});
-    if (!path) return;
+    if (!path || RefusedAsDataFile(ui_, *state_, *path)) return;
     ExportTSquaredGrid(*state_, *path, UserDecimalSeparator());
 }
 

@@ -15,6 +15,10 @@ class QTabWidget;
 class QFrame;
 class QLabel;
 
+namespace varnel::analysis {
+struct CommandResult;
+}
+
 namespace varnel::app {
 
 class PlotPicture;
@@ -72,8 +76,7 @@ private:
     void BindEvents();
     void Run(void (TFormMain::*command)());
 
-    void OpenDataFile();
-    void RunResultStage();
+    void ShowCommandResult(const analysis::CommandResult& result);
     void RedrawPlots();
     void ExportPicture(bool postStrain);
     ConfidenceLevel SelectedLevel() const;

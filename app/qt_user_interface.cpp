@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFont>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QString>
@@ -27,6 +28,17 @@ QString ExtensionOfNameFilter(const QString& nameFilter) {
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
+/// The error box's texts are mostly the runtime's Japanese ones: after the font's own family,
+/// a Japanese font (IPAex Gothic, installed with the program) draws the characters it lacks,
+/// rather than whichever CJK font the system would fall back to.
+QFont WithJapaneseFallback(QFont font) {
+    QStringList families = font.families();
+    if (families.isEmpty()) families << font.family();
+    families << QStringLiteral("IPAexGothic");
+    font.setFamilies(families);
+    return font;
+}
+
 /// While a box is open the user sees the normal cursor, even inside a busy command.
 class NormalCursorWhileOpen {
 public:
@@ -47,6 +59,7 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
     NormalCursorWhileOpen normalCursor;
     QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), MessageText(text), QMessageBox::Ok,
                     parent);
+    if (icon == QMessageBox::Critical) box.setFont(WithJapaneseFallback(box.font()));
     box.exec();
 }
 

@@ -1,10 +1,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/analysis_state.h"
 
 namespace varnel::cli {
+
+/// The picture widths --size accepts, in pixels. The cap keeps a PNG within a few hundred
+/// megabytes of memory (four bytes a pixel, width² pixels).
+inline constexpr int kMinPictureWidth = 16;
+inline constexpr int kMaxPictureWidth = 8192;
 
 /// The files to export after the analysis of a single data file; empty paths are skipped.
 struct ExportRequest {
@@ -15,8 +21,22 @@ struct ExportRequest {
     bool Any() const;
 };
 
+/// One requested export: the command-line option that asked for it and its path.
+struct RequestedExport {
+    const char* option;
+    const std::string& path;
+};
+
+/// The exports with a path, in the order RunExports writes them.
+std::vector<RequestedExport> RequestedExports(const ExportRequest& request);
+
+/// The usage error when two requested exports would write one file, whatever the spelling of
+/// their paths ("--post-png and --pre-png name the same file \"x.png\"."); empty otherwise.
+std::string SameFileConflict(const ExportRequest& request);
+
 /// Writes every requested file from the analysed state, in the order of the request's fields.
-/// Throws VarnelError with the program's message of the first export that fails.
+/// Throws VarnelError with the program's message of the first export that fails; when any path
+/// is the data file, the refusal comes before anything is written.
 void RunExports(AnalysisState& state, const ExportRequest& request, char decimalSeparator);
 
 }  // namespace varnel::cli

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <iostream>
 
+#include "core/data_file_guard.h"
 #include "core/replacing_file.h"
 #include "core/varnel_error.h"
 #include "input/data_file_text.h"
@@ -48,16 +48,22 @@ void AddImportOptions(CLI::App& app, ImportRequest& request) {
                    "Save the ellipses read as a plain R, phi data file");
 }
 
-bool ExportReadData(const AnalysisState& state, const ImportRequest& request,
-                    AnalysisStatus status, const std::string& dataPath, char decimalSeparator) {
-    if (request.exportData.empty() || status == AnalysisStatus::Failed) return true;
-    try {
-        ReplaceFile(request.exportData, DataFileText(state, decimalSeparator));
-    } catch (const std::exception& error) {
-        std::cerr << dataPath << ": " << UserMessageOf(error) << '\n';
-        return false;
+std::string DataExportConflict(const ImportRequest& request, const ExportRequest& exports) {
+    if (request.exportData.empty()) return {};
+    for (const RequestedExport& item : RequestedExports(exports)) {
+        if (SameSaveTarget(request.exportData, item.path)) {
+            return std::string("--export-data and ") + item.option + " name the same file \"" +
+                   request.exportData + "\".";
+        }
     }
-    return true;
+    return {};
+}
+
+void ExportReadData(const AnalysisState& state, const ImportRequest& request,
+                    analysis::Outcome outcome, char decimalSeparator) {
+    if (request.exportData.empty() || outcome == analysis::Outcome::Ended) return;
+    RefuseSaveOverDataFile(state, request.exportData);
+    ReplaceFile(request.exportData, DataFileText(state, decimalSeparator));
 }
 
 }  // namespace varnel::cli

@@ -3,7 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-#include "cli/file_analysis.h"
+#include "analysis/open_pipeline.h"
+#include "cli/exports.h"
 #include "input/ellipse_import.h"
 
 namespace varnel::cli {
@@ -22,10 +23,13 @@ void AddImportOptions(CLI::App& app, ImportRequest& request);
 /// 1-based number). Throws CLI::ValidationError for any other text.
 ColumnChoice ParseColumnChoice(const std::string& text);
 
-/// Saves the ellipses of an analysis that got past the reading (status Reported or
-/// EstimatedOnly) to the requested file as a data file; a failed save is reported on standard
-/// error as "path: message" and returns false. Nothing is asked or written otherwise.
-bool ExportReadData(const AnalysisState& state, const ImportRequest& request,
-                    AnalysisStatus status, const std::string& dataPath, char decimalSeparator);
+/// The usage error when --export-data names the file of another export; empty otherwise.
+std::string DataExportConflict(const ImportRequest& request, const ExportRequest& exports);
+
+/// Saves the ellipses of an Open that got past the reading (Reported or EstimatedOnly) to the
+/// requested file as a data file, replacing it only once complete. Throws VarnelError with the
+/// save's message, or the refusal to save over the data file itself.
+void ExportReadData(const AnalysisState& state, const ImportRequest& request,
+                    analysis::Outcome outcome, char decimalSeparator);
 
 }  // namespace varnel::cli

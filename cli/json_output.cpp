@@ -24,9 +24,9 @@ nlohmann::ordered_json Region(const std::array<StrainVector, kRegionPoints + 1>&
 
 }  // namespace
 
-nlohmann::ordered_json AnalysisJson(const AnalysisState& state, const std::string& path, int levelPercent,
-                            AnalysisStatus status) {
-    const bool reported = status == AnalysisStatus::Reported;
+nlohmann::ordered_json AnalysisJson(const AnalysisState& state, const std::string& path,
+                                    int levelPercent, analysis::Outcome outcome) {
+    const bool reported = outcome == analysis::Outcome::Reported;
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     object["file"] = path;
     object["N"] = state.DataCount;
@@ -42,6 +42,10 @@ nlohmann::ordered_json AnalysisJson(const AnalysisState& state, const std::strin
     object["post_region"] = reported ? Region(state.PostRegion) : nlohmann::ordered_json(nullptr);
     object["pre_region"] = reported ? Region(state.PreRegion) : nlohmann::ordered_json(nullptr);
     return object;
+}
+
+std::string JsonLine(const nlohmann::ordered_json& object) {
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
 }
 
 }  // namespace varnel::cli

@@ -3,10 +3,11 @@
 #include <iostream>
 #include <memory>
 
+#include "analysis/open_pipeline.h"
 #include "cli/exports.h"
-#include "cli/file_analysis.h"
 #include "cli/import_options.h"
 #include "cli/json_output.h"
+#include "cli/standard_output.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/locale_separator.h"
@@ -24,6 +25,13 @@ struct Options {
     cli::ImportRequest import;
 };
 
+// A message as a terminal shows it: the "\r\n" of a two-line message becomes a newline.
+std::string TerminalText(const std::string& message) {
+    std::string text = message;
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    return text;
+}
+
 ConfidenceLevel LevelOf(int percent) {
     if (percent == 39) return ConfidenceLevel::Level39;
     if (percent == 50) return ConfidenceLevel::Level50;
@@ -34,35 +42,47 @@ ConfidenceLevel LevelOf(int percent) {
 void LoadQuantiles(AnalysisState& state) {
     try {
         if (!LoadFQuantileTable(state, ExecutableFolder())) {
-            std::cerr << cli::TerminalText(kMissingQuantileTableMessage) << '\n';
+            std::cerr << TerminalText(kMissingQuantileTableMessage) << '\n';
         }
     } catch (const std::exception& error) {
         std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';
     }
 }
 
+// The report or JSON line of an analysed file; empty when the file gives none.
+std::string OutputOf(const AnalysisState& state, const std::string& path,
+                     const analysis::CommandResult& result, const Options& options) {
+    const bool printable = result.outcome == analysis::Outcome::Reported ||
+                           (options.json && result.outcome == analysis::Outcome::EstimatedOnly);
+    if (!printable) return {};
+    if (options.json) {
+        return cli::JsonLine(cli::AnalysisJson(state, path, options.levelPercent, result.outcome));
+    }
+    std::string text;
+    for (const std::string& line : result.report) text += line + '\n';
+    return text;
+}
+
 // Analyses one file and prints its report or JSON; false when it could not be analysed.
+// No failure of one file stops the files after it.
 bool RunFile(AnalysisState& state, const std::string& path, const Options& options,
-             char separator, bool& printedReport) {
-    const cli::FileAnalysis analysis = cli::AnalyseDataFile(state, path, LevelOf(options.levelPercent), separator, options.import.options);
-    for (const std::string& message : analysis.messages) {
-        std::cerr << path << ": " << cli::TerminalText(message) << '\n';
+             char separator, cli::StandardOutput& output, bool& printedReport) {
+    const analysis::CommandResult result =
+        analysis::RunOpenCommand(state, path, LevelOf(options.levelPercent), separator, nullptr,
+                                 options.import.options);
+    for (const std::string& message : analysis::MessagesOf(result)) {
+        std::cerr << path << ": " << TerminalText(message) << '\n';
     }
-    const bool printable = analysis.status == cli::AnalysisStatus::Reported ||
-                           (options.json && analysis.status == cli::AnalysisStatus::EstimatedOnly);
-    if (printable && options.json) {
-        std::cout << cli::AnalysisJson(state, path, options.levelPercent, analysis.status).dump() << '\n';
-    } else if (printable) {
-        if (printedReport) std::cout << '\n';
-        printedReport = true;
-        for (const std::string& line : analysis.report) std::cout << line << '\n';
-    }
-    if (!cli::ExportReadData(state, options.import, analysis.status, path, separator)) return false;
-    if (analysis.status != cli::AnalysisStatus::Reported) return false;
     try {
+        const std::string text = OutputOf(state, path, result, options);
+        if (!text.empty() && !options.json && printedReport) output.Write("\n");
+        if (!text.empty()) printedReport = true;
+        output.Write(text);
+        cli::ExportReadData(state, options.import, result.outcome, separator);
+        if (result.outcome != analysis::Outcome::Reported) return false;
         cli::RunExports(state, options.exports, separator);
     } catch (const std::exception& error) {
-        std::cerr << path << ": " << cli::TerminalText(UserMessageOf(error)) << '\n';
+        std::cerr << path << ": " << TerminalText(UserMessageOf(error)) << '\n';
         return false;
     }
     return true;
@@ -77,12 +97,25 @@ void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
     app.add_option("--post-png", exports.postPng, "Save the Post-strain plot as PNG");
     app.add_option("--pre-png", exports.prePng, "Save the Pre-strain plot as PNG");
     app.add_option("--size", exports.pictureWidth, "Picture width in pixels")
-        ->check(CLI::Range(16, 20000));
+        ->check(CLI::Range(cli::kMinPictureWidth, cli::kMaxPictureWidth));
+}
+
+// A usage error: its message and the usage on standard error, exit status 2.
+int UsageError(const std::string& message, const CLI::App& app) {
+    std::cerr << message << "\n\n" << app.help();
+    return 2;
+}
+
+// The exit status once everything is written: 1 when a file failed or the output was lost.
+int Finish(const cli::StandardOutput& output, bool allAnalysed) {
+    if (output.Failure()) std::cerr << *output.Failure() << '\n';
+    return allAnalysed && !output.Failure() ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::ReserveClosedStandardStreams();
     CLI::App app{"Estimates the homogeneous strain of elliptical markers (R, phi per line) and "
                  "prints its report with confidence ranges."};
     Options options;
@@ -92,18 +125,24 @@ int main(int argc, char** argv) {
     app.add_option("FILE", options.files, "Data files")->required();
     AddExportOptions(app, options.exports);
     cli::AddImportOptions(app, options.import);
+    cli::StandardOutput output;
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        std::cout << app.help();
-        return 0;
+        output.Write(app.help());
+        return Finish(output, true);
     } catch (const CLI::ParseError& error) {
-        std::cerr << error.what() << "\n\n" << app.help();
-        return 2;
+        return UsageError(error.what(), app);
     }
     if ((options.exports.Any() || !options.import.exportData.empty()) && options.files.size() != 1) {
-        std::cerr << "Exports need exactly one data file.\n\n" << app.help();
-        return 2;
+        return UsageError("Exports need exactly one data file.", app);
+    }
+    if (const std::string conflict = cli::SameFileConflict(options.exports); !conflict.empty()) {
+        return UsageError(conflict, app);
+    }
+    if (const std::string conflict = cli::DataExportConflict(options.import, options.exports);
+        !conflict.empty()) {
+        return UsageError(conflict, app);
     }
 
     auto state = std::make_unique<AnalysisState>();
@@ -112,7 +151,8 @@ int main(int argc, char** argv) {
     bool allAnalysed = true;
     bool printedReport = false;
     for (const std::string& path : options.files) {
-        allAnalysed = RunFile(*state, path, options, separator, printedReport) && allAnalysed;
+        allAnalysed =
+            RunFile(*state, path, options, separator, output, printedReport) && allAnalysed;
     }
-    return allAnalysed ? 0 : 1;
+    return Finish(output, allAnalysed);
 }

@@ -5,7 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/data_file_guard.h"
 #include "core/fast_objective.h"
+#include "core/messages.h"
 #include "core/number_format.h"
 #include "core/objective.h"
 #include "core/replacing_file.h"
@@ -111,7 +113,7 @@ std::vector<std::optional<double>> FastGridValues(const AnalysisState& state,
 }  // namespace
 
 std::string TSquaredGridText(AnalysisState& state, char decimalSeparator) {
-    if (state.DataCount < 3) throw VarnelError("No data loaded");
+    if (state.DataCount < 3) throw VarnelError(kNoDataForGridMessage);
     const PlotBounds& frame = state.PostPlotBounds;
     const double pLo = frame.Min[1], pHi = frame.Max[1];
     const double qLo = frame.Min[2], qHi = frame.Max[2];
@@ -146,6 +148,7 @@ std::string TSquaredGridText(AnalysisState& state, char decimalSeparator) {
 }
 
 void ExportTSquaredGrid(AnalysisState& state, const std::string& path, char decimalSeparator) {
+    RefuseSaveOverDataFile(state, path);
     ReplaceFile(path, TSquaredGridText(state, decimalSeparator));
 }
 

@@ -13,7 +13,8 @@ namespace varnel {
 std::string TSquaredGridText(AnalysisState& state, char decimalSeparator);
 
 /// Writes TSquaredGridText to `path`, replacing an existing file only when the whole table is
-/// written. Throws VarnelError as TSquaredGridText, or with the I/O error text of a failed save.
+/// written. Throws VarnelError as TSquaredGridText, with the I/O error text of a failed save, or
+/// SaveOverDataFileMessage before any work when `path` is the data file.
 void ExportTSquaredGrid(AnalysisState& state, const std::string& path, char decimalSeparator);
 
 }  // namespace varnel

@@ -21,6 +21,7 @@ int IoErrorCodeFromErrno(int errorNumber) {
     switch (errorNumber) {
         case ENOENT: return kIoFileNotFound;
         case ENAMETOOLONG:
+        case ELOOP:  // a path whose symbolic links never end names no file
         case EINVAL: return kIoInvalidFileName;
         case EMFILE:
         case ENFILE: return kIoTooManyOpenFiles;

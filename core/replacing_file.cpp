@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "core/io_error.h"
@@ -15,6 +16,8 @@ namespace varnel {
 namespace {
 
 using Stage = FileSaveFailure::Stage;
+
+constexpr int kMaxLinkHops = 40;  // the kernel's own limit for the links of one path
 
 FileSaveFailure Failure(Stage stage, int errorNumber) { return {stage, errorNumber}; }
 
@@ -31,13 +34,43 @@ int WriteAll(int fd, std::string_view contents) {
     return 0;
 }
 
-// The file a symbolic link leads to; the path itself when it is no link or leads nowhere yet.
-std::string FollowLinks(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) return path;
-    return resolved;
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The text of the symbolic link at `path`; nothing, with errno set, when it cannot be read.
+std::optional<std::string> ReadLink(const std::string& path) {
+    std::vector<char> buffer(256);
+    for (;;) {
+        const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
+        if (length < 0) return std::nullopt;
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// The file a save to `path` writes: the links at the end of the path followed one by one, a
+// dangling one to the name it holds, so that the save creates that file. Returns 0 or errno,
+// ELOOP for a loop. Links inside the folders of the path are the kernel's to follow.
+int FollowLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return 0;
+        if (hops == kMaxLinkHops) return ELOOP;
+        const std::optional<std::string> next = ReadLink(target);
+        if (!next) return errno;
+        target = next->front() == '/' ? *next : InFolder(FolderOf(target), *next);
+    }
 }
 
 // A device or FIFO cannot be replaced by renaming; it is opened and written where it is.
@@ -53,30 +86,55 @@ std::optional<FileSaveFailure> WriteInPlace(const std::string& path, std::string
     return std::nullopt;
 }
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+// A regular file whose folder takes no temporary file is rewritten where it is, as the shell's
+// `>` would, so it keeps its owner and mode. Its space is reserved before the first byte
+// changes: a full disk fails with the earlier contents intact (a later failure cannot be undone).
+std::optional<FileSaveFailure> RewriteInPlace(const std::string& path, std::string_view contents) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return Failure(Stage::Create, errno);
+    const auto size = static_cast<off_t>(contents.size());
+    int error = 0;
+    if (size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS) {
+        error = errno;
+    }
+    if (error == 0) error = WriteAll(fd, contents);
+    if (error == 0 && ::ftruncate(fd, size) != 0) error = errno;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) return Failure(Stage::Write, error);
+    return std::nullopt;
 }
 
-// Permissions for the new file: those of the file it replaces, else what the umask allows.
-mode_t ModeFor(bool exists, const struct stat& info) {
-    if (exists) return info.st_mode & 07777;
+mode_t DefaultMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
 }
 
+// Gives the new file the owner, group and mode of the file it replaces, as far as this process
+// may set them (only root gives a file away; a user may keep a group of theirs), or the mode the
+// umask allows for a new file. Returns 0 or the errno of the mode change.
+int TakeOverAttributes(int fd, const struct stat* earlier) {
+    if (earlier == nullptr) return ::fchmod(fd, DefaultMode()) == 0 ? 0 : errno;
+    if (::fchown(fd, earlier->st_uid, earlier->st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), earlier->st_gid) != 0) {
+        // Neither may be kept: the file becomes the saver's, as a file of their own would.
+    }
+    // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
+    return ::fchmod(fd, earlier->st_mode & 07777) == 0 ? 0 : errno;
+}
+
 std::optional<FileSaveFailure> WriteThroughTemporary(const std::string& target,
-                                                     std::string_view contents, mode_t mode) {
-    std::string pattern = FolderOf(target) + "/.varnel-save-XXXXXX";
+                                                     std::string_view contents,
+                                                     const struct stat* earlier) {
+    const std::string pattern = InFolder(FolderOf(target), ".varnel-save-XXXXXX");
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
     if (fd < 0) return Failure(Stage::Create, errno);
     int error = WriteAll(fd, contents);
-    if (error == 0 && ::fchmod(fd, mode) != 0) error = errno;
+    if (error == 0) error = TakeOverAttributes(fd, earlier);
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && ::rename(name.data(), target.c_str()) != 0) {
@@ -91,20 +149,63 @@ std::optional<FileSaveFailure> WriteThroughTemporary(const std::string& target,
     return std::nullopt;
 }
 
+// The folder refused the temporary file or the rename over the target (a folder without write
+// permission, a sticky folder and another user's file).
+bool FolderRefused(const FileSaveFailure& failure) {
+    return failure.stage == Stage::Create &&
+           (failure.errorNumber == EACCES || failure.errorNumber == EPERM);
+}
+
+// The absolute, normalised form of a path whose last parts may not exist yet.
+std::string AbsoluteForm(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return std::filesystem::weakly_canonical(absolute, error).lexically_normal().string();
+}
+
 }  // namespace
 
 std::optional<FileSaveFailure> TryReplaceFile(const std::string& path, std::string_view contents) {
     if (path.empty()) return Failure(Stage::Create, ENOENT);
-    const std::string target = FollowLinks(path);
+    std::string target;
+    if (const int error = FollowLinks(path, target); error != 0) {
+        return Failure(Stage::Create, error);
+    }
     struct stat info {};
-    const bool exists = ::stat(target.c_str(), &info) == 0;
-    if (exists && S_ISDIR(info.st_mode)) return Failure(Stage::Create, EISDIR);
-    if (exists && !S_ISREG(info.st_mode)) return WriteInPlace(target, contents);
-    return WriteThroughTemporary(target, contents, ModeFor(exists, info));
+    if (::stat(target.c_str(), &info) != 0) return WriteThroughTemporary(target, contents, nullptr);
+    if (S_ISDIR(info.st_mode)) return Failure(Stage::Create, EISDIR);
+    if (!S_ISREG(info.st_mode)) return WriteInPlace(target, contents);
+    // Renaming over a file asks only the folder; writing it asks the file's own permissions.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return Failure(Stage::Create, errno);
+    }
+    const std::optional<FileSaveFailure> failure = WriteThroughTemporary(target, contents, &info);
+    if (failure && FolderRefused(*failure)) return RewriteInPlace(target, contents);
+    return failure;
 }
 
 void ReplaceFile(const std::string& path, std::string_view contents) {
-    if (const auto failure = TryReplaceFile(path, contents)) ThrowIoErrorFromErrno(failure->errorNumber);
+    if (const auto failure = TryReplaceFile(path, contents))
+        ThrowIoErrorFromErrno(failure->errorNumber);
+}
+
+bool SameExistingFile(const std::string& first, const std::string& second) {
+    struct stat a {
+    }, b{};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool SameSaveTarget(const std::string& first, const std::string& second) {
+    struct stat info {};
+    const bool firstExists = ::stat(first.c_str(), &info) == 0;
+    const bool secondExists = ::stat(second.c_str(), &info) == 0;
+    if (firstExists || secondExists) return SameExistingFile(first, second);
+    std::string firstTarget, secondTarget;
+    if (FollowLinks(first, firstTarget) != 0 || FollowLinks(second, secondTarget) != 0) {
+        return false;
+    }
+    return AbsoluteForm(firstTarget) == AbsoluteForm(secondTarget);
 }
 
 }  // namespace varnel

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/file_analysis.h"
-#include "core/confidence_region.h"
+#include "analysis/open_pipeline.h"
 #include "core/grid_export.h"
-#include "core/report.h"
+#include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/data_file.h"
 #include "input/ellipse_import.h"
 #include "input/quantile_table.h"
+#include "plot/null_canvas.h"
 #include "plot/plot_drawing.h"
 #include "plot/plot_frames.h"
 
@@ -73,20 +73,6 @@ const AnalysisState& StartState() {
     return *state;
 }
 
-// Swallows every drawing call; the mapping and the drawing code run in full.
-class NullCanvas : public plot::Canvas {
-public:
-    void SetPenColor(plot::Rgb) override {}
-    void SetBrushColor(plot::Rgb) override {}
-    void SetBrushStyle(plot::BrushStyle) override {}
-    void FillRect(int, int, int, int) override {}
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override {}
-    void Ellipse(int, int, int, int) override {}
-    void Polygon(const std::vector<plot::PixelPoint>&) override {}
-    void FloodFill(int, int, plot::Rgb) override {}
-};
-
 // A broken promise of the code under test: abort, so that the fuzzer keeps the input.
 void Require(bool promise, const char* what) {
     if (promise) return;
@@ -116,22 +102,29 @@ void ReadDataFile(AnalysisState& state, const std::string& path, char separator)
             "one memo line per bad ratio");
 }
 
-// Every analysis ends in a report or in at least one message, never silently.
-void CheckAnalysis(const AnalysisState& state, const cli::FileAnalysis& analysis) {
-    switch (analysis.status) {
-        case cli::AnalysisStatus::Reported:  // messages: notices of an import
-            Require(analysis.report.size() == 27, "a whole report");
+// Every command ends in a report or in at least one message, never silently; an error that
+// ends it is its last notice.
+void CheckCommand(const AnalysisState& state, const analysis::CommandResult& result) {
+    using analysis::Notice;
+    const std::vector<std::string> messages = analysis::MessagesOf(result);
+    for (const std::string& message : messages) Require(!message.empty(), "messages have a text");
+    for (std::size_t i = 0; i + 1 < result.notices.size(); ++i) {
+        Require(result.notices[i].kind != Notice::Kind::Error, "an error ends the command");
+    }
+    switch (result.outcome) {
+        case analysis::Outcome::Reported:
+            // Messages: only what an import tells before the analysis.
+            Require(result.report.size() == 27, "a whole report");
             Require(std::isfinite(state.PostVectors[0].x1) && state.PostVectors[0].x1 >= 1.0,
                     "R_s is a ratio");
+            Require(plot::PlotFramesExist(state), "frames for the plots");
             break;
-        case cli::AnalysisStatus::EstimatedOnly:
-            Require(!analysis.messages.empty() && state.DataCount == 2, "two data estimated");
+        case analysis::Outcome::EstimatedOnly:
+            Require(messages.back() == kTooFewDataMessage && state.DataCount == 2,
+                    "two data estimated");
             break;
-        case cli::AnalysisStatus::Failed:
-            Require(!analysis.messages.empty(), "a failure has a message");
-            for (const std::string& message : analysis.messages) {
-                Require(!message.empty(), "messages have a text");
-            }
+        case analysis::Outcome::Ended:
+            Require(!messages.empty(), "a failure has a message");
             break;
     }
 }
@@ -147,25 +140,32 @@ ConfidenceLevel LevelOf(std::uint8_t selector) {
     }
 }
 
+// Both plots as the window draws them; an error of the drawing goes to the window's error box.
 void DrawBothPlots(const AnalysisState& state) {
     if (!plot::PlotFramesExist(state)) return;
-    NullCanvas canvas;
-    plot::DrawPostStrainPlot(state, canvas, canvas, kScreenWidth);
-    plot::DrawPreStrainPlot(state, canvas, canvas, kScreenWidth);
+    plot::NullCanvas canvas;
+    try {
+        plot::DrawPostStrainPlot(state, canvas, canvas, kScreenWidth);
+        plot::DrawPreStrainPlot(state, canvas, canvas, kScreenWidth);
+    } catch (const VarnelError& error) {
+        Require(*error.what() != '\0', "a drawing error has a text");
+    }
 }
 
 // What the window does after an analysis: draw both plots, export the grid of a small file,
 // then change the confidence level and draw again.
 void FollowUpCommands(AnalysisState& state, ConfidenceLevel otherLevel, char separator) {
-    try {
-        DrawBothPlots(state);
-        if (state.DataCount <= kMaxDataForGrid) TSquaredGridText(state, separator);
-        ComputeConfidenceResults(state, otherLevel);
-        WriteReport(state, separator);
-        plot::ComputePlotBounds(state);
-        DrawBothPlots(state);
-    } catch (const VarnelError&) {
+    DrawBothPlots(state);
+    if (state.DataCount <= kMaxDataForGrid) {
+        try {
+            TSquaredGridText(state, separator);
+        } catch (const VarnelError&) {
+        }
     }
+    const analysis::CommandResult levelChange =
+        analysis::RunLevelChange(state, otherLevel, separator);
+    CheckCommand(state, levelChange);
+    if (levelChange.outcome == analysis::Outcome::Reported) DrawBothPlots(state);
 }
 
 }  // namespace
@@ -196,10 +196,10 @@ void RunHeadlessAnalysis(const std::uint8_t* data, std::size_t size) {
     const char separator = (data[0] & 0x80) ? ',' : '.';
     const std::string path = Scratch().Write("analysis.txt", data + 1, size - 1);
     auto state = std::make_unique<AnalysisState>(StartState());
-    const cli::FileAnalysis analysis =
-        cli::AnalyseDataFile(*state, path, LevelOf(data[0]), separator);
-    CheckAnalysis(*state, analysis);
-    if (analysis.status == cli::AnalysisStatus::Reported) {
+    const analysis::CommandResult open =
+        analysis::RunOpenCommand(*state, path, LevelOf(data[0]), separator);
+    CheckCommand(*state, open);
+    if (open.outcome == analysis::Outcome::Reported) {
         FollowUpCommands(*state, LevelOf(data[0] / 3), separator);
     }
 }

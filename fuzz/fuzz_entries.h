@@ -18,8 +18,8 @@ void RunDataFileReader(const std::uint8_t* data, std::size_t size);
 void RunQuantileTable(const std::uint8_t* data, std::size_t size);
 
 /// The first byte picks the decimal separator and the confidence level; the rest is a data file
-/// analysed as File > Open does; an analysed file then has its plots drawn, its T² grid made
-/// (for a few data) and its confidence level changed.
+/// opened through the pipeline the window and varnel-cli share; an analysed file then has its
+/// plots drawn, its T² grid made (for a few data) and its confidence level changed.
 void RunHeadlessAnalysis(const std::uint8_t* data, std::size_t size);
 
 }  // namespace varnel::fuzz

@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "plot/picture_export.h"
-
 namespace varnel::plot {
 
 // libUEMF builds records in the host's byte order; the file format is little-endian.
@@ -188,7 +186,5 @@ const std::string& EmfCanvas::Finish() {
     if (!recorder_->finished) recorder_->Finish();
     return recorder_->bytes;
 }
-
-void EmfCanvas::SaveTo(const std::string& path) { SavePictureFile(path, Finish()); }
 
 }  // namespace varnel::plot

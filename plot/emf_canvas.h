@@ -40,10 +40,6 @@ public:
     /// bytes; later calls return the same bytes and drawing after it is ignored.
     const std::string& Finish();
 
-    /// Finishes and saves the metafile to `path`, replacing an earlier file only when complete.
-    /// Throws VarnelError("ファイル \"path\". reason を作成できません") when it cannot be created.
-    void SaveTo(const std::string& path);
-
 private:
     struct Recorder;
     std::unique_ptr<Recorder> recorder_;

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <cstring>
 
+#include "core/data_file_guard.h"
 #include "core/io_error.h"
+#include "core/messages.h"
 #include "core/replacing_file.h"
 #include "core/varnel_error.h"
 #include "plot/plot_drawing.h"
@@ -55,8 +57,9 @@ void ExportPicture(const AnalysisState& state, DrawPlot draw, const std::string&
                    PictureFormat format, int width, Canvas& screen, const DisplayGeometry& display) {
     // Before the first analysis the frames are empty and the mapping would divide by zero.
     if (state.DataCount < 1 || !PlotFramesExist(state) || width <= 0) {
-        throw VarnelError("No data loaded.");
+        throw VarnelError(kNoDataForPictureMessage);
     }
+    RefuseSaveOverDataFile(state, path);
     SavePictureFile(path, DrawPicture(state, draw, format, width, screen, display));
 }
 

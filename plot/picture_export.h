@@ -16,7 +16,8 @@ enum class PictureFormat { Emf, Svg, Png };
 /// file: an Enhanced Metafile framed by `display`, an SVG or a PNG of width × width pixels. The
 /// picture has no background; the plot's white clear falls on `screen`, the on-screen picture.
 /// Throws VarnelError("No data loaded.") before frames exist, and the creation message when the
-/// file cannot be made; an earlier file of that name is replaced only by a complete picture.
+/// file cannot be made, SaveOverDataFileMessage when `path` is the data file; an earlier file of
+/// that name is replaced only by a complete picture.
 void ExportPostStrainPicture(const AnalysisState& state, const std::string& path,
                              PictureFormat format, int width, Canvas& screen,
                              const DisplayGeometry& display = {});

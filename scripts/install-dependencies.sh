@@ -6,8 +6,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev libjpeg-dev libuemf-dev
   libcli11-dev nlohmann-json3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  emf2svg xvfb xauth fonts-liberation2
+  libgtest-dev libbenchmark-dev
+  emf2svg fonts-liberation2 fonts-ipaexfont-gothic
 )
 
 missing=()

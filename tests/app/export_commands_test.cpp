@@ -56,11 +56,27 @@ INSTANTIATE_TEST_SUITE_P(Formats, PictureExportTest,
                                  .toStdString();
                          });
 
-TEST_F(MainWindowTest, PictureExportWithoutDataAsksNothing) {
-    for (const char* action : {"MenuSavePst", "MenuSavePre"}) Trigger(action);
-    EXPECT_EQ(ui.messages,
-              (std::vector<std::string>{kNoDataForPictureMessage, kNoDataForPictureMessage}));
-    EXPECT_TRUE(ui.saveRequests.empty());
+TEST_F(MainWindowTest, PictureExportWithoutPlotsSaysNoDataBeforeAnyDialog) {
+    struct Case {
+        const char* name;
+        std::string data;  // empty: nothing opened
+        std::vector<std::string> openMessages;
+    };
+    const Case cases[] = {
+        {"nothing opened", "", {}},
+        {"two data, estimated only", "1.5,30\n2,10\n", {kTooFewDataMessage}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.messages.clear();
+        if (!c.data.empty()) Open(WriteFile("two.txt", c.data));
+        for (const char* action : {"MenuSavePst", "MenuSavePre"}) Trigger(action);
+        std::vector<std::string> expected = c.openMessages;
+        expected.insert(expected.end(), 2, kNoDataForPictureMessage);
+        EXPECT_EQ(ui.messages, expected);
+        EXPECT_TRUE(ui.errors.empty());
+        EXPECT_TRUE(ui.saveRequests.empty());
+    }
 }
 
 TEST_F(MainWindowTest, CancelledPictureExportWritesNothingAndRedrawsBothPlots) {
@@ -109,6 +125,41 @@ TEST_F(MainWindowTest, GridExportWritesTheTableAndCancelWritesNothing) {
     const QByteArray grid = ReadAll(Path("grid.dat"));
     EXPECT_EQ(grid.count("\r\n"), 103);
     EXPECT_TRUE(grid.startsWith("p = [ "));
+}
+
+TEST_F(MainWindowTest, SavingOverTheDataFileIsRefusedWithAMessage) {
+    const std::string data = WriteSample("good.txt", 15);
+    const QByteArray contents = ReadAll(data);
+    Open(data);
+    const QString link = QString::fromStdString(Path("link.txt"));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(data), link));
+    const struct {
+        const char* action;
+        std::string path;
+    } cases[] = {
+        {"SaveT2values1", data}, {"SaveT2values1", Path("link.txt")}, {"MenuSavePst", data},
+        {"MenuSavePre", Path("./good.txt")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.action) + " " + c.path);
+        ui.messages.clear();
+        Blank("ImageF");
+        Blank("ImageI");
+        ui.saveAnswers.push_back(c.path);
+        Trigger(c.action);
+        EXPECT_EQ(ui.messages,
+                  std::vector<std::string>{"Cannot save over the data file \"good.txt\"."});
+        EXPECT_TRUE(ui.errors.empty());
+        EXPECT_EQ(ReadAll(data), contents);
+        // A picture command still redraws both plots after its dialog; the grid draws nothing.
+        const bool picture = std::string(c.action) != "SaveT2values1";
+        EXPECT_EQ(CountPixels("ImageF", kBlue) > 0, picture);
+        EXPECT_EQ(CountPixels("ImageI", kBlue) > 0, picture);
+    }
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    ui.saveAnswers.push_back(Path("grid.txt"));
+    Trigger("SaveT2values1");
+    EXPECT_EQ(ReadAll(Path("grid.txt")).count("\r\n"), 103);
 }
 
 }  // namespace

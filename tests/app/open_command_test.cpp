@@ -97,6 +97,29 @@ INSTANTIATE_TEST_SUITE_P(
         return name.substr(0, name.find('.'));
     });
 
+TEST_F(MainWindowTest, TheCaptionNamesTheNewFileBeforeItsMessageShows) {
+    struct Case {
+        const char* file;
+        std::string content;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"line.txt", "1.5,30\n2\n1.2,80\n", "Invalid data at line #2"},
+        {"two.txt", "1.5,30\n2,10\n", kTooFewDataMessage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        Open(WriteSample("good.txt", 12));
+        ui.messages.clear();
+        std::vector<std::string> captions;
+        ui.whileMessageShows = [&] { captions.push_back(form->windowTitle().toStdString()); };
+        Open(WriteFile(c.file, c.content));
+        ui.whileMessageShows = nullptr;
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
+        EXPECT_EQ(captions, std::vector<std::string>{" Varnel  [ " + std::string(c.file) + " ]"});
+    }
+}
+
 TEST_F(MainWindowTest, AFileThatCannotBeReadIsAnInvalidDataFile) {
     Open(Path("missing.txt"));
     EXPECT_EQ(ui.messages, std::vector<std::string>{kInvalidDataFileMessage});

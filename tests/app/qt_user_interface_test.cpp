@@ -4,12 +4,19 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileDialog>
+#include <QGlyphRun>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QTimer>
 #include <functional>
+
+#include "core/io_error.h"
+#include "core/varnel_error.h"
 
 namespace varnel::app {
 namespace {
@@ -51,6 +58,56 @@ TEST(QtUserInterface, MessagesShowTwoLinesUnderTheApplicationTitle) {
         EXPECT_EQ(text, QStringLiteral("Number of data < 3.\nError not estimated."));
         EXPECT_EQ(title, QStringLiteral("Varnel"));
         EXPECT_EQ(icon, isError ? QMessageBox::Critical : QMessageBox::NoIcon);
+    }
+}
+
+/// The characters of `text` that no installed font gives a glyph to in `font`, fallbacks
+/// included: Qt draws each of them as an empty box.
+std::string CharactersWithoutGlyph(const std::string& text, const QFont& font) {
+    QString missing;
+    for (const QChar character : QString::fromStdString(text)) {
+        if (character.isSpace()) continue;
+        QTextLayout layout(QString(character), font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            if (run.glyphIndexes().contains(0)) missing += character;
+        }
+    }
+    return missing.toStdString();
+}
+
+TEST(QtUserInterface, TheErrorBoxHasAGlyphForEveryCharacterOfTheRuntimesTexts) {
+    const std::string texts[] = {
+        kInvalidOperationMessage,
+        kDivisionByZeroMessage,
+        kOverflowMessage,
+        kOutOfMemoryMessage,
+        "'abc' は浮動小数点数ではありません",
+        "ファイル \"a.emf\". Permission denied を作成できません",
+        IoErrorMessage(kIoFileNotFound),
+        IoErrorMessage(kIoInvalidFileName),
+        IoErrorMessage(kIoTooManyOpenFiles),
+        IoErrorMessage(kIoAccessDenied),
+        IoErrorMessage(kIoReadBeyondEnd),
+        IoErrorMessage(kIoDiskFull),
+        IoErrorMessage(kIoInvalidNumericInput),
+        IoErrorMessage(999),
+    };
+    std::string allTexts;
+    for (const std::string& text : texts) allTexts += ErrorBoxText(text) + "\r\n";
+    QtUserInterface ui;
+    QFont labelFont;
+    WhenModalOpens<QMessageBox>([&](QMessageBox& box) {
+        labelFont = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->font();
+        box.grab().save(QDir(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR))
+                            .filePath(QStringLiteral("error_box.png")));
+        box.accept();
+    });
+    ui.ShowError(allTexts);
+    for (const std::string& text : texts) {
+        EXPECT_EQ(CharactersWithoutGlyph(text, labelFont), "") << text;
     }
 }
 

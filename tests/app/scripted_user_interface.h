@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> errors;
     bool busyCursorAtLastDialog = false;
+    /// Runs as each message box opens, to look at the window behind it.
+    std::function<void()> whileMessageShows;
 
     std::optional<std::string> AskOpenFileName(const OpenDialogRequest& request) override {
         openRequests.push_back(request);
@@ -30,7 +33,10 @@ public:
         saveRequests.push_back(request);
         return Next(saveAnswers);
     }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text) override {
+        messages.push_back(text);
+        if (whileMessageShows) whileMessageShows();
+    }
     void ShowError(const std::string& text) override { errors.push_back(text); }
 
 private:

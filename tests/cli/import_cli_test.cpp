@@ -6,13 +6,13 @@
 
 #include "core/analysis_state.h"
 #include "core/messages.h"
-#include "tests/support/cli_process.h"
+#include "tests/cli/cli_process.h"
 #include "tests/support/test_folder.h"
 
 namespace {
 
 using varnel::testing_support::CliRun;
-using varnel::testing_support::ReadAll;
+const auto ReadAll = [](const std::string& path) { return varnel::testing_support::ReadWholeFile(path); };
 
 const std::string kExamples = VARNEL_EXAMPLES_DIR;
 
@@ -33,7 +33,7 @@ std::vector<std::string> ReportBody(const std::string& out) {
 class ImportCliTest : public ::testing::Test {
 protected:
     CliRun Cli(const std::string& arguments) {
-        return varnel::testing_support::RunCli(VARNEL_CLI_PATH, arguments, folder.Path());
+        return varnel::testing_support::RunCli({arguments, folder.Path()});
     }
     std::string Write(const std::string& name, const std::string& bytes) {
         return folder.Write(name, bytes);
@@ -123,6 +123,16 @@ TEST_F(ImportCliTest, ExportsDataOfOneFileOnlyAndReportsAFailedSave) {
     const CliRun full = Cli(data + " --export-data /dev/full");
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.err.find("calcite_grains.csv: ディスクがいっぱいです"), std::string::npos) << full.err;
+    const std::string copy = Write("copy.csv", ReadAll(data));
+    const CliRun over = Cli(copy + " --export-data " + copy);
+    EXPECT_EQ(over.status, 1);
+    EXPECT_NE(over.err.find("copy.csv: Cannot save over the data file \"copy.csv\"."),
+              std::string::npos) << over.err;
+    EXPECT_EQ(ReadAll(copy), ReadAll(data));
+    const CliRun same = Cli(data + " --export-data x.txt --t2-grid ./x.txt");
+    EXPECT_EQ(same.status, 2);
+    EXPECT_NE(same.err.find("--export-data and --t2-grid name the same file \"x.txt\"."),
+              std::string::npos) << same.err;
     const std::string refused = (folder.Path() / "refused.txt").string();
     EXPECT_EQ(Cli(Write("bad.csv", "R,phi\n2,30\n,1\n") + " --export-data " + refused).status, 1);
     EXPECT_FALSE(std::filesystem::exists(refused));

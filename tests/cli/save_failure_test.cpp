@@ -2,16 +2,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <vector>
 
-#include "cli/file_analysis.h"
+#include "analysis/open_pipeline.h"
 #include "core/grid_export.h"
 #include "core/io_error.h"
 #include "core/varnel_error.h"
@@ -25,6 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kEarlier = "the earlier file\n";
+constexpr const char* kData = "2,30\n3,40\n1.5,-20\n2.5,10\n";
+constexpr const char* kDataRefusal = "Cannot save over the data file \"data.txt\".";
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -66,19 +67,128 @@ const Save kSaves[] = {
      true},
 };
 
+// Where a save is sent. `make` prepares the case's own folder (the data file lies beside it as
+// "../data.txt") and returns the path to save to.
+struct Destination {
+    const char* name;
+    std::string (*make)(const fs::path& folder);
+    const char* error;       // the grid's message (and the pictures'); nullptr: it is saved
+    const char* reason;      // the system's reason in a picture's creation message, if any
+    const char* savedIn;     // when saved: the file, in the case's folder, that holds it
+    bool rootSaves = false;  // root may write it, as the shell's `>` would: saved as root
+};
+
+std::string Earlier(const fs::path& path) {
+    std::ofstream(path, std::ios::binary) << kEarlier;
+    return path.string();
+}
+
+const Destination kDestinations[] = {
+    {"missing folder", [](const fs::path& f) { return (f / "no such folder" / "saved").string(); },
+     "ファイルが見つかりません", "No such file or directory", nullptr},
+    {"a folder",
+     [](const fs::path& f) {
+         fs::create_directory(f / "a folder");
+         return (f / "a folder").string();
+     },
+     "ファイルへのアクセスが拒否されました", "Is a directory", nullptr},
+    {"full device", [](const fs::path&) { return std::string("/dev/full"); },
+     "ディスクがいっぱいです", nullptr, nullptr},
+    {"the data file", [](const fs::path& f) { return (f.parent_path() / "data.txt").string(); },
+     kDataRefusal, nullptr, nullptr},
+    {"the data file spelt another way",
+     [](const fs::path& f) { return (f / ".." / "." / "data.txt").string(); }, kDataRefusal,
+     nullptr, nullptr},
+    {"a hard link to the data file",
+     [](const fs::path& f) {
+         fs::create_hard_link(f.parent_path() / "data.txt", f / "hard.txt");
+         return (f / "hard.txt").string();
+     },
+     kDataRefusal, nullptr, nullptr},
+    {"a symbolic link to the data file",
+     [](const fs::path& f) {
+         fs::create_symlink("../data.txt", f / "link.txt");
+         return (f / "link.txt").string();
+     },
+     kDataRefusal, nullptr, nullptr},
+    {"a symbolic link loop",
+     [](const fs::path& f) {
+         fs::create_symlink("b.txt", f / "a.txt");
+         fs::create_symlink("a.txt", f / "b.txt");
+         return (f / "a.txt").string();
+     },
+     "ファイル名の指定が間違っています", "Too many levels of symbolic links", nullptr},
+    {"a dangling link into a missing folder",
+     [](const fs::path& f) {
+         fs::create_symlink("gone/target.txt", f / "link.txt");
+         return (f / "link.txt").string();
+     },
+     "ファイルが見つかりません", "No such file or directory", nullptr},
+    {"a dangling link",
+     [](const fs::path& f) {
+         fs::create_symlink("target.txt", f / "link.txt");
+         return (f / "link.txt").string();
+     },
+     nullptr, nullptr, "target.txt"},
+    {"links ending in a dangling absolute one",
+     [](const fs::path& f) {
+         fs::create_directory(f / "sub");
+         fs::create_symlink(f / "sub" / "target.txt", f / "last.txt");
+         fs::create_symlink("last.txt", f / "first.txt");
+         return (f / "first.txt").string();
+     },
+     nullptr, nullptr, "sub/target.txt"},
+    {"a write-protected file",
+     [](const fs::path& f) {
+         const std::string path = Earlier(f / "protected.txt");
+         ::chmod(path.c_str(), 0444);
+         return path;
+     },
+     "ファイルへのアクセスが拒否されました", "Permission denied", "protected.txt", true},
+    {"a writable file in a write-protected folder",
+     [](const fs::path& f) {
+         const std::string path = Earlier(f / "earlier.txt");
+         ::chmod(f.c_str(), 0555);
+         return path;
+     },
+     nullptr, nullptr, "earlier.txt"},
+};
+
+// What a folder holds: each file's bytes, each link's target, each folder's contents.
+using Snapshot = std::map<std::string, std::string>;
+
+Snapshot SnapshotOf(const fs::path& folder) {
+    Snapshot found;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        const std::string name = item.path().lexically_relative(folder).string();
+        if (item.is_symlink()) {
+            found[name] = "-> " + fs::read_symlink(item.path()).string();
+        } else if (item.is_directory()) {
+            found[name] = "(folder)";
+        } else {
+            found[name] = ReadAll(item.path());
+        }
+    }
+    return found;
+}
+
 class SaveFailureTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        fs::remove_all(folder_);
         fs::create_directories(folder_);
         ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()));
         const std::string data = (folder_ / "data.txt").string();
-        std::ofstream(data) << "2,30\n3,40\n1.5,-20\n2.5,10\n";
-        ASSERT_EQ(AnalyseDataFile(*state_, data, ConfidenceLevel::Level95, '.').status,
-                  AnalysisStatus::Reported);
-        fs::remove(data);
+        std::ofstream(data) << kData;
+        ASSERT_EQ(analysis::RunOpenCommand(*state_, data, ConfidenceLevel::Level95, '.').outcome,
+                  analysis::Outcome::Reported);
     }
     void TearDown() override {
-        fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+        for (const auto& item : fs::recursive_directory_iterator(folder_)) {
+            if (!item.is_symlink() && item.is_directory()) {
+                fs::permissions(item.path(), fs::perms::owner_all, fs::perm_options::add);
+            }
+        }
         fs::remove_all(folder_);
     }
     std::string ErrorOf(const Save& save, const std::string& path) {
@@ -89,14 +199,10 @@ protected:
         }
         return "(saved)";
     }
-    // Only the files the test made itself: no temporary file of a failed save.
-    void ExpectOnlyInFolder(const std::vector<std::string>& names) {
-        std::vector<std::string> found;
-        for (const auto& item : fs::directory_iterator(folder_)) {
-            found.push_back(item.path().filename().string());
-        }
-        std::sort(found.begin(), found.end());
-        EXPECT_EQ(found, names);
+    std::string Expected(const Save& save, const Destination& to, const std::string& path) {
+        const bool saved = to.error == nullptr || (to.rootSaves && ::geteuid() == 0);
+        if (saved) return "(saved)";
+        return save.picture && to.reason != nullptr ? CreationError(path, to.reason) : to.error;
     }
 
     fs::path folder_ =
@@ -105,37 +211,31 @@ protected:
     std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
 };
 
-TEST_F(SaveFailureTest, AFailedSaveShowsItsErrorAndLeavesWhatWasThere) {
-    const std::string missing = (folder_ / "no such folder" / "saved").string();
-    const std::string folder = (folder_ / "a folder").string();
-    fs::create_directory(folder);
-    for (const Save& save : kSaves) {
-        SCOPED_TRACE(save.name);
-        EXPECT_EQ(ErrorOf(save, missing), save.picture
-                                              ? CreationError(missing, "No such file or directory")
-                                              : IoErrorMessage(kIoFileNotFound));
-        EXPECT_EQ(ErrorOf(save, folder), save.picture ? CreationError(folder, "Is a directory")
-                                                      : IoErrorMessage(kIoAccessDenied));
-        EXPECT_TRUE(fs::is_directory(folder));
-        EXPECT_TRUE(fs::is_empty(folder));
-        EXPECT_EQ(ErrorOf(save, "/dev/full"), IoErrorMessage(kIoDiskFull));
-        EXPECT_TRUE(fs::is_character_file("/dev/full"));
-        ExpectOnlyInFolder({"a folder"});
-    }
-}
-
-TEST_F(SaveFailureTest, AReadOnlyFolderKeepsTheEarlierFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-    const fs::path earlier = folder_ / "earlier.txt";
-    std::ofstream(earlier) << kEarlier;
-    fs::permissions(folder_, fs::perms::owner_write, fs::perm_options::remove);
-    for (const Save& save : kSaves) {
-        SCOPED_TRACE(save.name);
-        EXPECT_EQ(ErrorOf(save, earlier.string()),
-                  save.picture ? CreationError(earlier.string(), "Permission denied")
-                               : IoErrorMessage(kIoAccessDenied));
-        EXPECT_EQ(ReadAll(earlier), kEarlier);
-        ExpectOnlyInFolder({"earlier.txt"});
+TEST_F(SaveFailureTest, EverySaveRefusesOrWritesEachHostileDestinationAsAShellWould) {
+    int number = 0;
+    for (const Destination& to : kDestinations) {
+        for (const Save& save : kSaves) {
+            SCOPED_TRACE(std::string(to.name) + ", " + save.name);
+            const fs::path folder = folder_ / ("case" + std::to_string(++number));
+            fs::create_directory(folder);
+            const std::string path = to.make(folder);
+            const Snapshot before = SnapshotOf(folder);
+            const std::string expected = Expected(save, to, path);
+            EXPECT_EQ(ErrorOf(save, path), expected);
+            EXPECT_EQ(ReadAll(folder_ / "data.txt"), kData);
+            EXPECT_TRUE(fs::is_character_file("/dev/full"));
+            Snapshot after = SnapshotOf(folder), unchanged = before;
+            if (expected == "(saved)") {
+                // The save lands in its file, whole; links and everything else stay.
+                ASSERT_TRUE(to.savedIn != nullptr);
+                const std::string written = after[to.savedIn];
+                EXPECT_GT(written.size(), 100u);
+                EXPECT_EQ(written.rfind("p = [ ", 0) == 0, !save.picture);
+                after.erase(to.savedIn);
+                unchanged.erase(to.savedIn);
+            }
+            EXPECT_EQ(after, unchanged) << "a temporary file left behind or a file changed";
+        }
     }
 }
 

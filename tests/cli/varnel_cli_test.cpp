@@ -1,8 +1,6 @@
 // Runs the varnel-cli executable as a user's script would and checks what it prints.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -10,13 +8,14 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "tests/support/cli_process.h"
+#include "tests/cli/cli_process.h"
 #include "tests/support/test_folder.h"
 
 namespace {
 
 using varnel::testing_support::CliRun;
-using varnel::testing_support::ReadAll;
+
+std::string ReadAll(const std::string& path) { return varnel::testing_support::ReadWholeFile(path); }
 
 class VarnelCliTest : public ::testing::Test {
 protected:
@@ -24,7 +23,7 @@ protected:
         return folder.Write(name, bytes);
     }
     CliRun Cli(const std::string& arguments) {
-        return varnel::testing_support::RunCli(VARNEL_CLI_PATH, arguments, folder_);
+        return varnel::testing_support::RunCli({arguments, folder_});
     }
 
     varnel::testing_support::TestFolder folder;

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/file_analysis.h"
+#include "analysis/open_pipeline.h"
 #include "core/io_error.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/data_file.h"
 #include "input/quantile_table.h"
 
-namespace varnel::cli {
+namespace varnel::analysis {
 namespace {
 
 namespace fs = std::filesystem;
@@ -59,9 +59,9 @@ protected:
     void SetUp() override {
         fs::create_directories(folder_);
         ASSERT_TRUE(LoadFQuantileTable(*earlier_, ExecutableFolder()));
-        const FileAnalysis first =
+        const CommandResult first =
             Analyse(*earlier_, Write("earlier.txt", "1.7,25\n1.8,40\n1.9,-20\n2.5,10\n"));
-        ASSERT_EQ(first.status, AnalysisStatus::Reported);
+        ASSERT_EQ(first.outcome, Outcome::Reported);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -70,8 +70,8 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    static FileAnalysis Analyse(AnalysisState& state, const std::string& path) {
-        return AnalyseDataFile(state, path, ConfidenceLevel::Level95, '.');
+    static CommandResult Analyse(AnalysisState& state, const std::string& path) {
+        return RunOpenCommand(state, path, ConfidenceLevel::Level95, '.');
     }
     // The state afterwards against the earlier analysis, as the Open command leaves it.
     void ExpectLeft(const AnalysisState& state, Leaves leaves, int count, const std::string& path) {
@@ -176,16 +176,16 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
         SCOPED_TRACE(c.name);
         auto state = std::make_unique<AnalysisState>(*earlier_);
         const std::string path = Write("hostile.txt", c.bytes);
-        const FileAnalysis analysis = Analyse(*state, path);
-        EXPECT_EQ(analysis.messages, c.messages);
+        const CommandResult result = Analyse(*state, path);
+        EXPECT_EQ(MessagesOf(result), c.messages);
         ExpectLeft(*state, c.leaves, c.count, path);
         if (c.leaves != Leaves::Everything) {
             ExpectStoredRatios(*state, c.stored < 0 ? c.count : c.stored);
         }
         if (c.leaves == Leaves::NewResults) {
-            ASSERT_EQ(analysis.status, AnalysisStatus::Reported);
-            ASSERT_EQ(analysis.report.size(), 27u);
-            EXPECT_EQ(analysis.report[2], "N = " + std::to_string(c.count));
+            ASSERT_EQ(result.outcome, Outcome::Reported);
+            ASSERT_EQ(result.report.size(), 27u);
+            EXPECT_EQ(result.report[2], "N = " + std::to_string(c.count));
             EXPECT_TRUE(std::isfinite(state->PostVectors[0].x1) && state->PostVectors[0].x1 >= 1.0);
         }
     }
@@ -197,8 +197,8 @@ TEST_F(HostileInputTest, AnythingButARegularFileIsAnInvalidDataFile) {
     for (const std::string& path : {folder_.string(), fifo, std::string("/dev/zero")}) {
         SCOPED_TRACE(path);
         auto state = std::make_unique<AnalysisState>(*earlier_);
-        const FileAnalysis analysis = Analyse(*state, path);
-        EXPECT_EQ(analysis.messages, std::vector<std::string>{kInvalidDataFileMessage});
+        const CommandResult result = Analyse(*state, path);
+        EXPECT_EQ(MessagesOf(result), std::vector<std::string>{kInvalidDataFileMessage});
         ExpectLeft(*state, Leaves::Everything, 0, path);
     }
 }
@@ -225,8 +225,8 @@ TEST_F(HostileInputTest, AFileGoneOrReplacedAfterTheCountEndsInAnIoError) {
         const std::string path = Write("vanishing.txt", kThreeEllipses);
         ASSERT_EQ(ChooseAndCountDataFile(*state, path), CountOutcome::Counted);
         c.replace(path);
-        const FileAnalysis analysis = AnalyseCountedFile(*state, ConfidenceLevel::Level95, '.');
-        EXPECT_EQ(analysis.messages, std::vector<std::string>{c.message});
+        const CommandResult result = RunOpenOfCountedFile(*state, ConfidenceLevel::Level95, '.');
+        EXPECT_EQ(MessagesOf(result), std::vector<std::string>{c.message});
         ExpectLeft(*state, Leaves::EarlierResults, 3, path);
         fs::remove(path);
     }
@@ -282,12 +282,12 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
         }
         auto state = std::make_unique<AnalysisState>();
         EXPECT_EQ(LoadTableMessages(*state, tableFolder), c.messages);
-        const FileAnalysis analysis = Analyse(*state, Write("three.txt", kThreeEllipses));
-        ASSERT_EQ(analysis.status, AnalysisStatus::Reported);
-        EXPECT_TRUE(analysis.messages.empty());
+        const CommandResult result = Analyse(*state, Write("three.txt", kThreeEllipses));
+        ASSERT_EQ(result.outcome, Outcome::Reported);
+        EXPECT_TRUE(MessagesOf(result).empty());
         EXPECT_EQ(state->X1Range.max > state->X1Range.min, c.regionHasWidth);
     }
 }
 
 }  // namespace
-}  // namespace varnel::cli
+}  // namespace varnel::analysis

@@ -1,0 +1,121 @@
+#include "analysis/open_pipeline.h"
+
+#include <exception>
+
+#include "core/confidence_region.h"
+#include "core/messages.h"
+#include "core/report.h"
+#include "core/varnel_error.h"
+#include "input/data_file.h"
+#include "input/ellipse_import.h"
+#include "plot/plot_frames.h"
+
+namespace varnel::analysis {
+namespace {
+
+void Add(CommandResult& result, Notice::Kind kind, std::string text = {}) {
+    result.notices.push_back({kind, std::move(text)});
+}
+
+// Region, ranges, report and frames for `level`, shared by both commands. It does not
+// evaluate the objective: the region is built from the pre vectors the state holds.
+void RunResultStage(AnalysisState& state, ConfidenceLevel level, char decimalSeparator,
+                    CommandResult& result) {
+    ComputeConfidenceResults(state, level);
+    result.report = WriteReport(state, decimalSeparator);
+    Add(result, Notice::Kind::Report);
+    plot::ComputePlotBounds(state);
+    result.outcome = Outcome::Reported;
+}
+
+// The Open command after the parse to its end. The caption follows the parse, whether it
+// found a bad line or not, then what the import tells; an error thrown by a step ends the
+// command there.
+void OpenParsedFile(AnalysisState& state, const DataFileReading& reading, ConfidenceLevel level,
+                    char decimalSeparator, ProgressSink* progress, CommandResult& result) {
+    Add(result, Notice::Kind::Caption, FileNameWithoutFolder(state.DataFileName));
+    for (const std::string& text : reading.notices) Add(result, Notice::Kind::Message, text);
+    const ParseOutcome& parsed = reading.parse;
+    if (!parsed.ok) {
+        Add(result, Notice::Kind::Message, kInvalidDataAtLinePrefix + std::to_string(parsed.line));
+        return;
+    }
+    std::vector<std::string> badRatios;
+    if (ValidateAxialRatios(state, badRatios)) {
+        for (std::string& line : badRatios) Add(result, Notice::Kind::MemoLine, std::move(line));
+        return;
+    }
+    EstimateStrain(state, progress);
+    if (state.DataCount < 3) {
+        Add(result, Notice::Kind::Message, kTooFewDataMessage);
+        result.outcome = Outcome::EstimatedOnly;
+        return;
+    }
+    RunResultStage(state, level, decimalSeparator, result);
+}
+
+// Runs a command's steps; an error they throw ends the command, its message the last notice.
+template <typename Steps>
+CommandResult Guarded(Steps&& steps) {
+    CommandResult result;
+    try {
+        steps(result);
+    } catch (const std::exception& error) {
+        result.outcome = Outcome::Ended;
+        Add(result, Notice::Kind::Error, UserMessageOf(error));
+    }
+    return result;
+}
+
+}  // namespace
+
+std::vector<std::string> MessagesOf(const CommandResult& result) {
+    std::vector<std::string> messages;
+    for (const Notice& notice : result.notices) {
+        if (notice.kind == Notice::Kind::Message || notice.kind == Notice::Kind::MemoLine ||
+            notice.kind == Notice::Kind::Error) {
+            messages.push_back(notice.text);
+        }
+    }
+    return messages;
+}
+
+CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath,
+                             ConfidenceLevel level, char decimalSeparator, ProgressSink* progress,
+                             const ImportOptions& import) {
+    return Guarded([&](CommandResult& result) {
+        const DataFileReading reading =
+            CountAndParseDataFile(state, chosenPath, decimalSeparator, import);
+        switch (reading.count) {
+            case CountOutcome::Counted:
+                OpenParsedFile(state, reading, level, decimalSeparator, progress, result);
+                return;
+            case CountOutcome::Unreadable:
+                Add(result, Notice::Kind::Message, kInvalidDataFileMessage);
+                return;
+            case CountOutcome::TooManyData:
+                Add(result, Notice::Kind::Message, kTooManyDataMessage);
+                return;
+        }
+    });
+}
+
+CommandResult RunOpenOfCountedFile(AnalysisState& state, ConfidenceLevel level,
+                                   char decimalSeparator, ProgressSink* progress) {
+    return Guarded([&](CommandResult& result) {
+        const DataFileReading reading{CountOutcome::Counted, ParseDataFile(state, decimalSeparator), {}};
+        OpenParsedFile(state, reading, level, decimalSeparator, progress, result);
+    });
+}
+
+CommandResult RunLevelChange(AnalysisState& state, ConfidenceLevel level, char decimalSeparator) {
+    return Guarded([&](CommandResult& result) {
+        if (state.DataCount < 3) {
+            Add(result, Notice::Kind::Message, kTooFewDataMessage);
+            return;
+        }
+        RunResultStage(state, level, decimalSeparator, result);
+    });
+}
+
+}  // namespace varnel::analysis

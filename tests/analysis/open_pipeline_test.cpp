@@ -1,0 +1,167 @@
+#include "analysis/open_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+#include "core/varnel_error.h"
+#include "input/quantile_table.h"
+#include "plot/plot_frames.h"
+#include "tests/support/test_folder.h"
+
+namespace varnel::analysis {
+
+// Failures show a notice by its kind and text.
+void PrintTo(const Notice& notice, std::ostream* out) {
+    static const char* const kKinds[] = {"Caption", "Message", "MemoLine", "Report", "Error"};
+    *out << kKinds[static_cast<int>(notice.kind)] << "(" << notice.text << ")";
+}
+
+namespace {
+
+using Kind = Notice::Kind;
+
+constexpr const char* kFourEllipses = "2,30\n3,40\n1.5,-20\n2.5,10\n";
+
+Notice Caption(const std::string& name) { return {Kind::Caption, name}; }
+Notice Message(const std::string& text) { return {Kind::Message, text}; }
+Notice MemoLine(const std::string& text) { return {Kind::MemoLine, text}; }
+Notice Report() { return {Kind::Report, {}}; }
+Notice Error(const std::string& text) { return {Kind::Error, text}; }
+
+// Records what the estimation reports of its progress.
+class RecordingProgress : public ProgressSink {
+public:
+    std::vector<int> maxima;
+    std::vector<int> positions;
+    void SetMaximum(int maximum) override { maxima.push_back(maximum); }
+    void SetPosition(int position) override { positions.push_back(position); }
+};
+
+class OpenPipelineTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(LoadFQuantileTable(*state, ExecutableFolder())); }
+
+    CommandResult Open(const std::string& name, const std::string& bytes,
+                       ConfidenceLevel level = ConfidenceLevel::Level95) {
+        return RunOpenCommand(*state, folder.Write(name, bytes), level, '.', &progress);
+    }
+
+    testing_support::TestFolder folder;
+    std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
+    RecordingProgress progress;
+};
+
+struct OpenCase {
+    const char* file;
+    std::string bytes;
+    std::vector<Notice> notices;
+    Outcome outcome;
+    bool estimated;  // the estimation ran and stepped the progress
+};
+
+TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
+    const OpenCase cases[] = {
+        {"good.txt", kFourEllipses, {Caption("good.txt"), Report()}, Outcome::Reported, true},
+        {"line.txt",
+         "2,30\n3\n1.5,-20\n",
+         {Caption("line.txt"), Message("Invalid data at line #2")},
+         Outcome::Ended,
+         false},
+        {"ratios.txt",
+         "0.5,30\n3,40\n0.9,-20\n",
+         {Caption("ratios.txt"), MemoLine("Invalid R at line #1"),
+          MemoLine("Invalid R at line #3")},
+         Outcome::Ended,
+         false},
+        {"two.txt",
+         "2,30\n3,40\n",
+         {Caption("two.txt"), Message(kTooFewDataMessage)},
+         Outcome::EstimatedOnly,
+         true},
+        {"one.txt",
+         "2,30\n",
+         {Caption("one.txt"), Error(kDivisionByZeroMessage)},
+         Outcome::Ended,
+         false},
+        {"text.txt",
+         "2,30\nabc,40\n1.5,-20\n",
+         {Error("'abc' は浮動小数点数ではありません")},
+         Outcome::Ended,
+         false},
+    };
+    for (const OpenCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        progress = {};
+        const CommandResult result = Open(c.file, c.bytes);
+        EXPECT_EQ(result.notices, c.notices);
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.report.size(), c.outcome == Outcome::Reported ? 27u : 0u);
+        EXPECT_EQ(progress.maxima, c.estimated ? std::vector<int>{11} : std::vector<int>{});
+    }
+}
+
+TEST_F(OpenPipelineTest, AFileThatCannotBeCountedGivesOnlyItsMessage) {
+    const CommandResult result = RunOpenCommand(*state, (folder.Path() / "missing.txt").string(),
+                                                ConfidenceLevel::Level95, '.');
+    EXPECT_EQ(result.notices, std::vector<Notice>{Message(kInvalidDataFileMessage)});
+    EXPECT_EQ(result.outcome, Outcome::Ended);
+    EXPECT_EQ(state->DataCount, 0);
+}
+
+TEST_F(OpenPipelineTest, AReportedOpenLeavesFramesForBothPlots) {
+    ASSERT_EQ(Open("good.txt", kFourEllipses).outcome, Outcome::Reported);
+    EXPECT_TRUE(plot::PlotFramesExist(*state));
+    EXPECT_EQ(progress.positions.back(), 0);  // back to the start once the estimation ends
+}
+
+TEST_F(OpenPipelineTest, ALevelChangeGivesTheReportOfAnOpenAtThatLevel) {
+    for (const ConfidenceLevel level : {ConfidenceLevel::Level39, ConfidenceLevel::Level50}) {
+        const std::vector<std::string> opened = Open("good.txt", kFourEllipses, level).report;
+        ASSERT_EQ(Open("good.txt", kFourEllipses).outcome, Outcome::Reported);
+        const CommandResult changed = RunLevelChange(*state, level, '.');
+        EXPECT_EQ(changed.notices, std::vector<Notice>{Report()});
+        EXPECT_EQ(changed.outcome, Outcome::Reported);
+        EXPECT_EQ(changed.report, opened);
+    }
+}
+
+TEST_F(OpenPipelineTest, ALevelChangeBelowThreeDataOnlySaysSo) {
+    struct Case {
+        const char* name;
+        std::string bytes;  // empty: nothing opened
+    };
+    const Case cases[] = {{"nothing opened", ""}, {"two data", "2,30\n3,40\n"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.bytes.empty()) Open("data.txt", c.bytes);
+        const StrainVector estimate = state->StrainEstimate;
+        const CommandResult result = RunLevelChange(*state, ConfidenceLevel::Level39, '.');
+        EXPECT_EQ(result.notices, std::vector<Notice>{Message(kTooFewDataMessage)});
+        EXPECT_EQ(result.outcome, Outcome::Ended);
+        EXPECT_TRUE(result.report.empty());
+        EXPECT_EQ(state->StrainEstimate.x1, estimate.x1);
+    }
+}
+
+TEST_F(OpenPipelineTest, AnErrorOfTheResultStageEndsTheLevelChange) {
+    ASSERT_EQ(Open("good.txt", kFourEllipses).outcome, Outcome::Reported);
+    // Pre vectors whose moments exceed the range of a double.
+    for (int k = 1; k <= 4; ++k) state->PreVectors[k] = {1e200 * k, -1e200};
+    const CommandResult result = RunLevelChange(*state, ConfidenceLevel::Level50, '.');
+    EXPECT_EQ(result.notices, std::vector<Notice>{Error(kOverflowMessage)});
+    EXPECT_EQ(result.outcome, Outcome::Ended);
+}
+
+TEST(MessagesOf, KeepsMessagesMemoLinesAndTheErrorInOrder) {
+    CommandResult result;
+    result.notices = {Caption("a.txt"), MemoLine("first"), Report(), Message("second"),
+                      Error("third")};
+    EXPECT_EQ(MessagesOf(result), (std::vector<std::string>{"first", "second", "third"}));
+}
+
+}  // namespace
+}  // namespace varnel::analysis
