@@ -60,7 +60,7 @@ void TFormMain::Run(void (TFormMain::*command)()) {
 void TFormMain::FormCreate() {
     std::string folder = quantileFolder_;
     if (folder.empty()) folder = QCoreApplication::applicationDirPath().toStdString() + "/";
-    if (!LoadFQuantileTable(*state_, folder)) ui_.ShowMessage(kMissingQuantileTableMessage);
+    if (const auto message = LoadAndCheckFQuantileTable(*state_, folder)) ui_.ShowMessage(*message);
 }
 
 void TFormMain::FormShow() {

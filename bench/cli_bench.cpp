@@ -1,14 +1,18 @@
-// varnel-cli as a whole process on 10000-ellipse files: wall time and peak memory (the child's
-// maximum resident set) for a file whose first simplex run converges and one whose 11 runs all
-// end on the evaluation limit. `--varnel_cli=PATH` runs another build of the program, such as
-// one from before a change, so that both can be measured side by side.
+// varnel-cli as a whole process: wall time and peak memory (the child's maximum resident set)
+// on 10000-ellipse files whose first simplex run converges or whose 11 runs all end on the
+// evaluation limit, and the start-up cost of a small run against `--help`.
+// `--varnel_cli=PATH` runs another build of the program, such as one from before a change, so
+// that both can be measured side by side.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,12 +26,26 @@ namespace {
 
 std::string cliPath = VARNEL_CLI;
 
-// Runs the program on `file` with its output discarded; returns the child's peak memory in KiB.
-long RunCli(const std::string& file) {
+// What the kernel accounted for one finished run of the program.
+struct ChildRun {
+    int exitStatus = -1;
+    long peakKiB = 0;
+    double cpuSeconds = 0;  // user + system
+};
+
+double Seconds(const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; }
+
+// Runs the program with `arguments`, its output discarded.
+ChildRun RunCli(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv{cliPath.data(), const_cast<char*>(file.c_str()), nullptr};
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv{cliPath.data()};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
     pid_t child = 0;
     const int failed =
         posix_spawn(&child, cliPath.c_str(), &actions, nullptr, argv.data(), environ);
@@ -36,17 +54,66 @@ long RunCli(const std::string& file) {
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("varnel-cli failed");
-    return usage.ru_maxrss;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss,
+            Seconds(usage.ru_utime) + Seconds(usage.ru_stime)};
+}
+
+// The peak memory in KiB of a run that must succeed.
+long RunCliOn(const std::string& file) {
+    const ChildRun run = RunCli({file});
+    if (run.exitStatus != 0) throw std::runtime_error("varnel-cli failed");
+    return run.peakKiB;
 }
 
 void BM_VarnelCli(benchmark::State& run) {
     const std::string file = SyntheticFile(10000, unsigned(run.range(0)));
     long peak = 0;
-    for (auto _ : run) peak = std::max(peak, RunCli(file));
+    for (auto _ : run) peak = std::max(peak, RunCliOn(file));
     run.counters["peak_MiB"] = double(peak) / 1024.0;
 }
+
+// Start-up: a run on 12 ellipses against `--help` (which loads nothing), in processor time.
+// Target: run_over_help at most 2, the quantile table costing less than the program's start.
+void BM_SmallRunOverHelp(benchmark::State& run) {
+    const std::string file = SyntheticFile(12, kConvergingSeed);
+    double help = 0, small = 0;
+    for (auto _ : run) {
+        help += RunCli({"--help"}).cpuSeconds;
+        const ChildRun smallRun = RunCli({file});
+        if (smallRun.exitStatus != 0) throw std::runtime_error("varnel-cli failed");
+        small += smallRun.cpuSeconds;
+    }
+    const double runs = double(run.iterations());
+    run.counters["help_cpu_ms"] = help / runs * 1e3;
+    run.counters["run_cpu_ms"] = small / runs * 1e3;
+    run.counters["run_over_help"] = help > 0 ? small / help : 0;
+}
+
+// A file of one 200 MB line: the reader keeps no more of a line than a datum or its message
+// needs. Target: peak_MiB under 64.
+void BM_OneLongLine(benchmark::State& run) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("varnel-bench-long-line-" + std::to_string(::getpid()));
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "1.5,";
+        const std::string block(1 << 20, '7');
+        for (int i = 0; i < 200; ++i) out << block;
+        out << "\n";
+    }
+    long peak = 0;
+    for (auto _ : run) {
+        const ChildRun longLine = RunCli({file.string()});
+        if (longLine.exitStatus != 1) throw std::runtime_error("varnel-cli took the line");
+        peak = std::max(peak, longLine.peakKiB);
+    }
+    std::filesystem::remove(file);
+    run.counters["peak_MiB"] = double(peak) / 1024.0;
+}
+
+BENCHMARK(BM_OneLongLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+BENCHMARK(BM_SmallRunOverHelp)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 BENCHMARK(BM_VarnelCli)
     ->ArgName("seed")

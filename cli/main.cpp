@@ -8,6 +8,7 @@
 #include "cli/import_options.h"
 #include "cli/json_output.h"
 #include "cli/standard_output.h"
+#include "core/confidence_region.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/locale_separator.h"
@@ -38,11 +39,12 @@ ConfidenceLevel LevelOf(int percent) {
     return ConfidenceLevel::Level95;
 }
 
-// Loads finv.dat from beside the executable; without it every region has a quantile of 0.
+// Loads finv.dat from beside the executable and says once when it is missing or damaged; a
+// file whose N then has no quantile gets no ranges (see RunFile).
 void LoadQuantiles(AnalysisState& state) {
     try {
-        if (!LoadFQuantileTable(state, ExecutableFolder())) {
-            std::cerr << TerminalText(kMissingQuantileTableMessage) << '\n';
+        if (const auto message = LoadAndCheckFQuantileTable(state, ExecutableFolder())) {
+            std::cerr << TerminalText(*message) << '\n';
         }
     } catch (const std::exception& error) {
         std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';
@@ -83,6 +85,11 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         cli::RunExports(state, options.exports, separator);
     } catch (const std::exception& error) {
         std::cerr << path << ": " << TerminalText(UserMessageOf(error)) << '\n';
+        return false;
+    }
+    // The report shows the ranges as NAN; the run must not pass for a full analysis.
+    if (!HasUsableQuantile(state, LevelOf(options.levelPercent))) {
+        std::cerr << path << ": " << kNoQuantileForDataCountPrefix << state.DataCount << '\n';
         return false;
     }
     return true;

@@ -32,9 +32,19 @@ constexpr ValueRange kEmptyRange{1e10, -1e10};
 
 }  // namespace
 
+bool IsUsableQuantile(double quantile) { return std::isfinite(quantile) && quantile > 0.0; }
+
+bool HasUsableQuantile(const AnalysisState& state, ConfidenceLevel level) {
+    const int N = state.DataCount;
+    return N >= kMinQuantileN && N <= kMaxData && IsUsableQuantile(QuantileTable(state, level)[N]);
+}
+
 void ComputePreConfidenceRegion(AnalysisState& state, ConfidenceLevel level) {
     const int N = state.DataCount;
-    const long double F = QuantileTable(state, level)[N];
+    // Without a usable quantile the region shrinks to its centre, and the ranges are
+    // withdrawn afterwards (ComputeConfidenceResults).
+    const double quantile = QuantileTable(state, level)[N];
+    const long double F = IsUsableQuantile(quantile) ? quantile : 0.0L;
     // K = 2(N − 1) / (N (N − 2)) · F: the Hotelling T² bound divided by N.
     const long double K =
         CheckedDivide(CheckedDivide((N - 1) * 2.0L, N), static_cast<long double>(N - 2)) * F;
@@ -98,6 +108,10 @@ void ComputeConfidenceResults(AnalysisState& state, ConfidenceLevel level) {
     ComputePreConfidenceRegion(state, level);
     ComputePostConfidenceRegion(state);
     ComputeRegionRanges(state);
+    if (!HasUsableQuantile(state, level)) {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        state.X1Range = state.X2Range = state.RRange = state.PhiRange = {nan, nan};
+    }
 }
 
 }  // namespace varnel

@@ -4,8 +4,16 @@
 
 namespace varnel {
 
+/// True when `quantile` can scale a confidence region: a positive finite number. A missing,
+/// cut or damaged quantile table leaves 0 or another unusable value in its place.
+bool IsUsableQuantile(double quantile);
+
+/// True when the table of `level` holds a usable quantile for N = DataCount (3 … 10000).
+bool HasUsableQuantile(const AnalysisState& state, ConfidenceLevel level);
+
 /// Confidence ellipse of the mean pre vector at the given level, sampled at 72 points
-/// (t = 5°, 10°, … 360°) into PreRegion. Requires N ≥ 3.
+/// (t = 5°, 10°, … 360°) into PreRegion; without a usable quantile, every point is the mean.
+/// Requires N ≥ 3.
 void ComputePreConfidenceRegion(AnalysisState& state, ConfidenceLevel level);
 
 /// Carries PreRegion forward by the estimated strain into PostRegion.
@@ -15,7 +23,8 @@ void ComputePostConfidenceRegion(AnalysisState& state);
 /// bounding box holds the origin strictly inside in both coordinates.
 void ComputeRegionRanges(AnalysisState& state);
 
-/// The three operations above, in order: the numeric part of the result stage.
+/// The three operations above, in order: the numeric part of the result stage. Without a
+/// usable quantile for N no range is known: all four ranges are NaN.
 void ComputeConfidenceResults(AnalysisState& state, ConfidenceLevel level);
 
 }  // namespace varnel

@@ -20,19 +20,26 @@ std::string IoErrorMessage(int code) {
 int IoErrorCodeFromErrno(int errorNumber) {
     switch (errorNumber) {
         case ENOENT: return kIoFileNotFound;
+        // The name cannot name a file: too long, a folder in the path that is a file, bytes or
+        // characters the file system refuses in a name.
         case ENAMETOOLONG:
+        case ENOTDIR:
+        case EILSEQ:
         case ELOOP:  // a path whose symbolic links never end names no file
         case EINVAL: return kIoInvalidFileName;
         case EMFILE:
         case ENFILE: return kIoTooManyOpenFiles;
+        // The file may not be read or written here: no permission, a file system mounted
+        // read-only, a folder where a file was asked for (the runtime cannot open one as a file).
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return kIoAccessDenied;  // the runtime cannot open a folder as a file
+        case EISDIR: return kIoAccessDenied;
+        // No room left for the user: the disk or the user's quota is full. EFBIG (a file
+        // larger than the file system or the process may write) is not a full disk.
         case ENOSPC:
-        case EFBIG:
         case EDQUOT: return kIoDiskFull;
-        default: return errorNumber;
+        default: return kIoSystemErrorBase + errorNumber;
     }
 }
 

@@ -20,7 +20,13 @@ enum IoErrorCode : int {
 /// The runtime's text for I/O error `code`: "ファイルが見つかりません" for 2 … "I/O エラー (n)".
 std::string IoErrorMessage(int code);
 
-/// The runtime's I/O error number for a failed system call's errno.
+/// Errors of the system without a runtime number of the same meaning are reported as
+/// kIoSystemErrorBase + errno, above every number the runtime gives: EIO reads "I/O エラー (1005)".
+inline constexpr int kIoSystemErrorBase = 1000;
+
+/// The runtime's I/O error number for a failed system call's errno: the runtime's own number
+/// where the error means the same (ENOENT is 2, EACCES 5, ENOSPC 101 …), otherwise
+/// kIoSystemErrorBase + errno.
 int IoErrorCodeFromErrno(int errorNumber);
 
 /// Throws VarnelError with the I/O error text for errno.

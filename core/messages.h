@@ -12,6 +12,11 @@ inline constexpr const char* kNoDataForPictureMessage = "No data loaded.";
 inline constexpr const char* kNoDataForGridMessage = "No data loaded";
 inline constexpr const char* kMissingQuantileTableMessage =
     "File \"finv.dat\" does not exist.\r\nError not estimated.";
+inline constexpr const char* kDamagedQuantileTableMessage =
+    "File \"finv.dat\" is damaged.\r\nError not estimated for some numbers of data.";
+/// Followed by N: a data file whose N has no usable quantile in finv.dat.
+inline constexpr const char* kNoQuantileForDataCountPrefix =
+    "Error not estimated: \"finv.dat\" holds no quantile for N = ";
 inline constexpr const char* kTooManyDataMessage =
     "Too many data (more than 10000).\r\nExecution terminated";
 inline constexpr const char* kApplicationTitle = "Varnel";

@@ -1,7 +1,8 @@
 #include "core/number_format.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace varnel {
@@ -16,16 +17,37 @@ struct DecimalDigits {
 
 constexpr int kSourceDigits = 18;  // what an extended value carries
 
+// The exact value rounded to 18 significant digits (to nearest, a tie to even), by std::to_chars:
+// unlike the C library's formatting it never reads the C locale, whose decimal separator Qt
+// takes from the environment.
 DecimalDigits SignificantDigits(long double x) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*Le", kSourceDigits - 1, std::fabs(x));
+    char buffer[64];  // "d.ddddddddddddddddde-4951" at most
+    char* const end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x),
+                                    std::chars_format::scientific, kSourceDigits - 1)
+                          .ptr;
     DecimalDigits result;
-    const char* p = buffer;
-    for (; *p != 'e'; ++p) {
+    const char* e = std::find(buffer, end, 'e');
+    for (const char* p = buffer; p != e; ++p) {
         if (*p != '.') result.digits += *p;
     }
-    result.exponent = std::atoi(p + 1) + 1;
+    int power = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, power);
+    result.exponent = power + 1;
     return result;
+}
+
+// "E", the sign of a negative power (and of a positive one when asked) and at least three
+// digits: "E006", "E+001", "E-003".
+std::string PowerOfTenText(int power, bool writePlus) {
+    std::string text = "E";
+    if (power < 0) {
+        text += '-';
+    } else if (writePlus) {
+        text += '+';
+    }
+    const std::string digits = std::to_string(std::abs(power));
+    if (digits.size() < 3) text.append(3 - digits.size(), '0');
+    return text + digits;
 }
 
 // Rounds to `count` digits, a half going up in magnitude; a carry out of the first digit
@@ -67,9 +89,7 @@ std::string ScientificText(const DecimalDigits& value, bool negative, char separ
     text += value.digits[0];
     const std::string rest = value.digits.substr(1, value.digits.find_last_not_of('0'));
     if (!rest.empty()) text += separator + rest;
-    char exponent[16];
-    std::snprintf(exponent, sizeof exponent, "E%03d", value.exponent - 1);
-    return text + exponent;
+    return text + PowerOfTenText(value.exponent - 1, false);
 }
 
 }  // namespace
@@ -110,10 +130,7 @@ std::string FormatExponent(long double x, char decimalSeparator) {
     text += value.digits[0];
     text += decimalSeparator;
     text += value.digits.substr(1);
-    char exponent[16];
-    const int power = value.exponent - 1;
-    std::snprintf(exponent, sizeof exponent, "E%c%03d", power < 0 ? '-' : '+', std::abs(power));
-    return text + exponent;
+    return text + PowerOfTenText(value.exponent - 1, true);
 }
 
 }  // namespace varnel

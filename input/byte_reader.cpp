@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "core/io_error.h"
 
@@ -12,7 +14,7 @@ namespace varnel {
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
-constexpr unsigned char kEndOfText = 26;  // Ctrl-Z
+constexpr char kEndOfText = 26;  // Ctrl-Z
 }  // namespace
 
 // Opens without blocking, so that a FIFO without a writer cannot hold the program, and takes
@@ -37,32 +39,66 @@ ByteReader::ByteReader(const std::string& path) : buffer_(kBufferSize) {
 ByteReader::~ByteReader() { std::fclose(file_); }
 
 bool ByteReader::Refill() {
-    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
     position_ = 0;
+    size_ = 0;
+    if (endOfText_) return false;
+    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
     if (size_ == 0 && std::ferror(file_)) ThrowIoErrorFromErrno(errno);
+    if (const void* end = std::memchr(buffer_.data(), kEndOfText, size_)) {
+        size_ = static_cast<std::size_t>(static_cast<const char*>(end) - buffer_.data());
+        endOfText_ = true;
+    }
     return size_ > 0;
 }
 
-bool ByteReader::AtEnd() {
-    if (endOfText_) return true;
-    if (position_ == size_ && !Refill()) {
-        endOfText_ = true;
-        return true;
-    }
-    if (buffer_[position_] == kEndOfText) endOfText_ = true;
-    return endOfText_;
+bool ByteReader::AtEnd() { return position_ == size_ && !Refill(); }
+
+std::string_view ByteReader::Buffered() {
+    if (AtEnd()) return {};
+    return {buffer_.data() + position_, size_ - position_};
 }
 
-bool ByteReader::ReadLine(std::string* text) {
+bool ByteReader::SkipLine() {
     if (AtEnd()) return false;
-    if (text) text->clear();
-    while (!AtEnd()) {
-        const unsigned char c = Peek();
-        Advance();
-        if (c == '\n') break;
-        if (c != '\r' && text) text->push_back(static_cast<char>(c));
+    for (std::string_view bytes; !(bytes = Buffered()).empty();) {
+        const std::size_t end = bytes.find('\n');
+        if (end != std::string_view::npos) {
+            Skip(end + 1);
+            break;
+        }
+        Skip(bytes.size());
     }
     return true;
+}
+
+TrimmedLine ByteReader::ReadTrimmedLine(std::string& text, std::size_t limit) {
+    text.clear();
+    if (AtEnd()) return TrimmedLine::End;
+    // `text` holds the line from its first character above 32, the characters up to 32 after
+    // its last such character pending: they stay only when more text follows.
+    std::size_t kept = 0;
+    for (std::string_view bytes; !(bytes = Buffered()).empty();) {
+        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+        for (std::size_t i = 0; i < end; ++i) {
+            const char c = bytes[i];
+            if (c == '\r') continue;  // dropped, whether it ends the line or not
+            if (static_cast<unsigned char>(c) > 32) {
+                if (text.size() == limit) {
+                    Skip(i);
+                    SkipLine();
+                    return TrimmedLine::Cut;
+                }
+                text.push_back(c);
+                kept = text.size();
+            } else if (kept > 0 && text.size() < limit) {
+                text.push_back(c);
+            }
+        }
+        Skip(std::min(end + 1, bytes.size()));
+        if (end < bytes.size()) break;
+    }
+    text.resize(kept);
+    return TrimmedLine::Whole;
 }
 
 }  // namespace varnel

@@ -2,9 +2,17 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varnel {
+
+/// How ReadTrimmedLine ended.
+enum class TrimmedLine {
+    End,    ///< the file was at its end: no line
+    Whole,  ///< the line's text, trimmed
+    Cut,    ///< the trimmed text is longer than the limit: its first `limit` characters
+};
 
 /// Reads a single-byte text file sequentially through a buffer. A Ctrl-Z byte (26) ends the
 /// file. Owns the file and closes it on every way out. Throws VarnelError with the I/O error
@@ -19,22 +27,30 @@ public:
 
     /// True at the end of the file or at a Ctrl-Z byte.
     bool AtEnd();
-    /// The next byte; precondition: !AtEnd().
-    unsigned char Peek() { return buffer_[position_]; }
-    void Advance() { ++position_; }
+    /// The bytes read ahead from the current position (at most the buffer's size), reading
+    /// more when none are left; empty only at the end of the file.
+    std::string_view Buffered();
+    /// Moves past `count` bytes of Buffered().
+    void Skip(std::size_t count) { position_ += count; }
 
-    /// Reads one line: up to a LF (consumed), a CR directly before it ending the line too; a
-    /// lone CR is dropped. False when the file is at its end. With `text` null, only skips.
-    bool ReadLine(std::string* text);
+    /// Moves past one line: up to and including its LF (a CR directly before it ending the line
+    /// too), or to the end of the file. False when the file is at its end.
+    bool SkipLine();
+
+    /// Reads one line, without its leading and trailing characters of codes 0
+    /// to 32 and with every CR dropped (a CR LF or LF ends it), keeping at most `limit`
+    /// characters in `text`: a longer line is Cut, and the rest of it is skipped without being
+    /// kept. Memory stays within `limit` whatever the line.
+    TrimmedLine ReadTrimmedLine(std::string& text, std::size_t limit);
 
 private:
     bool Refill();
 
     std::FILE* file_ = nullptr;
-    std::vector<unsigned char> buffer_;
+    std::vector<char> buffer_;
     std::size_t position_ = 0;
     std::size_t size_ = 0;
-    bool endOfText_ = false;
+    bool endOfText_ = false;  // a Ctrl-Z was read: nothing after it is
 };
 
 }  // namespace varnel

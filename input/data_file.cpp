@@ -13,13 +13,9 @@ namespace varnel {
 
 namespace {
 
-// Removes leading and trailing characters with codes 0 to 32.
-std::string_view TrimControlAndBlank(std::string_view text) {
-    const auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
+// A line's text is kept up to this length, far beyond any number; a longer line ends the read
+// with the conversion error of the field it is cut in, and no more of it is held in memory.
+constexpr std::size_t kLongestLine = std::size_t(1) << 20;
 
 // The comma if the line holds one, else the tab, else the blank.
 std::size_t SeparatorPosition(std::string_view line) {
@@ -34,10 +30,10 @@ std::size_t SeparatorPosition(std::string_view line) {
 // is cut there and marked "...", so the message stays readable in a message box.
 constexpr std::size_t kLongestQuotedField = 200;
 
-// The field as the message quotes it. A NUL byte would end the message's text where it stands,
-// so it is shown as the symbol for null, "␀".
-std::string QuotedField(std::string_view field) {
-    const bool cut = field.size() > kLongestQuotedField;
+// The field as the message quotes it, "..." marking a field cut here or with its line. A NUL
+// byte would end the message's text where it stands, so it is shown as the symbol for null, "␀".
+std::string QuotedField(std::string_view field, bool lineCut) {
+    const bool cut = lineCut || field.size() > kLongestQuotedField;
     std::string quoted;
     for (const char c : field.substr(0, kLongestQuotedField)) {
         if (c == '\0') {
@@ -49,12 +45,31 @@ std::string QuotedField(std::string_view field) {
     return cut ? quoted + "..." : quoted;
 }
 
+// The runtime's conversion error, naming the field's text.
+[[noreturn]] void ThrowNotANumber(std::string_view field, bool lineCut) {
+    throw VarnelError("'" + QuotedField(field, lineCut) + "' は浮動小数点数ではありません");
+}
+
+// A field as the runtime converts it; a value beyond the range of a double overflows when it
+// is stored.
+double ConvertField(std::string_view field, char decimalSeparator) {
+    const std::optional<long double> value = TextToFloat(field, decimalSeparator);
+    if (!value) ThrowNotANumber(field, false);
+    return StoreDouble(*value);
+}
+
+// Removes leading and trailing characters with codes 0 to 32, as the reader trims a line.
+std::string_view TrimControlAndBlank(std::string_view text) {
+    const auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace
 
 double ConvertDataField(std::string_view field, char decimalSeparator) {
-    const std::optional<long double> value = TextToFloat(field, decimalSeparator);
-    if (!value) throw VarnelError("'" + QuotedField(field) + "' は浮動小数点数ではありません");
-    return StoreDouble(*value);
+    return ConvertField(field, decimalSeparator);
 }
 
 double DegreesToStoredRadians(double degrees) {
@@ -78,7 +93,7 @@ CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& cho
     long long count = 0;
     try {
         ByteReader reader(chosenPath);
-        while (count <= kMaxData && reader.ReadLine(nullptr)) ++count;
+        while (count <= kMaxData && reader.SkipLine()) ++count;
     } catch (const VarnelError&) {
         return CountOutcome::Unreadable;
     }
@@ -94,12 +109,17 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
     ByteReader reader(state.DataFileName);
     std::string line;
     for (int k = 1; k <= state.DataCount; ++k) {
-        if (!reader.ReadLine(&line)) line.clear();  // the file ended early: an empty line
-        const std::string_view text = TrimControlAndBlank(line);
+        // A file that ended early gives empty lines.
+        const bool cut = reader.ReadTrimmedLine(line, kLongestLine) == TrimmedLine::Cut;
+        const std::string_view text = line;
         const std::size_t separator = SeparatorPosition(text);
-        if (separator == std::string_view::npos) return {false, k};
-        state.RPost[k] = ConvertDataField(text.substr(0, separator), decimalSeparator);
-        const double degrees = ConvertDataField(text.substr(separator + 1), decimalSeparator);
+        if (separator == std::string_view::npos) {
+            if (cut) ThrowNotANumber(text, true);  // the R field goes on beyond the cut
+            return {false, k};
+        }
+        state.RPost[k] = ConvertField(text.substr(0, separator), decimalSeparator);
+        if (cut) ThrowNotANumber(text.substr(separator + 1), true);
+        const double degrees = ConvertField(text.substr(separator + 1), decimalSeparator);
         state.PhiPost[k] = DegreesToStoredRadians(degrees);
     }
     return {true, 0};

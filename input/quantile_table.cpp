@@ -1,11 +1,15 @@
 #include "input/quantile_table.h"
 
-#include <filesystem>
-#include <system_error>
 #include <unistd.h>
 
-#include "core/checked_math.h"
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "core/confidence_region.h"
 #include "core/io_error.h"
+#include "core/messages.h"
 #include "input/byte_reader.h"
 #include "input/text_to_float.h"
 
@@ -15,17 +19,34 @@ namespace {
 
 constexpr std::size_t kMaxNumberLength = 64;
 
+bool IsSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Skips characters with codes 0 to 32, line breaks included; false at the end of the file.
+bool SkipSpaceAndControl(ByteReader& reader) {
+    for (std::string_view bytes; !(bytes = reader.Buffered()).empty();) {
+        const auto text = std::find_if_not(bytes.begin(), bytes.end(), IsSpaceOrControl);
+        reader.Skip(static_cast<std::size_t>(text - bytes.begin()));
+        if (text != bytes.end()) return true;
+    }
+    return false;
+}
+
 // Reads one number: skips codes 0 to 32, then takes up to 64 characters up to the next such
 // code. The end of the file gives 0 without error; a text that does not convert sets `malformed`.
 double ReadNumber(ByteReader& reader, bool& malformed) {
-    while (!reader.AtEnd() && reader.Peek() <= 32) reader.Advance();
-    if (reader.AtEnd()) return 0.0;
-    std::string text;
-    while (!reader.AtEnd() && reader.Peek() > 32 && text.size() < kMaxNumberLength) {
-        text.push_back(static_cast<char>(reader.Peek()));
-        reader.Advance();
+    if (!SkipSpaceAndControl(reader)) return 0.0;
+    std::array<char, kMaxNumberLength> text;
+    std::size_t length = 0;
+    for (std::string_view bytes; length < text.size() && !(bytes = reader.Buffered()).empty();) {
+        bytes = bytes.substr(0, text.size() - length);
+        const auto end = std::find_if(bytes.begin(), bytes.end(), IsSpaceOrControl);
+        const std::size_t taken = static_cast<std::size_t>(end - bytes.begin());
+        std::copy(bytes.begin(), end, text.begin() + length);
+        length += taken;
+        reader.Skip(taken);
+        if (end != bytes.end()) break;
     }
-    const std::optional<double> value = TableTextToFloat(text);
+    const std::optional<double> value = TableTextToFloat({text.data(), length});
     if (!value) malformed = true;
     return value.value_or(0.0);
 }
@@ -45,10 +66,26 @@ bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
         state.FQuantile39[N] = ReadNumber(reader, malformed);
         state.FQuantile50[N] = ReadNumber(reader, malformed);
         state.FQuantile95[N] = ReadNumber(reader, malformed);
-        reader.ReadLine(nullptr);  // the rest of the row's line
+        reader.SkipLine();  // the rest of the row's line
         if (malformed) throw VarnelError(IoErrorMessage(kIoInvalidNumericInput));
     }
     return true;
+}
+
+int FirstNWithoutUsableQuantile(const AnalysisState& state) {
+    for (int N = kMinQuantileN; N <= kMaxData; ++N) {
+        for (const auto* table : {&state.FQuantile39, &state.FQuantile50, &state.FQuantile95}) {
+            if (!IsUsableQuantile((*table)[N])) return N;
+        }
+    }
+    return 0;
+}
+
+std::optional<std::string> LoadAndCheckFQuantileTable(AnalysisState& state,
+                                                      const std::string& folder) {
+    if (!LoadFQuantileTable(state, folder)) return kMissingQuantileTableMessage;
+    if (FirstNWithoutUsableQuantile(state) != 0) return kDamagedQuantileTableMessage;
+    return std::nullopt;
 }
 
 std::string ExecutableFolder() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/analysis_state.h"
@@ -11,6 +12,16 @@ namespace varnel {
 /// Throws VarnelError with the I/O error text on a malformed number ("入力値が数値ではありません")
 /// or a read error; rows read before it stay stored.
 bool LoadFQuantileTable(AnalysisState& state, const std::string& folder);
+
+/// The first N (3 … 10000) for which some level's table holds no usable quantile (0, as a
+/// missing, cut or emptied finv.dat leaves it, a negative or zero value), or 0 when all do.
+int FirstNWithoutUsableQuantile(const AnalysisState& state);
+
+/// LoadFQuantileTable and the check of every row, as the program does at start. Returns what
+/// the user is told: the missing-file message, the damaged-table message when some N lacks a
+/// usable quantile, nothing for a whole table. Throws as LoadFQuantileTable.
+std::optional<std::string> LoadAndCheckFQuantileTable(AnalysisState& state,
+                                                      const std::string& folder);
 
 /// The folder of the running executable, with a trailing "/".
 std::string ExecutableFolder();

@@ -127,10 +127,13 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
          Leaves::EarlierResults,
          3,
          0},
+        // A number far longer than any datum: the line is cut at 1 MiB, its ratio stored.
         {"10 MB line of digits",
          "2," + tenMegabytes + "30\n3,40\n1.5,-20\n",
-         {},
-         Leaves::NewResults},
+         {NotANumber(tenMegabytes.substr(0, 200) + "...")},
+         Leaves::EarlierResults,
+         3,
+         1},
         {"10 MB line of letters",
          std::string(10'000'000, 'x') + ",30\n3,40\n1.5,-20\n",
          {NotANumber(std::string(200, 'x') + "...")},
@@ -235,8 +238,9 @@ TEST_F(HostileInputTest, AFileGoneOrReplacedAfterTheCountEndsInAnIoError) {
 // The start of the window: load finv.dat from `folder` and say what the user would read.
 std::vector<std::string> LoadTableMessages(AnalysisState& state, const fs::path& folder) {
     try {
-        if (!LoadFQuantileTable(state, folder.string() + "/"))
-            return {kMissingQuantileTableMessage};
+        if (const auto message = LoadAndCheckFQuantileTable(state, folder.string() + "/")) {
+            return {*message};
+        }
     } catch (const VarnelError& error) {
         return {error.what()};
     }
@@ -250,11 +254,16 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
         Kind kind;
         const char* finv;
         std::vector<std::string> messages;
-        bool regionHasWidth;  // for three data: the quantile for N = 3 was read
+        bool ranged;  // for three data: the quantile for N = 3 was read
     };
     const Case cases[] = {
-        {"empty", kFile, "", {}, false},
-        {"truncated inside its first row", kFile, "3 0.859 1.5 19", {}, true},
+        {"empty", kFile, "", {kDamagedQuantileTableMessage}, false},
+        {"truncated inside its first row",
+         kFile,
+         "3 0.859 1.5 19",
+         {kDamagedQuantileTableMessage},
+         true},
+        {"negative", kFile, "3 -0.859 -1.5 -19", {kDamagedQuantileTableMessage}, false},
         {"decimal comma",
          kFile,
          "3 0,859 1,5 199,5\n4 0.6 1 19\n",
@@ -285,7 +294,10 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
         const CommandResult result = Analyse(*state, Write("three.txt", kThreeEllipses));
         ASSERT_EQ(result.outcome, Outcome::Reported);
         EXPECT_TRUE(MessagesOf(result).empty());
-        EXPECT_EQ(state->X1Range.max > state->X1Range.min, c.regionHasWidth);
+        // Either the ranges have their width or none is a number: never a zero-width range.
+        EXPECT_EQ(state->X1Range.max > state->X1Range.min, c.ranged);
+        EXPECT_EQ(std::isnan(state->X1Range.min), !c.ranged);
+        EXPECT_EQ(std::isnan(state->X2Range.max), !c.ranged);
     }
 }
 

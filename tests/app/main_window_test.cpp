@@ -116,6 +116,49 @@ TEST(MainWindowStart, AMalformedQuantileTableGoesToTheErrorBoxAndTheWindowOpens)
     EXPECT_TRUE(form.isVisible());
 }
 
+// Without a quantile for N every range reads NAN, never a zero-width range; the user is told
+// once, at start.
+TEST(MainWindowStart, ADamagedOrMissingQuantileTableLeavesTheRangesUnavailable) {
+    struct Case {
+        const char* name;
+        const char* finv;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"missing", nullptr, kMissingQuantileTableMessage},
+        {"empty", "", kDamagedQuantileTableMessage},
+        {"cut after N = 3", "3 0.859 1.5 199.5\n", kDamagedQuantileTableMessage},
+        {"negative values", "3 -1 -2 -3\n4 -1 -2 -3\n", kDamagedQuantileTableMessage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        if (c.finv)
+            std::ofstream(folder.filePath(QStringLiteral("finv.dat")).toStdString()) << c.finv;
+        ScriptedUserInterface ui;
+        TFormMain form(ui, folder.path().toStdString() + "/");
+        form.show();
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
+        const std::string data = folder.filePath(QStringLiteral("four.txt")).toStdString();
+        std::ofstream(data) << "2,10\n3,40\n1.5,-20\n1.8,75\n";
+        for (int open = 0; open < 2; ++open) {
+            ui.openAnswers.push_back(data);
+            form.findChild<QAction*>(QStringLiteral("MenuOpen"))->trigger();
+        }
+        EXPECT_EQ(ui.messages.size(), 1u);
+        EXPECT_TRUE(ui.errors.empty());
+        const QStringList report = form.findChild<QPlainTextEdit*>(QStringLiteral("Memo"))
+                                       ->toPlainText()
+                                       .split(QLatin1Char('\n'));
+        ASSERT_EQ(report.size(), 27);
+        EXPECT_TRUE(report[4].startsWith(QStringLiteral("R_s    = "))) << report[4].toStdString();
+        for (int line : {6, 7, 8, 9, 12, 13, 14, 15, 18, 19, 20, 21, 24, 25, 26, 27}) {
+            EXPECT_TRUE(report[line - 1].endsWith(QStringLiteral(" NAN")))
+                << report[line - 1].toStdString();
+        }
+    }
+}
+
 TEST(MainWindowStart, TheQuantileTableBesideTheExecutableIsRead) {
     ScriptedUserInterface ui;
     TFormMain form(ui);

@@ -22,8 +22,8 @@ protected:
     std::string Write(const std::string& name, const std::string& bytes) {
         return folder.Write(name, bytes);
     }
-    CliRun Cli(const std::string& arguments) {
-        return varnel::testing_support::RunCli({arguments, folder_});
+    CliRun Cli(const std::string& arguments, const std::string& program = VARNEL_CLI_PATH) {
+        return varnel::testing_support::RunCli({arguments, folder_, program});
     }
 
     varnel::testing_support::TestFolder folder;
@@ -56,6 +56,8 @@ TEST_F(VarnelCliTest, ReportsEachFileAndSkipsTheOnesItCannotAnalyse) {
         {Write("word.txt", "2,ten\n3,40\n1,1\n"), "word.txt: 'ten' は浮動小数点数ではありません\n"},
         {(folder_ / "missing.txt").string(), "missing.txt: Invalid data file\nExecution terminated\n"},
         {Write("one.txt", "2,10\n"), "one.txt: 0 による浮動小数点数除算\n"},
+        {Write("long.txt", "2,10\n1.5," + std::string(3 << 20, '7') + "\n3,40\n"),
+         "long.txt: '" + std::string(200, '7') + "...' は浮動小数点数ではありません\n"},
     };
     for (const Case& c : cases) {
         const CliRun run = Cli(good + " " + c.file + " " + good);
@@ -134,6 +136,56 @@ TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
     const CliRun noFolder = Cli(data + " --post-svg " + (folder_ / "none" / "p.svg").string());
     EXPECT_EQ(noFolder.status, 1);
     EXPECT_NE(noFolder.err.find("を作成できません"), std::string::npos) << noFolder.err;
+}
+
+// The program copied into a folder of its own, beside a finv.dat of the test's making.
+TEST_F(VarnelCliTest, WithoutAQuantileForNTheRangesAreUnavailableAndTheRunFails) {
+    struct Case {
+        const char* name;
+        const char* finv;  // null: no finv.dat
+        std::string startMessage;
+        bool ranged;
+    };
+    const std::string damaged =
+        "File \"finv.dat\" is damaged.\nError not estimated for some numbers of data.\n";
+    const Case cases[] = {
+        {"missing", nullptr, "File \"finv.dat\" does not exist.\nError not estimated.\n", false},
+        {"empty", "", damaged, false},
+        {"negative", "3 -1 -2 -3\n", damaged, false},
+        {"malformed", "3 1 2 x\n", "finv.dat: 入力値が数値ではありません\n", false},
+        {"only the row for N = 3", "3 0.859 1.5 199.5\n", damaged, true},
+    };
+    const std::string data = Write("three.txt", "2,10\n3,40\n1.5,-20\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path bin = folder_ / "bin";
+        std::filesystem::remove_all(bin);
+        std::filesystem::create_directory(bin);
+        std::filesystem::copy_file(VARNEL_CLI_PATH, bin / "varnel-cli");
+        if (c.finv) Write("bin/finv.dat", c.finv);
+        const CliRun run = Cli(data, (bin / "varnel-cli").string());
+        const std::string noQuantile =
+            data + ": Error not estimated: \"finv.dat\" holds no quantile for N = 3\n";
+        EXPECT_EQ(run.err, c.startMessage + (c.ranged ? "" : noQuantile));
+        EXPECT_EQ(run.status, c.ranged ? 0 : 1);
+        EXPECT_NE(run.out.find("R_s    = 1.624\n"), std::string::npos) << run.out;
+        const bool rangesUnavailable =
+            run.out.find(
+                "           + NAN\n           - NAN\n   min = NAN\n   max = NAN\n\nphi_s") !=
+                std::string::npos &&
+            run.out.find("   max = NAN\n\nx_s[2] = 0.341\n           + NAN") != std::string::npos;
+        EXPECT_EQ(rangesUnavailable, !c.ranged) << run.out;
+        EXPECT_EQ(run.out.find("0.000\n"), std::string::npos) << run.out;  // no zero-width range
+    }
+}
+
+TEST_F(VarnelCliTest, AnErrorWithoutARuntimeNumberIsNumberedApart) {
+    const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
+    const std::string fifo = (folder_ / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const CliRun run = Cli(data + " --t2-grid " + fifo);  // no process reads it: ENXIO
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, data + ": I/O エラー (1006)\n");
 }
 
 }  // namespace

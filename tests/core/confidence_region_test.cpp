@@ -68,19 +68,40 @@ TEST(ComputePreConfidenceRegion, ScalesWithTheSquareRootOfTheLevelsQuantile) {
     }
 }
 
-TEST(ComputeConfidenceResults, CollapsesToOnePointWithoutQuantiles) {
-    auto state = EstimatedExample();
-    state->FQuantile95[5] = 0.0;
-    ComputeConfidenceResults(*state, ConfidenceLevel::Level95);
-    for (int i = 2; i <= kRegionPoints; ++i) {
-        EXPECT_EQ(state->PreRegion[i], state->PreRegion[1]);
-        EXPECT_EQ(state->PostRegion[i], state->PostRegion[1]);
+// What a missing, cut or damaged finv.dat leaves in the table: no range may then be given as
+// a number, and nothing may fail.
+TEST(ComputeConfidenceResults, WithoutAUsableQuantileNoRangeIsKnown) {
+    const double unusable[] = {0.0, -0.0, -4.5, std::nan(""), HUGE_VAL, -HUGE_VAL};
+    for (const double quantile : unusable) {
+        auto state = EstimatedExample();
+        const StrainVector estimate = state->StrainEstimate;
+        state->FQuantile95[5] = quantile;
+        EXPECT_FALSE(HasUsableQuantile(*state, ConfidenceLevel::Level95)) << quantile;
+        EXPECT_TRUE(HasUsableQuantile(*state, ConfidenceLevel::Level50)) << quantile;
+        ComputeConfidenceResults(*state, ConfidenceLevel::Level95);
+        for (const ValueRange& range :
+             {state->X1Range, state->X2Range, state->RRange, state->PhiRange}) {
+            EXPECT_TRUE(std::isnan(range.min) && std::isnan(range.max)) << quantile;
+        }
+        EXPECT_EQ(state->StrainEstimate, estimate);
+        // The region shrinks onto x_s, where the mean pre vector is zero.
+        for (int i = 1; i <= kRegionPoints; ++i) {
+            EXPECT_EQ(state->PreRegion[i], state->PreRegion[1]);
+            EXPECT_NEAR(state->PostRegion[i].x1, estimate.x1, 1e-9);
+            EXPECT_NEAR(state->PostRegion[i].x2, estimate.x2, 1e-9);
+        }
+        ComputeConfidenceResults(*state, ConfidenceLevel::Level50);
+        EXPECT_LT(state->X1Range.min, state->X1Range.max) << quantile;
     }
-    EXPECT_EQ(state->X1Range.min, state->X1Range.max);
-    EXPECT_EQ(state->RRange.min, state->RRange.max);
-    // At the estimate the mean pre vector is zero, so the region collapses onto x_s.
-    EXPECT_NEAR(state->PostRegion[1].x1, state->StrainEstimate.x1, 1e-9);
-    EXPECT_NEAR(state->PostRegion[1].x2, state->StrainEstimate.x2, 1e-9);
+}
+
+TEST(HasUsableQuantile, NeedsAPositiveFiniteEntryForN) {
+    auto state = EstimatedExample();
+    EXPECT_TRUE(HasUsableQuantile(*state, ConfidenceLevel::Level39));
+    EXPECT_TRUE(IsUsableQuantile(5e-324));
+    EXPECT_FALSE(IsUsableQuantile(0.0));
+    state->DataCount = 4;  // its entry was never filled
+    EXPECT_FALSE(HasUsableQuantile(*state, ConfidenceLevel::Level39));
 }
 
 TEST(ComputePostConfidenceRegion, AppliesTheEstimatedStrainToEachPoint) {

@@ -13,6 +13,7 @@
 #include "core/estimation.h"
 #include "core/objective.h"
 #include "core/varnel_error.h"
+#include "tests/support/comma_locale.h"
 
 namespace varnel {
 namespace {
@@ -109,6 +110,17 @@ TEST_F(GridExportTest, UsesTheGivenDecimalSeparator) {
     const auto lines = Split(TSquaredGridText(*state, ','), "\r\n");
     EXPECT_EQ(lines[0], "p = [ -1,000, 1,000 ]");
     EXPECT_EQ(Split(lines[2], "\t")[1], "-1,00000E+000");
+}
+
+TEST_F(GridExportTest, WritesOneCommaPerNumberUnderACommaLocale) {
+    std::string expected = TSquaredGridText(*state, '.');
+    for (char& c : expected) c = c == '.' ? ',' : c;
+    testing_support::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.Active());
+    const std::string text = TSquaredGridText(*state, ',');
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(text.find(",,"), std::string::npos);
+    EXPECT_EQ(Split(Split(text, "\r\n")[2], "\t")[1], "-1,00000E+000");
 }
 
 // The objective rewrites the pre-strain data at every grid point; afterwards they are the

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
+
+#include "tests/support/comma_locale.h"
 
 namespace varnel {
 namespace {
@@ -46,6 +51,34 @@ TEST(FormatExponent, WritesSixSignificantDigitsWithASignedThreeDigitPower) {
     };
     for (const Case& c : cases) EXPECT_EQ(FormatExponent(c.x), c.text) << static_cast<double>(c.x);
     EXPECT_EQ(FormatExponent(1.5, ','), "1,50000E+000");
+}
+
+// The three forms of a value with the decimal comma, side by side.
+std::vector<std::string> CommaTexts(long double x) {
+    return {FormatFixed3(x, ','), FormatFixed(x, 8, ','), FormatExponent(x, ',')};
+}
+
+// Qt sets the C locale from the user's environment; the digits must not follow it, only the
+// separator passed in may appear, once.
+TEST(NumberFormat, WritesTheSameTextUnderACommaLocale) {
+    std::vector<long double> values = {1.37,   4.351,  -1.6952, 0.0625, 0.0006, 1234567.0,
+                                       999999.6, 1e-300, 1e300,  -0.0,   kNan,   kInf};
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> power(-12, 12);
+    for (int i = 0; i < 2000; ++i) values.push_back(std::ldexp(mantissa(random), power(random)));
+    std::vector<std::vector<std::string>> inC;
+    for (long double x : values) inC.push_back(CommaTexts(x));
+
+    testing_support::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.Active());
+    EXPECT_EQ(FormatFixed3(1.37, ','), "1,370");
+    EXPECT_EQ(FormatFixed3(4.351, ','), "4,351");
+    EXPECT_EQ(FormatExponent(-1.6952, ','), "-1,69520E+000");
+    EXPECT_EQ(FormatFixed3(1.5), "1.500");  // the separator asked for, not the locale's
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        ASSERT_EQ(CommaTexts(values[i]), inC[i]) << static_cast<double>(values[i]);
+    }
 }
 
 }  // namespace

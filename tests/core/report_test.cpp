@@ -5,6 +5,8 @@
 #include <limits>
 #include <memory>
 
+#include "tests/support/comma_locale.h"
+
 namespace varnel {
 namespace {
 
@@ -45,6 +47,19 @@ TEST(WriteReport, ShowsNotANumberRangesAndTheLocaleSeparator) {
     EXPECT_EQ(lines[5], "           + NAN");
     EXPECT_EQ(lines[7], "   min = NAN");
     EXPECT_EQ(lines[16], "x_s[1] = 0,250");
+}
+
+TEST(WriteReport, WritesOneCommaPerNumberUnderACommaLocale) {
+    std::vector<std::string> expected = WriteReport(*ReportedState(), '.');
+    for (std::size_t i = 1; i < expected.size(); ++i) {  // line 1 is the file name
+        for (char& c : expected[i]) c = c == '.' ? ',' : c;
+    }
+    testing_support::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.Active());
+    const std::vector<std::string> lines = WriteReport(*ReportedState(), ',');
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(lines[4], "R_s    = 1,800");
+    EXPECT_EQ(lines[10], "phi_s  = -12,346 (deg)");
 }
 
 TEST(FileNameWithoutFolder, KeepsTheLastComponent) {

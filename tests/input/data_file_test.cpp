@@ -10,6 +10,9 @@
 #include "core/checked_math.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
+#include "input/locale_separator.h"
+#include "input/text_to_float.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
 
@@ -87,6 +90,81 @@ TEST_F(DataFileTest, ReadsNumbersWithTheDecimalSeparatorOfTheUsersLocale) {
     EXPECT_DOUBLE_EQ(state_->PhiPost[2], -10 * kDegree);
     EXPECT_EQ(ConversionError("1.5\t30", ','), "'1.5' は浮動小数点数ではありません");
     EXPECT_EQ(ConversionError("1,5\t30", ','), "'5\t30' は浮動小数点数ではありません");
+}
+
+// Qt sets the C locale from the user's environment: under a German one the reader must read
+// exactly as under "C", taking the separator it is given.
+TEST_F(DataFileTest, ReadsTheSameUnderACommaLocale) {
+    testing_support::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.Active());
+    EXPECT_EQ(UserDecimalSeparator(), ',');
+    ASSERT_TRUE(Read("2\t30\n25e-1 -105e-1\n125e-2\t1", ',').ok);
+    EXPECT_EQ(state_->RPost[2], 2.5);
+    EXPECT_EQ(state_->PhiPost[2], StoreDouble(-10.5L * (std::numbers::pi_v<long double> / 180)));
+    EXPECT_EQ(ConversionError("1.5\t30", ','), "'1.5' は浮動小数点数ではありません");
+    ASSERT_TRUE(Read("1.5,-10.5\n", '.').ok);
+    EXPECT_EQ(state_->RPost[1], 1.5);
+    EXPECT_EQ(ConversionError("1.5\t3,0", '.'), "'1.5\t3' は浮動小数点数ではありません");
+    struct Case { const char* text; char separator; long double value; };
+    const Case cases[] = {{"1,5", ',', 1.5L},  {"-0,1", ',', -0.1L}, {"1.5", '.', 1.5L},
+                          {"0.1", '.', 0.1L},  {",", ',', 0.0L},     {"2,5e-3", ',', 2.5e-3L}};
+    for (const Case& c : cases) EXPECT_EQ(TextToFloat(c.text, c.separator), c.value) << c.text;
+    EXPECT_FALSE(TextToFloat("1.5", ','));
+}
+
+// A line's text is kept up to 1 MiB; a longer one ends the read with the conversion error of
+// the field the cut falls in, quoted to 200 characters and marked "...". Characters up to 32
+// at either end are not part of the text, however many.
+TEST_F(DataFileTest, ALineBeyondAMebibyteEndsTheReadWithTheFieldItIsCutIn) {
+    constexpr std::size_t kMiB = 1 << 20;
+    const std::string digits(2 * kMiB, '7');
+    const std::string blanks(2 * kMiB, ' ');
+    const std::string notANumber = "' は浮動小数点数ではありません";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string message;  // empty: the file parses
+    };
+    const Case cases[] = {
+        {"an endless angle", "2,30\n1.5," + digits + "\n",
+         "'" + digits.substr(0, 200) + "..." + notANumber},
+        {"an endless ratio", digits + ",30\n", "'" + digits.substr(0, 200) + "..." + notANumber},
+        {"no separator", digits + "\r\n", "'" + digits.substr(0, 200) + "..." + notANumber},
+        {"blanks inside", "1.5" + blanks + "30\n",
+         "'" + blanks.substr(0, 200) + "..." + notANumber},
+        {"blanks around", blanks + "\t1.5,30" + blanks + "\r\n2,40", ""},
+        {"exactly a mebibyte", "1.5," + std::string(kMiB - 4, '0') + "\n2,40", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state_ = std::make_unique<AnalysisState>();
+        if (c.message.empty()) {
+            ASSERT_TRUE(Read(c.bytes).ok);
+            EXPECT_EQ(state_->DataCount, 2);
+            EXPECT_EQ(state_->RPost[1], 1.5);
+            EXPECT_EQ(state_->RPost[2], 2.0);
+        } else {
+            EXPECT_EQ(ConversionError(c.bytes), c.message);
+        }
+    }
+    ConversionError("2,30\n1.5," + digits + "\n");
+    EXPECT_EQ(state_->RPost[2], 1.5);  // the ratio before the cut angle is stored
+    EXPECT_EQ(ConversionError("1.5," + std::string(kMiB - 3, '0') + "\n"),
+              "'" + std::string(200, '0') + "..." + notANumber);
+}
+
+// The file is read in blocks of 64 KiB: lines, and the CR LF that ends them, lie across them.
+TEST_F(DataFileTest, ReadsLinesLyingAcrossTheReadBlocks) {
+    for (const std::string lineEnd : {"\r\n", "\n"}) {
+        std::string bytes;
+        for (int k = 1; k <= 9000; ++k) bytes += " 1." + std::to_string(k) + "\t-30.5 " + lineEnd;
+        ASSERT_TRUE(Read(bytes).ok);
+        ASSERT_EQ(state_->DataCount, 9000);
+        for (int k = 1; k <= 9000; ++k) {
+            ASSERT_EQ(state_->RPost[k], std::stod("1." + std::to_string(k))) << k;
+            ASSERT_EQ(state_->PhiPost[k], state_->PhiPost[1]) << k;
+        }
+    }
 }
 
 TEST_F(DataFileTest, CountsLinesByTheirBreaks) {

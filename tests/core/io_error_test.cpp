@@ -1,0 +1,64 @@
+#include "core/io_error.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "tests/support/error_text.h"
+
+namespace varnel {
+namespace {
+
+TEST(IoErrorFromErrno, GivesTheRuntimeTextOnlyToErrorsOfTheSameMeaning) {
+    struct Case { int errorNumber; const char* message; };
+    const Case cases[] = {
+        {ENOENT, "ファイルが見つかりません"},
+        {ENAMETOOLONG, "ファイル名の指定が間違っています"},
+        {ENOTDIR, "ファイル名の指定が間違っています"},
+        {EILSEQ, "ファイル名の指定が間違っています"},
+        {EINVAL, "ファイル名の指定が間違っています"},
+        {EMFILE, "オープンしたファイルが多すぎます"},
+        {ENFILE, "オープンしたファイルが多すぎます"},
+        {EACCES, "ファイルへのアクセスが拒否されました"},
+        {EPERM, "ファイルへのアクセスが拒否されました"},
+        {EROFS, "ファイルへのアクセスが拒否されました"},
+        {EISDIR, "ファイルへのアクセスが拒否されました"},
+        {ENOSPC, "ディスクがいっぱいです"},
+        {EDQUOT, "ディスクがいっぱいです"},
+        // Errors whose numbers are those of other runtime errors (EIO = 5, EINTR = 4,
+        // ENXIO = 6 …) or that mean something else get the general text, numbered apart.
+        {EIO, "I/O エラー (1005)"},
+        {EINTR, "I/O エラー (1004)"},
+        {ENXIO, "I/O エラー (1006)"},
+        {EBADF, "I/O エラー (1009)"},
+        {EFBIG, "I/O エラー (1027)"},
+        {ELOOP, "I/O エラー (1040)"},
+        {ENETDOWN, "I/O エラー (1100)"},
+        {EHOSTUNREACH, "I/O エラー (1113)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(testing_support::ErrorTextOf([&] { ThrowIoErrorFromErrno(c.errorNumber); }),
+                  c.message)
+            << "errno " << c.errorNumber;
+    }
+}
+
+TEST(IoErrorFromErrno, NeverNumbersAnUnmappedErrorLikeARuntimeError) {
+    const int runtimeNumbers[] = {kIoFileNotFound,  kIoInvalidFileName, kIoTooManyOpenFiles,
+                                  kIoAccessDenied,  kIoReadBeyondEnd,   kIoDiskFull,
+                                  kIoInvalidNumericInput};
+    for (int errorNumber = 1; errorNumber < 134; ++errorNumber) {
+        const int code = IoErrorCodeFromErrno(errorNumber);
+        if (code >= kIoSystemErrorBase) {
+            EXPECT_EQ(code, kIoSystemErrorBase + errorNumber);
+            continue;
+        }
+        EXPECT_NE(std::find(std::begin(runtimeNumbers), std::end(runtimeNumbers), code),
+                  std::end(runtimeNumbers))
+            << "errno " << errorNumber << " became " << code;
+    }
+}
+
+}  // namespace
+}  // namespace varnel
