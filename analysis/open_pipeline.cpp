@@ -103,7 +103,8 @@ CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath
 CommandResult RunOpenOfCountedFile(AnalysisState& state, ConfidenceLevel level,
                                    char decimalSeparator, ProgressSink* progress) {
     return Guarded([&](CommandResult& result) {
-        const DataFileReading reading{CountOutcome::Counted, ParseDataFile(state, decimalSeparator), {}};
+        const DataFileReading reading{
+            CountOutcome::Counted, ParseDataFile(state, decimalSeparator), {}};
         OpenParsedFile(state, reading, level, decimalSeparator, progress, result);
     });
 }

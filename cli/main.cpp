@@ -69,9 +69,8 @@ std::string OutputOf(const AnalysisState& state, const std::string& path,
 // No failure of one file stops the files after it.
 bool RunFile(AnalysisState& state, const std::string& path, const Options& options,
              char separator, cli::StandardOutput& output, bool& printedReport) {
-    const analysis::CommandResult result =
-        analysis::RunOpenCommand(state, path, LevelOf(options.levelPercent), separator, nullptr,
-                                 options.import.options);
+    const analysis::CommandResult result = analysis::RunOpenCommand(
+        state, path, LevelOf(options.levelPercent), separator, nullptr, options.import.options);
     for (const std::string& message : analysis::MessagesOf(result)) {
         std::cerr << path << ": " << TerminalText(message) << '\n';
     }
@@ -141,7 +140,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         return UsageError(error.what(), app);
     }
-    if ((options.exports.Any() || !options.import.exportData.empty()) && options.files.size() != 1) {
+    if ((options.exports.Any() || !options.import.exportData.empty()) &&
+        options.files.size() != 1) {
         return UsageError("Exports need exactly one data file.", app);
     }
     if (const std::string conflict = cli::SameFileConflict(options.exports); !conflict.empty()) {

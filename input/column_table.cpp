@@ -25,7 +25,8 @@ bool IsNumber(std::string_view text) {
 }
 
 // The 0-based column holding one of `names`, or -1; the first such column wins.
-int FindColumn(const std::vector<std::string>& names, std::initializer_list<std::string_view> wanted) {
+int FindColumn(const std::vector<std::string>& names,
+               std::initializer_list<std::string_view> wanted) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         for (const std::string_view name : wanted) {
             if (names[i] == name) return static_cast<int>(i);
@@ -51,7 +52,8 @@ std::optional<double> CellValue(const std::vector<std::string>& cells, int colum
 
 // The column a choice names: a 1-based number, or a name matched as header names are.
 int ChosenColumn(const std::vector<std::string>& names, const std::string& choice) {
-    const bool number = !choice.empty() && choice.find_first_not_of("0123456789") == std::string::npos;
+    const bool number =
+        !choice.empty() && choice.find_first_not_of("0123456789") == std::string::npos;
     if (number) {
         const std::size_t column = choice.size() > 6 ? 0 : std::stoul(choice);
         if (column < 1 || column > names.size()) {
@@ -90,8 +92,10 @@ std::vector<std::string> SplitCells(std::string_view line, char separator) {
 
 std::string_view CellText(std::string_view cell) {
     const auto trim = [](std::string_view text) {
-        while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
-        while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
+        while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
+            text.remove_prefix(1);
+        while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
+            text.remove_suffix(1);
         return text;
     };
     cell = trim(cell);
@@ -111,7 +115,7 @@ std::string ColumnName(std::string_view cell) {
     std::string name;
     for (const char c : text) name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     for (const std::string_view phi : {"\xCE\xA6", "\xCF\x95"}) {  // Φ, ϕ
-        if (name == phi) name = "\xCF\x86";                         // φ
+        if (name == phi) name = "\xCF\x86";                        // φ
     }
     return name;
 }

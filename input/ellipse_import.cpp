@@ -41,14 +41,17 @@ bool StartsLikeJson(TextLines& lines, std::string_view firstLine) {
     return false;
 }
 
-DataFileReading ReadDataLines(AnalysisState& state, const std::string& path, char decimalSeparator) {
+DataFileReading ReadDataLines(AnalysisState& state, const std::string& path,
+                              char decimalSeparator) {
     DataFileReading reading;
     reading.count = ChooseAndCountDataFile(state, path);
-    if (reading.count == CountOutcome::Counted) reading.parse = ParseDataFile(state, decimalSeparator);
+    if (reading.count == CountOutcome::Counted)
+        reading.parse = ParseDataFile(state, decimalSeparator);
     return reading;
 }
 
-DataFileReading ReadTable(AnalysisState& state, const std::string& path, const ImportOptions& options) {
+DataFileReading ReadTable(AnalysisState& state, const std::string& path,
+                          const ImportOptions& options) {
     DataFileReading reading;
     TableColumns columns;
     reading.count = CountTableFile(state, path, options.columns, columns);

@@ -64,13 +64,17 @@ public:
     explicit OutlineReader(int maxEllipses) : maxEllipses_(maxEllipses) {}
 
     GeoJsonOutlines outlines;
-    std::string error;     // set when the reader stopped the parse
+    std::string error;  // set when the reader stopped the parse
     bool collection = false;
 
     bool null() override { return Scalar(); }
     bool boolean(bool) override { return Scalar(); }
-    bool number_integer(number_integer_t value) override { return Number(static_cast<double>(value)); }
-    bool number_unsigned(number_unsigned_t value) override { return Number(static_cast<double>(value)); }
+    bool number_integer(number_integer_t value) override {
+        return Number(static_cast<double>(value));
+    }
+    bool number_unsigned(number_unsigned_t value) override {
+        return Number(static_cast<double>(value));
+    }
     bool number_float(number_float_t value, const string_t&) override { return Number(value); }
     bool string(string_t& value) override;
     bool binary(binary_t&) override { return Scalar(); }
@@ -121,8 +125,10 @@ private:
 bool OutlineReader::Scalar() {
     if (skippedDepth_ > 0) return true;
     if (frames_.empty()) return Fail("The JSON file is not a GeoJSON FeatureCollection.");
-    if (Top(Role::Coordinates)) return FailInFeature("coordinates hold a value that is not a number.");
-    if (Top(Role::Features)) return Fail("Feature #" + std::to_string(++outlines.features) + " is not an object.");
+    if (Top(Role::Coordinates))
+        return FailInFeature("coordinates hold a value that is not a number.");
+    if (Top(Role::Features))
+        return Fail("Feature #" + std::to_string(++outlines.features) + " is not an object.");
     return true;
 }
 

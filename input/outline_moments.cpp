@@ -68,9 +68,10 @@ MomentEllipse EquivalentEllipse(const AreaMoments& region) {
     const long double radius = std::hypot((muxx - muyy) / 2, muxy);
     const long double lambda1 = mean + radius, lambda2 = mean - radius;
     if (!(lambda2 > 0) || !std::isfinite(lambda1)) return {};
-    long double degrees = std::atan2(2 * muxy, muxx - muyy) / 2 * 180 / std::numbers::pi_v<long double>;
+    long double degrees =
+        std::atan2(2 * muxy, muxx - muyy) / 2 * 180 / std::numbers::pi_v<long double>;
     if (degrees <= -90) degrees += 180;  // atan2 of −0 and a negative difference gives −π
-    degrees += 0.0L;                      // and −0 of a zero μxy reads as 0
+    degrees += 0.0L;                     // and −0 of a zero μxy reads as 0
     return {true, std::sqrt(lambda1 / lambda2), degrees};
 }
 

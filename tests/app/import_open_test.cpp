@@ -43,12 +43,15 @@ TEST_F(MainWindowTest, SkippedFeaturesAreToldOnceAndThePolygonsAnalysed) {
     std::string features;
     for (const char* a : {"2", "3", "1.5", "0.7"}) {
         std::string feature = triangle;
-        for (std::size_t at; (at = feature.find("%a")) != std::string::npos;) feature.replace(at, 2, a);
+        for (std::size_t at; (at = feature.find("%a")) != std::string::npos;)
+            feature.replace(at, 2, a);
         features += feature + ",";
     }
-    features += "{\"type\": \"Feature\", \"geometry\": null},"
-                "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Point\", \"coordinates\": [1, 1]}}";
-    Open(WriteFile("grains.json", "{\"type\": \"FeatureCollection\", \"features\": [" + features + "]}"));
+    features +=
+        "{\"type\": \"Feature\", \"geometry\": null},"
+        "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Point\", \"coordinates\": [1, 1]}}";
+    Open(WriteFile("grains.json",
+                   "{\"type\": \"FeatureCollection\", \"features\": [" + features + "]}"));
     EXPECT_EQ(ui.messages, std::vector<std::string>{
                                "Skipped 2 of 6 features: they hold no Polygon or MultiPolygon."});
     ASSERT_TRUE(ui.errors.empty()) << ui.errors[0];
@@ -68,20 +71,34 @@ TEST_F(MainWindowTest, ImportFailuresKeepTheEarlierAnalysis) {
         std::string memo;
     };
     const Case cases[] = {
-        {"odd.csv", "Ratio,Orientation\n2,30\n", {},
+        {"odd.csv",
+         "Ratio,Orientation\n2,30\n",
+         {},
          {"The table's header names none of the accepted column sets: Major, Minor and Angle "
           "(ImageJ's fitted ellipses); R or Rf with phi, φ or angle; Max and Min, or a and b, "
           "with phi, φ or angle."},
-         " Varnel  [ good.txt ]", report},
+         " Varnel  [ good.txt ]",
+         report},
         {"many.csv", tooMany, {kTooManyDataMessage}, {}, " Varnel  [ good.txt ]", report},
-        {"gap.csv", "R;phi\n1,5;30\n;40\n", {"Invalid data at line #3"}, {},
-         " Varnel  [ gap.csv ]", report},
-        {"low.csv", "R,phi\n2,30\n0.5,40\n1.5,-20\n", {}, {}, " Varnel  [ low.csv ]",
+        {"gap.csv",
+         "R;phi\n1,5;30\n;40\n",
+         {"Invalid data at line #3"},
+         {},
+         " Varnel  [ gap.csv ]",
+         report},
+        {"low.csv",
+         "R,phi\n2,30\n0.5,40\n1.5,-20\n",
+         {},
+         {},
+         " Varnel  [ low.csv ]",
          report + "\nInvalid R at line #3"},
-        {"broken.geojson", "{\"type\": \"FeatureCollection\", \"features\": [", {},
+        {"broken.geojson",
+         "{\"type\": \"FeatureCollection\", \"features\": [",
+         {},
          {"Invalid JSON: parse error at line 1, column 44: syntax error while parsing value - "
           "unexpected end of input; expected '[', '{', or a literal."},
-         " Varnel  [ low.csv ]", report + "\nInvalid R at line #3"},
+         " Varnel  [ low.csv ]",
+         report + "\nInvalid R at line #3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -12,7 +12,9 @@
 namespace {
 
 using varnel::testing_support::CliRun;
-const auto ReadAll = [](const std::string& path) { return varnel::testing_support::ReadWholeFile(path); };
+const auto ReadAll = [](const std::string& path) {
+    return varnel::testing_support::ReadWholeFile(path);
+};
 
 const std::string kExamples = VARNEL_EXAMPLES_DIR;
 
@@ -76,17 +78,20 @@ TEST_F(ImportCliTest, ColumnsChosenByNameOrNumberOverrideTheHeader) {
     const CliRun detected = Cli(path);
     EXPECT_EQ(detected.status, 1);
     EXPECT_NE(detected.err.find("odd.csv: The table's header names none of the accepted"),
-              std::string::npos) << detected.err;
+              std::string::npos)
+        << detected.err;
     const CliRun missing = Cli("--columns R=Rf,phi=3 " + path);
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("odd.csv: The table's header has no column \"Rf\"."), std::string::npos);
+    EXPECT_NE(missing.err.find("odd.csv: The table's header has no column \"Rf\"."),
+              std::string::npos);
 }
 
 TEST_F(ImportCliTest, AnswersAMalformedColumnChoiceWithTheUsage) {
     for (const char* columns : {"R=2", "R=2,phi=", "R=2,theta=3", "R=2,R=3", "R=1,phi=2,x=3"}) {
         const CliRun run = Cli(std::string("--columns ") + columns + " x.csv");
         EXPECT_EQ(run.status, 2) << columns;
-        EXPECT_NE(run.err.find("--columns takes R=COLUMN,phi=COLUMN"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("--columns takes R=COLUMN,phi=COLUMN"), std::string::npos)
+            << run.err;
     }
 }
 
@@ -101,7 +106,8 @@ TEST_F(ImportCliTest, ExportsTheEllipsesReadAsADataFileThatGivesTheSameReport) {
     // The spreadsheet holds the plain file's numbers: its export is the plain file in the
     // shortest form.
     const std::string exported = (folder.Path() / "table.txt").string();
-    ASSERT_EQ(Cli(kExamples + "/calcite_grains_spreadsheet.csv --export-data " + exported).status, 0);
+    ASSERT_EQ(Cli(kExamples + "/calcite_grains_spreadsheet.csv --export-data " + exported).status,
+              0);
     std::string shortest;
     for (const std::string& line : Lines(ReadAll(kExamples + "/calcite_grains.csv"))) {
         const std::size_t comma = line.find(',');
@@ -122,17 +128,20 @@ TEST_F(ImportCliTest, ExportsDataOfOneFileOnlyAndReportsAFailedSave) {
     EXPECT_NE(two.err.find("Exports need exactly one data file."), std::string::npos);
     const CliRun full = Cli(data + " --export-data /dev/full");
     EXPECT_EQ(full.status, 1);
-    EXPECT_NE(full.err.find("calcite_grains.csv: ディスクがいっぱいです"), std::string::npos) << full.err;
+    EXPECT_NE(full.err.find("calcite_grains.csv: ディスクがいっぱいです"), std::string::npos)
+        << full.err;
     const std::string copy = Write("copy.csv", ReadAll(data));
     const CliRun over = Cli(copy + " --export-data " + copy);
     EXPECT_EQ(over.status, 1);
     EXPECT_NE(over.err.find("copy.csv: Cannot save over the data file \"copy.csv\"."),
-              std::string::npos) << over.err;
+              std::string::npos)
+        << over.err;
     EXPECT_EQ(ReadAll(copy), ReadAll(data));
     const CliRun same = Cli(data + " --export-data x.txt --t2-grid ./x.txt");
     EXPECT_EQ(same.status, 2);
     EXPECT_NE(same.err.find("--export-data and --t2-grid name the same file \"x.txt\"."),
-              std::string::npos) << same.err;
+              std::string::npos)
+        << same.err;
     const std::string refused = (folder.Path() / "refused.txt").string();
     EXPECT_EQ(Cli(Write("bad.csv", "R,phi\n2,30\n,1\n") + " --export-data " + refused).status, 1);
     EXPECT_FALSE(std::filesystem::exists(refused));
@@ -140,7 +149,8 @@ TEST_F(ImportCliTest, ExportsDataOfOneFileOnlyAndReportsAFailedSave) {
 
 TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
     std::string tooMany = "R,phi\n", tenThousand = "R,phi\n";
-    for (int k = 1; k <= varnel::kMaxData; ++k) tenThousand += "2," + std::to_string(k % 170 - 80) + "\n";
+    for (int k = 1; k <= varnel::kMaxData; ++k)
+        tenThousand += "2," + std::to_string(k % 170 - 80) + "\n";
     tooMany = tenThousand + "2,0\n";
     const std::string gigabyte = Write("huge.geojson", "{\"type\": \"FeatureCollection\", ");
     std::filesystem::resize_file(gigabyte, std::uintmax_t{1} << 30);
@@ -149,12 +159,19 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
     const auto rectangle = [](int a, int b) {
         const std::string x = std::to_string(a), y = std::to_string(b);
         return "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Polygon\", \"coordinates\": "
-               "[[[0, 0], [" + x + ", 0], [" + x + ", " + y + "], [0, " + y + "], [0, 0]]]}}";
+               "[[[0, 0], [" +
+               x + ", 0], [" + x + ", " + y + "], [0, " + y + "], [0, 0]]]}}";
     };
-    struct Case { std::string path; int status; std::string err; };
+    struct Case {
+        std::string path;
+        int status;
+        std::string err;
+    };
     const Case cases[] = {
-        {Write("header.csv", " ,Major,Minor,Angle\r\n"), 1, "header.csv: 不正な浮動小数点数演算命令\n"},
-        {Write("ragged.csv", "R,phi\n2,30\n3\n1.5,-20\n"), 1, "ragged.csv: Invalid data at line #3\n"},
+        {Write("header.csv", " ,Major,Minor,Angle\r\n"), 1,
+         "header.csv: 不正な浮動小数点数演算命令\n"},
+        {Write("ragged.csv", "R,phi\n2,30\n3\n1.5,-20\n"), 1,
+         "ragged.csv: Invalid data at line #3\n"},
         {Write("many.csv", tooMany), 1,
          "many.csv: Too many data (more than 10000).\nExecution terminated\n"},
         {Write("ten.csv", tenThousand), 0, ""},
@@ -163,7 +180,8 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
         {Write("flat.csv", "Max;Min;Angle\n2;0;3\n2;1;4\n3;1;5\n"), 1,
          "flat.csv: 0 による浮動小数点数除算\n"},
         {Write("low.csv", "R,phi\n2,30\n0.5,40\n1.5,-20\n"), 1, "low.csv: Invalid R at line #3\n"},
-        {gigabyte, 1, "huge.geojson: GeoJSON files over 128 MiB are not read; this one has 1024 MiB.\n"},
+        {gigabyte, 1,
+         "huge.geojson: GeoJSON files over 128 MiB are not read; this one has 1024 MiB.\n"},
         {Write("broken.json", "{\"type\":\n\"FeatureCollection\",,}"), 1,
          "broken.json: Invalid JSON: parse error at line 2, column 21: syntax error while parsing "
          "object key - unexpected ','; expected string literal\n"},
@@ -177,7 +195,8 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
         EXPECT_EQ(run.status, c.status) << c.path;
         std::string err = run.err;
         const std::string prefix = folder.Path().string() + "/";
-        for (std::size_t at; (at = err.find(prefix)) != std::string::npos;) err.erase(at, prefix.size());
+        for (std::size_t at; (at = err.find(prefix)) != std::string::npos;)
+            err.erase(at, prefix.size());
         EXPECT_EQ(err, c.err) << c.path;
     }
 }

@@ -13,13 +13,16 @@ namespace {
 using testing_support::ErrorTextOf;
 
 TEST(HeaderSeparator, IsTheMostFrequentOfTabSemicolonAndCommaOutsideQuotes) {
-    struct Case { const char* header; char separator; };
+    struct Case {
+        const char* header;
+        char separator;
+    };
     const Case cases[] = {
         {" ,Area,Mean,Major,Minor,Angle", ','},
         {" \tArea\tMajor\tMinor\tAngle", '\t'},
         {"Grain;Rf;Phi", ';'},
         {"\"Rf, corrected\";Phi", ';'},  // the comma inside quotes does not count
-        {"R;phi,x", ';'},                 // a tie: the semicolon before the comma
+        {"R;phi,x", ';'},                // a tie: the semicolon before the comma
         {"R phi", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(HeaderSeparator(c.header), c.separator) << c.header;
@@ -33,17 +36,22 @@ TEST(SplitCells, KeepsQuotedSeparatorsAndDoubledQuotes) {
 }
 
 TEST(IsHeaderLine, TakesLinesOfNamesOnly) {
-    struct Case { const char* line; bool header; };
+    struct Case {
+        const char* line;
+        bool header;
+    };
     const Case cases[] = {
-        {" ,Area,Major,Minor,Angle", true},   // ImageJ's blank first column name
-        {"\xEF\xBB\xBFR,Phi", true},          // a spreadsheet's byte-order mark
+        {" ,Area,Major,Minor,Angle", true},  // ImageJ's blank first column name
+        {"\xEF\xBB\xBFR,Phi", true},         // a spreadsheet's byte-order mark
         {"\"R\";\"phi\"", true},
-        {"2,ten", false},                     // a datum with a bad field stays a datum
-        {"\xEF\xBB\xBF" "2,30", false},
+        {"2,ten", false},  // a datum with a bad field stays a datum
+        {"\xEF\xBB\xBF"
+         "2,30",
+         false},
         {"R,30", false},
-        {"1,5;30", false},                    // decimal comma numbers
-        {",,", false},                        // nothing named
-        {"R phi", false},                     // blanks do not separate header cells
+        {"1,5;30", false},  // decimal comma numbers
+        {",,", false},      // nothing named
+        {"R phi", false},   // blanks do not separate header cells
         {"Major", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsHeaderLine(c.line), c.header) << c.line;
@@ -97,10 +105,14 @@ TEST(ChosenColumns, FindsNamesAndNumbersAndSaysWhatIsMissing) {
     const TableColumns byNumber = ChosenColumns(header, {"3", "1"});
     EXPECT_EQ(byNumber.first, 2);
     EXPECT_EQ(byNumber.angle, 0);
-    EXPECT_EQ(ErrorTextOf([&] { ChosenColumns(header, {"Rf", "2"}); }),
+    EXPECT_EQ(ErrorTextOf([&] {
+                  ChosenColumns(header, {"Rf", "2"});
+              }),
               "The table's header has no column \"Rf\".");
     for (const char* number : {"0", "4", "99999999999"}) {
-        EXPECT_EQ(ErrorTextOf([&] { ChosenColumns(header, {number, "2"}); }),
+        EXPECT_EQ(ErrorTextOf([&] {
+                      ChosenColumns(header, {number, "2"});
+                  }),
                   "Column " + std::string(number) + " is not among the table's 3 columns.");
     }
 }
@@ -116,9 +128,9 @@ TEST(ReadRow, GivesRatioAndAngleOfEachLayout) {
     };
     const Case cases[] = {
         {"1,6,2,30", fit, 3.0, 30.0},
-        {"2,6,2,150", fit, 3.0, -30.0},       // ImageJ's 0–180° into (−90°, 90°]
+        {"2,6,2,150", fit, 3.0, -30.0},  // ImageJ's 0–180° into (−90°, 90°]
         {"3,\"5\",\"2\",90", fit, 2.5, 90.0},
-        {"1,5;-150", ratio, 1.5, 30.0},       // decimal commas; φ over ±180°
+        {"1,5;-150", ratio, 1.5, 30.0},  // decimal commas; φ over ±180°
         {"1.5;270", ratio, 1.5, 90.0},
         {" 2 ; -90 ;extra", ratio, 2.0, 90.0},
         {"4\t2\t-10", axes, 2.0, -10.0},
@@ -140,7 +152,10 @@ TEST(ReadRow, AnEmptyOrMissingCellLeavesTheRowIncomplete) {
 
 TEST(ReadRow, ACellThatIsNotANumberOrARatioThatFaultsIsAnError) {
     const TableColumns fit = DetectColumns("Major,Minor,Angle");
-    struct Case { const char* row; const char* message; };
+    struct Case {
+        const char* row;
+        const char* message;
+    };
     const Case cases[] = {
         {"6,2,NaN", "'NaN' は浮動小数点数ではありません"},
         {"6 mm,2,3", "'6 mm' は浮動小数点数ではありません"},
@@ -155,11 +170,12 @@ TEST(ReadRow, ACellThatIsNotANumberOrARatioThatFaultsIsAnError) {
 }
 
 TEST(ReduceHalfTurns, BringsEveryAngleIntoTheOpenClosedQuarterTurnsExactly) {
-    struct Case { double degrees, reduced; };
+    struct Case {
+        double degrees, reduced;
+    };
     const Case cases[] = {
-        {30, 30},   {90, 90},     {-90, 90},   {90.5, -89.5}, {179.9, 179.9 - 180},
-        {180, 0},   {-180, 0},    {360, 0},    {450, 90},     {-270, 90},
-        {0.1, 0.1}, {-725.5, -5.5},   {1e300, 0},
+        {30, 30}, {90, 90},  {-90, 90},  {90.5, -89.5}, {179.9, 179.9 - 180}, {180, 0},   {-180, 0},
+        {360, 0}, {450, 90}, {-270, 90}, {0.1, 0.1},    {-725.5, -5.5},       {1e300, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(ReduceHalfTurns(c.degrees), c.reduced) << c.degrees;
 }

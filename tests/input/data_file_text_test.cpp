@@ -16,11 +16,18 @@ namespace {
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(DataFileText, WritesEachNumberInTheShortestFormTheReaderTakes) {
-    struct Case { double value; const char* point; const char* comma; };
+    struct Case {
+        double value;
+        const char* point;
+        const char* comma;
+    };
     const Case cases[] = {
-        {1.5, "1.5", "15e-1"},        {30, "30", "30"},
-        {-0.0, "-0", "-0"},           {1e20, "1e+20", "1e+20"},
-        {-2.5e-7, "-2.5e-07", "-25e-8"}, {0.1, "0.1", "1e-1"},
+        {1.5, "1.5", "15e-1"},
+        {30, "30", "30"},
+        {-0.0, "-0", "-0"},
+        {1e20, "1e+20", "1e+20"},
+        {-2.5e-7, "-2.5e-07", "-25e-8"},
+        {0.1, "0.1", "1e-1"},
         {DBL_MAX, "1.7976931348623157e+308", "17976931348623157e292"},
     };
     for (const Case& c : cases) {
@@ -51,7 +58,8 @@ TEST(DataFileText, ReadsBackIntoTheVeryDoublesItWasWrittenFrom) {
         ASSERT_EQ(read->DataCount, written->DataCount);
         for (int k = 1; k <= written->DataCount; ++k) {
             ASSERT_TRUE(SameBits(read->RPost[k], written->RPost[k])) << k << " with " << separator;
-            ASSERT_TRUE(SameBits(read->PhiPost[k], written->PhiPost[k])) << k << " with " << separator;
+            ASSERT_TRUE(SameBits(read->PhiPost[k], written->PhiPost[k]))
+                << k << " with " << separator;
         }
     }
 }

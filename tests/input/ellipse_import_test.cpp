@@ -28,7 +28,8 @@ protected:
     // Rows "R,φ" below a header, `count` of them.
     static std::string Table(int count) {
         std::string text = "ID,R,Phi\n";
-        for (int k = 1; k <= count; ++k) text += std::to_string(k) + ",2," + std::to_string(k % 90) + "\n";
+        for (int k = 1; k <= count; ++k)
+            text += std::to_string(k) + ",2," + std::to_string(k % 90) + "\n";
         return text;
     }
 
@@ -38,37 +39,48 @@ protected:
 
 TEST_F(EllipseImportTest, TellsTheKindOfAFileByItsFirstLine) {
     using Kind = EllipseFileKind;
-    struct Case { std::string bytes; const char* name; Kind kind; };
+    struct Case {
+        std::string bytes;
+        const char* name;
+        Kind kind;
+    };
     const Case cases[] = {
         {"2,30\nMajor,Minor,Angle\n", "a.csv", Kind::DataLines},
         {"", "a.csv", Kind::DataLines},
-        {"2,ten\n3,40\n", "a.csv", Kind::DataLines},         // a bad datum, not a header
+        {"2,ten\n3,40\n", "a.csv", Kind::DataLines},  // a bad datum, not a header
         {"abc\n", "a.csv", Kind::DataLines},
         {"R phi\n2 30\n", "a.txt", Kind::DataLines},
-        {"\x1A{\"type\": 1}", "a.json", Kind::DataLines},     // Ctrl-Z: an empty data file
+        {"\x1A{\"type\": 1}", "a.json", Kind::DataLines},  // Ctrl-Z: an empty data file
         {std::string(2 << 20, 'x') + ",y\n", "a.csv", Kind::DataLines},  // a first line over 1 MiB
         {" ,Major,Minor,Angle\r\n1,4,2,30\r\n", "a.csv", Kind::Table},
         {"Grain;Rf;Phi\nA;1,5;30\n", "a.txt", Kind::Table},
-        {"\xEF\xBB\xBF" "R\tphi\n", "a.xls", Kind::Table},
+        {"\xEF\xBB\xBF"
+         "R\tphi\n",
+         "a.xls", Kind::Table},
         {"{\"type\": \"FeatureCollection\"}", "a.txt", Kind::GeoJson},
         {"\n  \r\n\xEF\xBB\xBF{", "a.txt", Kind::GeoJson},
         {"[1, 2]", "grains.GeoJSON", Kind::GeoJson},
         {"2,30\n", "a.json", Kind::DataLines},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DetectEllipseFileKind(Write(c.bytes, c.name), '.'), c.kind) << c.bytes.substr(0, 40);
+        EXPECT_EQ(DetectEllipseFileKind(Write(c.bytes, c.name), '.'), c.kind)
+            << c.bytes.substr(0, 40);
     }
-    EXPECT_EQ(DetectEllipseFileKind((folder.Path() / "missing.csv").string(), '.'), Kind::DataLines);
+    EXPECT_EQ(DetectEllipseFileKind((folder.Path() / "missing.csv").string(), '.'),
+              Kind::DataLines);
     EXPECT_EQ(DetectEllipseFileKind(folder.Path().string(), '.'), Kind::DataLines);
 }
 
 TEST(IsDataLine, AgreesWithTheReaderOnEveryFirstLine) {
     testing_support::TestFolder folder;
     auto state = std::make_unique<AnalysisState>();
-    for (const char* line : {"2,30", " 2 , 30 ", "2\t30", "2 30", "2;30", " ", "2,", ",30", "2,30,40",
-                             "R,phi", "1e400,3", "1e-400,3", "inf,3", ". 0", "1,5\t30", "\xEF\xBB\xBF" "2,3"}) {
+    for (const char* line : {"2,30", " 2 , 30 ", "2\t30", "2 30", "2;30", " ", "2,", ",30",
+                             "2,30,40", "R,phi", "1e400,3", "1e-400,3", "inf,3", ". 0", "1,5\t30",
+                             "\xEF\xBB\xBF"
+                             "2,3"}) {
         for (const char separator : {'.', ','}) {
-            ASSERT_EQ(ChooseAndCountDataFile(*state, folder.Write("line.txt", line)), CountOutcome::Counted);
+            ASSERT_EQ(ChooseAndCountDataFile(*state, folder.Write("line.txt", line)),
+                      CountOutcome::Counted);
             bool read = false;
             try {
                 read = ParseDataFile(*state, separator).ok;
@@ -112,12 +124,15 @@ TEST_F(EllipseImportTest, ReadsATableIntoTheStateWithItsFileLines) {
 }
 
 TEST_F(EllipseImportTest, ARowWithoutRatioOrAngleFailsAtItsLine) {
-    struct Case { std::string bytes; int line; };
+    struct Case {
+        std::string bytes;
+        int line;
+    };
     const Case cases[] = {
         {"R,phi\n2,30\n,40\n", 3},
         {"R,phi\n2,30\n3,40\n2,\n", 4},
-        {"R,phi\n2,30\n3\n", 3},                           // a ragged row
-        {"R,phi\n2,30\n\n3,40\n", 3},                      // an empty line is not skipped
+        {"R,phi\n2,30\n3\n", 3},       // a ragged row
+        {"R,phi\n2,30\n\n3,40\n", 3},  // an empty line is not skipped
         {"R,phi\n2,30\n3,40\n\n", 4},
         {"R,phi\n2," + std::string(2 << 20, '0') + "\n", 2},  // a row over 1 MiB
     };
@@ -155,7 +170,8 @@ TEST_F(EllipseImportTest, AHeaderOfNoLayoutChangesNothing) {
 TEST_F(EllipseImportTest, TheUsersColumnsOverrideTheHeader) {
     ImportOptions options;
     options.columns = ColumnChoice{"Ratio", "3"};
-    const DataFileReading reading = Read("Ratio,R,Orientation,phi\n2.5,9,-100,9\n", "odd.csv", options);
+    const DataFileReading reading =
+        Read("Ratio,R,Orientation,phi\n2.5,9,-100,9\n", "odd.csv", options);
     ASSERT_TRUE(reading.parse.ok);
     EXPECT_EQ(state_->RPost[1], 2.5);
     EXPECT_EQ(state_->PhiPost[1], DegreesToStoredRadians(80));
@@ -173,8 +189,9 @@ TEST_F(EllipseImportTest, ReadsGeoJsonPolygonsAndNoticesTheRest) {
         "grains.geojson");
     ASSERT_EQ(reading.count, CountOutcome::Counted);
     EXPECT_TRUE(reading.parse.ok);
-    EXPECT_EQ(reading.notices, std::vector<std::string>{
-                                   "Skipped 1 of 2 features: they hold no Polygon or MultiPolygon."});
+    EXPECT_EQ(
+        reading.notices,
+        std::vector<std::string>{"Skipped 1 of 2 features: they hold no Polygon or MultiPolygon."});
     EXPECT_EQ(state_->DataCount, 1);
     EXPECT_EQ(state_->RPost[1], 4.0);
     EXPECT_EQ(state_->PhiPost[1], 0.0);

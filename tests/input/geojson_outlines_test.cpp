@@ -23,8 +23,8 @@ struct Point {
 
 // The corners of an a × b rectangle centred on (cx, cy), its side a turned `degrees`
 // anticlockwise from the x axis.
-std::vector<Point> Rectangle(long double a, long double b, long double degrees,
-                             long double cx = 0, long double cy = 0) {
+std::vector<Point> Rectangle(long double a, long double b, long double degrees, long double cx = 0,
+                             long double cy = 0) {
     const long double t = degrees * std::numbers::pi_v<long double> / 180;
     std::vector<Point> ring;
     for (const auto& [u, v] : {std::pair{-a, -b}, {a, -b}, {a, b}, {-a, b}}) {
@@ -83,7 +83,8 @@ TEST(OutlineMoments, KnownShapesGiveTheirEllipses) {
     const Case cases[] = {
         {"4 × 1 rectangle at 30°", EllipseOf({Rectangle(4, 1, 30)}), 4, 30, 1e-15},
         {"the same, clockwise", EllipseOf({clockwise}), 4, 30, 1e-15},
-        {"3600-gon of a 3:1 ellipse at −40°", EllipseOf({EllipseGon(3600, 3, 1, -40)}), 3, -40, 1e-12},
+        {"3600-gon of a 3:1 ellipse at −40°", EllipseOf({EllipseGon(3600, 3, 1, -40)}), 3, -40,
+         1e-12},
         {"rectangle along y", EllipseOf({Rectangle(2, 1, 90)}), 2, 90, 1e-15},
         {"rectangle at −90° reads as 90°", EllipseOf({Rectangle(2, 1, -90)}), 2, 90, 1e-15},
         // A 4 × 2 plate with a 2 × 1 hole: Ixx : Iyy = (4²·8 − 2²·2) : (2²·8 − 1²·2) = 4, R = 2.
@@ -112,8 +113,8 @@ std::string Collection(const std::vector<std::string>& geometries) {
     std::string text = "{\"type\": \"FeatureCollection\", \"features\": [";
     for (std::size_t i = 0; i < geometries.size(); ++i) {
         text += (i ? ",\n" : "\n") + std::string("{\"type\": \"Feature\", \"properties\": ") +
-                "{\"id\": " + std::to_string(i + 1) + ", \"tags\": [[1, 2]]}, \"geometry\": " +
-                geometries[i] + "}";
+                "{\"id\": " + std::to_string(i + 1) +
+                ", \"tags\": [[1, 2]]}, \"geometry\": " + geometries[i] + "}";
     }
     return text + "\n]}\n";
 }
@@ -122,8 +123,10 @@ std::string Ring(const std::vector<Point>& points) {
     std::ostringstream text;
     text.precision(17);
     text << '[';
-    for (const Point& p : points) text << '[' << static_cast<double>(p.x) << ", " << static_cast<double>(p.y) << "], ";
-    text << '[' << static_cast<double>(points[0].x) << ", " << static_cast<double>(points[0].y) << "]]";
+    for (const Point& p : points)
+        text << '[' << static_cast<double>(p.x) << ", " << static_cast<double>(p.y) << "], ";
+    text << '[' << static_cast<double>(points[0].x) << ", " << static_cast<double>(points[0].y)
+         << "]]";
     return text.str();
 }
 
@@ -170,13 +173,17 @@ TEST_F(GeoJsonTest, EveryPolygonBecomesItsEllipseInFileOrder) {
 TEST_F(GeoJsonTest, TheKnownAnswersHoldToTheirPrintedDigits) {
     const GeoJsonOutlines outlines = Read(Collection({Polygon(Ring(EllipseGon(3600, 3, 1, -40)))}));
     char text[64];
-    std::snprintf(text, sizeof text, "%.7f, %.4f", outlines.ellipses[0].ratio, outlines.ellipses[0].degrees);
+    std::snprintf(text, sizeof text, "%.7f, %.4f", outlines.ellipses[0].ratio,
+                  outlines.ellipses[0].degrees);
     EXPECT_STREQ(text, "3.0000000, -40.0000");
 }
 
 TEST_F(GeoJsonTest, SaysWhatIsWrongAndWhere) {
     const std::string triangle = "[[0, 0], [1, 0], [0, 1], [0, 0]]";
-    struct Case { std::string text; std::string message; };
+    struct Case {
+        std::string text;
+        std::string message;
+    };
     const Case cases[] = {
         {"{\"type\": \"FeatureCollection\",\n \"features\": [}",
          "Invalid JSON: parse error at line 2, column 15: syntax error while parsing value - "
