@@ -12,7 +12,7 @@
 #include "core/io_error.h"
 #include "core/varnel_error.h"
 #include "input/outline_moments.h"
-#include "input/text_lines.h"
+#include "input/regular_file.h"
 
 namespace varnel {
 

@@ -1,12 +1,12 @@
 #include "input/text_lines.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "core/io_error.h"
+#include "input/regular_file.h"
 
 namespace varnel {
 
@@ -14,19 +14,6 @@ namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
 constexpr char kEndOfText = 26;  // Ctrl-Z
 }  // namespace
-
-int OpenRegularFile(const std::string& path) {
-    // Opened without blocking, so that a FIFO without a writer cannot hold the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) ThrowIoErrorFromErrno(errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        ThrowIoErrorFromErrno(EACCES);
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
 
 TextLines::TextLines(const std::string& path) : fd_(OpenRegularFile(path)), buffer_(kBufferSize) {
     struct stat info {};

@@ -39,8 +39,4 @@ private:
     bool ended_ = false;
 };
 
-/// Opens `path` for reading if it is a regular file, without waiting on a FIFO; returns the
-/// descriptor. Throws VarnelError with the runtime's I/O error text otherwise.
-int OpenRegularFile(const std::string& path);
-
 }  // namespace varnel
