@@ -7,6 +7,7 @@
 #include "cli/exports.h"
 #include "cli/import_options.h"
 #include "cli/json_output.h"
+#include "cli/methods_output.h"
 #include "cli/standard_output.h"
 #include "core/confidence_region.h"
 #include "core/messages.h"
@@ -24,6 +25,7 @@ struct Options {
     std::vector<std::string> files;
     cli::ExportRequest exports;
     cli::ImportRequest import;
+    cli::MethodsRequest methods;
 };
 
 // A message as a terminal shows it: the "\r\n" of a two-line message becomes a newline.
@@ -51,17 +53,22 @@ void LoadQuantiles(AnalysisState& state) {
     }
 }
 
-// The report or JSON line of an analysed file; empty when the file gives none.
+// The report or JSON line of an analysed file, with the methods asked for; empty when the file
+// gives none.
 std::string OutputOf(const AnalysisState& state, const std::string& path,
-                     const analysis::CommandResult& result, const Options& options) {
+                     const analysis::CommandResult& result, const Options& options,
+                     const cli::MethodsOutcome& methods, char separator) {
     const bool printable = result.outcome == analysis::Outcome::Reported ||
                            (options.json && result.outcome == analysis::Outcome::EstimatedOnly);
     if (!printable) return {};
     if (options.json) {
-        return cli::JsonLine(cli::AnalysisJson(state, path, options.levelPercent, result.outcome));
+        auto object = cli::AnalysisJson(state, path, options.levelPercent, result.outcome);
+        cli::AddMethodsJson(object, options.methods, methods);
+        return cli::JsonLine(object);
     }
     std::string text;
     for (const std::string& line : result.report) text += line + '\n';
+    for (const std::string& line : cli::MethodsText(methods, separator)) text += line + '\n';
     return text;
 }
 
@@ -71,11 +78,16 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
              char separator, cli::StandardOutput& output, bool& printedReport) {
     const analysis::CommandResult result = analysis::RunOpenCommand(
         state, path, LevelOf(options.levelPercent), separator, nullptr, options.import.options);
+    const cli::MethodsOutcome methods =
+        cli::RunMethods(state, result.outcome, options.methods, LevelOf(options.levelPercent));
     for (const std::string& message : analysis::MessagesOf(result)) {
         std::cerr << path << ": " << TerminalText(message) << '\n';
     }
+    for (const std::string& message : methods.messages) {
+        std::cerr << path << ": " << TerminalText(message) << '\n';
+    }
     try {
-        const std::string text = OutputOf(state, path, result, options);
+        const std::string text = OutputOf(state, path, result, options, methods, separator);
         if (!text.empty() && !options.json && printedReport) output.Write("\n");
         if (!text.empty()) printedReport = true;
         output.Write(text);
@@ -91,7 +103,7 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         std::cerr << path << ": " << kNoQuantileForDataCountPrefix << state.DataCount << '\n';
         return false;
     }
-    return true;
+    return methods.messages.empty();
 }
 
 void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
@@ -131,6 +143,7 @@ int main(int argc, char** argv) {
     app.add_option("FILE", options.files, "Data files")->required();
     AddExportOptions(app, options.exports);
     cli::AddImportOptions(app, options.import);
+    cli::AddMethodsOptions(app, options.methods);
     cli::StandardOutput output;
     try {
         app.parse(argc, argv);

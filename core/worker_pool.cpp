@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -15,6 +16,9 @@ namespace {
 // one at once, so a thread spins this long for new work (or for its helpers) before it sleeps.
 constexpr auto kSpinTime = std::chrono::microseconds(100);
 constexpr unsigned kMaxThreads = 8;
+
+// True on a thread while it runs a part: a run started from inside a part runs on that thread.
+thread_local bool runningPart = false;
 
 void Relax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -59,8 +63,12 @@ public:
     int Width() const { return int(workers_.size()) + 1; }
 
     void Run(int parts, const std::function<void(int)>& task) {
-        if (workers_.empty() || parts <= 1 || parts > kMaxParts) {
-            for (int part = 0; part < parts; ++part) task(part);
+        // A run inside a part, or while another thread's run holds the pool, goes one part
+        // after another on the calling thread.
+        std::unique_lock<std::mutex> owner(runMutex_, std::defer_lock);
+        if (workers_.empty() || parts <= 1 || parts > kMaxParts || runningPart ||
+            !owner.try_lock()) {
+            for (int part = 0; part < parts; ++part) RunPart(task, part);
             return;
         }
         task_ = &task;
@@ -84,10 +92,17 @@ private:
             const int parts = int(word >> 16 & 0xFFFF), next = int(word & 0xFFFF);
             if (word >> 32 != run || next >= parts) return;
             if (!word_.compare_exchange_weak(word, word + 1, std::memory_order_acq_rel)) continue;
-            (*task_)(next);
+            RunPart(*task_, next);
             if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == parts) done_.notify_one();
             word = word_.load(std::memory_order_acquire);
         }
+    }
+
+    static void RunPart(const std::function<void(int)>& task, int part) {
+        const bool outer = runningPart;
+        runningPart = true;
+        task(part);
+        runningPart = outer;
     }
 
     void Work() {
@@ -105,6 +120,7 @@ private:
     std::atomic<std::uint64_t> word_{0};
     std::atomic<int> done_{0};
     std::atomic<bool> stop_{false};
+    std::mutex runMutex_;
     const std::function<void(int)>* task_ = nullptr;
 };
 

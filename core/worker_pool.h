@@ -6,7 +6,9 @@ namespace varnel {
 
 /// Runs task(part) for part = 0 … parts − 1 and returns when all are done. The parts run at
 /// the same time on the caller (part 0) and a pool of worker threads created once per process;
-/// parts beyond ParallelWidth() run one after another. Tasks must not throw.
+/// parts beyond ParallelWidth() run one after another. A run started inside a part, or while
+/// another thread's run holds the pool, runs its parts one after another on the calling thread.
+/// Tasks must not throw.
 void RunInParallel(int parts, const std::function<void(int part)>& task);
 
 /// How many parts RunInParallel runs at the same time: the caller and the pool's workers.

@@ -10,19 +10,14 @@
 
 #include "core/objective.h"
 #include "core/varnel_error.h"
+#include "tests/support/recording_progress.h"
 
 namespace varnel {
 namespace {
 
 constexpr double kDegree = std::numbers::pi / 180.0;
 
-class RecordingProgress : public ProgressSink {
-public:
-    void SetMaximum(int maximum) override { maximum_ = maximum; }
-    void SetPosition(int position) override { positions_.push_back(position); }
-    int maximum_ = 0;
-    std::vector<int> positions_;
-};
+using testing_support::RecordingProgress;
 
 std::unique_ptr<AnalysisState> StateWith(const std::vector<Ellipse>& ellipsesInDegrees) {
     auto state = std::make_unique<AnalysisState>();
@@ -81,12 +76,16 @@ TEST(EstimateStrain, IsBitIdenticalWhenRepeated) {
     EstimateStrain(*first, nullptr);
     EstimateStrain(*second, nullptr);
     EstimateStrain(*second, nullptr);
-    EXPECT_EQ(std::memcmp(&first->StrainEstimate, &second->StrainEstimate, sizeof(StrainVector)), 0);
-    EXPECT_EQ(std::memcmp(&first->PostVectors[0], &second->PostVectors[0], sizeof(StrainVector)), 0);
+    EXPECT_EQ(std::memcmp(&first->StrainEstimate, &second->StrainEstimate, sizeof(StrainVector)),
+              0);
+    EXPECT_EQ(std::memcmp(&first->PostVectors[0], &second->PostVectors[0], sizeof(StrainVector)),
+              0);
 }
 
 TEST(EstimateStrain, RecoversTheStrainThatMadeTheData) {
-    struct Case { double R, phiDegrees, reportedPhi; };
+    struct Case {
+        double R, phiDegrees, reportedPhi;
+    };
     // A long axis at 120° is reported as −60°, in −90 … 90.
     const Case cases[] = {{2.0, 120.0, -60.0}, {1.5, 30.0, 30.0}, {3.0, -75.0, -75.0}};
     for (const Case& c : cases) {

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/open_pipeline.h"
+#include "methods/methods.h"
+
+namespace varnel::cli {
+
+/// What the user asked for beside the report: --methods, --bootstrap B and --seed S.
+struct MethodsRequest {
+    bool methods = false;
+    int bootstrap = 0;  ///< resamples; 0 for none
+    std::uint32_t seed = 1;
+};
+
+/// Adds --methods, --bootstrap and --seed to the command line.
+void AddMethodsOptions(CLI::App& app, MethodsRequest& request);
+
+/// The estimators, fabric tests and bootstrap of one file, as far as they were asked for and
+/// could be computed.
+struct MethodsOutcome {
+    std::optional<methods::MethodsResult> methods;
+    std::optional<methods::BootstrapResult> bootstrap;
+    bool noSignificantStrain = false;   ///< the confidence ranges are not numbers
+    std::vector<std::string> messages;  ///< why something asked for is missing
+};
+
+/// Runs what `request` asks for on a file whose analysis ended with `analysed` (only a reported
+/// analysis has them); failures become messages.
+MethodsOutcome RunMethods(AnalysisState& state, analysis::Outcome analysed,
+                          const MethodsRequest& request, ConfidenceLevel level);
+
+/// Adds "methods" and "bootstrap" to a file's JSON object where asked for (null where missing).
+void AddMethodsJson(nlohmann::ordered_json& object, const MethodsRequest& request,
+                    const MethodsOutcome& outcome);
+
+/// The text block printed after a report: estimators, tests and intervals, plain English.
+std::vector<std::string> MethodsText(const MethodsOutcome& outcome, char decimalSeparator);
+
+}  // namespace varnel::cli

@@ -1,0 +1,150 @@
+#include "methods/hyperboloid.h"
+
+#include <cmath>
+
+namespace varnel::methods {
+
+namespace {
+
+// The boost of rapidity r along the unit vector u: c1 = cosh r − 1 = 2 sinh²(r/2) without
+// cancellation, s = sinh r.
+struct Boost {
+    double u1 = 1.0, u2 = 0.0, c1 = 0.0, s = 0.0;
+};
+
+Boost BoostOf(StrainVector x) {
+    const double r = std::hypot(x.x1, x.x2);
+    Boost boost;
+    if (r > 0.0) {
+        const double half = std::sinh(r / 2.0);
+        boost = {x.x1 / r, x.x2 / r, 2.0 * half * half, std::sinh(r)};
+    }
+    return boost;
+}
+
+// t′ = cosh r · t + σ sinh r · (u·w);  w′ = w + ((cosh r − 1)(u·w) + σ sinh r · t) u, σ = ±1.
+ShapePoint Boosted(const Boost& b, ShapePoint p, double sign) {
+    const double uw = b.u1 * p.w1 + b.u2 * p.w2;
+    const double s = sign * b.s;
+    const double along = b.c1 * uw + s * p.t;
+    return {p.t + b.c1 * p.t + s * uw, p.w1 + along * b.u1, p.w2 + along * b.u2};
+}
+
+// Sums of one pass over the pre vectors p = d·u at a trial strain, divided by N: their mean,
+// the Hessian of ½ mean d² (u uᵀ + d coth d (I − u uᵀ) per point, curvature −1), the moment
+// matrix Σ p pᵀ and the mean squared distance. Double sums, as the objective's own.
+struct Pass {
+    double m1 = 0, m2 = 0, h11 = 0, h12 = 0, h22 = 0, s11 = 0, s12 = 0, s22 = 0, f = 0;
+};
+
+Pass PassAt(const std::vector<ShapePoint>& points, StrainVector x) {
+    const Boost b = BoostOf(x);
+    Pass sum;
+    for (const ShapePoint& point : points) {
+        const ShapePoint pre = Boosted(b, point, -1.0);
+        const double n = std::hypot(pre.w1, pre.w2);
+        const double d = std::asinh(n);
+        const double u1 = n > 0.0 ? pre.w1 / n : 1.0, u2 = n > 0.0 ? pre.w2 / n : 0.0;
+        // d coth d = d cosh d / sinh d = d t / n, by its series 1 + d²/3 where that loses digits.
+        const double g = d < 1e-4 ? 1.0 + d * d / 3.0 : d * pre.t / n;
+        const double p1 = d * u1, p2 = d * u2;
+        sum.m1 += p1;
+        sum.m2 += p2;
+        sum.h11 += g + (1.0 - g) * u1 * u1;
+        sum.h12 += (1.0 - g) * u1 * u2;
+        sum.h22 += g + (1.0 - g) * u2 * u2;
+        sum.s11 += p1 * p1;
+        sum.s12 += p1 * p2;
+        sum.s22 += p2 * p2;
+        sum.f += d * d;
+    }
+    const double n = double(points.size());
+    for (double* v : {&sum.m1, &sum.m2, &sum.h11, &sum.h12, &sum.h22, &sum.f}) *v /= n;
+    return sum;
+}
+
+bool IsFinite(const Pass& p) {
+    return std::isfinite(p.m1) && std::isfinite(p.m2) && std::isfinite(p.f) &&
+           std::isfinite(p.h11) && std::isfinite(p.h12) && std::isfinite(p.h22);
+}
+
+// T² = N mᵀ S⁻¹ m needs a regular moment matrix; the same relative bound as Invert2x2's.
+bool MomentMatrixIsRegular(const Pass& p) {
+    const double det = p.s11 * p.s22 - p.s12 * p.s12;
+    return std::isfinite(det) && det > 1e-10 * (std::fabs(p.s11 * p.s22) + p.s12 * p.s12);
+}
+
+// The point reached from x by the step v taken in the frame where x is the circle.
+StrainVector Step(StrainVector x, StrainVector v, double scale) {
+    return VectorOfShapePoint(ApplyStrain(x, ShapePointOfVector({v.x1 * scale, v.x2 * scale})));
+}
+
+constexpr int kMaxIterations = 100;
+constexpr int kMaxHalvings = 60;
+// Newton converges quadratically: a step this short leaves an error far below the rounding of
+// the pre vectors themselves.
+constexpr double kStepTolerance = 1e-12;
+// Longest step, in units of ln R: keeps a far start from jumping across the data.
+constexpr double kMaxStep = 1.0;
+// A trial may rise above the last value by rounding alone once the mean is reached.
+constexpr double kRoundingRise = 1e-12;
+
+}  // namespace
+
+ShapePoint ShapePointOf(double R, double phiRadians) {
+    const double inverse = 1.0 / R;
+    const double sinhRho = 0.5 * (R - inverse);
+    return {0.5 * (R + inverse), sinhRho * std::cos(2.0 * phiRadians),
+            sinhRho * std::sin(2.0 * phiRadians)};
+}
+
+ShapePoint ShapePointOfVector(StrainVector x) {
+    const double r = std::hypot(x.x1, x.x2);
+    if (r == 0.0) return {};
+    const double s = std::sinh(r) / r;
+    return {std::cosh(r), s * x.x1, s * x.x2};
+}
+
+StrainVector VectorOfShapePoint(ShapePoint p) {
+    const double n = std::hypot(p.w1, p.w2);
+    if (n == 0.0) return {};
+    const double rho = std::asinh(n);
+    return {rho * p.w1 / n, rho * p.w2 / n};
+}
+
+ShapePoint ApplyStrain(StrainVector x, ShapePoint p) { return Boosted(BoostOf(x), p, 1.0); }
+
+ShapePoint RemoveStrain(StrainVector x, ShapePoint p) { return Boosted(BoostOf(x), p, -1.0); }
+
+std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points,
+                                         StrainVector start) {
+    if (points.empty()) return std::nullopt;
+    StrainVector x = start;
+    Pass here = PassAt(points, x);
+    for (int iteration = 0; iteration < kMaxIterations && IsFinite(here); ++iteration) {
+        // Newton step v = H⁻¹ m towards the zero of the gradient −m of ½ mean d².
+        const double det = here.h11 * here.h22 - here.h12 * here.h12;
+        const StrainVector v{(here.h22 * here.m1 - here.h12 * here.m2) / det,
+                             (here.h11 * here.m2 - here.h12 * here.m1) / det};
+        const double length = std::hypot(v.x1, v.x2);
+        if (!std::isfinite(length)) return std::nullopt;
+        if (length <= kStepTolerance) {
+            if (!MomentMatrixIsRegular(here)) return std::nullopt;
+            return Step(x, v, 1.0);
+        }
+        double scale = length > kMaxStep ? kMaxStep / length : 1.0;
+        for (int halving = 0;; ++halving, scale /= 2) {
+            if (halving == kMaxHalvings) return std::nullopt;
+            const StrainVector trial = Step(x, v, scale);
+            const Pass there = PassAt(points, trial);
+            if (IsFinite(there) && there.f <= here.f * (1.0 + kRoundingRise)) {
+                x = trial;
+                here = there;
+                break;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace varnel::methods

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/analysis_state.h"
+#include "core/estimation.h"  // ProgressSink
+
+namespace varnel::methods {
+
+/// One observed ellipse: axial ratio R ≥ 1 and long-axis orientation in degrees.
+struct Ellipse {
+    double R = 1.0;
+    double phiDegrees = 0.0;
+};
+
+/// A location estimate of the strain: ratio and orientation in degrees, in (−90°, 90°].
+struct StrainLocation {
+    double R = 1.0;
+    double phiDegrees = 0.0;
+};
+
+/// The hyperbolic mean (the mean of the unit-area shape matrices) and its concentration κ.
+struct HyperbolicMean {
+    double R = 1.0;
+    double phiDegrees = 0.0;
+    double kappa = 0.0;
+};
+
+/// The Rf/φ bounds: extreme ratios, the fluctuation of the orientations (degrees) and the
+/// strain ratio Rs and initial ratio Ri that they give.
+struct RfMaxMin {
+    double rfMax = 1.0, rfMin = 1.0, fluctuationDegrees = 0.0;
+    std::string caseName;  // "Ri<Rs" or "Ri>Rs"
+    double Rs = 1.0, Ri = 1.0;
+};
+
+/// Test of the hypothesis of no strain: F on (2, N − 2) degrees of freedom and its upper tail.
+struct NoStrainTest {
+    double F = 0.0;
+    double p = 1.0;
+};
+
+/// χ² test of uniform orientations of the retro-deformed ellipses about the strain axis.
+struct SymmetryChi2 {
+    double chi2 = 0.0;
+    int classes = 0;
+    double p = 1.0;
+};
+
+/// Symmetry index of the Rf/φ distribution about its vector mean, with its reflection p value.
+struct SymmetryIndex {
+    double Isym = 0.0;
+    double p = 1.0;
+};
+
+/// Everything the Methods window and `varnel-cli --methods` show for one data set.
+struct MethodsResult {
+    StrainLocation t2;  // the program's own estimate (R_s, φ_s)
+    HyperbolicMean hyperbolicMean;
+    StrainLocation harmonicMean;
+    RfMaxMin rfMaxMin;
+    NoStrainTest noStrain;
+    SymmetryChi2 symmetryChi2;
+    SymmetryIndex symmetryIndex;
+};
+
+/// Seed of the generator whose streams flip the reflected sets of the symmetry index (fixed, so
+/// that the p value of a data set never changes).
+inline constexpr std::uint32_t kSymmetryIndexSeed = 1;
+
+/// The observed ellipses 1 … DataCount of the state (RPost, PhiPost converted to degrees).
+std::vector<Ellipse> ObservedEllipses(const AnalysisState& state);
+
+/// Estimators and fabric tests of an analysed state (EstimateStrain has run; N ≥ 3).
+/// Leaves the state as it found it (pre-strain data, estimate). Throws VarnelError on failure.
+/// The reflections of the symmetry index draw from kSymmetryIndexSeed, so repeated calls agree.
+MethodsResult ComputeMethods(AnalysisState& state);
+
+/// A central percentile interval.
+struct Interval {
+    double lo = 0.0;
+    double hi = 0.0;
+};
+
+/// Percentile intervals of the ratio and of the orientation (degrees) of one estimator.
+struct BootstrapIntervals {
+    Interval R;
+    Interval phiDegrees;
+};
+
+/// Result of RunBootstrap.
+struct BootstrapResult {
+    int B = 0;
+    std::uint32_t seed = 1;
+    int levelPercent = 95;  // 39, 50 or 95
+    BootstrapIntervals t2;
+    BootstrapIntervals hyperbolicMean;
+    /// Resamples left out of the intervals because their T² estimate does not exist
+    /// (a singular moment matrix, a floating-point fault) or could not be found.
+    int failed = 0;
+};
+
+/// B resamples with replacement of the observed ellipses; each gives its T² estimate and its
+/// hyperbolic mean. Reports progress (maximum B, position per finished resample) and stops early
+/// when `cancel` becomes true (then returns std::nullopt). Uses both cores.
+/// Resample b takes its N indices from stream b of `seed` (methods/random_stream.h): the same
+/// indices on every machine, and the same intervals on any number of threads. Its T² estimate is
+/// the strain where T² vanishes, the point the Open command's minimisation closes in on (they
+/// agree to rounding), reached by Newton steps (T2EstimateOf) instead of thousands of simplex
+/// evaluations. Intervals are type-7 percentiles over the resamples that did not fail; φ is
+/// taken relative to the data's own estimate (phi_s, the hyperbolic mean's φ), wrapped into ±90°,
+/// and given back as that estimate plus the percentiles, so an interval may reach beyond ±90°.
+/// The sink hears only from the calling thread. Throws VarnelError for N < 3 or B < 1.
+std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, std::uint32_t seed,
+                                            ConfidenceLevel level, ProgressSink* progress,
+                                            const std::atomic<bool>* cancel);
+
+}  // namespace varnel::methods

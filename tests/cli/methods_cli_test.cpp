@@ -1,0 +1,132 @@
+// varnel-cli --methods, --bootstrap and --seed, run as a user's script would.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "tests/cli/cli_process.h"
+#include "tests/support/test_folder.h"
+
+namespace {
+
+using varnel::testing_support::CliRun;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+class MethodsCliTest : public ::testing::Test {
+protected:
+    CliRun Cli(const std::string& arguments) {
+        return varnel::testing_support::RunCli({arguments, folder.Path()});
+    }
+
+    varnel::testing_support::TestFolder folder;
+    const std::string example = std::string(VARNEL_EXAMPLES_DIR) + "/three_ellipses.csv";
+    const std::string quartzite = std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt";
+};
+
+// T² ≈ 1.722751 at zero strain for the three-ellipse example: F = H / 4 with
+// H = T² / (1 − T² / 2), and the upper tail of F(2, 1) is (1 + 2F)^(−1/2) ≈ 0.3723.
+const double kExampleF = 1.722751 / (1.0 - 1.722751 / 2.0) / 4.0;
+
+TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
+    const CliRun plain = Cli(example);
+    const CliRun run = Cli("--methods --bootstrap 200 " + example);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out), report = Lines(plain.out);
+    ASSERT_EQ(report.size(), 27u);
+    ASSERT_GT(lines.size(), 27u);
+    EXPECT_TRUE(std::equal(report.begin(), report.end(), lines.begin()));
+    const std::vector<std::string> block(lines.begin() + 27, lines.end());
+    const std::vector<std::string> expected{
+        "",
+        "Other estimators",
+        "t2: R = 1.624, phi = 22.356 (deg)",
+        "Rf max/min: Rf_max = 3.000, Rf_min = 1.500, fluctuation = 60.000 (deg), Ri<Rs: Rs = "
+        "2.121, "
+        "Ri = 1.414",
+        "Fabric tests",
+        "no strain: F = 3.107, p = 0.3723",
+        // The confidence ranges are NAN: the region holds zero strain.
+        "no significant strain, p = 0.3723",
+        "Bootstrap: 200 resamples, seed 1, 95 % intervals, ",
+    };
+    for (const std::string& line : expected) {
+        const bool found = std::any_of(block.begin(), block.end(),
+                                       [&](const std::string& l) { return l.rfind(line, 0) == 0; });
+        EXPECT_TRUE(found) << line << "\n" << run.out;
+    }
+}
+
+TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
+    const CliRun run =
+        Cli("--json --methods --bootstrap 300 --seed 7 --level 50 " + example + " " + quartzite);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u);
+    const nlohmann::json first = nlohmann::json::parse(lines[0]);
+    const nlohmann::json& tests = first["methods"]["tests"];
+    EXPECT_NEAR(tests["no_strain"]["F"].get<double>(), kExampleF, 1e-4);
+    EXPECT_NEAR(tests["no_strain"]["p"].get<double>(), 1.0 / std::sqrt(1.0 + 2.0 * kExampleF),
+                1e-6);
+    EXPECT_EQ(tests["symmetry_chi2"]["classes"], 3);
+    EXPECT_TRUE(tests["symmetry_index"]["I_sym"].is_number());
+    EXPECT_EQ(first["methods"]["t2"]["R"], first["R_s"]);
+    EXPECT_EQ(first["methods"]["rf_max_min"]["case"], "Ri<Rs");
+    EXPECT_TRUE(first["methods"]["hyperbolic_mean"]["kappa"].is_number());
+    EXPECT_TRUE(first["methods"]["harmonic_mean"]["phi"].is_number());
+
+    const nlohmann::json bootstrap = nlohmann::json::parse(lines[1])["bootstrap"];
+    EXPECT_EQ(bootstrap["B"], 300);
+    EXPECT_EQ(bootstrap["seed"], 7);
+    EXPECT_EQ(bootstrap["level"], 50);
+    EXPECT_EQ(bootstrap["failed"], 0);
+    for (const char* estimator : {"t2", "hyperbolic_mean"}) {
+        for (const char* value : {"R", "phi"}) {
+            const nlohmann::json& interval = bootstrap[estimator][value];
+            EXPECT_LT(interval[0].get<double>(), interval[1].get<double>()) << estimator << value;
+        }
+    }
+    const double Rs = nlohmann::json::parse(lines[1])["R_s"];
+    EXPECT_LT(bootstrap["t2"]["R"][0].get<double>(), Rs);
+    EXPECT_GT(bootstrap["t2"]["R"][1].get<double>(), Rs);
+}
+
+TEST_F(MethodsCliTest, RepeatsABootstrapForItsSeedOnly) {
+    const std::string arguments = "--json --bootstrap 100 " + quartzite;
+    const CliRun first = Cli(arguments), again = Cli(arguments + " --seed 1");
+    const CliRun other = Cli(arguments + " --seed 2");
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out, again.out);
+    EXPECT_NE(first.out, other.out);
+    EXPECT_FALSE(nlohmann::json::parse(first.out).contains("methods"));
+    // --seed alone changes nothing, and without the options there are no new keys.
+    const CliRun plain = Cli("--json " + quartzite), seeded = Cli("--json --seed 5 " + quartzite);
+    EXPECT_EQ(plain.out, seeded.out);
+    EXPECT_FALSE(nlohmann::json::parse(plain.out).contains("bootstrap"));
+}
+
+TEST_F(MethodsCliTest, GivesNullMethodsWithoutAResult) {
+    const std::string two = folder.Write("two.txt", "2 10\n3 40\n");
+    const CliRun run = Cli("--json --methods --bootstrap 10 " + two);
+    EXPECT_EQ(run.status, 1);
+    const nlohmann::json object = nlohmann::json::parse(run.out);
+    EXPECT_TRUE(object["methods"].is_null());
+    EXPECT_TRUE(object["bootstrap"].is_null());
+}
+
+TEST_F(MethodsCliTest, RefusesResampleCountsBelowOneAndNegativeSeeds) {
+    for (const char* arguments :
+         {"--bootstrap 0 x.txt", "--bootstrap -3 x.txt", "--seed -1 x.txt"}) {
+        const CliRun run = Cli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("--bootstrap"), std::string::npos) << arguments;  // the usage
+    }
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#include "core/worker_pool.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace varnel {
+namespace {
+
+// Every part of an inner run started from inside the parts of an outer run happens exactly once.
+TEST(RunInParallel, RunsARunStartedInsideAPartOnThatThread) {
+    constexpr int kOuter = 4, kInner = 5;
+    std::vector<std::atomic<int>> runs(kOuter * kInner);
+    RunInParallel(kOuter, [&](int outer) {
+        const std::thread::id self = std::this_thread::get_id();
+        RunInParallel(kInner, [&](int inner) {
+            EXPECT_EQ(std::this_thread::get_id(), self);
+            runs[std::size_t(outer * kInner + inner)].fetch_add(1);
+        });
+    });
+    for (std::size_t i = 0; i < runs.size(); ++i) EXPECT_EQ(runs[i], 1) << i;
+}
+
+// Two threads starting runs at once (a window's thread and a background bootstrap) each see all
+// of their own parts once and none of the other's.
+TEST(RunInParallel, ServesCallersOnSeveralThreadsAtOnce) {
+    constexpr int kRepeats = 200, kParts = 7;
+    const auto caller = [&](std::vector<std::atomic<int>>& runs) {
+        for (int repeat = 0; repeat < kRepeats; ++repeat) {
+            RunInParallel(kParts, [&](int part) { runs[std::size_t(part)].fetch_add(1); });
+        }
+    };
+    std::vector<std::atomic<int>> first(kParts), second(kParts);
+    std::thread other([&] { caller(second); });
+    caller(first);
+    other.join();
+    for (int part = 0; part < kParts; ++part) {
+        EXPECT_EQ(first[std::size_t(part)], kRepeats) << part;
+        EXPECT_EQ(second[std::size_t(part)], kRepeats) << part;
+    }
+}
+
+}  // namespace
+}  // namespace varnel

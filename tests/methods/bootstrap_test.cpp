@@ -1,0 +1,169 @@
+#include "methods/bootstrap.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "core/estimation.h"
+#include "core/messages.h"
+#include "core/worker_pool.h"
+#include "methods/estimators.h"
+#include "tests/methods/synthetic_sets.h"
+#include "tests/support/error_text.h"
+#include "tests/support/recording_progress.h"
+
+namespace varnel::methods {
+namespace {
+
+using testing::EllipsesOf;
+using testing::EstimatedStateOf;
+using testing::Population;
+using testing::StateOf;
+
+using testing_support::RecordingProgress;
+
+void ExpectSameIntervals(const BootstrapIntervals& a, const BootstrapIntervals& b) {
+    EXPECT_EQ(a.R.lo, b.R.lo);
+    EXPECT_EQ(a.R.hi, b.R.hi);
+    EXPECT_EQ(a.phiDegrees.lo, b.phiDegrees.lo);
+    EXPECT_EQ(a.phiDegrees.hi, b.phiDegrees.hi);
+}
+
+TEST(PercentileInterval, InterpolatesBetweenOrderStatistics) {
+    // Type 7: the quantile q lies at (n − 1) q among the sorted values.
+    struct Case {
+        std::vector<double> values;
+        int level;
+        double lo, hi;
+    };
+    const Case cases[] = {
+        {{5, 1, 4, 2, 3}, 50, 2.0, 4.0},
+        {{5, 1, 4, 2, 3}, 95, 1.1, 4.9},
+        {{5, 1, 4, 2, 3}, 39, 1.0 + 4 * 0.305, 1.0 + 4 * 0.695},
+        {{7}, 95, 7.0, 7.0},
+        {{}, 95, std::nan(""), std::nan("")},
+    };
+    for (const Case& c : cases) {
+        const Interval interval = PercentileInterval(c.values, c.level);
+        if (c.values.empty()) {
+            EXPECT_TRUE(std::isnan(interval.lo) && std::isnan(interval.hi));
+            continue;
+        }
+        EXPECT_NEAR(interval.lo, c.lo, 1e-12) << c.level;
+        EXPECT_NEAR(interval.hi, c.hi, 1e-12) << c.level;
+    }
+}
+
+TEST(EstimatesOf, GivesTheEstimateOfTheOpenCommandForEachResample) {
+    const std::vector<Ellipse> data = EllipsesOf(Population{.count = 252, .seed = 6});
+    const auto state = StateOf(data);
+    const std::vector<ShapePoint> points = ShapePointsOf(data);
+    for (int b = 0; b < 3; ++b) {
+        const std::vector<std::uint32_t> indices = ResampleIndices(252, 1, b);
+        std::vector<Ellipse> resampled;
+        std::vector<ShapePoint> sample;
+        for (std::uint32_t i : indices) {
+            resampled.push_back(data[i]);
+            sample.push_back(points[i]);
+        }
+        const auto open = EstimatedStateOf(resampled);
+        const ResampleEstimates estimates = EstimatesOf(sample);
+        ASSERT_TRUE(estimates.ok);
+        EXPECT_NEAR(estimates.t2.x1, open->StrainEstimate.x1, 1e-12) << b;
+        EXPECT_NEAR(estimates.t2.x2, open->StrainEstimate.x2, 1e-12) << b;
+        EXPECT_EQ(estimates.hyperbolicMean.R, HyperbolicMeanOf(sample).R);
+    }
+}
+
+TEST(RunBootstrap, GivesIntervalsAroundTheEstimatesIdenticallyOnAnyNumberOfThreads) {
+    const auto state = EstimatedStateOf(EllipsesOf(Population{.count = 100, .seed = 2}));
+    RecordingProgress progress;
+    const std::optional<BootstrapResult> parallel =
+        RunBootstrap(*state, 200, 9, ConfidenceLevel::Level95, &progress, nullptr);
+    ASSERT_TRUE(parallel);
+    EXPECT_EQ(parallel->B, 200);
+    EXPECT_EQ(parallel->seed, 9u);
+    EXPECT_EQ(parallel->levelPercent, 95);
+    EXPECT_EQ(parallel->failed, 0);
+    const double Rs = state->PostVectors[0].x1, phis = state->PostVectors[0].x2;
+    EXPECT_LT(parallel->t2.R.lo, Rs);
+    EXPECT_GT(parallel->t2.R.hi, Rs);
+    EXPECT_LT(parallel->t2.phiDegrees.lo, phis);
+    EXPECT_GT(parallel->t2.phiDegrees.hi, phis);
+    const HyperbolicMean mean = HyperbolicMeanOf(ObservedEllipses(*state));
+    EXPECT_LT(parallel->hyperbolicMean.R.lo, mean.R);
+    EXPECT_GT(parallel->hyperbolicMean.R.hi, mean.R);
+    EXPECT_EQ(progress.maximum_, 200);
+    ASSERT_FALSE(progress.positions_.empty());
+    EXPECT_EQ(progress.positions_.back(), 200);
+    EXPECT_TRUE(std::is_sorted(progress.positions_.begin(), progress.positions_.end()));
+
+    // Started inside a part, the resamples run one after another on one thread.
+    std::optional<BootstrapResult> serial;
+    RunInParallel(2, [&](int part) {
+        if (part == 0)
+            serial = RunBootstrap(*state, 200, 9, ConfidenceLevel::Level95, nullptr, nullptr);
+    });
+    ASSERT_TRUE(serial);
+    ExpectSameIntervals(serial->t2, parallel->t2);
+    ExpectSameIntervals(serial->hyperbolicMean, parallel->hyperbolicMean);
+
+    // A narrower level gives a narrower interval.
+    const auto narrow = RunBootstrap(*state, 200, 9, ConfidenceLevel::Level39, nullptr, nullptr);
+    EXPECT_GT(narrow->t2.R.lo, parallel->t2.R.lo);
+    EXPECT_LT(narrow->t2.R.hi, parallel->t2.R.hi);
+}
+
+TEST(RunBootstrap, KeepsAPhiIntervalWholeAcrossNinetyDegrees) {
+    Population population{.count = 80, .seed = 3};
+    population.strain = {1.6, 89.0};
+    const auto state = EstimatedStateOf(EllipsesOf(population));
+    const auto result = RunBootstrap(*state, 300, 1, ConfidenceLevel::Level95, nullptr, nullptr);
+    ASSERT_TRUE(result);
+    // An interval about ±90° reaches beyond it rather than splitting into two far ends.
+    const Interval phi = result->t2.phiDegrees;
+    EXPECT_LT(phi.hi - phi.lo, 30.0);
+    EXPECT_TRUE(phi.hi > 90.0 || phi.lo < -90.0) << phi.lo << " " << phi.hi;
+    EXPECT_LT(phi.lo, state->PostVectors[0].x2);
+    EXPECT_GT(phi.hi, state->PostVectors[0].x2);
+}
+
+TEST(RunBootstrap, LeavesOutResamplesWithoutAnEstimate) {
+    // Of three data, a resample drawing fewer than three distinct ones has its pre vectors on one
+    // line through the origin at its T² estimate: T² does not exist there.
+    const auto state = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
+    constexpr int kB = 270;
+    int degenerate = 0;
+    for (int b = 0; b < kB; ++b) {
+        const std::vector<std::uint32_t> indices = ResampleIndices(3, 5, b);
+        degenerate += std::set<std::uint32_t>(indices.begin(), indices.end()).size() < 3;
+    }
+    const auto result = RunBootstrap(*state, kB, 5, ConfidenceLevel::Level50, nullptr, nullptr);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->failed, degenerate);
+    EXPECT_GT(degenerate, 0);
+    EXPECT_LT(degenerate, kB);
+    EXPECT_FALSE(std::isnan(result->t2.R.lo));
+}
+
+TEST(RunBootstrap, StopsWhenCancelled) {
+    const auto state = EstimatedStateOf(EllipsesOf(Population{.count = 50}));
+    const std::atomic<bool> cancel{true};
+    EXPECT_FALSE(RunBootstrap(*state, 100, 1, ConfidenceLevel::Level95, nullptr, &cancel));
+}
+
+TEST(RunBootstrap, RefusesTooFewDataAndResamples) {
+    const auto two = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
+    const auto three = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
+    using varnel::testing_support::ErrorTextOf;
+    EXPECT_EQ(
+        ErrorTextOf([&] { RunBootstrap(*two, 10, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
+        kTooFewDataMessage);
+    EXPECT_EQ(ErrorTextOf(
+                  [&] { RunBootstrap(*three, 0, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
+              "The bootstrap needs at least one resample.");
+}
+
+}  // namespace
+}  // namespace varnel::methods

@@ -1,0 +1,83 @@
+#include "methods/hyperboloid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "methods/estimators.h"
+#include "tests/methods/synthetic_sets.h"
+
+namespace varnel::methods {
+namespace {
+
+using testing::EllipsesOf;
+using testing::EstimatedStateOf;
+using testing::Population;
+
+constexpr double kRadian = std::numbers::pi / 180.0;
+// Two roots of the same equation, each exact to a few units of rounding of the pre vectors.
+constexpr double kSameRoot = 1e-12;
+
+TEST(RemoveStrain, RetroDeformsAsTheSuperpositionOfTheInverseStrain) {
+    struct Case {
+        double R, phiDegrees, strainR, strainDegrees;
+    };
+    const Case cases[] = {{3.0, 30.0, 2.0, 0.0}, {1.2, -70.0, 1.8, 30.0}, {5.0, 89.0, 3.0, -45.0},
+                          {1.0, 0.0, 1.5, 60.0}, {2.5, 10.0, 1.0, 0.0},   {1.05, 44.0, 7.0, 45.0}};
+    for (const Case& c : cases) {
+        const varnel::Ellipse strain{c.strainR, c.strainDegrees * kRadian};
+        const StrainVector x = EllipseToVector(strain.R, strain.phi);
+        const varnel::Ellipse expected =
+            SuperposeStrain(1.0 / strain.R, c.R, c.phiDegrees * kRadian - strain.phi);
+        const StrainVector pre =
+            VectorOfShapePoint(RemoveStrain(x, ShapePointOf(c.R, c.phiDegrees * kRadian)));
+        const StrainVector wanted = EllipseToVector(expected.R, expected.phi + strain.phi);
+        EXPECT_NEAR(pre.x1, wanted.x1, 1e-13) << c.R << " " << c.phiDegrees;
+        EXPECT_NEAR(pre.x2, wanted.x2, 1e-13) << c.R << " " << c.phiDegrees;
+        // Applying the strain again gives the observed ellipse back.
+        const StrainVector back = VectorOfShapePoint(ApplyStrain(x, ShapePointOfVector(pre)));
+        const StrainVector observed = EllipseToVector(c.R, c.phiDegrees * kRadian);
+        EXPECT_NEAR(back.x1, observed.x1, 1e-13);
+        EXPECT_NEAR(back.x2, observed.x2, 1e-13);
+    }
+}
+
+TEST(T2EstimateOf, FindsTheEstimateOfTheThreeEllipseExample) {
+    const std::vector<Ellipse> data{{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}};
+    const std::optional<StrainVector> x = T2EstimateOf(ShapePointsOf(data), {0.0, 0.0});
+    ASSERT_TRUE(x);
+    EXPECT_NEAR(x->x1, 0.344687, 5e-7);
+    EXPECT_NEAR(x->x2, 0.341247, 5e-7);
+}
+
+TEST(T2EstimateOf, AgreesWithTheEstimationOfTheOpenCommand) {
+    const Population cases[] = {
+        {.count = 252, .seed = 1, .logRatioSpread = 0.25, .strain = {1.8, 30.0}},
+        {.count = 40, .seed = 2, .logRatioSpread = 0.6, .strain = {3.0, -75.0}},
+        {.count = 12, .seed = 3, .logRatioSpread = 1.2, .strain = {1.1, 89.0}},
+        {.count = 500, .seed = 4, .logRatioSpread = 0.1, .strain = {6.0, 0.0}},
+        {.count = 5, .seed = 5, .logRatioSpread = 0.5, .strain = {1.0, 0.0}}};
+    for (const Population& population : cases) {
+        const std::vector<Ellipse> data = EllipsesOf(population);
+        const auto state = EstimatedStateOf(data);
+        for (const StrainVector start : {StrainVector{0.0, 0.0}, StrainVector{2.0, -3.0}}) {
+            const std::optional<StrainVector> x = T2EstimateOf(ShapePointsOf(data), start);
+            ASSERT_TRUE(x) << population.seed;
+            EXPECT_NEAR(x->x1, state->StrainEstimate.x1, kSameRoot) << population.seed;
+            EXPECT_NEAR(x->x2, state->StrainEstimate.x2, kSameRoot) << population.seed;
+        }
+    }
+}
+
+TEST(T2EstimateOf, FindsNothingWhereTheMomentMatrixIsSingular) {
+    // One ellipse three times, and two ellipses whose pre vectors lie on one line through zero.
+    const std::vector<Ellipse> cases[] = {{{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}},
+                                          {{2.0, 10.0}, {2.0, 10.0}, {3.0, -50.0}}};
+    for (const std::vector<Ellipse>& data : cases) {
+        EXPECT_FALSE(T2EstimateOf(ShapePointsOf(data), {0.0, 0.0})) << data[2].R;
+    }
+}
+
+}  // namespace
+}  // namespace varnel::methods

@@ -1,0 +1,63 @@
+#include "methods/methods.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/messages.h"
+#include "core/objective.h"
+#include "tests/methods/synthetic_sets.h"
+#include "tests/support/error_text.h"
+
+namespace varnel::methods {
+namespace {
+
+using testing::EllipsesOf;
+using testing::EstimatedStateOf;
+using testing::Population;
+
+TEST(ComputeMethods, LeavesTheAnalysedStateAsItFoundIt) {
+    auto state = EstimatedStateOf(EllipsesOf(Population{.count = 60}));
+    // After a grid export the pre-strain data belong to another strain; keep those too.
+    TSquaredOfStrain(*state, {0.1, -0.2});
+    const auto before = std::make_unique<AnalysisState>(*state);
+    const MethodsResult result = ComputeMethods(*state);
+    EXPECT_TRUE(state->RPre == before->RPre);
+    EXPECT_TRUE(state->PhiPre == before->PhiPre);
+    EXPECT_TRUE(state->PreVectors == before->PreVectors);
+    EXPECT_TRUE(state->PostVectors == before->PostVectors);
+    EXPECT_EQ(state->StrainEstimate, before->StrainEstimate);
+    EXPECT_EQ(state->DataCount, before->DataCount);
+    // So the same data give the same answers, the p value of the symmetry index included.
+    const MethodsResult again = ComputeMethods(*state);
+    EXPECT_EQ(again.symmetryIndex.p, result.symmetryIndex.p);
+    EXPECT_EQ(again.noStrain.p, result.noStrain.p);
+    EXPECT_EQ(again.symmetryChi2.chi2, result.symmetryChi2.chi2);
+}
+
+TEST(ComputeMethods, ReportsTheThreeEllipseExample) {
+    auto state = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
+    const MethodsResult result = ComputeMethods(*state);
+    EXPECT_NEAR(result.t2.R, 1.624232, 1e-6);
+    EXPECT_NEAR(result.t2.phiDegrees, 22.3563, 1e-4);
+    // T² ≈ 1.722751 at zero strain: H = T² / (1 − T² / 2), F = H / 4 on (2, 1) degrees of
+    // freedom, whose upper tail is (1 + 2F)^(−1/2).
+    const double H = 1.722751 / (1.0 - 1.722751 / 2.0), F = H / 4.0;
+    EXPECT_NEAR(result.noStrain.F, F, 1e-4);
+    EXPECT_NEAR(result.noStrain.p, 1.0 / std::sqrt(1.0 + 2.0 * F), 1e-6);
+    EXPECT_EQ(result.symmetryChi2.classes, 3);
+    EXPECT_EQ(result.rfMaxMin.rfMax, 3.0);
+    EXPECT_EQ(result.rfMaxMin.rfMin, 1.5);
+    EXPECT_NEAR(result.rfMaxMin.fluctuationDegrees, 60.0, 1e-9);
+    EXPECT_EQ(result.rfMaxMin.caseName, "Ri<Rs");
+    EXPECT_NEAR(result.harmonicMean.R, 3.0 / (0.5 + 1.0 / 3.0 + 1.0 / 1.5), 1e-12);
+}
+
+TEST(ComputeMethods, NeedsThreeData) {
+    auto state = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
+    EXPECT_EQ(varnel::testing_support::ErrorTextOf([&] { ComputeMethods(*state); }),
+              kTooFewDataMessage);
+}
+
+}  // namespace
+}  // namespace varnel::methods

@@ -1,0 +1,78 @@
+#include "tests/methods/synthetic_sets.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "core/estimation.h"
+#include "core/strain_vector.h"
+#include "methods/random_stream.h"
+
+namespace varnel::methods::testing {
+
+namespace {
+
+constexpr double kRadian = std::numbers::pi / 180.0;
+
+// A uniform double in (0, 1] from 53 random bits.
+double Uniform(RandomStream& random) { return double((random.Next() >> 11) + 1) * 0x1p-53; }
+
+// A standard normal draw by Box–Muller.
+double Normal(RandomStream& random) {
+    const double u = Uniform(random), v = Uniform(random);
+    return std::sqrt(-2.0 * std::log(u)) * std::cos(2.0 * std::numbers::pi * v);
+}
+
+}  // namespace
+
+std::vector<Ellipse> EllipsesOf(const Population& population) {
+    RandomStream random(population.seed, 0);
+    std::vector<Ellipse> initial;
+    for (int i = 0; i < population.count; ++i) {
+        double logR = population.logRatioMean + population.logRatioSpread * Normal(random);
+        const bool large = logR > population.logRatioMean;
+        const double centre = large
+                                  ? population.largeFabricDegrees.value_or(population.fabricDegrees)
+                                  : population.fabricDegrees;
+        const double halfWidth =
+            large ? population.largeFabricHalfWidth.value_or(population.fabricHalfWidth)
+                  : population.fabricHalfWidth;
+        double phi =
+            population.strain.phiDegrees + centre + halfWidth * (2.0 * Uniform(random) - 1.0);
+        // A negative ln R0 is the same ellipse seen along its other axis.
+        if (logR < 0.0) {
+            logR = -logR;
+            phi += 90.0;
+        }
+        initial.push_back({std::exp(logR), phi});
+    }
+    return Strained(initial, population.strain);
+}
+
+std::vector<Ellipse> Strained(const std::vector<Ellipse>& ellipses, StrainLocation strain) {
+    std::vector<Ellipse> strained;
+    for (const Ellipse& e : ellipses) {
+        const varnel::Ellipse post =
+            SuperposeStrain(strain.R, e.R, (e.phiDegrees - strain.phiDegrees) * kRadian);
+        strained.push_back({post.R, post.phi / kRadian + strain.phiDegrees});
+    }
+    return strained;
+}
+
+std::unique_ptr<AnalysisState> StateOf(const std::vector<Ellipse>& ellipses) {
+    auto state = std::make_unique<AnalysisState>();
+    for (const Ellipse& e : ellipses) {
+        ++state->DataCount;
+        state->RPost[state->DataCount] = e.R;
+        state->PhiPost[state->DataCount] = e.phiDegrees * kRadian;
+    }
+    return state;
+}
+
+std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<Ellipse>& ellipses) {
+    auto state = StateOf(ellipses);
+    EstimateStrain(*state, nullptr);
+    return state;
+}
+
+}  // namespace varnel::methods::testing

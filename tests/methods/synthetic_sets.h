@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/analysis_state.h"
+#include "methods/methods.h"
+
+namespace varnel::methods::testing {
+
+/// A population of initial ellipses, then strained: ln R0 normal, orientations uniform over
+/// `fabricDegrees` ± `fabricHalfWidth` from the strain's axis (± 90° for an isotropic set); the
+/// more elongated half (ln R0 above its mean) over `largeFabricDegrees` ± `largeFabricHalfWidth`
+/// where these are given.
+struct Population {
+    int count = 252;
+    std::uint32_t seed = 1;
+    double logRatioMean = 0.3, logRatioSpread = 0.25;
+    double fabricDegrees = 0.0, fabricHalfWidth = 90.0;
+    std::optional<double> largeFabricDegrees{}, largeFabricHalfWidth{};
+    StrainLocation strain{1.8, 30.0};
+};
+
+/// The ellipses of a population after its strain (the known strain acts along strain.phiDegrees).
+std::vector<Ellipse> EllipsesOf(const Population& population);
+
+/// Every ellipse strained by `strain`, by the program's own superposition.
+std::vector<Ellipse> Strained(const std::vector<Ellipse>& ellipses, StrainLocation strain);
+
+/// A state holding `ellipses` as observed data (R, φ in radians), not yet analysed.
+std::unique_ptr<AnalysisState> StateOf(const std::vector<Ellipse>& ellipses);
+
+/// StateOf(ellipses) after the estimation of the Open command.
+std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<Ellipse>& ellipses);
+
+}  // namespace varnel::methods::testing
