@@ -7,6 +7,7 @@
 #include "core/report.h"
 #include "core/varnel_error.h"
 #include "input/data_file.h"
+#include "input/ellipse_import.h"
 #include "plot/plot_frames.h"
 
 namespace varnel::analysis {
@@ -27,12 +28,14 @@ void RunResultStage(AnalysisState& state, ConfidenceLevel level, char decimalSep
     result.outcome = Outcome::Reported;
 }
 
-// The Open command from the parse to its end. The caption follows the parse, whether it
-// found a bad line or not; an error thrown by a step ends the command there.
-void OpenCountedFile(AnalysisState& state, ConfidenceLevel level, char decimalSeparator,
-                     ProgressSink* progress, CommandResult& result) {
-    const ParseOutcome parsed = ParseDataFile(state, decimalSeparator);
+// The Open command after the parse to its end. The caption follows the parse, whether it
+// found a bad line or not, then what the import tells; an error thrown by a step ends the
+// command there.
+void OpenParsedFile(AnalysisState& state, const DataFileReading& reading, ConfidenceLevel level,
+                    char decimalSeparator, ProgressSink* progress, CommandResult& result) {
     Add(result, Notice::Kind::Caption, FileNameWithoutFolder(state.DataFileName));
+    for (const std::string& text : reading.notices) Add(result, Notice::Kind::Message, text);
+    const ParseOutcome& parsed = reading.parse;
     if (!parsed.ok) {
         Add(result, Notice::Kind::Message, kInvalidDataAtLinePrefix + std::to_string(parsed.line));
         return;
@@ -78,11 +81,14 @@ std::vector<std::string> MessagesOf(const CommandResult& result) {
 }
 
 CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath,
-                             ConfidenceLevel level, char decimalSeparator, ProgressSink* progress) {
+                             ConfidenceLevel level, char decimalSeparator, ProgressSink* progress,
+                             const ImportOptions& import) {
     return Guarded([&](CommandResult& result) {
-        switch (ChooseAndCountDataFile(state, chosenPath)) {
+        const DataFileReading reading =
+            CountAndParseDataFile(state, chosenPath, decimalSeparator, import);
+        switch (reading.count) {
             case CountOutcome::Counted:
-                OpenCountedFile(state, level, decimalSeparator, progress, result);
+                OpenParsedFile(state, reading, level, decimalSeparator, progress, result);
                 return;
             case CountOutcome::Unreadable:
                 Add(result, Notice::Kind::Message, kInvalidDataFileMessage);
@@ -97,7 +103,9 @@ CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath
 CommandResult RunOpenOfCountedFile(AnalysisState& state, ConfidenceLevel level,
                                    char decimalSeparator, ProgressSink* progress) {
     return Guarded([&](CommandResult& result) {
-        OpenCountedFile(state, level, decimalSeparator, progress, result);
+        const DataFileReading reading{
+            CountOutcome::Counted, ParseDataFile(state, decimalSeparator), {}};
+        OpenParsedFile(state, reading, level, decimalSeparator, progress, result);
     });
 }
 

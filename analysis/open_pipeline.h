@@ -5,6 +5,7 @@
 
 #include "core/analysis_state.h"
 #include "core/estimation.h"
+#include "input/ellipse_import.h"
 
 namespace varnel::analysis {
 
@@ -45,13 +46,15 @@ struct CommandResult {
 /// lines and the message of the error that ended the command.
 std::vector<std::string> MessagesOf(const CommandResult& result);
 
-/// File > Open after the dialog: counts, parses and validates the chosen file, estimates the
-/// strain (stepping `progress`, which may be null) and, from three data on, runs the result
-/// stage at `level`. Data-file numbers use `decimalSeparator`. Never throws: an error ends the
-/// command as an Error notice, and the state keeps what the steps before it wrote.
+/// File > Open after the dialog: counts, parses and validates the chosen file (a table or
+/// GeoJSON file by its importer, with `import`; what the import tells the user comes first, as
+/// messages), estimates the strain (stepping `progress`, which may be null) and, from three
+/// data on, runs the result stage at `level`. Data-file numbers use `decimalSeparator`. Never
+/// throws: an error ends the command as an Error notice, and the state keeps what the steps
+/// before it wrote.
 CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath,
                              ConfidenceLevel level, char decimalSeparator,
-                             ProgressSink* progress = nullptr);
+                             ProgressSink* progress = nullptr, const ImportOptions& import = {});
 
 /// RunOpenCommand from the parse on, for the file that ChooseAndCountDataFile stored in the
 /// state (DataFileName, DataCount).

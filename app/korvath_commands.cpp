@@ -23,7 +23,9 @@ namespace varnel::app {
 namespace {
 
 constexpr const char* kOpenFilter =
-    "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*";
+    "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*|"
+    "Measurement tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|"
+    "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json";
 constexpr const char* kGridFilter = "Text File|*.txt";
 
 std::string JoinLines(const std::vector<std::string>& lines) {

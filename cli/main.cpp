@@ -5,6 +5,7 @@
 
 #include "analysis/open_pipeline.h"
 #include "cli/exports.h"
+#include "cli/import_options.h"
 #include "cli/json_output.h"
 #include "cli/methods_output.h"
 #include "cli/standard_output.h"
@@ -23,6 +24,7 @@ struct Options {
     bool json = false;
     std::vector<std::string> files;
     cli::ExportRequest exports;
+    cli::ImportRequest import;
     cli::MethodsRequest methods;
 };
 
@@ -74,8 +76,8 @@ std::string OutputOf(const AnalysisState& state, const std::string& path,
 // No failure of one file stops the files after it.
 bool RunFile(AnalysisState& state, const std::string& path, const Options& options,
              char separator, cli::StandardOutput& output, bool& printedReport) {
-    const analysis::CommandResult result =
-        analysis::RunOpenCommand(state, path, LevelOf(options.levelPercent), separator);
+    const analysis::CommandResult result = analysis::RunOpenCommand(
+        state, path, LevelOf(options.levelPercent), separator, nullptr, options.import.options);
     const cli::MethodsOutcome methods =
         cli::RunMethods(state, result.outcome, options.methods, LevelOf(options.levelPercent));
     for (const std::string& message : analysis::MessagesOf(result)) {
@@ -89,6 +91,7 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         if (!text.empty() && !options.json && printedReport) output.Write("\n");
         if (!text.empty()) printedReport = true;
         output.Write(text);
+        cli::ExportReadData(state, options.import, result.outcome, separator);
         if (result.outcome != analysis::Outcome::Reported) return false;
         cli::RunExports(state, options.exports, separator);
     } catch (const std::exception& error) {
@@ -143,6 +146,7 @@ int main(int argc, char** argv) {
     app.add_flag("--json", options.json, "One JSON object per file instead of the report");
     app.add_option("FILE", options.files, "Data files")->required();
     AddExportOptions(app, options.exports);
+    cli::AddImportOptions(app, options.import);
     cli::AddMethodsOptions(app, options.methods);
     cli::StandardOutput output;
     try {
@@ -153,10 +157,15 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         return UsageError(error.what(), app);
     }
-    if (options.exports.Any() && options.files.size() != 1) {
+    if ((options.exports.Any() || !options.import.exportData.empty()) &&
+        options.files.size() != 1) {
         return UsageError("Exports need exactly one data file.", app);
     }
     if (const std::string conflict = cli::SameFileConflict(options.exports); !conflict.empty()) {
+        return UsageError(conflict, app);
+    }
+    if (const std::string conflict = cli::DataExportConflict(options.import, options.exports);
+        !conflict.empty()) {
         return UsageError(conflict, app);
     }
 

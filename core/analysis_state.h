@@ -40,6 +40,7 @@ struct AnalysisState {
     std::array<double, kMaxData + 1> FQuantile50{};
     std::array<double, kMaxData + 1> FQuantile95{};
     std::int32_t DataCount = 0;
+    std::int32_t DataFirstLine = 1;  // the file's line of datum 1: 2 below a table's header
     std::array<double, kMaxData + 1> RPost{};
     std::array<double, kMaxData + 1> PhiPost{};  // radians
     std::array<double, kMaxData + 1> RPre{};

@@ -13,8 +13,10 @@
 
 #include "analysis/open_pipeline.h"
 #include "core/grid_export.h"
+#include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/data_file.h"
+#include "input/ellipse_import.h"
 #include "input/quantile_table.h"
 #include "plot/null_canvas.h"
 #include "plot/plot_drawing.h"
@@ -79,12 +81,15 @@ void Require(bool promise, const char* what) {
 }
 
 void ReadDataFile(AnalysisState& state, const std::string& path, char separator) {
-    if (ChooseAndCountDataFile(state, path) != CountOutcome::Counted) return;
-    Require(state.DataCount >= 0 && state.DataCount <= kMaxData, "count within the capacity");
     try {
-        const ParseOutcome parsed = ParseDataFile(state, separator);
+        const DataFileReading reading = CountAndParseDataFile(state, path, separator);
+        if (reading.count != CountOutcome::Counted) return;
+        Require(state.DataCount >= 0 && state.DataCount <= kMaxData, "count within the capacity");
+        const ParseOutcome& parsed = reading.parse;
         if (!parsed.ok) {
-            Require(parsed.line >= 1 && parsed.line <= state.DataCount, "failing line in the file");
+            Require(parsed.line >= state.DataFirstLine &&
+                        parsed.line < state.DataFirstLine + state.DataCount,
+                    "failing line in the file");
             return;
         }
     } catch (const VarnelError& error) {
@@ -108,13 +113,15 @@ void CheckCommand(const AnalysisState& state, const analysis::CommandResult& res
     }
     switch (result.outcome) {
         case analysis::Outcome::Reported:
-            Require(result.report.size() == 27 && messages.empty(), "a whole report");
+            // Messages: only what an import tells before the analysis.
+            Require(result.report.size() == 27, "a whole report");
             Require(std::isfinite(state.PostVectors[0].x1) && state.PostVectors[0].x1 >= 1.0,
                     "R_s is a ratio");
             Require(plot::PlotFramesExist(state), "frames for the plots");
             break;
         case analysis::Outcome::EstimatedOnly:
-            Require(messages.size() == 1 && state.DataCount == 2, "two data estimated");
+            Require(messages.back() == kTooFewDataMessage && state.DataCount == 2,
+                    "two data estimated");
             break;
         case analysis::Outcome::Ended:
             Require(!messages.empty(), "a failure has a message");

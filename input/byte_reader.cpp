@@ -1,7 +1,5 @@
 #include "input/byte_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <cstring>
 
 #include "core/io_error.h"
+#include "input/regular_file.h"
 
 namespace varnel {
 
@@ -17,17 +16,8 @@ constexpr std::size_t kBufferSize = 1 << 16;
 constexpr char kEndOfText = 26;  // Ctrl-Z
 }  // namespace
 
-// Opens without blocking, so that a FIFO without a writer cannot hold the program, and takes
-// only a regular file: a folder, a FIFO or a device (which may never end) cannot be read.
 ByteReader::ByteReader(const std::string& path) : buffer_(kBufferSize) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) ThrowIoErrorFromErrno(errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        ThrowIoErrorFromErrno(EACCES);
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const int fd = OpenRegularFile(path);
     file_ = ::fdopen(fd, "rb");
     if (!file_) {
         const int error = errno;

@@ -1,5 +1,7 @@
 #include "input/data_file.h"
 
+#include <cfloat>
+#include <cmath>
 #include <numbers>
 
 #include "core/checked_math.h"
@@ -56,7 +58,36 @@ double ConvertField(std::string_view field, char decimalSeparator) {
     return StoreDouble(*value);
 }
 
+// Removes leading and trailing characters with codes 0 to 32, as the reader trims a line.
+std::string_view TrimControlAndBlank(std::string_view text) {
+    const auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace
+
+double ConvertDataField(std::string_view field, char decimalSeparator) {
+    return ConvertField(field, decimalSeparator);
+}
+
+double DegreesToStoredRadians(double degrees) {
+    // The constant and the product in extended precision, the result rounded to a double.
+    constexpr long double kRadiansPerDegree = std::numbers::pi_v<long double> / 180.0L;
+    return StoreDouble(degrees * kRadiansPerDegree);
+}
+
+bool IsDataLine(std::string_view line, char decimalSeparator) {
+    const std::string_view text = TrimControlAndBlank(line);
+    const std::size_t separator = SeparatorPosition(text);
+    if (separator == std::string_view::npos) return false;
+    for (const std::string_view field : {text.substr(0, separator), text.substr(separator + 1)}) {
+        const std::optional<long double> value = TextToFloat(field, decimalSeparator);
+        if (!value || std::fabs(*value) > static_cast<long double>(DBL_MAX)) return false;
+    }
+    return true;
+}
 
 CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath) {
     long long count = 0;
@@ -69,6 +100,7 @@ CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& cho
     if (count > kMaxData) return CountOutcome::TooManyData;
     state.DataCount = static_cast<std::int32_t>(count);
     state.DataFileName = chosenPath;
+    state.DataFirstLine = 1;
     return CountOutcome::Counted;
 }
 
@@ -76,7 +108,6 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
     if (state.DataCount <= 0) return {true, 0};
     ByteReader reader(state.DataFileName);
     std::string line;
-    constexpr long double kRadiansPerDegree = std::numbers::pi_v<long double> / 180.0L;
     for (int k = 1; k <= state.DataCount; ++k) {
         // A file that ended early gives empty lines.
         const bool cut = reader.ReadTrimmedLine(line, kLongestLine) == TrimmedLine::Cut;
@@ -89,7 +120,7 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
         state.RPost[k] = ConvertField(text.substr(0, separator), decimalSeparator);
         if (cut) ThrowNotANumber(text.substr(separator + 1), true);
         const double degrees = ConvertField(text.substr(separator + 1), decimalSeparator);
-        state.PhiPost[k] = StoreDouble(degrees * kRadiansPerDegree);
+        state.PhiPost[k] = DegreesToStoredRadians(degrees);
     }
     return {true, 0};
 }
@@ -98,7 +129,8 @@ bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& m
     bool anyInvalid = false;
     for (int k = 1; k <= state.DataCount; ++k) {
         if (!(state.RPost[k] >= 1.0)) {
-            memoLines.push_back(kInvalidRatioAtLinePrefix + std::to_string(k));
+            const int line = k + state.DataFirstLine - 1;
+            memoLines.push_back(kInvalidRatioAtLinePrefix + std::to_string(line));
             anyInvalid = true;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/analysis_state.h"
@@ -15,9 +16,9 @@ enum class CountOutcome {
 };
 
 /// Counts the lines of the file the user chose (the dialog is the caller's) and, on success,
-/// stores the path in DataFileName and the count in DataCount. A file of more than 10000 lines
-/// is refused before anything is stored (counting stops at line 10001); anything but a regular
-/// file is unreadable.
+/// stores the path in DataFileName, the count in DataCount and 1 in DataFirstLine. A file of
+/// more than 10000 lines is refused before anything is stored (counting stops at line 10001);
+/// anything but a regular file is unreadable.
 CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath);
 
 /// Outcome of parsing: ok, or the 1-based number of the line without a separator.
@@ -34,7 +35,19 @@ struct ParseOutcome {
 /// held up to 1 MiB: a longer line fails as the field it is cut in, marked "...".
 ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator);
 
-/// Appends "Invalid R at line #k" to `memoLines` for every R below 1; true when any was found.
+/// Appends "Invalid R at line #k" to `memoLines` for every R below 1, k being the file's line
+/// of the datum (datum i is on line i + DataFirstLine - 1); true when any was found.
 bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines);
+
+/// Converts one field of a data line as the reader does: the runtime's conversion error
+/// ("'%s' は浮動小数点数ではありません") for text that is not a number, overflow beyond a double.
+double ConvertDataField(std::string_view field, char decimalSeparator);
+
+/// φ in degrees as the reader stores it: × π / 180 in extended precision, rounded to a double.
+double DegreesToStoredRadians(double degrees);
+
+/// True when ParseDataFile would read `line` (one line without its break) as a datum: it has
+/// a separator and both fields convert to values within the range of a double.
+bool IsDataLine(std::string_view line, char decimalSeparator);
 
 }  // namespace varnel

@@ -104,6 +104,54 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
     }
 }
 
+TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCaption) {
+    const auto triangle = [](const char* a) {
+        return "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Polygon\", \"coordinates\": "
+               "[[[0, 0], [" +
+               std::string(a) + ", 0], [0, 1], [0, 0]]]}}";
+    };
+    const OpenCase cases[] = {
+        {"results.csv",
+         " ,Major,Minor,Angle\r\n1,4,2,30\r\n2,6,2,140\r\n3,3,2,160\r\n4,5,2,10\r\n",
+         {Caption("results.csv"), Report()},
+         Outcome::Reported,
+         true},
+        {"gap.csv",
+         "R;phi\n2;30\n;40\n",
+         {Caption("gap.csv"), Message("Invalid data at line #3")},
+         Outcome::Ended,
+         false},
+        {"low.csv",
+         "R,phi\n2,30\n0.5,40\n",
+         {Caption("low.csv"), MemoLine("Invalid R at line #3")},
+         Outcome::Ended,
+         false},
+        {"odd.csv",
+         "Ratio,Angle\n2,30\n",
+         {Error("The table's header names none of the accepted column sets: Major, Minor and "
+                "Angle (ImageJ's fitted ellipses); R or Rf with phi, φ or angle; Max and Min, or "
+                "a and b, with phi, φ or angle.")},
+         Outcome::Ended,
+         false},
+        {"two.geojson",
+         "{\"type\": \"FeatureCollection\", \"features\": [" + triangle("2") +
+             ", {\"type\": \"Feature\", \"geometry\": null}, " + triangle("3") + "]}",
+         {Caption("two.geojson"),
+          Message("Skipped 1 of 3 features: they hold no Polygon or MultiPolygon."),
+          Message(kTooFewDataMessage)},
+         Outcome::EstimatedOnly,
+         true},
+    };
+    for (const OpenCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        progress = {};
+        const CommandResult result = Open(c.file, c.bytes);
+        EXPECT_EQ(result.notices, c.notices);
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(progress.maxima, c.estimated ? std::vector<int>{11} : std::vector<int>{});
+    }
+}
+
 TEST_F(OpenPipelineTest, AFileThatCannotBeCountedGivesOnlyItsMessage) {
     const CommandResult result = RunOpenCommand(*state, (folder.Path() / "missing.txt").string(),
                                                 ConfidenceLevel::Level95, '.');

@@ -155,7 +155,9 @@ TEST_F(MainWindowTest, CancellingTheOpenDialogChangesNothing) {
     EXPECT_EQ(CountPixels("ImageF", kBlue), 0);  // nothing was redrawn
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(ui.openRequests[0].filter,
-              "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*");
+              "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*|"
+              "Measurement tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|"
+              "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json");
 }
 
 TEST_F(MainWindowTest, LevelChangeRewritesTheReportFromTheStoredEstimate) {

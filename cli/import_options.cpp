@@ -1,0 +1,69 @@
+#include "cli/import_options.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/data_file_guard.h"
+#include "core/replacing_file.h"
+#include "core/varnel_error.h"
+#include "input/data_file_text.h"
+
+namespace varnel::cli {
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+ColumnChoice ParseColumnChoice(const std::string& text) {
+    const std::string usage = "--columns takes R=COLUMN,phi=COLUMN (a name or a 1-based number)";
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos) {
+        throw CLI::ValidationError(usage);
+    }
+    ColumnChoice choice;
+    for (const std::string& pair : {text.substr(0, comma), text.substr(comma + 1)}) {
+        const std::size_t equals = pair.find('=');
+        const std::string key = Lower(pair.substr(0, equals));
+        const std::string column = equals == std::string::npos ? "" : pair.substr(equals + 1);
+        if (key != "r" && key != "phi") throw CLI::ValidationError(usage);
+        std::string& slot = key == "r" ? choice.ratio : choice.angle;
+        if (column.empty() || !slot.empty()) throw CLI::ValidationError(usage);
+        slot = column;
+    }
+    return choice;
+}
+
+void AddImportOptions(CLI::App& app, ImportRequest& request) {
+    app.add_option_function<std::string>(
+        "--columns",
+        [&request](const std::string& text) { request.options.columns = ParseColumnChoice(text); },
+        "Columns of R and phi in a table with a header line: R=COL,phi=COL (name or number)");
+    app.add_option("--export-data", request.exportData,
+                   "Save the ellipses read as a plain R, phi data file");
+}
+
+std::string DataExportConflict(const ImportRequest& request, const ExportRequest& exports) {
+    if (request.exportData.empty()) return {};
+    for (const RequestedExport& item : RequestedExports(exports)) {
+        if (SameSaveTarget(request.exportData, item.path)) {
+            return std::string("--export-data and ") + item.option + " name the same file \"" +
+                   request.exportData + "\".";
+        }
+    }
+    return {};
+}
+
+void ExportReadData(const AnalysisState& state, const ImportRequest& request,
+                    analysis::Outcome outcome, char decimalSeparator) {
+    if (request.exportData.empty() || outcome == analysis::Outcome::Ended) return;
+    RefuseSaveOverDataFile(state, request.exportData);
+    ReplaceFile(request.exportData, DataFileText(state, decimalSeparator));
+}
+
+}  // namespace varnel::cli

@@ -1,0 +1,118 @@
+#include "input/ellipse_import.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/varnel_error.h"
+#include "input/geojson_outlines.h"
+#include "input/table_file.h"
+#include "input/text_lines.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr std::size_t kLongestFirstLine = 1 << 20;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool HasJsonName(const std::string& path) {
+    std::string name = path.substr(std::min(path.size(), path.find_last_of('/') + 1));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name.ends_with(".json") || name.ends_with(".geojson");
+}
+
+// The line without leading characters of codes 0 to 32 and a byte-order mark.
+std::string_view LeadingText(std::string_view line) {
+    while (!line.empty() && static_cast<unsigned char>(line.front()) <= 32) line.remove_prefix(1);
+    if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+    return line;
+}
+
+// A JSON document starts with "{" after blank lines; the data reader refuses such a first line.
+bool StartsLikeJson(TextLines& lines, std::string_view firstLine) {
+    std::string line(firstLine);
+    bool cut = false;
+    for (int k = 0; k < 1000; ++k) {
+        const std::string_view text = LeadingText(line);
+        if (!text.empty()) return text.front() == '{';
+        if (!lines.ReadLine(line, 4096, cut)) return false;
+    }
+    return false;
+}
+
+DataFileReading ReadDataLines(AnalysisState& state, const std::string& path,
+                              char decimalSeparator) {
+    DataFileReading reading;
+    reading.count = ChooseAndCountDataFile(state, path);
+    if (reading.count == CountOutcome::Counted)
+        reading.parse = ParseDataFile(state, decimalSeparator);
+    return reading;
+}
+
+DataFileReading ReadTable(AnalysisState& state, const std::string& path,
+                          const ImportOptions& options) {
+    DataFileReading reading;
+    TableColumns columns;
+    reading.count = CountTableFile(state, path, options.columns, columns);
+    if (reading.count == CountOutcome::Counted) reading.parse = ParseTableFile(state, columns);
+    return reading;
+}
+
+DataFileReading ReadGeoJson(AnalysisState& state, const std::string& path) {
+    DataFileReading reading;
+    const GeoJsonOutlines outlines = ReadGeoJsonOutlines(path, kMaxData);
+    if (outlines.tooMany) {
+        reading.count = CountOutcome::TooManyData;
+        return reading;
+    }
+    const int count = static_cast<int>(outlines.ellipses.size());
+    state.DataCount = count;
+    state.DataFileName = path;
+    state.DataFirstLine = 1;
+    for (int k = 1; k <= count; ++k) {
+        state.RPost[k] = outlines.ellipses[k - 1].ratio;
+        state.PhiPost[k] = DegreesToStoredRadians(outlines.ellipses[k - 1].degrees);
+    }
+    if (outlines.skipped > 0) {
+        reading.notices.push_back("Skipped " + std::to_string(outlines.skipped) + " of " +
+                                  std::to_string(outlines.features) +
+                                  " features: they hold no Polygon or MultiPolygon.");
+    }
+    reading.count = CountOutcome::Counted;
+    reading.parse = {true, 0};
+    return reading;
+}
+
+}  // namespace
+
+EllipseFileKind DetectEllipseFileKind(const std::string& path, char decimalSeparator) {
+    try {
+        TextLines lines(path);
+        std::string first;
+        bool cut = false;
+        if (!lines.ReadLine(first, kLongestFirstLine, cut)) return EllipseFileKind::DataLines;
+        if (StartsLikeJson(lines, first)) return EllipseFileKind::GeoJson;
+        if (cut || IsDataLine(first, decimalSeparator)) return EllipseFileKind::DataLines;
+        if (HasJsonName(path)) return EllipseFileKind::GeoJson;
+        if (IsHeaderLine(first)) return EllipseFileKind::Table;
+    } catch (const VarnelError&) {
+        // Unreadable: the data reader's count says so in its own words.
+    }
+    return EllipseFileKind::DataLines;
+}
+
+DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& path,
+                                      char decimalSeparator, const ImportOptions& options) {
+    switch (DetectEllipseFileKind(path, decimalSeparator)) {
+        case EllipseFileKind::Table:
+            return ReadTable(state, path, options);
+        case EllipseFileKind::GeoJson:
+            return ReadGeoJson(state, path);
+        case EllipseFileKind::DataLines:
+            break;
+    }
+    return ReadDataLines(state, path, decimalSeparator);
+}
+
+}  // namespace varnel

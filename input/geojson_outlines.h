@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+/// Largest GeoJSON file read: the reader keeps only running sums per ring, but the JSON
+/// parser holds each string or number whole, so the file size bounds the memory.
+inline constexpr std::uint64_t kLargestGeoJsonFile = std::uint64_t{128} << 20;
+
+/// One polygon as its moment-equivalent ellipse: R ≥ 1 and φ in degrees, (−90°, 90°],
+/// anticlockwise from the x axis (east), y north.
+struct OutlineEllipse {
+    double ratio = 0.0;
+    double degrees = 0.0;
+};
+
+/// What a GeoJSON FeatureCollection holds.
+struct GeoJsonOutlines {
+    std::vector<OutlineEllipse> ellipses;  ///< one per polygon, in file order
+    int features = 0;                      ///< features in the collection
+    int skipped = 0;                       ///< features that hold no Polygon or MultiPolygon
+    bool tooMany = false;                  ///< more than `maxEllipses` polygons; reading stopped
+};
+
+/// Reads the polygons of a GeoJSON FeatureCollection: the outer ring of each Polygon and of
+/// each part of a MultiPolygon, less its holes, becomes its moment-equivalent ellipse.
+/// Throws VarnelError for a file that cannot be read or is over kLargestGeoJsonFile, invalid
+/// JSON (with its position), a document that is not a FeatureCollection, malformed
+/// coordinates or a polygon without area (naming the feature), and a collection without a
+/// polygon.
+GeoJsonOutlines ReadGeoJsonOutlines(const std::string& path, int maxEllipses);
+
+}  // namespace varnel

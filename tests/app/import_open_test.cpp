@@ -1,0 +1,117 @@
+// File > Open on the tables and outlines other programs write.
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QStringList>
+
+#include "core/analysis_state.h"
+#include "core/messages.h"
+#include "tests/app/main_window_fixture.h"
+
+namespace varnel::app {
+namespace {
+
+const std::string kExamples = VARNEL_EXAMPLES_DIR;
+
+// The memo's report without its first line, the file's name.
+QStringList ReportBody(const std::string& memo) {
+    QStringList lines = QString::fromStdString(memo).split(QLatin1Char('\n'));
+    lines.removeFirst();
+    return lines;
+}
+
+TEST_F(MainWindowTest, EveryExampleShowsTheEstimateOfThePlainFile) {
+    Open(kExamples + "/calcite_grains.csv");
+    const QStringList plain = ReportBody(MemoText());
+    ASSERT_EQ(plain.size(), 26);
+    for (const char* name : {"calcite_grains_imagej.csv", "calcite_grains_ellipses.csv",
+                             "calcite_grains_spreadsheet.csv", "calcite_grains.geojson"}) {
+        Blank("ImageF");
+        Open(kExamples + "/" + name);
+        EXPECT_EQ(form->windowTitle().toStdString(), " Varnel  [ " + std::string(name) + " ]");
+        EXPECT_EQ(MemoText().substr(0, MemoText().find('\n')), name);
+        EXPECT_EQ(ReportBody(MemoText()), plain) << name;
+        EXPECT_GT(CountPixels("ImageF", kBlue), 15 * 8) << name;  // the data redrawn
+    }
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(MainWindowTest, SkippedFeaturesAreToldOnceAndThePolygonsAnalysed) {
+    const std::string triangle =
+        "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Polygon\", \"coordinates\": "
+        "[[[0, 0], [%a, 0], [0, 1], [0, 0]]]}}";
+    std::string features;
+    for (const char* a : {"2", "3", "1.5", "0.7"}) {
+        std::string feature = triangle;
+        for (std::size_t at; (at = feature.find("%a")) != std::string::npos;)
+            feature.replace(at, 2, a);
+        features += feature + ",";
+    }
+    features +=
+        "{\"type\": \"Feature\", \"geometry\": null},"
+        "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Point\", \"coordinates\": [1, 1]}}";
+    Open(WriteFile("grains.json",
+                   "{\"type\": \"FeatureCollection\", \"features\": [" + features + "]}"));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{
+                               "Skipped 2 of 6 features: they hold no Polygon or MultiPolygon."});
+    ASSERT_TRUE(ui.errors.empty()) << ui.errors[0];
+    EXPECT_NE(MemoText().find("\nN = 4\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ImportFailuresKeepTheEarlierAnalysis) {
+    Open(WriteSample("good.txt", 12));
+    const std::string report = MemoText();
+    std::string tooMany = "Major,Minor,Angle\n";
+    for (int k = 0; k <= kMaxData; ++k) tooMany += "3,2,45\n";
+    struct Case {
+        const char* name;
+        std::string content;
+        std::vector<std::string> messages, errors;
+        const char* caption;
+        std::string memo;
+    };
+    const Case cases[] = {
+        {"odd.csv",
+         "Ratio,Orientation\n2,30\n",
+         {},
+         {"The table's header names none of the accepted column sets: Major, Minor and Angle "
+          "(ImageJ's fitted ellipses); R or Rf with phi, φ or angle; Max and Min, or a and b, "
+          "with phi, φ or angle."},
+         " Varnel  [ good.txt ]",
+         report},
+        {"many.csv", tooMany, {kTooManyDataMessage}, {}, " Varnel  [ good.txt ]", report},
+        {"gap.csv",
+         "R;phi\n1,5;30\n;40\n",
+         {"Invalid data at line #3"},
+         {},
+         " Varnel  [ gap.csv ]",
+         report},
+        {"low.csv",
+         "R,phi\n2,30\n0.5,40\n1.5,-20\n",
+         {},
+         {},
+         " Varnel  [ low.csv ]",
+         report + "\nInvalid R at line #3"},
+        {"broken.geojson",
+         "{\"type\": \"FeatureCollection\", \"features\": [",
+         {},
+         {"Invalid JSON: parse error at line 1, column 44: syntax error while parsing value - "
+          "unexpected end of input; expected '[', '{', or a literal."},
+         " Varnel  [ low.csv ]",
+         report + "\nInvalid R at line #3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.messages.clear();
+        ui.errors.clear();
+        Open(WriteFile(c.name, c.content));
+        EXPECT_EQ(ui.messages, c.messages);
+        EXPECT_EQ(ui.errors, c.errors);
+        EXPECT_EQ(form->windowTitle().toStdString(), c.caption);
+        EXPECT_EQ(MemoText(), c.memo);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+}  // namespace
+}  // namespace varnel::app

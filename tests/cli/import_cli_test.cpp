@@ -1,0 +1,204 @@
+// varnel-cli on the tables and outlines other programs write, run as a user's script would.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "core/analysis_state.h"
+#include "core/messages.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/test_folder.h"
+
+namespace {
+
+using varnel::testing_support::CliRun;
+const auto ReadAll = [](const std::string& path) {
+    return varnel::testing_support::ReadWholeFile(path);
+};
+
+const std::string kExamples = VARNEL_EXAMPLES_DIR;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The report without its first line, the file's name.
+std::vector<std::string> ReportBody(const std::string& out) {
+    std::vector<std::string> lines = Lines(out);
+    if (!lines.empty()) lines.erase(lines.begin());
+    return lines;
+}
+
+class ImportCliTest : public ::testing::Test {
+protected:
+    CliRun Cli(const std::string& arguments) {
+        return varnel::testing_support::RunCli({arguments, folder.Path()});
+    }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        return folder.Write(name, bytes);
+    }
+    std::string PlainReport(const std::string& level = "95") {
+        const CliRun plain = Cli("--level " + level + " " + kExamples + "/calcite_grains.csv");
+        EXPECT_EQ(plain.status, 0) << plain.err;
+        return plain.out;
+    }
+    varnel::testing_support::TestFolder folder;
+};
+
+TEST_F(ImportCliTest, EveryExampleGivesTheEstimateOfThePlainFile) {
+    for (const std::string level : {"95", "39"}) {
+        const std::vector<std::string> plain = ReportBody(PlainReport(level));
+        ASSERT_EQ(plain.size(), 26u);
+        for (const char* name : {"calcite_grains_imagej.csv", "calcite_grains_ellipses.csv",
+                                 "calcite_grains_spreadsheet.csv", "calcite_grains.geojson"}) {
+            const CliRun run = Cli("--level " + level + " " + kExamples + "/" + name);
+            EXPECT_EQ(run.status, 0) << name << run.err;
+            EXPECT_EQ(run.err, "") << name;
+            EXPECT_EQ(Lines(run.out).at(0), name);
+            EXPECT_EQ(ReportBody(run.out), plain) << name;
+        }
+    }
+}
+
+TEST_F(ImportCliTest, ColumnsChosenByNameOrNumberOverrideTheHeader) {
+    std::string table = "Grain,Ratio,Orientation\n";
+    for (const std::string& line : Lines(ReadAll(kExamples + "/calcite_grains.csv"))) {
+        table += "g," + line + "\n";
+    }
+    const std::string path = Write("odd.csv", table);
+    const std::string plain = ReportBody(PlainReport()).at(3);
+    for (const char* columns : {"R=Ratio,phi=Orientation", "phi=3,R=2", "r=\"ratio\",PHI=3"}) {
+        const CliRun run = Cli(std::string("--columns '") + columns + "' " + path);
+        EXPECT_EQ(run.status, 0) << columns << run.err;
+        EXPECT_EQ(ReportBody(run.out).at(3), plain) << columns;
+    }
+    const CliRun detected = Cli(path);
+    EXPECT_EQ(detected.status, 1);
+    EXPECT_NE(detected.err.find("odd.csv: The table's header names none of the accepted"),
+              std::string::npos)
+        << detected.err;
+    const CliRun missing = Cli("--columns R=Rf,phi=3 " + path);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("odd.csv: The table's header has no column \"Rf\"."),
+              std::string::npos);
+}
+
+TEST_F(ImportCliTest, AnswersAMalformedColumnChoiceWithTheUsage) {
+    for (const char* columns : {"R=2", "R=2,phi=", "R=2,theta=3", "R=2,R=3", "R=1,phi=2,x=3"}) {
+        const CliRun run = Cli(std::string("--columns ") + columns + " x.csv");
+        EXPECT_EQ(run.status, 2) << columns;
+        EXPECT_NE(run.err.find("--columns takes R=COLUMN,phi=COLUMN"), std::string::npos)
+            << run.err;
+    }
+}
+
+TEST_F(ImportCliTest, ExportsTheEllipsesReadAsADataFileThatGivesTheSameReport) {
+    for (const char* name : {"calcite_grains_imagej.csv", "calcite_grains.geojson"}) {
+        const std::string exported = (folder.Path() / "exported.txt").string();
+        const CliRun run = Cli(kExamples + "/" + name + " --export-data " + exported);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Lines(ReadAll(exported)).size(), 15u);
+        EXPECT_EQ(ReportBody(Cli(exported).out), ReportBody(run.out)) << name;
+    }
+    // The spreadsheet holds the plain file's numbers: its export is the plain file in the
+    // shortest form.
+    const std::string exported = (folder.Path() / "table.txt").string();
+    ASSERT_EQ(Cli(kExamples + "/calcite_grains_spreadsheet.csv --export-data " + exported).status,
+              0);
+    std::string shortest;
+    for (const std::string& line : Lines(ReadAll(kExamples + "/calcite_grains.csv"))) {
+        const std::size_t comma = line.find(',');
+        const auto trim = [](std::string number) {
+            while (number.find('.') != std::string::npos && number.back() == '0') number.pop_back();
+            if (number.back() == '.') number.pop_back();
+            return number;
+        };
+        shortest += trim(line.substr(0, comma)) + "," + trim(line.substr(comma + 1)) + "\n";
+    }
+    EXPECT_EQ(ReadAll(exported), shortest);
+}
+
+TEST_F(ImportCliTest, ExportsDataOfOneFileOnlyAndReportsAFailedSave) {
+    const std::string data = kExamples + "/calcite_grains.csv";
+    const CliRun two = Cli(data + " " + data + " --export-data x.txt");
+    EXPECT_EQ(two.status, 2);
+    EXPECT_NE(two.err.find("Exports need exactly one data file."), std::string::npos);
+    const CliRun full = Cli(data + " --export-data /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("calcite_grains.csv: ディスクがいっぱいです"), std::string::npos)
+        << full.err;
+    const std::string copy = Write("copy.csv", ReadAll(data));
+    const CliRun over = Cli(copy + " --export-data " + copy);
+    EXPECT_EQ(over.status, 1);
+    EXPECT_NE(over.err.find("copy.csv: Cannot save over the data file \"copy.csv\"."),
+              std::string::npos)
+        << over.err;
+    EXPECT_EQ(ReadAll(copy), ReadAll(data));
+    const CliRun same = Cli(data + " --export-data x.txt --t2-grid ./x.txt");
+    EXPECT_EQ(same.status, 2);
+    EXPECT_NE(same.err.find("--export-data and --t2-grid name the same file \"x.txt\"."),
+              std::string::npos)
+        << same.err;
+    const std::string refused = (folder.Path() / "refused.txt").string();
+    EXPECT_EQ(Cli(Write("bad.csv", "R,phi\n2,30\n,1\n") + " --export-data " + refused).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(refused));
+}
+
+TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
+    std::string tooMany = "R,phi\n", tenThousand = "R,phi\n";
+    for (int k = 1; k <= varnel::kMaxData; ++k)
+        tenThousand += "2," + std::to_string(k % 170 - 80) + "\n";
+    tooMany = tenThousand + "2,0\n";
+    const std::string gigabyte = Write("huge.geojson", "{\"type\": \"FeatureCollection\", ");
+    std::filesystem::resize_file(gigabyte, std::uintmax_t{1} << 30);
+    const std::string point =
+        "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Point\", \"coordinates\": [3, 4]}}";
+    const auto rectangle = [](int a, int b) {
+        const std::string x = std::to_string(a), y = std::to_string(b);
+        return "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Polygon\", \"coordinates\": "
+               "[[[0, 0], [" +
+               x + ", 0], [" + x + ", " + y + "], [0, " + y + "], [0, 0]]]}}";
+    };
+    struct Case {
+        std::string path;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {Write("header.csv", " ,Major,Minor,Angle\r\n"), 1,
+         "header.csv: 不正な浮動小数点数演算命令\n"},
+        {Write("ragged.csv", "R,phi\n2,30\n3\n1.5,-20\n"), 1,
+         "ragged.csv: Invalid data at line #3\n"},
+        {Write("many.csv", tooMany), 1,
+         "many.csv: Too many data (more than 10000).\nExecution terminated\n"},
+        {Write("ten.csv", tenThousand), 0, ""},
+        {Write("huge.csv", "Major,Minor,Angle\n1e400,1,3\n2,1,4\n3,1,5\n"), 1,
+         "huge.csv: 浮動小数点数のオーバーフロー\n"},
+        {Write("flat.csv", "Max;Min;Angle\n2;0;3\n2;1;4\n3;1;5\n"), 1,
+         "flat.csv: 0 による浮動小数点数除算\n"},
+        {Write("low.csv", "R,phi\n2,30\n0.5,40\n1.5,-20\n"), 1, "low.csv: Invalid R at line #3\n"},
+        {gigabyte, 1,
+         "huge.geojson: GeoJSON files over 128 MiB are not read; this one has 1024 MiB.\n"},
+        {Write("broken.json", "{\"type\":\n\"FeatureCollection\",,}"), 1,
+         "broken.json: Invalid JSON: parse error at line 2, column 21: syntax error while parsing "
+         "object key - unexpected ','; expected string literal\n"},
+        {Write("points.geojson", "{\"type\": \"FeatureCollection\", \"features\": [" + point + "," +
+                                     rectangle(2, 1) + "," + rectangle(3, 1) + "," +
+                                     rectangle(1, 2) + "]}"),
+         0, "points.geojson: Skipped 1 of 4 features: they hold no Polygon or MultiPolygon.\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Cli(c.path);
+        EXPECT_EQ(run.status, c.status) << c.path;
+        std::string err = run.err;
+        const std::string prefix = folder.Path().string() + "/";
+        for (std::size_t at; (at = err.find(prefix)) != std::string::npos;)
+            err.erase(at, prefix.size());
+        EXPECT_EQ(err, c.err) << c.path;
+    }
+}
+
+}  // namespace
