@@ -37,12 +37,21 @@ void WidenFrame(PlotBounds& frame) {
     }
 }
 
-// Nearest integer, a half to the even neighbour (the default rounding mode), kept in range.
-std::int32_t Nearest(long double x) {
+// Nearest integer, a half to the even neighbour (the default rounding mode), as a 64-bit value
+// held within ±2⁶², so that a pixel offset can be added to it without overflow.
+std::int64_t Nearest(long double x) {
+    constexpr long double kLimit = 4611686018427387904.0L;  // 2⁶²
     const long double r = std::nearbyint(x);
-    if (!(r > std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
-    if (r > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(r);
+    if (!(r > -kLimit)) return -static_cast<std::int64_t>(kLimit);
+    if (r > kLimit) return static_cast<std::int64_t>(kLimit);
+    return static_cast<std::int64_t>(r);
+}
+
+// A pixel coordinate: the 64-bit sum kept within the range of a 32-bit integer.
+std::int32_t Pixel(std::int64_t value) {
+    constexpr std::int64_t kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t kHigh = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(value, kLow, kHigh));
 }
 
 // Scale s and middle m are held as 32-bit floats; the products are formed in extended precision.
@@ -55,14 +64,17 @@ PixelPoint MapToFrame(const PlotBounds& frame, StrainVector v, int width, int ve
     PixelPoint p;
     if (e2 >= e1) {
         const float s = static_cast<float>(0.8L * width / e2);
-        const float m = static_cast<float>((static_cast<long double>(frame.Max[1]) + frame.Min[1]) / 2);
-        p.X = Nearest((static_cast<long double>(v.x1) - m) * s) + half;
-        p.Y = width - Nearest((static_cast<long double>(v.x2) - frame.Min[2]) * s) + verticalOffset;
+        const float m =
+            static_cast<float>((static_cast<long double>(frame.Max[1]) + frame.Min[1]) / 2);
+        p.X = Pixel(Nearest((static_cast<long double>(v.x1) - m) * s) + half);
+        p.Y = Pixel(width - Nearest((static_cast<long double>(v.x2) - frame.Min[2]) * s) +
+                    verticalOffset);
     } else {
         const float s = static_cast<float>(0.8L * width / e1);
-        const float m = static_cast<float>((static_cast<long double>(frame.Max[2]) + frame.Min[2]) / 2);
-        p.X = Nearest((static_cast<long double>(v.x1) - frame.Min[1]) * s);
-        p.Y = half - Nearest((static_cast<long double>(v.x2) - m) * s) + horizontalOffset;
+        const float m =
+            static_cast<float>((static_cast<long double>(frame.Max[2]) + frame.Min[2]) / 2);
+        p.X = Pixel(Nearest((static_cast<long double>(v.x1) - frame.Min[1]) * s));
+        p.Y = Pixel(half - Nearest((static_cast<long double>(v.x2) - m) * s) + horizontalOffset);
     }
     return p;
 }

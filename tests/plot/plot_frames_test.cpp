@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <memory>
 
 namespace varnel::plot {
@@ -77,6 +79,28 @@ TEST(MapToPlot, PointsOutsideTheFrameAreNotClipped) {
     auto state = std::make_unique<AnalysisState>();
     SetFrames(*state, {-1, -2}, {1, 2});
     EXPECT_EQ(MapToPostPlot(*state, {-5, -5}, 500), (PixelPoint{-250, 790}));
+}
+
+TEST(MapToPlot, ExtremeVectorsStopAtTheEndsOfThe32BitRange) {
+    // A huge quantile table throws region points this far out; the offsets added after the
+    // rounding must not carry a coordinate past the range of a 32-bit integer.
+    constexpr std::int32_t kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kHigh = std::numeric_limits<std::int32_t>::max();
+    // Vertical range decides (s = 100): X = nearest(x1 · s) + 250, Y = 500 − nearest(…) − 10.
+    ExpectMappings({-1, -2}, {1, 2},
+                   {{{1e300, 0}, {kHigh, 290}, {kHigh, 292}},
+                    {{-1e300, 1e300}, {kLow, kLow}, {kLow, kLow}},
+                    {{0, -1e300}, {250, kHigh}, {250, kHigh}},
+                    // nearest = 2147483447: the offset of 250 would pass the largest value.
+                    {{21474834.47, 0}, {kHigh, 290}, {kHigh, 292}},
+                    // nearest = −2147483848 lies below the range, its sum with 250 inside it.
+                    {{-21474838.48, 0}, {-2147483598, 290}, {-2147483598, 292}}});
+    // Horizontal range decides (s = 100): Y = 250 − nearest(x2 · s) + 2 (Post) or + 0 (Pre).
+    ExpectMappings({-2, -1.5}, {2, 1.5},
+                   {{{0, -1e300}, {200, kHigh}, {200, kHigh}},
+                    {{0, 1e300}, {200, kLow}, {200, kLow}},
+                    {{0, -21474836.47}, {200, kHigh}, {200, kHigh}},
+                    {{std::numeric_limits<double>::max(), 0}, {kHigh, 252}, {kHigh, 250}}});
 }
 
 struct FrameFixture : testing::Test {
