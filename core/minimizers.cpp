@@ -138,15 +138,11 @@ LineSearchResult GoldenSectionSearch(StrainVector A, StrainVector B, const Objec
     constexpr int kMaxPasses = 200;
     const auto g = [&](double t) { return f(LinePoint(A, B, t)); };
 
-    const double inner = 0.618033988749895;
-    double t0 = 0.0, t3 = 1.0, t1, t2;
-    if (std::fabs(1.0 - inner) > std::fabs(inner - 0.0)) {
-        t1 = inner;
-        t2 = inner + G2 * (1.0 - inner);
-    } else {
-        t2 = inner;
-        t1 = inner - G2 * (inner - 0.0);
-    }
+    // The bracket 0 … 1 with its inner point at G1: the longer side lies below it, so the
+    // second inner point goes there.
+    double t0 = 0.0, t3 = 1.0;
+    double t2 = G1;
+    double t1 = t2 - G2 * t2;
     double g1 = g(t1);
     double g2 = g(t2);
     for (int pass = 0; std::fabs(t3 - t0) > epsilon * (std::fabs(t1) + std::fabs(t2)) &&
