@@ -32,8 +32,8 @@ nlohmann::ordered_json AnalysisJson(const AnalysisState& state, const std::strin
     object["N"] = state.DataCount;
     object["level"] = levelPercent;
     object["x_s"] = nlohmann::ordered_json::array({Number(state.StrainEstimate.x1), Number(state.StrainEstimate.x2)});
-    object["R_s"] = Number(state.PostVectors[0].x1);
-    object["phi_s"] = Number(state.PostVectors[0].x2);
+    object["R_s"] = Number(EstimatedRatio(state));
+    object["phi_s"] = Number(EstimatedPhiDegrees(state));
     const nlohmann::ordered_json none = nlohmann::ordered_json::array({nullptr, nullptr});
     object["R_range"] = reported ? Range(state.RRange) : none;
     object["phi_range"] = reported ? Range(state.PhiRange) : none;

@@ -32,7 +32,8 @@ enum class ConfidenceLevel { Level39, Level50, Level95 };
 
 /// The whole analysis: input ellipses, derived vectors, estimate, region, ranges and frames.
 /// One value of fixed capacity, created zero-filled and never reallocated; arrays are indexed
-/// from 1 (slot 0 of PostVectors holds the estimate as (R_s, phi_s in degrees)). Entries above
+/// from 1 (slot 0 of PostVectors holds the estimate as an ellipse: read and write it through
+/// EstimatedRatio, EstimatedPhiDegrees and StoreEstimatedEllipse). Entries above
 /// DataCount keep what an earlier, longer file left in them. Large: keep it on the heap.
 struct AnalysisState {
     std::string DataFileName;
@@ -57,5 +58,18 @@ struct AnalysisState {
     ValueRange RRange;
     ValueRange PhiRange;  // degrees
 };
+
+/// R_s, the axial ratio of the estimated strain (slot 0 of PostVectors, component 1).
+inline double EstimatedRatio(const AnalysisState& state) { return state.PostVectors[0].x1; }
+
+/// phi_s, the long-axis orientation of the estimated strain in degrees, −90 … 90 (slot 0 of
+/// PostVectors, component 2).
+inline double EstimatedPhiDegrees(const AnalysisState& state) { return state.PostVectors[0].x2; }
+
+/// Stores the estimate as an ellipse: R_s and phi_s in degrees, read back by EstimatedRatio and
+/// EstimatedPhiDegrees.
+inline void StoreEstimatedEllipse(AnalysisState& state, double ratio, double phiDegrees) {
+    state.PostVectors[0] = {ratio, phiDegrees};
+}
 
 }  // namespace varnel

@@ -12,7 +12,10 @@ namespace varnel {
 namespace {
 
 constexpr int kAttempts = 11;
-constexpr double kTriangleSide = 0.1;
+// Side of the starting triangle, in extended precision. A restart scales its draws by the side
+// held as a double.
+constexpr long double kTriangleSide = 0.1L;
+constexpr double kRestartSide = static_cast<double>(kTriangleSide);
 
 // The objective on this state, as every minimiser sees it.
 ObjectiveFunction ObjectiveOn(AnalysisState& state) {
@@ -28,7 +31,7 @@ StrainVector InitialStrainGuessOf(const AnalysisState& state, const ObjectiveFun
 
 StrainVector MinimizeStrainOf(StrainVector s, ProgressSink* progress, const ObjectiveFunction& f) {
     std::array<StrainVector, 3> triangle{
-        s, {StoreDouble(s.x1 - 0.1L), s.x2}, {s.x1, StoreDouble(s.x2 - 0.1L)}};
+        s, {StoreDouble(s.x1 - kTriangleSide), s.x2}, {s.x1, StoreDouble(s.x2 - kTriangleSide)}};
     if (progress) progress->SetMaximum(kAttempts);
     RandomGenerator random;
     random.Reset(0);
@@ -38,9 +41,11 @@ StrainVector MinimizeStrainOf(StrainVector s, ProgressSink* progress, const Obje
         // Restart on the vertex the failed run left in position 1, with fresh offsets.
         const StrainVector& first = triangle[0];
         const double r1 = random.Draw();
-        triangle[1] = {StoreDouble(first.x1 + kTriangleSide * static_cast<long double>(r1)), first.x2};
+        triangle[1] = {StoreDouble(first.x1 + kRestartSide * static_cast<long double>(r1)),
+                       first.x2};
         const double r2 = random.Draw();
-        triangle[2] = {first.x1, StoreDouble(first.x2 + kTriangleSide * static_cast<long double>(r2))};
+        triangle[2] = {first.x1,
+                       StoreDouble(first.x2 + kRestartSide * static_cast<long double>(r2))};
     }
     if (progress) progress->SetPosition(0);
     return triangle[0];
@@ -71,6 +76,13 @@ StrainVector MinimizeStrain(AnalysisState& state, StrainVector s, ProgressSink* 
     return MinimizeStrainOf(s, progress, ObjectiveOn(state));
 }
 
+void StoreEstimate(AnalysisState& state, StrainVector estimate) {
+    state.StrainEstimate = estimate;
+    const Ellipse strain = VectorToEllipse(estimate);
+    StoreEstimatedEllipse(state, strain.R,
+                          StoreDouble(strain.phi * 180.0L / std::numbers::pi_v<long double>));
+}
+
 void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
     ComputePostVectors(state);
     // The minimisers evaluate the same objective from precomputed shape tensors; it leaves the
@@ -79,9 +91,7 @@ void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
     const ObjectiveFunction f = [&](StrainVector point) { return fast.Evaluate(state, point); };
     const StrainVector start = InitialStrainGuessOf(state, f);
     const StrainVector estimate = MinimizeStrainOf(start, progress, f);
-    state.StrainEstimate = estimate;
-    const Ellipse strain = VectorToEllipse(estimate);
-    state.PostVectors[0] = {strain.R, StoreDouble(strain.phi * 180.0L / std::numbers::pi_v<long double>)};
+    StoreEstimate(state, estimate);
     // The last trial point of the minimiser is not the estimate: leave the pre-strain data of
     // the estimate itself for the confidence region and the Pre-strain plot.
     TSquaredOfStrain(state, estimate);

@@ -38,9 +38,13 @@ StrainVector InitialStrainGuess(AnalysisState& state);
 /// after each run that ends on the evaluation limit; returns vertex 1 of the last run.
 StrainVector MinimizeStrain(AnalysisState& state, StrainVector s, ProgressSink* progress);
 
-/// The estimation of the Open command: post vectors, start point, minimisation, then stores
-/// StrainEstimate and slot 0 of PostVectors (R_s, phi_s in degrees), and evaluates the
-/// objective once at the estimate so the pre-strain data belong to it.
+/// Stores x_s in StrainEstimate and, through VectorToEllipse, R_s and phi_s in degrees as the
+/// estimated ellipse (EstimatedRatio, EstimatedPhiDegrees).
+void StoreEstimate(AnalysisState& state, StrainVector estimate);
+
+/// The estimation of the Open command: post vectors, start point, minimisation, then
+/// StoreEstimate, and evaluates the objective once at the estimate so the pre-strain data
+/// belong to it.
 void EstimateStrain(AnalysisState& state, ProgressSink* progress);
 
 }  // namespace varnel

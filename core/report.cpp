@@ -29,9 +29,9 @@ std::vector<std::string> WriteReport(const AnalysisState& state, char decimalSep
     lines.push_back("");
     lines.push_back("N = " + std::to_string(state.DataCount));
     lines.push_back("");
-    AppendBlock(lines, "R_s    = ", state.PostVectors[0].x1, state.RRange, "", decimalSeparator);
+    AppendBlock(lines, "R_s    = ", EstimatedRatio(state), state.RRange, "", decimalSeparator);
     lines.push_back("");
-    AppendBlock(lines, "phi_s  = ", state.PostVectors[0].x2, state.PhiRange, " (deg)",
+    AppendBlock(lines, "phi_s  = ", EstimatedPhiDegrees(state), state.PhiRange, " (deg)",
                 decimalSeparator);
     lines.push_back("");
     AppendBlock(lines, "x_s[1] = ", state.StrainEstimate.x1, state.X1Range, "", decimalSeparator);

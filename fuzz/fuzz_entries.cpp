@@ -115,7 +115,7 @@ void CheckCommand(const AnalysisState& state, const analysis::CommandResult& res
         case analysis::Outcome::Reported:
             // Messages: only what an import tells before the analysis.
             Require(result.report.size() == 27, "a whole report");
-            Require(std::isfinite(state.PostVectors[0].x1) && state.PostVectors[0].x1 >= 1.0,
+            Require(std::isfinite(EstimatedRatio(state)) && EstimatedRatio(state) >= 1.0,
                     "R_s is a ratio");
             Require(plot::PlotFramesExist(state), "frames for the plots");
             break;

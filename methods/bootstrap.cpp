@@ -139,7 +139,7 @@ std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, s
     });
     if (finished.load() < B) return std::nullopt;
     if (progress) progress->SetPosition(B);
-    BootstrapResult result = Summarise(estimates, ReduceOrientation(state.PostVectors[0].x2),
+    BootstrapResult result = Summarise(estimates, ReduceOrientation(EstimatedPhiDegrees(state)),
                                        HyperbolicMeanOf(points).phiDegrees, LevelPercentOf(level));
     result.B = B;
     result.seed = seed;

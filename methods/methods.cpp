@@ -58,7 +58,7 @@ MethodsResult ComputeMethods(AnalysisState& state) {
     if (state.DataCount < 3) throw VarnelError(kTooFewDataMessage);
     const std::vector<Ellipse> ellipses = ObservedEllipses(state);
     MethodsResult result;
-    result.t2 = {state.PostVectors[0].x1, ReduceOrientation(state.PostVectors[0].x2)};
+    result.t2 = {EstimatedRatio(state), ReduceOrientation(EstimatedPhiDegrees(state))};
     result.hyperbolicMean = HyperbolicMeanOf(ellipses);
     result.harmonicMean = HarmonicMeanOf(ellipses);
     result.rfMaxMin = RfMaxMinOf(ellipses);

@@ -171,7 +171,7 @@ RfPhiPlotData RfPhiDataOf(const AnalysisState& state) {
     for (int k = 1; k <= state.DataCount; ++k) {
         data.ellipses.push_back({state.RPost[k], state.PhiPost[k] * 180.0 / std::numbers::pi});
     }
-    data.strain = {state.PostVectors[0].x1, state.PostVectors[0].x2};
+    data.strain = {EstimatedRatio(state), EstimatedPhiDegrees(state)};
     return data;
 }
 

@@ -189,7 +189,7 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
             ASSERT_EQ(result.outcome, Outcome::Reported);
             ASSERT_EQ(result.report.size(), 27u);
             EXPECT_EQ(result.report[2], "N = " + std::to_string(c.count));
-            EXPECT_TRUE(std::isfinite(state->PostVectors[0].x1) && state->PostVectors[0].x1 >= 1.0);
+            EXPECT_TRUE(std::isfinite(EstimatedRatio(*state)) && EstimatedRatio(*state) >= 1.0);
         }
     }
 }

@@ -14,7 +14,7 @@ std::unique_ptr<AnalysisState> ReportedState() {
     auto state = std::make_unique<AnalysisState>();
     state->DataFileName = "/home/geo/samples/outcrop 7.txt";
     state->DataCount = 25;
-    state->PostVectors[0] = {1.8, -12.3456};
+    StoreEstimatedEllipse(*state, 1.8, -12.3456);
     state->StrainEstimate = {0.25, -0.5};
     state->RRange = {1.5, 2.0};
     state->PhiRange = {-20.0, 1.0};

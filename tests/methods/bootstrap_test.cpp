@@ -86,7 +86,7 @@ TEST(RunBootstrap, GivesIntervalsAroundTheEstimatesIdenticallyOnAnyNumberOfThrea
     EXPECT_EQ(parallel->seed, 9u);
     EXPECT_EQ(parallel->levelPercent, 95);
     EXPECT_EQ(parallel->failed, 0);
-    const double Rs = state->PostVectors[0].x1, phis = state->PostVectors[0].x2;
+    const double Rs = EstimatedRatio(*state), phis = EstimatedPhiDegrees(*state);
     EXPECT_LT(parallel->t2.R.lo, Rs);
     EXPECT_GT(parallel->t2.R.hi, Rs);
     EXPECT_LT(parallel->t2.phiDegrees.lo, phis);
@@ -125,8 +125,8 @@ TEST(RunBootstrap, KeepsAPhiIntervalWholeAcrossNinetyDegrees) {
     const Interval phi = result->t2.phiDegrees;
     EXPECT_LT(phi.hi - phi.lo, 30.0);
     EXPECT_TRUE(phi.hi > 90.0 || phi.lo < -90.0) << phi.lo << " " << phi.hi;
-    EXPECT_LT(phi.lo, state->PostVectors[0].x2);
-    EXPECT_GT(phi.hi, state->PostVectors[0].x2);
+    EXPECT_LT(phi.lo, EstimatedPhiDegrees(*state));
+    EXPECT_GT(phi.hi, EstimatedPhiDegrees(*state));
 }
 
 TEST(RunBootstrap, LeavesOutResamplesWithoutAnEstimate) {

@@ -110,7 +110,7 @@ TEST(SymmetryChi2, CountsClassesWithTheirLowerBoundsIn) {
 TEST(RetroDeformedOffsets, AreThePreStrainOrientationsOfTheObjectiveAboutTheStrainAxis) {
     const std::vector<Ellipse> data = EllipsesOf(Population{.count = 40});
     const auto state = EstimatedStateOf(data);
-    const StrainLocation strain{state->PostVectors[0].x1, state->PostVectors[0].x2};
+    const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
     const std::vector<double> offsets = RetroDeformedOffsets(data, strain);
     TSquaredOfStrain(*state, state->StrainEstimate);
     for (int k = 1; k <= state->DataCount; ++k) {
@@ -165,7 +165,7 @@ TEST(FabricTests, GiveLargePOnIsotropicSets) {
         Population population{.count = 252, .seed = seed};
         const std::vector<Ellipse> data = EllipsesOf(population);
         const auto state = EstimatedStateOf(data);
-        const StrainLocation strain{state->PostVectors[0].x1, state->PostVectors[0].x2};
+        const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
         chi2 += SymmetryChi2Of(RetroDeformedOffsets(data, strain)).p < 0.05;
         index += SymmetryIndexOf(data, 1).p < 0.05;
         population.strain = {1.0, 0.0};
@@ -186,7 +186,7 @@ TEST(FabricTests, GiveTinyPOnSetsWithAnInitialFabric) {
         const std::vector<Ellipse> aligned = EllipsesOf(
             {.count = 252, .seed = seed, .fabricDegrees = 60.0, .fabricHalfWidth = 25.0});
         const auto state = EstimatedStateOf(aligned);
-        const StrainLocation strain{state->PostVectors[0].x1, state->PostVectors[0].x2};
+        const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
         EXPECT_LT(SymmetryChi2Of(RetroDeformedOffsets(aligned, strain)).p, 1e-6) << seed;
         // The more elongated half within ±20° of 40° from the strain axis, to one side of it.
         const std::vector<Ellipse> imbricated = EllipsesOf(
