@@ -17,19 +17,35 @@ constexpr int kAttempts = 11;
 constexpr long double kTriangleSide = 0.1L;
 constexpr double kRestartSide = static_cast<double>(kTriangleSide);
 
-// The objective on this state, as every minimiser sees it.
-ObjectiveFunction ObjectiveOn(AnalysisState& state) {
+}  // namespace
+
+double RandomGenerator::Draw() {
+    seed_ = seed_ * 134775813u + 1u;  // arithmetic modulo 2³²
+    return seed_ / 4294967296.0;
+}
+
+void ComputePostVectors(AnalysisState& state) {
+    for (int k = 1; k <= state.DataCount; ++k) {
+        state.PostVectors[k] = EllipseToVector(state.RPost[k], state.PhiPost[k]);
+    }
+}
+
+StrainVector MeanPostVector(const AnalysisState& state) {
+    return MeanVector(state.PostVectors.data(), state.DataCount);
+}
+
+ObjectiveFunction ReferenceObjective(AnalysisState& state) {
     return [&state](StrainVector point) { return StrainObjective(state, point); };
 }
 
-StrainVector InitialStrainGuessOf(const AnalysisState& state, const ObjectiveFunction& f) {
+StrainVector InitialStrainGuess(const AnalysisState& state, const ObjectiveFunction& f) {
     const StrainVector m = MeanPostVector(state);
     const StrainVector A{0.0, 0.0};
     const StrainVector B{StoreDouble(1.2L * m.x1), StoreDouble(1.2L * m.x2)};
     return GoldenSectionSearch(A, B, f).point;
 }
 
-StrainVector MinimizeStrainOf(StrainVector s, ProgressSink* progress, const ObjectiveFunction& f) {
+StrainVector MinimizeStrain(StrainVector s, ProgressSink* progress, const ObjectiveFunction& f) {
     std::array<StrainVector, 3> triangle{
         s, {StoreDouble(s.x1 - kTriangleSide), s.x2}, {s.x1, StoreDouble(s.x2 - kTriangleSide)}};
     if (progress) progress->SetMaximum(kAttempts);
@@ -51,31 +67,6 @@ StrainVector MinimizeStrainOf(StrainVector s, ProgressSink* progress, const Obje
     return triangle[0];
 }
 
-}  // namespace
-
-double RandomGenerator::Draw() {
-    seed_ = seed_ * 134775813u + 1u;  // arithmetic modulo 2³²
-    return seed_ / 4294967296.0;
-}
-
-void ComputePostVectors(AnalysisState& state) {
-    for (int k = 1; k <= state.DataCount; ++k) {
-        state.PostVectors[k] = EllipseToVector(state.RPost[k], state.PhiPost[k]);
-    }
-}
-
-StrainVector MeanPostVector(const AnalysisState& state) {
-    return MeanVector(state.PostVectors.data(), state.DataCount);
-}
-
-StrainVector InitialStrainGuess(AnalysisState& state) {
-    return InitialStrainGuessOf(state, ObjectiveOn(state));
-}
-
-StrainVector MinimizeStrain(AnalysisState& state, StrainVector s, ProgressSink* progress) {
-    return MinimizeStrainOf(s, progress, ObjectiveOn(state));
-}
-
 void StoreEstimate(AnalysisState& state, StrainVector estimate) {
     state.StrainEstimate = estimate;
     const Ellipse strain = VectorToEllipse(estimate);
@@ -85,12 +76,11 @@ void StoreEstimate(AnalysisState& state, StrainVector estimate) {
 
 void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
     ComputePostVectors(state);
-    // The minimisers evaluate the same objective from precomputed shape tensors; it leaves the
-    // pre-strain data alone, which the evaluation at the estimate below fills.
+    // The minimisers evaluate the fast path; it leaves the pre-strain data alone, which the
+    // reference evaluation at the estimate below fills.
     const FastObjective fast(state);
     const ObjectiveFunction f = [&](StrainVector point) { return fast.Evaluate(state, point); };
-    const StrainVector start = InitialStrainGuessOf(state, f);
-    const StrainVector estimate = MinimizeStrainOf(start, progress, f);
+    const StrainVector estimate = MinimizeStrain(InitialStrainGuess(state, f), progress, f);
     StoreEstimate(state, estimate);
     // The last trial point of the minimiser is not the estimate: leave the pre-strain data of
     // the estimate itself for the confidence region and the Pre-strain plot.

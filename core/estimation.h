@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/analysis_state.h"
+#include "core/minimizers.h"
 
 namespace varnel {
 
@@ -31,20 +32,27 @@ void ComputePostVectors(AnalysisState& state);
 /// Mean of PostVectors 1 … N, summed in order; N = 0 is an invalid operation.
 StrainVector MeanPostVector(const AnalysisState& state);
 
-/// Start point: golden-section search on the segment from the origin to 1.2 × the mean post vector.
-StrainVector InitialStrainGuess(AnalysisState& state);
+/// The reference path of the T² objective on `state` (StrainObjective) as a function of the
+/// trial strain, to hand to the steps below; it rewrites the state's pre-strain data.
+ObjectiveFunction ReferenceObjective(AnalysisState& state);
 
-/// Up to 11 simplex runs from a triangle at s, restarting from a randomly perturbed triangle
-/// after each run that ends on the evaluation limit; returns vertex 1 of the last run.
-StrainVector MinimizeStrain(AnalysisState& state, StrainVector s, ProgressSink* progress);
+/// Start point: golden-section search of `objective` on the segment from the origin to
+/// 1.2 × the mean post vector (ComputePostVectors has run).
+StrainVector InitialStrainGuess(const AnalysisState& state, const ObjectiveFunction& objective);
+
+/// Up to 11 simplex runs of `objective` from a triangle at s, restarting from a randomly
+/// perturbed triangle after each run that ends on the evaluation limit; returns vertex 1 of
+/// the last run.
+StrainVector MinimizeStrain(StrainVector s, ProgressSink* progress,
+                            const ObjectiveFunction& objective);
 
 /// Stores x_s in StrainEstimate and, through VectorToEllipse, R_s and phi_s in degrees as the
 /// estimated ellipse (EstimatedRatio, EstimatedPhiDegrees).
 void StoreEstimate(AnalysisState& state, StrainVector estimate);
 
-/// The estimation of the Open command: post vectors, start point, minimisation, then
-/// StoreEstimate, and evaluates the objective once at the estimate so the pre-strain data
-/// belong to it.
+/// The estimation of the Open command: post vectors, then InitialStrainGuess and MinimizeStrain
+/// of the fast path of the objective (FastObjective), then StoreEstimate; last, one reference
+/// evaluation at the estimate leaves the pre-strain data of x_s in the state.
 void EstimateStrain(AnalysisState& state, ProgressSink* progress);
 
 }  // namespace varnel

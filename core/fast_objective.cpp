@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/fast_objective_internals.h"
 #include "core/objective.h"
 #include "core/worker_pool.h"
 
@@ -33,10 +34,15 @@ constexpr long double kNearlySingular = 1e-8L;
 
 }  // namespace
 
+// Sums of one block of pre vectors: Σx1, Σx2, Σx1², Σx2², Σx1·x2.
+struct FastObjective::BlockSums {
+    double x1 = 0.0, x2 = 0.0, x11 = 0.0, x22 = 0.0, x12 = 0.0;
+};
+
 // Block sums added in block order, in extended precision.
 struct FastObjective::Totals {
     long double x1 = 0, x2 = 0, x11 = 0, x22 = 0, x12 = 0;
-    void Add(const PreVectorSums& b) {
+    void Add(const BlockSums& b) {
         x1 += b.x1;
         x2 += b.x2;
         x11 += b.x11;
@@ -148,7 +154,11 @@ inline double SumOfLanes(Quad low, Quad high) {
     return ((low[0] + low[1]) + (low[2] + low[3])) + ((high[0] + high[1]) + (high[2] + high[3]));
 }
 
-VARNEL_CLONES PreVectorSums SumBlockOutput(const BlockOutput* __restrict out, int count) {
+struct LaneTotals {
+    double x1, x2, x11, x22, x12;
+};
+
+VARNEL_CLONES LaneTotals SumBlockOutput(const BlockOutput* __restrict out, int count) {
     static_assert(kLanes == 8);
     QuadSums low, high;
     for (int k = 0; k < count; k += kLanes) {
@@ -180,6 +190,8 @@ FastObjective::FastObjective(const AnalysisState& state) : count_(state.DataCoun
     }
 }
 
+FastObjective::~FastObjective() = default;
+
 FastObjective::Boost FastObjective::BoostOf(StrainVector x) const {
     // The double sinh is good to about one unit in the last place, as the data are.
     const double length = std::hypot(x.x1, x.x2);
@@ -200,14 +212,15 @@ int FastObjective::LanesOfBlock(int block) const {
     return (inBlock + kLanes - 1) / kLanes * kLanes;
 }
 
-PreVectorSums FastObjective::SumBlock(int block, const Boost& boost) const {
+FastObjective::BlockSums FastObjective::SumBlock(int block, const Boost& boost) const {
     BlockOutput out;
     const std::size_t first = std::size_t(block) * kBlock;
     const int lanes = LanesOfBlock(block);
     RetroDeformBlock(coshMinusOne_.data() + first, sinhCos_.data() + first, sinhSin_.data() + first,
                      boost.u1, boost.u2, boost.coshMinusOne, boost.sinh, lanes, &out);
     for (int k = count_ - int(first); k < lanes; ++k) out.pre1[k] = out.pre2[k] = 0.0;
-    return SumBlockOutput(&out, lanes);
+    const LaneTotals sums = SumBlockOutput(&out, lanes);
+    return {sums.x1, sums.x2, sums.x11, sums.x22, sums.x12};
 }
 
 std::optional<double> FastObjective::TSquaredOfTotals(const Totals& total) const {
@@ -229,43 +242,44 @@ std::optional<double> FastObjective::TSquaredOfTotals(const Totals& total) const
     return double(tSquared);
 }
 
-std::optional<double> FastObjective::TryEvaluate(StrainVector x) const {
+// One body for both entries: the blocks are summed on the calling thread or shared among the
+// threads, and their sums are added in block order either way, so the value is the same.
+std::optional<double> FastObjective::TSquared(StrainVector x, bool shareAmongThreads) const {
     if (!usable_) return std::nullopt;
     const Boost boost = BoostOf(x);
     if (!std::isfinite(boost.coshMinusOne) || !std::isfinite(boost.sinh)) return std::nullopt;
     Totals total;
-    for (int b = 0; b < blocks_; ++b) total.Add(SumBlock(b, boost));
+    if (shareAmongThreads) {
+        // Each block is one part, taken by whichever thread is free.
+        RunInParallel(blocks_, [&](int b) { blockSums_[std::size_t(b)] = SumBlock(b, boost); });
+        for (const BlockSums& sums : blockSums_) total.Add(sums);
+    } else {
+        for (int b = 0; b < blocks_; ++b) total.Add(SumBlock(b, boost));
+    }
     return TSquaredOfTotals(total);
 }
 
+std::optional<double> FastObjective::TryEvaluate(StrainVector x) const {
+    return TSquared(x, false);
+}
+
 double FastObjective::Evaluate(AnalysisState& state, StrainVector x) const {
-    std::optional<double> value;
-    if (count_ < kParallelFromCount || ParallelWidth() < 2) {
-        value = TryEvaluate(x);
-    } else if (usable_) {
-        // Each block is one part, taken by whichever thread is free.
-        const Boost boost = BoostOf(x);
-        RunInParallel(blocks_, [&](int b) { blockSums_[std::size_t(b)] = SumBlock(b, boost); });
-        Totals total;
-        for (const PreVectorSums& sums : blockSums_) total.Add(sums);
-        if (std::isfinite(boost.coshMinusOne) && std::isfinite(boost.sinh)) {
-            value = TSquaredOfTotals(total);
-        }
-    }
+    const bool share = count_ >= kParallelFromCount && ParallelWidth() >= 2;
+    const std::optional<double> value = TSquared(x, share);
     return value ? *value : TSquaredOfStrain(state, x);
 }
 
-void FastObjective::ComputePreVectors(StrainVector x, std::vector<StrainVector>& pre) const {
-    const Boost boost = BoostOf(x);
-    pre.resize(std::size_t(count_));
-    for (int b = 0; b < blocks_; ++b) {
+void FastObjectiveInternals::PreVectors(const FastObjective& fast, StrainVector x,
+                                        std::span<StrainVector> pre) {
+    const FastObjective::Boost boost = fast.BoostOf(x);
+    for (int b = 0; b < fast.blocks_; ++b) {
         BlockOutput out;
         const std::size_t first = std::size_t(b) * kBlock;
-        RetroDeformBlock(coshMinusOne_.data() + first, sinhCos_.data() + first,
-                         sinhSin_.data() + first, boost.u1, boost.u2, boost.coshMinusOne,
-                         boost.sinh, LanesOfBlock(b), &out);
-        for (int k = 0; k < kBlock && first + k < pre.size(); ++k) {
-            pre[first + k] = {out.pre1[k], out.pre2[k]};
+        RetroDeformBlock(fast.coshMinusOne_.data() + first, fast.sinhCos_.data() + first,
+                         fast.sinhSin_.data() + first, boost.u1, boost.u2, boost.coshMinusOne,
+                         boost.sinh, fast.LanesOfBlock(b), &out);
+        for (int k = 0; k < kBlock && int(first) + k < fast.count_; ++k) {
+            pre[first + k + 1] = {out.pre1[k], out.pre2[k]};
         }
     }
 }

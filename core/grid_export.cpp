@@ -20,39 +20,14 @@ namespace {
 constexpr int kGridPoints = 100;
 constexpr const char* kLineEnd = "\r\n";
 
-// Every evaluation of the objective rewrites the pre-strain ellipses and vectors; the grid puts
-// back those of the estimate (or whatever stood there) when it ends, also on failure.
-class PreStrainDataGuard {
-public:
-    explicit PreStrainDataGuard(AnalysisState& state)
-        : state_(state),
-          count_(state.DataCount),
-          rPre_(Copy(state.RPre)),
-          phiPre_(Copy(state.PhiPre)),
-          preVectors_(Copy(state.PreVectors)) {}
-    ~PreStrainDataGuard() {
-        Restore(rPre_, state_.RPre);
-        Restore(phiPre_, state_.PhiPre);
-        Restore(preVectors_, state_.PreVectors);
-    }
-    PreStrainDataGuard(const PreStrainDataGuard&) = delete;
-    PreStrainDataGuard& operator=(const PreStrainDataGuard&) = delete;
-
-private:
-    template <typename Array>
-    std::vector<typename Array::value_type> Copy(const Array& a) const {
-        return {a.begin() + 1, a.begin() + 1 + count_};
-    }
-    template <typename Array>
-    static void Restore(const std::vector<typename Array::value_type>& saved, Array& a) {
-        std::copy(saved.begin(), saved.end(), a.begin() + 1);
-    }
-
-    AnalysisState& state_;
-    int count_;
-    std::vector<double> rPre_;
-    std::vector<double> phiPre_;
-    std::vector<StrainVector> preVectors_;
+// Buffers of the grid's own for the reference evaluations, so that the pre-strain data of the
+// state (those of the estimate) stay as they are.
+struct GridPreStrainData {
+    explicit GridPreStrainData(int count)
+        : ratios(std::size_t(count) + 1), orientations(ratios.size()), vectors(ratios.size()) {}
+    PreStrainBuffers Buffers() { return {ratios, orientations, vectors}; }
+    std::vector<double> ratios, orientations;
+    std::vector<StrainVector> vectors;
 };
 
 std::string RangeLine(const char* name, double lo, double hi, char separator) {
@@ -112,7 +87,7 @@ std::vector<std::optional<double>> FastGridValues(const AnalysisState& state,
 
 }  // namespace
 
-std::string TSquaredGridText(AnalysisState& state, char decimalSeparator) {
+std::string TSquaredGridText(const AnalysisState& state, char decimalSeparator) {
     if (state.DataCount < 3) throw VarnelError(kNoDataForGridMessage);
     const PlotBounds& frame = state.PostPlotBounds;
     const double pLo = frame.Min[1], pHi = frame.Max[1];
@@ -123,7 +98,7 @@ std::string TSquaredGridText(AnalysisState& state, char decimalSeparator) {
     std::vector<double> p(kGridPoints);
     for (int j = 0; j < kGridPoints; ++j) p[j] = GridValue(pLo, j, dp);
 
-    PreStrainDataGuard guard(state);
+    GridPreStrainData scratch(state.DataCount);
     std::string text = RangeLine("p", pLo, pHi, decimalSeparator);
     text += RangeLine("q", qLo, qHi, decimalSeparator);
     for (double pj : p) text += '\t' + FormatExponent(pj, decimalSeparator);
@@ -139,7 +114,7 @@ std::string TSquaredGridText(AnalysisState& state, char decimalSeparator) {
             const std::optional<double>& value = fast[std::size_t(i) * kGridPoints + j];
             const double tSquared = value && !NearSixDigitRounding(*value)
                                         ? *value
-                                        : TSquaredOfStrain(state, {p[j], q[i]});
+                                        : TSquaredInto(state, {p[j], q[i]}, scratch.Buffers());
             text += '\t' + FormatExponent(tSquared, decimalSeparator);
         }
         text += kLineEnd;
@@ -147,7 +122,8 @@ std::string TSquaredGridText(AnalysisState& state, char decimalSeparator) {
     return text;
 }
 
-void ExportTSquaredGrid(AnalysisState& state, const std::string& path, char decimalSeparator) {
+void ExportTSquaredGrid(const AnalysisState& state, const std::string& path,
+                        char decimalSeparator) {
     RefuseSaveOverDataFile(state, path);
     ReplaceFile(path, TSquaredGridText(state, decimalSeparator));
 }

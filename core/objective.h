@@ -1,12 +1,47 @@
 #pragma once
 
+#include <span>
+
 #include "core/analysis_state.h"
 
 namespace varnel {
 
-/// T² of the trial strain x (a log-strain vector): retro-deforms every observed ellipse by x,
-/// writing RPre, PhiPre and PreVectors 1 … N, and returns T² = N · mᵀ S⁻¹ m of the pre vectors.
+// The T² objective: T² = N · mᵀ S⁻¹ m of the pre vectors that a trial strain leaves when it is
+// removed from the observed ellipses. It has two formulations of one definition.
+//
+// - The reference path (this header) retro-deforms each ellipse by the tangent form of the
+//   superposition equations (SuperposeStrain) and converts it to its pre vector. It is the
+//   definition: the fast path is tested against it, and it alone writes pre-strain ellipses.
+// - The fast path (FastObjective, core/fast_objective.h) boosts precomputed shape tensors
+//   without trigonometry and shares large data sets between both cores. It agrees with the
+//   reference within a few units of rounding, keeps no pre-strain data, and hands every
+//   evaluation it cannot vouch for (a fault, N < 3, a nearly singular moment matrix) to the
+//   reference path, which then decides the value or the error.
+//
+// Who runs which: EstimateStrain minimises the fast path, then evaluates the reference path
+// once at the estimate, so the confidence region and the Pre-strain plot see the reference
+// pre-strain data of x_s. The T² grid tabulates the fast path and evaluates on the reference
+// path every point whose printed digits a fast value cannot settle. InitialStrainGuess and
+// MinimizeStrain minimise whichever objective they are given; the tests and the benchmarks
+// give them the reference path (StrainObjective) to compare the two.
+
+/// Where a reference evaluation writes the retro-deformed data 1 … N (index 0 unused): the
+/// state's RPre, PhiPre and PreVectors, or buffers of the caller's with at least N + 1 entries.
+struct PreStrainBuffers {
+    std::span<double> ratios;
+    std::span<double> orientations;  // radians
+    std::span<StrainVector> vectors;
+};
+
+/// The state's own RPre, PhiPre and PreVectors.
+PreStrainBuffers PreStrainBuffersOf(AnalysisState& state);
+
+/// T² of the trial strain x (a log-strain vector) on the reference path: retro-deforms every
+/// observed ellipse of `state` by x into `out` and returns T² = N · mᵀ S⁻¹ m of the pre vectors.
 /// Throws VarnelError on a floating-point fault (N = 0, N = 1, a singular moment matrix).
+double TSquaredInto(const AnalysisState& state, StrainVector x, const PreStrainBuffers& out);
+
+/// TSquaredInto the state's own pre-strain arrays (RPre, PhiPre, PreVectors 1 … N).
 double TSquaredOfStrain(AnalysisState& state, StrainVector x);
 
 /// PreVectors[k] = EllipseToVector(RPre[k], PhiPre[k]) for k = 1 … N.
@@ -15,10 +50,13 @@ void ComputePreVectors(AnalysisState& state);
 /// Mean of PreVectors 1 … N, summed in order.
 StrainVector MeanPreVector(const AnalysisState& state);
 
-/// S = (1 / (N − 1)) Σ p pᵀ over the pre vectors, about the origin.
+/// S = (1 / (N − 1)) Σ p pᵀ over vectors[1 … count], about the origin; count = 1 divides by zero.
+Matrix2 MomentMatrixOf(const StrainVector* vectors, int count);
+
+/// MomentMatrixOf the pre vectors 1 … N of the state.
 Matrix2 ComputeMomentMatrix(const AnalysisState& state);
 
-/// The function every minimiser evaluates: T² of a point on the one analysis state.
+/// The reference objective as the minimisers evaluate it: TSquaredOfStrain of a point.
 double StrainObjective(AnalysisState& state, StrainVector point);
 
 }  // namespace varnel

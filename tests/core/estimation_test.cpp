@@ -104,7 +104,7 @@ TEST(EstimateStrain, TwoDataGiveTheStartPointWithoutARestart) {
     auto state = StateWith({{2, 10}, {3, 70}});
     RecordingProgress progress;
     EstimateStrain(*state, &progress);
-    const StrainVector start = InitialStrainGuess(*state);
+    const StrainVector start = InitialStrainGuess(*state, ReferenceObjective(*state));
     EXPECT_EQ(state->StrainEstimate, start);  // the objective is constant: T² = 1
     EXPECT_EQ(progress.positions_, (std::vector<int>{1, 0}));
 }
