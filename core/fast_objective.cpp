@@ -8,6 +8,7 @@
 
 #include "core/fast_objective_internals.h"
 #include "core/objective.h"
+#include "core/t_squared.h"
 #include "core/worker_pool.h"
 
 // The block kernels are built for the plain x86-64 instruction set, for AVX2 with FMA and for
@@ -28,9 +29,11 @@ constexpr int kLanes = 8;
 // Below this number of data one evaluation is too short to share with another thread.
 constexpr int kParallelFromCount = 2048;
 constexpr int kFewestData = 3;
-// A moment matrix with det(S) below this share of s11·s22 is left to the reference path, whose
-// rounding decides whether it is singular.
-constexpr long double kNearlySingular = 1e-8L;
+// A moment matrix this near to singular (det S over s11² + s22² + 2·s12², about λ2 / λ1) is left
+// to the reference path, which decides whether it is singular and evaluates it in its principal
+// frame below kPrincipalFrameBelow. The two paths' sums differ in their last digits; the margin
+// of a hundred keeps every such matrix out of the fast path.
+constexpr long double kNearlySingular = 100.0L * kPrincipalFrameBelow;
 
 }  // namespace
 
@@ -232,8 +235,9 @@ std::optional<double> FastObjective::TSquaredOfTotals(const Totals& total) const
     const long double s11 = total.x11 / (n - 1), s22 = total.x22 / (n - 1);
     const long double s12 = total.x12 / (n - 1);
     const long double det = s11 * s22 - s12 * s12;
+    const long double scale = s11 * s11 + s22 * s22 + 2.0L * s12 * s12;
     if (!std::isfinite(det) || !std::isfinite(m1) || !std::isfinite(m2) ||
-        !(det > kNearlySingular * s11 * s22)) {
+        !(det > kNearlySingular * scale)) {
         return std::nullopt;
     }
     const long double q = (m1 * (m1 * s22 - m2 * s12) + m2 * (m2 * s11 - m1 * s12)) / det;

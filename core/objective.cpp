@@ -3,22 +3,9 @@
 #include <cassert>
 
 #include "core/checked_math.h"
+#include "core/t_squared.h"
 
 namespace varnel {
-
-namespace {
-
-// T² = N · mᵀ S⁻¹ m of vectors[1 … count].
-double TSquaredOfPreVectors(const StrainVector* vectors, int count) {
-    const StrainVector m = MeanVector(vectors, count);
-    const Matrix2 inverse = Invert2x2(MomentMatrixOf(vectors, count));
-    const long double m1 = m.x1, m2 = m.x2;
-    const double q = StoreDouble(m1 * (m1 * inverse.m11 + m2 * inverse.m21) +
-                                 m2 * (m1 * inverse.m12 + m2 * inverse.m22));
-    return StoreDouble(static_cast<long double>(count) * q);
-}
-
-}  // namespace
 
 PreStrainBuffers PreStrainBuffersOf(AnalysisState& state) {
     return {state.RPre, state.PhiPre, state.PreVectors};
@@ -32,24 +19,6 @@ void ComputePreVectors(AnalysisState& state) {
 
 StrainVector MeanPreVector(const AnalysisState& state) {
     return MeanVector(state.PreVectors.data(), state.DataCount);
-}
-
-Matrix2 MomentMatrixOf(const StrainVector* vectors, int count) {
-    // S = (1 / (N − 1)) Σ p pᵀ, about the origin; each partial sum is stored as a double.
-    double sum11 = 0.0, sum22 = 0.0, sum12 = 0.0;
-    for (int k = 1; k <= count; ++k) {
-        const long double x1 = vectors[k].x1, x2 = vectors[k].x2;
-        sum11 = StoreDouble(sum11 + x1 * x1);
-        sum22 = StoreDouble(sum22 + x2 * x2);
-        sum12 = StoreDouble(sum12 + x1 * x2);
-    }
-    const long double divisor = count - 1;
-    Matrix2 S;
-    S.m11 = StoreDouble(CheckedDivide(sum11, divisor));
-    S.m12 = StoreDouble(CheckedDivide(sum12, divisor));
-    S.m21 = S.m12;
-    S.m22 = StoreDouble(CheckedDivide(sum22, divisor));
-    return S;
 }
 
 Matrix2 ComputeMomentMatrix(const AnalysisState& state) {
@@ -73,7 +42,7 @@ double TSquaredInto(const AnalysisState& state, StrainVector x, const PreStrainB
     for (int k = 1; k <= N; ++k) {
         out.vectors[k] = EllipseToVector(out.ratios[k], out.orientations[k]);
     }
-    return TSquaredOfPreVectors(out.vectors.data(), N);
+    return TSquaredOfVectors(out.vectors.data(), N);
 }
 
 double TSquaredOfStrain(AnalysisState& state, StrainVector x) {

@@ -50,10 +50,7 @@ void ComputePreVectors(AnalysisState& state);
 /// Mean of PreVectors 1 … N, summed in order.
 StrainVector MeanPreVector(const AnalysisState& state);
 
-/// S = (1 / (N − 1)) Σ p pᵀ over vectors[1 … count], about the origin; count = 1 divides by zero.
-Matrix2 MomentMatrixOf(const StrainVector* vectors, int count);
-
-/// MomentMatrixOf the pre vectors 1 … N of the state.
+/// S = (1 / (N − 1)) Σ p pᵀ over the pre vectors 1 … N of the state, about the origin.
 Matrix2 ComputeMomentMatrix(const AnalysisState& state);
 
 /// The reference objective as the minimisers evaluate it: TSquaredOfStrain of a point.

@@ -23,10 +23,9 @@ long double StableSuperposedRatio(long double X, long double Y, long double R, l
     return std::exp(std::asinh(sinhLogRatio));
 }
 
-// A moment matrix sums N products, each partial sum rounded to a double: its entries carry a
-// relative error up to about N·ε (2e-12 for 10000 data). A determinant below 1e-10 of the size
-// of its two products is that rounding of a singular matrix, not a value.
-constexpr long double kSingularDeterminant = 1e-10L;
+// A matrix of rounded doubles whose determinant is within this share of Σ mij² (about the
+// smallest over the largest singular value) is singular to the precision of its entries.
+constexpr long double kSingularDeterminant = 1e-14L;
 
 }  // namespace
 
@@ -65,13 +64,12 @@ StrainVector NormalizeVector(StrainVector v) {
 }
 
 Matrix2 Invert2x2(const Matrix2& M) {
-    // M⁻¹ = adj(M) / det(M). A determinant within rounding of its terms belongs to a singular
-    // matrix (identical or collinear data), whose inverse divides by zero.
-    const long double ad = static_cast<long double>(M.m11) * M.m22;
-    const long double bc = static_cast<long double>(M.m12) * M.m21;
-    const long double exact = ad - bc;
+    // M⁻¹ = adj(M) / det(M). A determinant that is small on the scale of the matrix itself
+    // belongs to a singular matrix, whose inverse divides by zero.
+    const long double a = M.m11, b = M.m12, c = M.m21, d = M.m22;
+    const long double exact = a * d - b * c;
     const bool singular =
-        std::fabs(exact) <= kSingularDeterminant * (std::fabs(ad) + std::fabs(bc));
+        std::fabs(exact) <= kSingularDeterminant * (a * a + b * b + c * c + d * d);
     const double det = singular ? 0.0 : StoreDouble(exact);
     return {StoreDouble(CheckedDivide(M.m22, det)), StoreDouble(CheckedDivide(-M.m12, det)),
             StoreDouble(CheckedDivide(-M.m21, det)), StoreDouble(CheckedDivide(M.m11, det))};

@@ -51,8 +51,8 @@ StrainVector MeanVector(const StrainVector* vectors, int count);
 /// v / |v|; the zero vector is an invalid operation.
 StrainVector NormalizeVector(StrainVector v);
 
-/// Inverse by the adjugate over det = m11·m22 − m12·m21; a singular matrix divides by zero, and
-/// so does one whose det is below 1e-10 of |m11·m22| + |m12·m21| (rounding of a singular one).
+/// Inverse by the adjugate over det = m11·m22 − m12·m21. A singular matrix divides by zero, and
+/// so does one whose |det| is at most 1e-14 of Σ mij² (singular to the rounding of its entries).
 Matrix2 Invert2x2(const Matrix2& M);
 
 /// Eigenvalues and unit eigenvectors of a symmetric matrix; reads m11, m21 and m22.

@@ -162,6 +162,10 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
                "[[[0, 0], [" +
                x + ", 0], [" + x + ", " + y + "], [0, " + y + "], [0, 0]]]}}";
     };
+    // A 2√2 × √2 rectangle turned by 45°.
+    const std::string diamond =
+        "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Polygon\", \"coordinates\": "
+        "[[[0, 0], [2, 2], [3, 1], [1, -1], [0, 0]]]}}";
     struct Case {
         std::string path;
         int status;
@@ -186,9 +190,14 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
          "broken.json: Invalid JSON: parse error at line 2, column 21: syntax error while parsing "
          "object key - unexpected ','; expected string literal\n"},
         {Write("points.geojson", "{\"type\": \"FeatureCollection\", \"features\": [" + point + "," +
-                                     rectangle(2, 1) + "," + rectangle(3, 1) + "," +
-                                     rectangle(1, 2) + "]}"),
+                                     rectangle(2, 1) + "," + rectangle(3, 1) + "," + diamond +
+                                     "]}"),
          0, "points.geojson: Skipped 1 of 4 features: they hold no Polygon or MultiPolygon.\n"},
+        // Outlines along the axes only: their log-strain vectors lie on one line.
+        {Write("axes.geojson", "{\"type\": \"FeatureCollection\", \"features\": [" +
+                                   rectangle(2, 1) + "," + rectangle(3, 1) + "," +
+                                   rectangle(1, 2) + "]}"),
+         1, "axes.geojson: 0 による浮動小数点数除算\n"},
     };
     for (const Case& c : cases) {
         const CliRun run = Cli(c.path);

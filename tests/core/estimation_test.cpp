@@ -12,6 +12,7 @@
 
 #include "core/objective.h"
 #include "core/varnel_error.h"
+#include "tests/support/degenerate_data.h"
 #include "tests/support/recording_progress.h"
 
 namespace varnel {
@@ -118,6 +119,24 @@ TEST(EstimateStrain, FailsWithTheFloatingPointErrorOfTooFewData) {
             ADD_FAILURE() << count;
         } catch (const VarnelError& error) {
             EXPECT_STREQ(error.what(), message) << count;
+        }
+    }
+}
+
+TEST(EstimateStrain, RecoversATinyStrainFromNearlyRoundEllipses) {
+    for (const double roundness : {1e-4, 1e-6, 1e-7}) {
+        for (const double strainDegrees : {30.0, -70.0}) {
+            SCOPED_TRACE(testing::Message() << "R - 1 = " << roundness << " at " << strainDegrees);
+            auto state = testing_support::StateOf(
+                testing_support::StrainedNearCircles(roundness, strainDegrees));
+            EstimateStrain(*state, nullptr);
+            const StrainVector expected = EllipseToVector(1 + roundness, strainDegrees * kDegree);
+            // Ratios this near to 1 are doubles whose logarithms carry a relative error of
+            // about 1e-16 / (R − 1); the estimate can be no closer than that.
+            const double tolerance = 1e-14 / roundness * std::hypot(expected.x1, expected.x2);
+            EXPECT_NEAR(state->StrainEstimate.x1, expected.x1, tolerance);
+            EXPECT_NEAR(state->StrainEstimate.x2, expected.x2, tolerance);
+            EXPECT_NEAR(EstimatedPhiDegrees(*state), strainDegrees, 1e-6);
         }
     }
 }

@@ -17,6 +17,8 @@
 #include "core/objective.h"
 #include "core/varnel_error.h"
 #include "core/worker_pool.h"
+#include "tests/support/degenerate_data.h"
+#include "tests/support/error_text.h"
 
 namespace varnel {
 namespace {
@@ -130,6 +132,37 @@ TEST(FastObjective, HandsFaultsAndTwoDataToTheReferencePath) {
             ADD_FAILURE() << c.name;
         } catch (const VarnelError& error) {
             EXPECT_STREQ(error.what(), c.message) << c.name;
+        }
+    }
+}
+
+TEST(FastObjective, HandsNearlySingularMomentMatricesToTheReferencePath) {
+    using testing_support::CollinearData;
+    struct Case {
+        const char* name;
+        std::vector<testing_support::DatumInDegrees> data;
+        StrainVector x;
+        const char* message;  // nullptr: the reference value
+    };
+    const Case cases[] = {
+        {"collinear data, no strain", CollinearData(10, 100), {}, kDivisionByZeroMessage},
+        {"collinear data (both threads), a strain along their axis", CollinearData(90, 5000),
+         EllipseToVector(1.3, std::numbers::pi / 2), kDivisionByZeroMessage},
+        {"nearly round ellipses, a strain far from theirs",
+         testing_support::StrainedNearCircles(1e-6, 30),
+         {0.1, -0.1},
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto state = testing_support::StateOf(c.data);
+        const FastObjective fast(*state);
+        EXPECT_FALSE(fast.TryEvaluate(c.x).has_value());
+        if (c.message) {
+            EXPECT_EQ(testing_support::ErrorTextOf([&] { fast.Evaluate(*state, c.x); }), c.message);
+        } else {
+            const double value = fast.Evaluate(*state, c.x);
+            EXPECT_EQ(value, TSquaredOfStrain(*state, c.x));
         }
     }
 }

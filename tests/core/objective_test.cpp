@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "core/varnel_error.h"
+#include "tests/support/degenerate_data.h"
 #include "tests/support/error_text.h"
 
 namespace varnel {
@@ -72,6 +73,24 @@ TEST(TSquaredOfStrain, RaisesTheFloatingPointErrorOfDegenerateData) {
     // A singular moment matrix: all data circles leave every pre vector zero at zero strain.
     auto circles = StateWith({{1, 0}, {1, 30}, {1, 60}});
     EXPECT_EQ(ErrorOf(*circles, {0, 0}), kInvalidOperationMessage);
+}
+
+TEST(TSquaredOfStrain, DividesByZeroWhereThePreVectorsOfCollinearDataStayOnTheirLine) {
+    // Removing a strain along the data's own axis (or none) keeps every vector on the line;
+    // a strain along another axis turns the ellipses by different amounts, off the line.
+    for (const double axis : {0.0, 10.0, 45.0, -45.0, 90.0}) {
+        for (const int count : {3, 100}) {
+            SCOPED_TRACE(testing::Message() << count << " data along " << axis << "°");
+            auto state = testing_support::StateOf(testing_support::CollinearData(axis, count));
+            EXPECT_EQ(ErrorOf(*state, {0, 0}), kDivisionByZeroMessage);
+            EXPECT_EQ(ErrorOf(*state, EllipseToVector(1.5, axis * kDegree)),
+                      kDivisionByZeroMessage);
+            const double across =
+                TSquaredOfStrain(*state, EllipseToVector(1.5, (axis + 30) * kDegree));
+            EXPECT_GE(across, 0.0);
+            EXPECT_LE(across, count - 1 + 1e-9);  // T² never exceeds N − 1
+        }
+    }
 }
 
 TEST(MomentMatrixAndMean, FollowTheWorkedExample) {

@@ -53,14 +53,34 @@ TEST(Invert2x2, InvertsAndFailsOnASingularMatrix) {
     EXPECT_NEAR(inverse.m21, -0.2, 1e-15);
     EXPECT_NEAR(inverse.m22, 0.4, 1e-15);
     // v·vᵀ of v = (0.1, 0.3) is singular; its rounded entries leave a determinant of ~1e-19.
+    // diag(1, 1e-20) is singular on its own scale although det = m11·m22 exactly.
     const double a = 0.1, b = 0.3;
-    for (const Matrix2& singular : {Matrix2{1, 2, 2, 4}, Matrix2{a * a, a * b, a * b, b * b}}) {
+    for (const Matrix2& singular : {Matrix2{1, 2, 2, 4}, Matrix2{a * a, a * b, a * b, b * b},
+                                    Matrix2{1, 0, 0, 1e-20}, Matrix2{1e-20, 1, 1, 1e20}}) {
         try {
             Invert2x2(singular);
             FAIL() << "a singular matrix was inverted";
         } catch (const VarnelError& error) {
             EXPECT_STREQ(error.what(), kDivisionByZeroMessage);
         }
+    }
+}
+
+TEST(Invert2x2, InvertsRegularMatricesOfAnyScale) {
+    struct Case {
+        Matrix2 M;
+    };
+    const Case cases[] = {{{4e-30, 1e-30, 2e-30, 3e-30}},
+                          {{4e30, 1e30, 2e30, 3e30}},
+                          {{1, 0, 0, 1e-12}},
+                          {{1, 1, 1, 1 + 1e-6}}};
+    for (const Case& c : cases) {
+        const Matrix2 inverse = Invert2x2(c.M);
+        // M · M⁻¹ = I
+        EXPECT_NEAR(c.M.m11 * inverse.m11 + c.M.m12 * inverse.m21, 1.0, 1e-9) << c.M.m11;
+        EXPECT_NEAR(c.M.m11 * inverse.m12 + c.M.m12 * inverse.m22, 0.0, 1e-9) << c.M.m11;
+        EXPECT_NEAR(c.M.m21 * inverse.m11 + c.M.m22 * inverse.m21, 0.0, 1e-9) << c.M.m11;
+        EXPECT_NEAR(c.M.m21 * inverse.m12 + c.M.m22 * inverse.m22, 1.0, 1e-9) << c.M.m11;
     }
 }
 

@@ -1,0 +1,126 @@
+#include "core/t_squared.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "core/varnel_error.h"
+#include "tests/support/error_text.h"
+
+namespace varnel {
+namespace {
+
+using testing_support::ErrorTextOf;
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+// T² = H / (1 + H / (N − 1)), H = N · mᵀ C⁻¹ m with C the covariance about the mean, in
+// extended precision: the centred vectors keep the digits that a moment matrix about the origin
+// loses when the vectors cluster far from it.
+long double CentredTSquared(const std::vector<StrainVector>& v) {
+    const long double n = static_cast<long double>(v.size()) - 1;  // v[0] is unused
+    long double m1 = 0, m2 = 0;
+    for (std::size_t k = 1; k < v.size(); ++k) {
+        m1 += v[k].x1;
+        m2 += v[k].x2;
+    }
+    m1 /= n;
+    m2 /= n;
+    long double c11 = 0, c22 = 0, c12 = 0;
+    for (std::size_t k = 1; k < v.size(); ++k) {
+        const long double d1 = v[k].x1 - m1, d2 = v[k].x2 - m2;
+        c11 += d1 * d1;
+        c22 += d2 * d2;
+        c12 += d1 * d2;
+    }
+    const long double H =
+        n * (n - 1) * (m1 * m1 * c22 - 2 * m1 * m2 * c12 + m2 * m2 * c11) / (c11 * c22 - c12 * c12);
+    return H / (1 + H / (n - 1));
+}
+
+// Five vectors round the point at `distance` along `angleDegrees`, `spread` away from it in
+// an uneven pattern, so that their mean lies off the centre.
+std::vector<StrainVector> Cluster(double distance, double angleDegrees, double spread) {
+    const double u1 = std::cos(angleDegrees * kDegree), u2 = std::sin(angleDegrees * kDegree);
+    const double offsets[][2] = {{1, 0}, {-1, 0.2}, {0.3, 1}, {0, -0.7}, {0.5, 0.4}};
+    std::vector<StrainVector> v(1);
+    for (const auto& o : offsets) {
+        const double along = distance + spread * o[0], across = spread * o[1];
+        v.push_back({along * u1 - across * u2, along * u2 + across * u1});
+    }
+    return v;
+}
+
+std::vector<StrainVector> OnOneLine(double axisDegrees, int count) {
+    std::vector<StrainVector> v(1);
+    for (int k = 1; k <= count; ++k) {
+        const double length = (k % 3 == 0 ? -0.2 : 0.1) * (1 + k % 17);
+        v.push_back(EllipseToVector(std::exp(1.0), axisDegrees * kDegree));
+        v.back() = {v.back().x1 * length, v.back().x2 * length};
+    }
+    return v;
+}
+
+TEST(TSquaredOfVectors, EqualsTheCentredHotellingFormFromWideToNearlySingularClusters) {
+    // Spread over distance from 0.3 to 1e-10: the smallest over the largest eigenvalue of S runs
+    // from about 1e-2 to 1e-20, where the determinant of the rounded S is noise.
+    struct Case {
+        double distance, angleDegrees, spread;
+    };
+    const Case cases[] = {
+        {1.0, 0.0, 0.3},    {0.4, 37.0, 0.1},   {1.0, 37.0, 1e-6},  {0.1, 90.0, 1e-7},
+        {2.0, -45.0, 1e-8}, {1.0, 123.0, 1e-9}, {0.5, 10.0, 1e-10},
+    };
+    // The two evaluations differ by their own rounding, a few units of 1e-16 times N.
+    constexpr long double kAgreement = 1e-13L;
+    for (const Case& c : cases) {
+        const std::vector<StrainVector> v = Cluster(c.distance, c.angleDegrees, c.spread);
+        const long double expected = CentredTSquared(v);
+        EXPECT_NEAR(TSquaredOfVectors(v.data(), int(v.size()) - 1), expected, kAgreement * expected)
+            << c.distance << " at " << c.angleDegrees << "°, spread " << c.spread;
+    }
+}
+
+TEST(TSquaredOfVectors, DividesByZeroForVectorsOnOneLineThroughTheOrigin) {
+    for (const double axis : {0.0, 10.0, 45.0, -45.0, 90.0, 33.3}) {
+        for (const int count : {2, 3, 100, 10000}) {
+            const std::vector<StrainVector> v = OnOneLine(axis, count);
+            EXPECT_EQ(ErrorTextOf([&] { TSquaredOfVectors(v.data(), count); }),
+                      kDivisionByZeroMessage)
+                << count << " vectors along " << axis << "°";
+        }
+    }
+}
+
+TEST(TSquaredOfVectors, TellsALineThroughTheOriginFromOtherDegenerateSets) {
+    const std::vector<StrainVector> zero(4);
+    EXPECT_EQ(ErrorTextOf([&] { TSquaredOfVectors(zero.data(), 3); }), kInvalidOperationMessage);
+    // On one line that misses the origin: S about the origin is regular, the covariance about
+    // the mean is not, and T² takes its limit N − 1 as H grows without bound.
+    const std::vector<StrainVector> offLine{{}, {1, 0.1}, {1, 0.2}, {1, -0.4}};
+    EXPECT_NEAR(TSquaredOfVectors(offLine.data(), 3), 2.0, 1e-13);
+    const std::vector<StrainVector> one{{}, {0.5, 0.5}};
+    EXPECT_EQ(ErrorTextOf([&] { TSquaredOfVectors(one.data(), 1); }), kDivisionByZeroMessage);
+}
+
+TEST(NearSingularity, IsTheEigenvalueRatioOnTheScaleOfTheMatrix) {
+    struct Case {
+        Matrix2 S;
+        long double expected;  // λ1·λ2 / (λ1² + λ2²)
+    };
+    const Case cases[] = {
+        {{2, 0, 0, 2}, 0.5L},         {{3, 1, 1, 3}, 8.0L / 20.0L},  // λ = 4, 2
+        {{1, 0, 0, 1e-20}, 1e-20L},    // tiny on the scale of the matrix, though det = m11·m22
+        {{0.5, 0.5, 0.5, 0.5}, 0.0L},  // λ = 1, 0
+        {{0, 0, 0, 0}, 0.0L},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NEAR(NearSingularity(c.S), c.expected, 1e-15L * c.expected)
+            << c.S.m11 << " " << c.S.m12 << " " << c.S.m22;
+    }
+}
+
+}  // namespace
+}  // namespace varnel

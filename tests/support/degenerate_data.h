@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "core/analysis_state.h"
+#include "core/strain_vector.h"
+
+namespace varnel::testing_support {
+
+/// One ellipse as a data file gives it: its ratio and its long-axis orientation in degrees.
+struct DatumInDegrees {
+    double R = 1.0;
+    double phiDegrees = 0.0;
+};
+
+/// `count` ellipses whose log-strain vectors lie on one line through the origin: ratios spread
+/// from 1.1 to 5.06, long axes along `axisDegrees` except every third across it (axis + 90°),
+/// which puts its vector on the other side of the origin.
+inline std::vector<DatumInDegrees> CollinearData(double axisDegrees, int count) {
+    std::vector<DatumInDegrees> data;
+    for (int k = 1; k <= count; ++k) {
+        const double R = 1.1 + (k * 37 % 100) / 25.0;
+        data.push_back({R, k % 3 == 0 ? axisDegrees + 90.0 : axisDegrees});
+    }
+    return data;
+}
+
+/// Twelve nearly round ellipses (R − 1 of 2 and 3.5 times `roundness`, long axes evenly spread,
+/// so their log-strain vectors have a zero mean) deformed by a strain of ratio 1 + `roundness`
+/// along `strainDegrees`: the estimate of these data is that strain.
+inline std::vector<DatumInDegrees> StrainedNearCircles(double roundness, double strainDegrees) {
+    constexpr double kDegree = std::numbers::pi / 180.0;
+    const Ellipse strain =
+        VectorToEllipse(EllipseToVector(1.0 + roundness, strainDegrees * kDegree));
+    std::vector<DatumInDegrees> data;
+    for (const double R0 : {1.0 + 2.0 * roundness, 1.0 + 3.5 * roundness}) {
+        for (int i = 0; i < 6; ++i) {
+            const double phi0 = (i * 30.0 + 7.0 * R0) * kDegree;
+            const Ellipse post = SuperposeStrain(strain.R, R0, phi0 - strain.phi);
+            data.push_back({post.R, (post.phi + strain.phi) / kDegree});
+        }
+    }
+    return data;
+}
+
+/// The data as the lines "R,φ" of a data file, every digit of the doubles kept.
+inline std::string DataFileText(const std::vector<DatumInDegrees>& data) {
+    std::string text;
+    char line[64];
+    for (const DatumInDegrees& d : data) {
+        std::snprintf(line, sizeof line, "%.17g,%.17g\n", d.R, d.phiDegrees);
+        text += line;
+    }
+    return text;
+}
+
+/// A fresh analysis state holding the data (φ in radians), as the data file reader stores them.
+inline std::unique_ptr<AnalysisState> StateOf(const std::vector<DatumInDegrees>& data) {
+    auto state = std::make_unique<AnalysisState>();
+    for (const DatumInDegrees& d : data) {
+        ++state->DataCount;
+        state->RPost[state->DataCount] = d.R;
+        state->PhiPost[state->DataCount] =
+            static_cast<double>(d.phiDegrees * (std::numbers::pi_v<long double> / 180.0L));
+    }
+    return state;
+}
+
+}  // namespace varnel::testing_support
