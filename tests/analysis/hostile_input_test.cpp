@@ -15,6 +15,7 @@
 #include "core/varnel_error.h"
 #include "input/data_file.h"
 #include "input/quantile_table.h"
+#include "tests/support/degenerate_data.h"
 
 namespace varnel::analysis {
 namespace {
@@ -22,6 +23,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kThreeEllipses = "2,30\n3,40\n1.5,-20\n";
+
+using testing_support::CollinearData;
+using testing_support::DataFileText;
 
 std::string NotANumber(const std::string& field) {
     return "'" + field + "' は浮動小数点数ではありません";
@@ -174,6 +178,21 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
         {"one datum", "2,30\n", {kDivisionByZeroMessage}, Leaves::EarlierResults, 1},
         {"empty file", "", {kInvalidOperationMessage}, Leaves::EarlierResults, 0},
         {"φ of 1e300 degrees", "2,1e300\n3,40\n1.5,-20\n", {}, Leaves::NewResults},
+        {"collinear at 90°",
+         DataFileText(CollinearData(90, 4)),
+         {kDivisionByZeroMessage},
+         Leaves::EarlierResults,
+         4},
+        {"collinear at 0°, 100 data",
+         DataFileText(CollinearData(0, 100)),
+         {kDivisionByZeroMessage},
+         Leaves::EarlierResults,
+         100},
+        {"nearly round ellipses",
+         DataFileText(testing_support::StrainedNearCircles(1e-6, 30)),
+         {},
+         Leaves::NewResults,
+         12},
     };
     for (const HostileCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,6 +210,37 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
             EXPECT_EQ(result.report[2], "N = " + std::to_string(c.count));
             EXPECT_TRUE(std::isfinite(EstimatedRatio(*state)) && EstimatedRatio(*state) >= 1.0);
         }
+    }
+}
+
+TEST_F(HostileInputTest, EveryCollinearSetEndsInADivisionByZero) {
+    for (const double axis : {0.0, 10.0, 45.0, -45.0, 90.0}) {
+        for (const int count : {3, 4, 100, 10000}) {
+            SCOPED_TRACE(testing::Message() << count << " data along " << axis << "°");
+            auto state = std::make_unique<AnalysisState>(*earlier_);
+            const std::string path =
+                Write("collinear.txt", DataFileText(CollinearData(axis, count)));
+            const CommandResult result = Analyse(*state, path);
+            EXPECT_EQ(result.outcome, Outcome::Ended);
+            EXPECT_EQ(MessagesOf(result), std::vector<std::string>{kDivisionByZeroMessage});
+            ExpectLeft(*state, Leaves::EarlierResults, count, path);
+        }
+    }
+}
+
+TEST_F(HostileInputTest, NearlyRoundEllipsesReportTheirTinyStrain) {
+    for (const double roundness : {1e-6, 1e-7}) {
+        SCOPED_TRACE(testing::Message() << "R - 1 = " << roundness);
+        auto state = std::make_unique<AnalysisState>(*earlier_);
+        const CommandResult result = Analyse(
+            *state,
+            Write("round.txt", DataFileText(testing_support::StrainedNearCircles(roundness, 30))));
+        EXPECT_TRUE(MessagesOf(result).empty());
+        ASSERT_EQ(result.report.size(), 27u);
+        EXPECT_EQ(result.report[4], "R_s    = 1.000");
+        EXPECT_EQ(result.report[10], "phi_s  = 30.000 (deg)");
+        EXPECT_EQ(result.report[16], "x_s[1] = 0.000");
+        EXPECT_NEAR(EstimatedRatio(*state) - 1, roundness, 1e-6 * roundness);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "tests/cli/cli_process.h"
+#include "tests/support/degenerate_data.h"
 #include "tests/support/test_folder.h"
 
 namespace {
@@ -95,6 +96,31 @@ TEST_F(VarnelCliTest, WritesOneJsonObjectPerFileIdenticallyEachRun) {
     EXPECT_TRUE(estimatedOnly["x_s"][0].is_number());
     EXPECT_TRUE(estimatedOnly["R_range"][0].is_null());
     EXPECT_TRUE(estimatedOnly["post_region"].is_null());
+}
+
+TEST_F(VarnelCliTest, CollinearDataEndInADivisionByZeroAndNearlyRoundOnesInAnEstimate) {
+    using varnel::testing_support::DataFileText;
+    std::string files, expectedErrors;
+    for (const double axis : {0.0, 10.0, 45.0, -45.0, 90.0}) {
+        for (const int count : {3, 4, 100, 10000}) {
+            const std::string name =
+                "collinear_" + std::to_string(int(axis)) + "_" + std::to_string(count) + ".txt";
+            files += " " +
+                     Write(name, DataFileText(varnel::testing_support::CollinearData(axis, count)));
+            expectedErrors += name + ": 0 による浮動小数点数除算\n";
+        }
+    }
+    const std::string round =
+        Write("round.txt", DataFileText(varnel::testing_support::StrainedNearCircles(1e-6, -70)));
+    const CliRun run = Cli("--json" + files + " " + round);
+    EXPECT_EQ(run.status, 1);
+    std::string err = run.err;
+    const std::string folder = folder_.string() + "/";
+    for (std::size_t at; (at = err.find(folder)) != std::string::npos;) err.erase(at, folder.size());
+    EXPECT_EQ(err, expectedErrors);
+    const nlohmann::json estimate = nlohmann::json::parse(run.out);
+    EXPECT_NEAR(estimate["R_s"].get<double>(), 1 + 1e-6, 1e-12);
+    EXPECT_NEAR(estimate["phi_s"].get<double>(), -70, 1e-6);
 }
 
 TEST_F(VarnelCliTest, AnswersUsageErrorsWithTheUsage) {
