@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 #include "input/data_file.h"
@@ -32,15 +33,16 @@ private:
 
 }  // namespace
 
-std::string SyntheticFile(int count, unsigned seed) {
+std::string SyntheticFile(int count, unsigned seed, const std::string& options) {
     static const DataFolder folderOwner;
     const std::filesystem::path& folder = folderOwner.Path();
     const std::filesystem::path file =
-        folder / ("synthetic-" + std::to_string(count) + "-" + std::to_string(seed) + ".csv");
+        folder / ("synthetic-" + std::to_string(count) + "-" + std::to_string(seed) + "-" +
+                  std::to_string(std::hash<std::string>{}(options)) + ".csv");
     if (!std::filesystem::exists(file)) {
         const std::string command = std::string(VARNEL_SYNTHETIC_GENERATOR) + " '" + file.string() +
                                     "' --count " + std::to_string(count) + " --seed " +
-                                    std::to_string(seed);
+                                    std::to_string(seed) + " " + options;
         if (std::system(command.c_str()) != 0) throw std::runtime_error("generator failed");
     }
     return file.string();

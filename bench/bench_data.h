@@ -13,9 +13,15 @@ namespace varnel::bench {
 inline constexpr unsigned kConvergingSeed = 1;
 inline constexpr unsigned kWorstCaseSeed = 9;
 
-/// Path of a synthetic data file of `count` ellipses written by the generator with `seed`,
-/// in a temporary folder of this process (written once, reused by later calls).
-std::string SyntheticFile(int count, unsigned seed);
+/// Path of a synthetic data file of `count` ellipses written by the generator with `seed` and
+/// its further `options` (such as "--rs 1.000001"), in a temporary folder of this process
+/// (written once, reused by later calls).
+std::string SyntheticFile(int count, unsigned seed, const std::string& options = "");
+
+/// Options of the generator for nearly round ellipses (R − 1 about 2e-6) under a strain of
+/// ratio 1.000001: every trial strain away from the estimate leaves a nearly singular moment
+/// matrix, which the reference path evaluates.
+inline constexpr const char* kNearlyRoundOptions = "--rs 1.000001 --mu 0.000002 --sigma 0.000001";
 
 /// A fresh analysis state holding the data of `path` (R, φ in radians).
 std::unique_ptr<AnalysisState> LoadDataFile(const std::string& path);

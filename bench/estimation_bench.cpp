@@ -16,6 +16,13 @@ void BM_EstimateStrain(benchmark::State& run) {
     for (auto _ : run) EstimateStrain(*state, nullptr);
 }
 
+// Nearly round ellipses: the evaluations far from the estimate leave nearly singular moment
+// matrices, which the fast path hands to the reference path.
+void BM_EstimateNearlyRoundEllipses(benchmark::State& run) {
+    auto state = LoadDataFile(SyntheticFile(kCount, kConvergingSeed, kNearlyRoundOptions));
+    for (auto _ : run) EstimateStrain(*state, nullptr);
+}
+
 // The steps of the estimation minimising the reference objective.
 void BM_ReferenceEstimation(benchmark::State& run) {
     auto state = SyntheticState(kCount, unsigned(run.range(0)));
@@ -33,6 +40,7 @@ BENCHMARK(BM_EstimateStrain)
     ->Arg(kWorstCaseSeed)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_EstimateNearlyRoundEllipses)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The reference path rounds differently, so the same files take it on other paths through the
 // minimiser: its first simplex run converges on both files (about 250 evaluations).
 BENCHMARK(BM_ReferenceEstimation)
