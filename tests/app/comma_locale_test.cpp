@@ -51,6 +51,7 @@ TEST_F(MainWindowTest, ReportAndGridCarryOneDecimalCommaUnderACommaLocale) {
         EXPECT_TRUE(number.match(report[line - 1]).hasMatch()) << report[line - 1].toStdString();
     }
     EXPECT_EQ(MemoText(), WithCommas(pointReport));
+    form->grab().save(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR "/main_window_comma.png"));
 
     ui.saveAnswers.push_back(Path("comma-grid.txt"));
     Trigger("SaveT2values1");
