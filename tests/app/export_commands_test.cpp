@@ -8,9 +8,11 @@
 namespace varnel::app {
 namespace {
 
+using testing_support::MainWindowTest;
+using testing_support::kBlue;
+
 QByteArray ReadAll(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QByteArray::fromStdString(testing_support::ReadWholeFile(path));
 }
 
 struct PictureCase {
@@ -85,7 +87,7 @@ TEST_F(MainWindowTest, CancelledPictureExportWritesNothingAndRedrawsBothPlots) {
     Blank("ImageI");
     Trigger("MenuSavePst");
     EXPECT_EQ(ui.saveRequests.size(), 1u);
-    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.emf")}).isEmpty());
+    EXPECT_TRUE(QDir(QString::fromStdString(folder.Path().string())).entryList({QStringLiteral("*.emf")}).isEmpty());
     EXPECT_GT(CountPixels("ImageF", kBlue), 0);
     EXPECT_GT(CountPixels("ImageI", kBlue), 0);
 }
@@ -118,7 +120,7 @@ TEST_F(MainWindowTest, GridExportWritesTheTableAndCancelWritesNothing) {
     EXPECT_EQ(ui.saveRequests[0].filter, "Text File|*.txt");
     EXPECT_EQ(ui.saveRequests[0].defaultExtension, "txt");
     EXPECT_FALSE(ui.saveRequests[0].confirmOverwrite);
-    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.dat")}).isEmpty());
+    EXPECT_TRUE(QDir(QString::fromStdString(folder.Path().string())).entryList({QStringLiteral("*.dat")}).isEmpty());
     ui.saveAnswers.push_back(Path("grid.dat"));
     Trigger("SaveT2values1");
     EXPECT_TRUE(ui.errors.empty());

@@ -8,7 +8,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <fstream>
 
 #include "app/about.h"
 #include "app/qt_user_interface.h"
@@ -17,6 +16,10 @@
 
 namespace varnel::app {
 namespace {
+
+using testing_support::MainWindowTest;
+using testing_support::ScriptedUserInterface;
+using testing_support::kBlue;
 
 struct ControlCase {
     const char* name;
@@ -98,19 +101,19 @@ TEST_F(MainWindowTest, ResizeMovesTheRightColumnAndSquaresThePlotsFromFourData) 
 }
 
 TEST(MainWindowStart, AMissingQuantileTableIsReportedBeforeTheWindowShows) {
-    QTemporaryDir empty;
+    const testing_support::TestFolder empty;
     ScriptedUserInterface ui;
-    TFormMain form(ui, empty.path().toStdString() + "/");
+    TFormMain form(ui, empty.Path().string() + "/");
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(ui.messages, std::vector<std::string>{kMissingQuantileTableMessage});
     EXPECT_EQ(form.State().FQuantile95[10], 0.0);
 }
 
 TEST(MainWindowStart, AMalformedQuantileTableGoesToTheErrorBoxAndTheWindowOpens) {
-    QTemporaryDir folder;
-    std::ofstream(folder.filePath(QStringLiteral("finv.dat")).toStdString()) << "3 x 1 2\n";
+    const testing_support::TestFolder folder;
+    folder.Write("finv.dat", "3 x 1 2\n");
     ScriptedUserInterface ui;
-    TFormMain form(ui, folder.path().toStdString() + "/");
+    TFormMain form(ui, folder.Path().string() + "/");
     form.show();
     EXPECT_EQ(ui.errors, std::vector<std::string>{"入力値が数値ではありません."});
     EXPECT_TRUE(form.isVisible());
@@ -132,15 +135,13 @@ TEST(MainWindowStart, ADamagedOrMissingQuantileTableLeavesTheRangesUnavailable) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QTemporaryDir folder;
-        if (c.finv)
-            std::ofstream(folder.filePath(QStringLiteral("finv.dat")).toStdString()) << c.finv;
+        const testing_support::TestFolder folder;
+        if (c.finv) folder.Write("finv.dat", c.finv);
         ScriptedUserInterface ui;
-        TFormMain form(ui, folder.path().toStdString() + "/");
+        TFormMain form(ui, folder.Path().string() + "/");
         form.show();
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
-        const std::string data = folder.filePath(QStringLiteral("four.txt")).toStdString();
-        std::ofstream(data) << "2,10\n3,40\n1.5,-20\n1.8,75\n";
+        const std::string data = folder.Write("four.txt", "2,10\n3,40\n1.5,-20\n1.8,75\n");
         for (int open = 0; open < 2; ++open) {
             ui.openAnswers.push_back(data);
             form.findChild<QAction*>(QStringLiteral("MenuOpen"))->trigger();

@@ -12,11 +12,11 @@
 #include "tests/support/degenerate_data.h"
 #include "tests/support/test_folder.h"
 
+namespace varnel::cli {
 namespace {
 
-using varnel::testing_support::CliRun;
-
-std::string ReadAll(const std::string& path) { return varnel::testing_support::ReadWholeFile(path); }
+using testing_support::CliRun;
+using testing_support::ReadWholeFile;
 
 class VarnelCliTest : public ::testing::Test {
 protected:
@@ -24,10 +24,10 @@ protected:
         return folder.Write(name, bytes);
     }
     CliRun Cli(const std::string& arguments, const std::string& program = VARNEL_CLI_PATH) {
-        return varnel::testing_support::RunCli({arguments, folder_, program});
+        return testing_support::RunCli({arguments, folder_, program});
     }
 
-    varnel::testing_support::TestFolder folder;
+    testing_support::TestFolder folder;
     const std::filesystem::path& folder_ = folder.Path();
 };
 
@@ -99,19 +99,19 @@ TEST_F(VarnelCliTest, WritesOneJsonObjectPerFileIdenticallyEachRun) {
 }
 
 TEST_F(VarnelCliTest, CollinearDataEndInADivisionByZeroAndNearlyRoundOnesInAnEstimate) {
-    using varnel::testing_support::DataFileText;
+    using testing_support::DataFileText;
     std::string files, expectedErrors;
     for (const double axis : {0.0, 10.0, 45.0, -45.0, 90.0}) {
         for (const int count : {3, 4, 100, 10000}) {
             const std::string name =
                 "collinear_" + std::to_string(int(axis)) + "_" + std::to_string(count) + ".txt";
             files += " " +
-                     Write(name, DataFileText(varnel::testing_support::CollinearData(axis, count)));
+                     Write(name, DataFileText(testing_support::CollinearData(axis, count)));
             expectedErrors += name + ": 0 による浮動小数点数除算\n";
         }
     }
     const std::string round =
-        Write("round.txt", DataFileText(varnel::testing_support::StrainedNearCircles(1e-6, -70)));
+        Write("round.txt", DataFileText(testing_support::StrainedNearCircles(1e-6, -70)));
     const CliRun run = Cli("--json" + files + " " + round);
     EXPECT_EQ(run.status, 1);
     std::string err = run.err;
@@ -134,10 +134,6 @@ TEST_F(VarnelCliTest, AnswersUsageErrorsWithTheUsage) {
     EXPECT_NE(help.out.find("--json"), std::string::npos);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(VarnelCliTest, ExportsPicturesAndTheGridOfOneFile) {
     const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
     const std::string grid = (folder_ / "grid.txt").string(), png = (folder_ / "post.png").string();
@@ -145,12 +141,12 @@ TEST_F(VarnelCliTest, ExportsPicturesAndTheGridOfOneFile) {
     const CliRun run = Cli(data + " --size 300 --t2-grid " + grid + " --post-png " + png +
                            " --pre-emf " + emf + " --pre-svg " + svg);
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::string gridText = ReadAll(grid);
+    const std::string gridText = ReadWholeFile(grid);
     EXPECT_EQ(std::count(gridText.begin(), gridText.end(), '\n'), 103);
-    EXPECT_EQ(ReadAll(png).substr(1, 3), "PNG");
-    EXPECT_EQ(ReadAll(png).substr(16, 8), std::string("\0\0\x01\x2C\0\0\x01\x2C", 8));  // 300 × 300
-    EXPECT_EQ(ReadAll(emf).substr(40, 4), " EMF");
-    EXPECT_NE(ReadAll(svg).find("<svg"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(png).substr(1, 3), "PNG");
+    EXPECT_EQ(ReadWholeFile(png).substr(16, 8), std::string("\0\0\x01\x2C\0\0\x01\x2C", 8));  // 300 × 300
+    EXPECT_EQ(ReadWholeFile(emf).substr(40, 4), " EMF");
+    EXPECT_NE(ReadWholeFile(svg).find("<svg"), std::string::npos);
 }
 
 TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
@@ -214,10 +210,6 @@ TEST_F(VarnelCliTest, AnErrorWithoutARuntimeNumberIsNumberedApart) {
     EXPECT_EQ(run.err, data + ": I/O エラー (1006)\n");
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(VarnelCliTest, ExportsTheRfPhiPlotInEachFormatAtTheAskedSize) {
     const std::string data = std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt";
     const std::string png = (folder_ / "rfphi.png").string(),
@@ -228,9 +220,9 @@ TEST_F(VarnelCliTest, ExportsTheRfPhiPlotInEachFormatAtTheAskedSize) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 27);
-    EXPECT_EQ(ReadAll(png).substr(16, 8), std::string("\0\0\x01\x90\0\0\x01\x90", 8));  // 400 × 400
-    EXPECT_NE(ReadAll(svg).find("viewBox=\"0 0 400 400\""), std::string::npos);
-    const std::string metafile = ReadAll(emf);
+    EXPECT_EQ(ReadWholeFile(png).substr(16, 8), std::string("\0\0\x01\x90\0\0\x01\x90", 8));  // 400 × 400
+    EXPECT_NE(ReadWholeFile(svg).find("viewBox=\"0 0 400 400\""), std::string::npos);
+    const std::string metafile = ReadWholeFile(emf);
     EXPECT_EQ(metafile.substr(40, 4), " EMF");
     EXPECT_NE(metafile.find(std::string("R\0f\0", 4)), std::string::npos);  // the axis label
 }
@@ -248,3 +240,4 @@ TEST_F(VarnelCliTest, RfPhiExportsFollowTheRulesOfTheOtherPictures) {
 }
 
 }  // namespace
+}  // namespace varnel::cli

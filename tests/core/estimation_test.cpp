@@ -21,16 +21,7 @@ namespace {
 constexpr double kDegree = std::numbers::pi / 180.0;
 
 using testing_support::RecordingProgress;
-
-std::unique_ptr<AnalysisState> StateWith(const std::vector<Ellipse>& ellipsesInDegrees) {
-    auto state = std::make_unique<AnalysisState>();
-    for (const Ellipse& e : ellipsesInDegrees) {
-        ++state->DataCount;
-        state->RPost[state->DataCount] = e.R;
-        state->PhiPost[state->DataCount] = e.phi * kDegree;
-    }
-    return state;
-}
+using testing_support::StateOf;
 
 // Observed ellipses made by straining pre-strain ellipses of zero mean vector by `strain`.
 std::unique_ptr<AnalysisState> StrainedPopulation(StrainVector strain) {
@@ -56,7 +47,7 @@ TEST(RandomGenerator, DrawsTheRuntimeSequenceFromSeedZero) {
 }
 
 TEST(EstimateStrain, MatchesTheThreeEllipseExample) {
-    auto state = StateWith({{2, 10}, {3, 40}, {1.5, -20}});
+    auto state = StateOf({{2, 10}, {3, 40}, {1.5, -20}});
     RecordingProgress progress;
     EstimateStrain(*state, &progress);
     EXPECT_NEAR(state->StrainEstimate.x1, 0.344687, 5e-7);
@@ -102,7 +93,7 @@ TEST(EstimateStrain, RecoversTheStrainThatMadeTheData) {
 }
 
 TEST(EstimateStrain, TwoDataGiveTheStartPointWithoutARestart) {
-    auto state = StateWith({{2, 10}, {3, 70}});
+    auto state = StateOf({{2, 10}, {3, 70}});
     RecordingProgress progress;
     EstimateStrain(*state, &progress);
     const StrainVector start = InitialStrainGuess(*state, ReferenceObjective(*state));
@@ -113,7 +104,7 @@ TEST(EstimateStrain, TwoDataGiveTheStartPointWithoutARestart) {
 TEST(EstimateStrain, FailsWithTheFloatingPointErrorOfTooFewData) {
     for (const auto& [count, message] :
          {std::pair{0, kInvalidOperationMessage}, std::pair{1, kDivisionByZeroMessage}}) {
-        auto state = count == 0 ? StateWith({}) : StateWith({{2, 10}});
+        auto state = count == 0 ? StateOf({}) : StateOf({{2, 10}});
         try {
             EstimateStrain(*state, nullptr);
             ADD_FAILURE() << count;
@@ -127,7 +118,7 @@ TEST(EstimateStrain, RecoversATinyStrainFromNearlyRoundEllipses) {
     for (const double roundness : {1e-4, 1e-6, 1e-7}) {
         for (const double strainDegrees : {30.0, -70.0}) {
             SCOPED_TRACE(testing::Message() << "R - 1 = " << roundness << " at " << strainDegrees);
-            auto state = testing_support::StateOf(
+            auto state = StateOf(
                 testing_support::StrainedNearCircles(roundness, strainDegrees));
             EstimateStrain(*state, nullptr);
             const StrainVector expected = EllipseToVector(1 + roundness, strainDegrees * kDegree);

@@ -8,12 +8,12 @@
 #include <fstream>
 #include <memory>
 #include <numbers>
-#include <sstream>
 
 #include "core/estimation.h"
 #include "core/objective.h"
 #include "core/varnel_error.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/test_folder.h"
 
 namespace varnel {
 namespace {
@@ -50,14 +50,9 @@ std::unique_ptr<AnalysisState> EstimatedState() {
 
 struct GridExportTest : testing::Test {
     std::unique_ptr<AnalysisState> state = EstimatedState();
-    fs::path path = fs::temp_directory_path() / ("varnel-grid-" + std::to_string(::getpid()) + ".txt");
-    void TearDown() override { fs::remove(path); }
-    std::string Read() const {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    testing_support::TestFolder folder;
+    const fs::path path = folder.Path() / "grid.txt";
+    std::string Read() const { return testing_support::ReadWholeFile(path); }
 };
 
 TEST_F(GridExportTest, RefusesWithFewerThanThreeData) {

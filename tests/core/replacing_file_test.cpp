@@ -8,9 +8,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/varnel_error.h"
+#include "tests/support/test_folder.h"
 
 namespace varnel {
 namespace {
@@ -18,19 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 
 struct ReplacingFileTest : testing::Test {
-    fs::path folder;
-    void SetUp() override {
-        char pattern[] = "/tmp/varnel-replace-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-    std::string Read(const fs::path& path) const {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    testing_support::TestFolder testFolder;
+    const fs::path& folder = testFolder.Path();
+    std::string Read(const fs::path& path) const { return testing_support::ReadWholeFile(path); }
     void Write(const fs::path& path, const std::string& text) const {
         std::ofstream(path, std::ios::binary) << text;
     }

@@ -9,14 +9,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/varnel_error.h"
 #include "plot/plot_drawing.h"
 #include "plot/raster_canvas.h"
 #include "tests/plot/plot_test_state.h"
 #include "tests/support/recording_canvas.h"
+#include "tests/support/test_folder.h"
 
 namespace varnel::plot {
 namespace {
@@ -25,19 +24,11 @@ namespace fs = std::filesystem;
 constexpr int kWidth = 500;
 
 struct PlotPictureExport : testing::Test {
-    fs::path folder = fs::path(VARNEL_TEST_OUTPUT_DIR) / "pictures";
-    std::unique_ptr<AnalysisState> state = test::AnalysedState();
-    test::RecordingCanvas screen;
-    void SetUp() override { fs::create_directories(folder); }
-    std::string PathOf(const std::string& name) const { return (folder / name).string(); }
+    testing_support::TestFolder folder;
+    std::unique_ptr<AnalysisState> state = testing_support::AnalysedState();
+    testing_support::RecordingCanvas screen;
+    std::string PathOf(const std::string& name) const { return folder.PathOf(name); }
 };
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST_F(PlotPictureExport, RefusesBeforeTheFramesExist) {
     const auto empty = std::make_unique<AnalysisState>();
@@ -108,7 +99,7 @@ TEST_F(PlotPictureExport, EmfReadsBackAsThePlot) {
     ExportPostStrainPicture(*state, emf, PictureFormat::Emf, kWidth, screen);
     const std::string command = converter + " -i '" + emf + "' -o '" + svg + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    const QString text = QString::fromStdString(ReadAll(svg));
+    const QString text = QString::fromStdString(testing_support::ReadWholeFile(svg));
     EXPECT_EQ(text.count("<ellipse"), state->DataCount + 1);  // the data and the unit circle
     const QRegularExpression region("<path d=\"M ([^\"]*) Z\" stroke=\"#800000\"");
     const auto match = region.match(text);
