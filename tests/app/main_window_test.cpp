@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include "app/about.h"
-#include "app/qt_user_interface.h"
 #include "core/messages.h"
 #include "tests/app/main_window_fixture.h"
 
@@ -199,15 +198,6 @@ TEST_F(MainWindowTest, ExitEndsTheEventLoopAlsoWhileAboutIsOpen) {
     QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // a hung loop fails the test
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(exitReached);
-}
-
-TEST(NameFiltersFromFilter, TurnsEachDescriptionAndPatternListIntoAQtFilter) {
-    EXPECT_EQ(NameFiltersFromFilter(
-                  "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*"),
-              (QStringList{QStringLiteral("Text files (*.prn, *.txt, *.csv) (*.prn *.txt *.csv)"),
-                           QStringLiteral("All files (*,*) (*)")}));
-    EXPECT_EQ(NameFiltersFromFilter("Text File|*.txt"),
-              QStringList{QStringLiteral("Text File (*.txt)")});
 }
 
 TEST_F(MainWindowTest, ExampleFilesOfEachSeparatorAreAnalysed) {

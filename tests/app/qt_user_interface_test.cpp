@@ -129,5 +129,14 @@ TEST(QtUserInterface, SaveDialogAddsTheDefaultExtensionAndCancelGivesNothing) {
     EXPECT_EQ(ui.AskSaveFileName(request), std::nullopt);
 }
 
+TEST(NameFiltersFromFilter, TurnsEachDescriptionAndPatternListIntoAQtFilter) {
+    EXPECT_EQ(NameFiltersFromFilter(
+                  "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*"),
+              (QStringList{QStringLiteral("Text files (*.prn, *.txt, *.csv) (*.prn *.txt *.csv)"),
+                           QStringLiteral("All files (*,*) (*)")}));
+    EXPECT_EQ(NameFiltersFromFilter("Text File|*.txt"),
+              QStringList{QStringLiteral("Text File (*.txt)")});
+}
+
 }  // namespace
 }  // namespace varnel::app

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <new>
 #include <numbers>
 
 #include "core/varnel_error.h"
@@ -175,18 +174,6 @@ TEST(SuperposeStrain, AgreesWithTheShapeTensorOfTheStrainedEllipse) {
             }
         }
     }
-}
-
-TEST(ErrorBoxText, AppendsAFullStopAfterMessagesThatSortAfterIt) {
-    EXPECT_EQ(ErrorBoxText("0 による浮動小数点数除算"), "0 による浮動小数点数除算.");
-    EXPECT_EQ(ErrorBoxText("I/O エラー (13)"), "I/O エラー (13)");
-    EXPECT_EQ(ErrorBoxText("No data loaded."), "No data loaded.");
-    EXPECT_EQ(ErrorBoxText("No data loaded"), "No data loaded.");
-}
-
-TEST(UserMessageOf, GivesTheRuntimeTextOfAFailedAllocation) {
-    EXPECT_EQ(UserMessageOf(std::bad_alloc()), kOutOfMemoryMessage);
-    EXPECT_EQ(UserMessageOf(VarnelError("No data loaded.")), "No data loaded.");
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// Every save, the T² grid and the pictures of both plots, sent to hostile destinations: each
+// refuses or writes as the shell's redirection would, and leaves no temporary file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,16 +11,14 @@
 #include <memory>
 #include <string>
 
-#include "analysis/open_pipeline.h"
 #include "core/grid_export.h"
-#include "core/io_error.h"
 #include "core/varnel_error.h"
-#include "input/quantile_table.h"
 #include "plot/picture_export.h"
+#include "tests/plot/plot_test_state.h"
 #include "tests/support/recording_canvas.h"
 #include "tests/support/test_folder.h"
 
-namespace varnel::cli {
+namespace varnel::plot {
 namespace {
 
 namespace fs = std::filesystem;
@@ -45,19 +45,19 @@ const Save kSaves[] = {
     {"post emf",
      [](AnalysisState& s, const std::string& p) {
          testing_support::RecordingCanvas screen;
-         plot::ExportPostStrainPicture(s, p, plot::PictureFormat::Emf, 400, screen);
+         ExportPostStrainPicture(s, p, PictureFormat::Emf, 400, screen);
      },
      true},
     {"pre svg",
      [](AnalysisState& s, const std::string& p) {
          testing_support::RecordingCanvas screen;
-         plot::ExportPreStrainPicture(s, p, plot::PictureFormat::Svg, 400, screen);
+         ExportPreStrainPicture(s, p, PictureFormat::Svg, 400, screen);
      },
      true},
     {"post png",
      [](AnalysisState& s, const std::string& p) {
          testing_support::RecordingCanvas screen;
-         plot::ExportPostStrainPicture(s, p, plot::PictureFormat::Png, 400, screen);
+         ExportPostStrainPicture(s, p, PictureFormat::Png, 400, screen);
      },
      true},
 };
@@ -169,13 +169,8 @@ Snapshot SnapshotOf(const fs::path& folder) {
 
 class SaveFailureTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()));
-        const std::string data = (folder_ / "data.txt").string();
-        std::ofstream(data) << kData;
-        ASSERT_EQ(analysis::RunOpenCommand(*state_, data, ConfidenceLevel::Level95, '.').outcome,
-                  analysis::Outcome::Reported);
-    }
+    // An analysis with both plot frames, read from data.txt in the test's folder.
+    void SetUp() override { state_->DataFileName = folder.Write("data.txt", kData); }
     std::string ErrorOf(const Save& save, const std::string& path) {
         try {
             save.run(*state_, path);
@@ -192,7 +187,7 @@ protected:
 
     testing_support::TestFolder folder;
     const fs::path& folder_ = folder.Path();
-    std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
+    std::unique_ptr<AnalysisState> state_ = testing_support::AnalysedState();
 };
 
 TEST_F(SaveFailureTest, EverySaveRefusesOrWritesEachHostileDestinationAsAShellWould) {
@@ -224,4 +219,4 @@ TEST_F(SaveFailureTest, EverySaveRefusesOrWritesEachHostileDestinationAsAShellWo
 }
 
 }  // namespace
-}  // namespace varnel::cli
+}  // namespace varnel::plot
