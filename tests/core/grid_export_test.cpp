@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "core/estimation.h"
+#include "core/number_format.h"
 #include "core/objective.h"
 #include "core/varnel_error.h"
 #include "tests/support/comma_locale.h"
@@ -89,16 +90,26 @@ TEST_F(GridExportTest, WritesRangesHeaderAndOneHundredRows) {
     EXPECT_EQ(Split(lines[102], "\t")[0], "1.50000E+000");
 }
 
-TEST_F(GridExportTest, ValuesAreTheObjectiveAtTheGridPoints) {
+// Every row as the reference objective writes it, value by value: the grid's own evaluation
+// path must give the same six digits at all 10,000 points.
+TEST_F(GridExportTest, WritesEveryValueAsTheReferenceObjectiveDoes) {
     const auto copy = std::make_unique<AnalysisState>(*state);
-    const auto lines = Split(TSquaredGridText(*state, '.'), "\r\n");
-    // (row i, column j) samples: corners, the middle and an off-diagonal point.
-    for (const auto& [i, j] : {std::pair{0, 0}, {0, 99}, {99, 0}, {99, 99}, {50, 50}, {17, 73}}) {
-        const StrainVector x{-1.0 + j * (2.0 / 99), -0.5 + i * (2.0 / 99)};
-        const double expected = TSquaredOfStrain(*copy, x);
-        const double written = std::stod(Split(lines[3 + i], "\t")[1 + j]);
-        EXPECT_NEAR(written, expected, 5e-6 * std::fabs(expected)) << "row " << i << " column " << j;
+    const std::string text = TSquaredGridText(*state, '.');
+    // p_j = p_lo + j · Δp and q_i = q_lo + i · Δq, with Δp = 2 / 99 and Δq = 2 / 99.
+    const double dp = (1.0 - -1.0) / 99, dq = (1.5 - -0.5) / 99;
+    std::string expected;
+    for (int i = 0; i < 100; ++i) {
+        const double q = double(-0.5L + static_cast<long double>(i) * dq);
+        expected += FormatExponent(q, '.');
+        for (int j = 0; j < 100; ++j) {
+            const double p = double(-1.0L + static_cast<long double>(j) * dp);
+            expected += '\t';
+            expected += FormatExponent(TSquaredOfStrain(*copy, {p, q}), '.');
+        }
+        expected += "\r\n";
     }
+    ASSERT_GT(text.size(), expected.size());
+    EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
 }
 
 TEST_F(GridExportTest, UsesTheGivenDecimalSeparator) {
