@@ -214,6 +214,26 @@ TEST_F(MainWindowTest, ExampleFilesOfEachSeparatorAreAnalysed) {
     EXPECT_TRUE(ui.errors.empty());
 }
 
+// The memo holds the very report that varnel-cli prints, as in the reviewed golden files.
+TEST_F(MainWindowTest, TheMemoShowsTheGoldenReportOfEachExample) {
+    struct Case {
+        const char* example;
+        const char* button;
+        const char* golden;
+    };
+    const Case cases[] = {{"three_ellipses.csv", "RadioButton95", "three_ellipses_95.txt"},
+                          {"quartzite_tab.txt", "RadioButton39", "quartzite_tab_39.txt"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.example);
+        form->findChild<QRadioButton*>(QString::fromLatin1(c.button))->click();
+        Open(std::string(VARNEL_EXAMPLES_DIR) + "/" + c.example);
+        const std::string golden = testing_support::ReadWholeFile(
+            std::string(VARNEL_TEST_DATA_DIR) + "/report/" + c.golden);
+        ASSERT_FALSE(golden.empty()) << c.golden;
+        EXPECT_EQ(MemoText() + "\n", golden);
+    }
+}
+
 TEST_F(MainWindowTest, ScreenshotAfterOpeningAnExample) {
     Open(std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt");
     const QDir output(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR));

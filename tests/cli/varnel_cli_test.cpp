@@ -31,19 +31,28 @@ protected:
     const std::filesystem::path& folder_ = folder.Path();
 };
 
-TEST_F(VarnelCliTest, PrintsTheReportOfTheExample) {
-    const CliRun run = Cli(std::string(VARNEL_EXAMPLES_DIR) + "/three_ellipses.csv");
-    EXPECT_EQ(run.status, 0) << run.err;
-    std::istringstream lines(run.out);
-    std::vector<std::string> report;
-    for (std::string line; std::getline(lines, line);) report.push_back(line);
-    ASSERT_EQ(report.size(), 27u) << run.out;
-    EXPECT_EQ(report[0], "three_ellipses.csv");
-    EXPECT_EQ(report[2], "N = 3");
-    EXPECT_EQ(report[4], "R_s    = 1.624");
-    EXPECT_EQ(report[10], "phi_s  = 22.356 (deg)");
-    EXPECT_EQ(report[16], "x_s[1] = 0.345");
-    EXPECT_EQ(report[22], "x_s[2] = 0.341");
+// The 27 lines of the report, each compared with a golden file reviewed line by line: the
+// three-ellipse example at 95 %, whose region holds the origin (R and φ ranges NAN), and the
+// quartzite at 39 %, whose ranges are all numbers.
+TEST_F(VarnelCliTest, PrintsTheReportOfEachExampleAsItsGoldenFile) {
+    struct Case {
+        const char* example;
+        const char* level;
+        const char* golden;
+    };
+    const Case cases[] = {{"three_ellipses.csv", "95", "three_ellipses_95.txt"},
+                          {"quartzite_tab.txt", "39", "quartzite_tab_39.txt"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.example);
+        const std::string golden =
+            ReadWholeFile(std::string(VARNEL_TEST_DATA_DIR) + "/report/" + c.golden);
+        ASSERT_EQ(testing_support::LinesOf(golden).size(), 27u) << c.golden;
+        const CliRun run = Cli(std::string("--level ") + c.level + " " + VARNEL_EXAMPLES_DIR +
+                               "/" + c.example);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out, golden);
+    }
 }
 
 TEST_F(VarnelCliTest, ReportsEachFileAndSkipsTheOnesItCannotAnalyse) {
