@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, FailedPictureSaveShowsTheErrorAndStillRedrawsBothPlots) {
     ui.saveAnswers.push_back(path);
     Trigger("MenuSavePre");
     ASSERT_EQ(ui.errors.size(), 1u);
-    EXPECT_EQ(ui.errors[0].rfind("ファイル \"" + path + "\". ", 0), 0u) << ui.errors[0];
+    EXPECT_EQ(ui.errors[0], "ファイル \"" + path + "\". No such file or directory を作成できません.");
     EXPECT_GT(CountPixels("ImageF", kBlue), 0);
     EXPECT_GT(CountPixels("ImageI", kBlue), 0);
 }

@@ -133,10 +133,18 @@ TEST_F(VarnelCliTest, CollinearDataEndInADivisionByZeroAndNearlyRoundOnesInAnEst
 }
 
 TEST_F(VarnelCliTest, AnswersUsageErrorsWithTheUsage) {
-    for (const char* arguments : {"", "--level 40 x.txt", "--colour x.txt"}) {
-        const CliRun run = Cli(arguments);
-        EXPECT_EQ(run.status, 2) << arguments;
-        EXPECT_NE(run.err.find("--level"), std::string::npos) << arguments;
+    struct Case {
+        const char* arguments;
+        const char* message;  // the first line; the usage follows
+    };
+    const Case cases[] = {{"", "FILE is required"},
+                          {"--level 40 x.txt", "--level: 40 not in {39,50,95}"},
+                          {"--colour x.txt", "The following argument was not expected: --colour"}};
+    for (const Case& c : cases) {
+        const CliRun run = Cli(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), c.message);
+        EXPECT_NE(run.err.find("--level"), std::string::npos) << c.arguments;
     }
     const CliRun help = Cli("--help");
     EXPECT_EQ(help.status, 0);
@@ -160,13 +168,17 @@ TEST_F(VarnelCliTest, ExportsPicturesAndTheGridOfOneFile) {
 
 TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
     const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
-    EXPECT_EQ(Cli(data + " " + data + " --post-png x.png").status, 2);
+    const CliRun several = Cli(data + " " + data + " --post-png x.png");
+    EXPECT_EQ(several.status, 2);
+    EXPECT_EQ(several.err.substr(0, several.err.find('\n')), "Exports need exactly one data file.");
     const CliRun full = Cli(data + " --t2-grid /dev/full");
     EXPECT_EQ(full.status, 1);
-    EXPECT_NE(full.err.find("ディスクがいっぱいです"), std::string::npos) << full.err;
-    const CliRun noFolder = Cli(data + " --post-svg " + (folder_ / "none" / "p.svg").string());
+    EXPECT_EQ(full.err, data + ": ディスクがいっぱいです\n");
+    const std::string picture = (folder_ / "none" / "p.svg").string();
+    const CliRun noFolder = Cli(data + " --post-svg " + picture);
     EXPECT_EQ(noFolder.status, 1);
-    EXPECT_NE(noFolder.err.find("を作成できません"), std::string::npos) << noFolder.err;
+    EXPECT_EQ(noFolder.err,
+              data + ": ファイル \"" + picture + "\". No such file or directory を作成できません\n");
 }
 
 // The program copied into a folder of its own, beside a finv.dat of the test's making.
@@ -238,13 +250,18 @@ TEST_F(VarnelCliTest, ExportsTheRfPhiPlotInEachFormatAtTheAskedSize) {
 
 TEST_F(VarnelCliTest, RfPhiExportsFollowTheRulesOfTheOtherPictures) {
     const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
-    EXPECT_EQ(Cli(data + " " + data + " --rfphi-svg x.svg").status, 2);
-    const CliRun noFolder = Cli(data + " --rfphi-emf " + (folder_ / "none" / "p.emf").string());
+    const CliRun several = Cli(data + " " + data + " --rfphi-svg x.svg");
+    EXPECT_EQ(several.status, 2);
+    EXPECT_EQ(several.err.substr(0, several.err.find('\n')), "Exports need exactly one data file.");
+    const std::string picture = (folder_ / "none" / "p.emf").string();
+    const CliRun noFolder = Cli(data + " --rfphi-emf " + picture);
     EXPECT_EQ(noFolder.status, 1);
-    EXPECT_NE(noFolder.err.find("を作成できません"), std::string::npos) << noFolder.err;
-    const CliRun two =
-        Cli(Write("two.txt", "2 10\n3 40\n") + " --rfphi-png " + (folder_ / "two.png").string());
+    EXPECT_EQ(noFolder.err,
+              data + ": ファイル \"" + picture + "\". No such file or directory を作成できません\n");
+    const std::string twoData = Write("two.txt", "2 10\n3 40\n");
+    const CliRun two = Cli(twoData + " --rfphi-png " + (folder_ / "two.png").string());
     EXPECT_EQ(two.status, 1);
+    EXPECT_EQ(two.err, twoData + ": Number of data < 3.\nError not estimated.\n");
     EXPECT_FALSE(std::filesystem::exists(folder_ / "two.png"));
 }
 

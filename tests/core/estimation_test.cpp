@@ -14,6 +14,7 @@
 #include "core/varnel_error.h"
 #include "tests/support/analysis_states.h"
 #include "tests/support/degenerate_data.h"
+#include "tests/support/error_text.h"
 #include "tests/support/recording_progress.h"
 
 namespace varnel {
@@ -107,12 +108,8 @@ TEST(EstimateStrain, FailsWithTheFloatingPointErrorOfTooFewData) {
     for (const auto& [count, message] :
          {std::pair{0, kInvalidOperationMessage}, std::pair{1, kDivisionByZeroMessage}}) {
         auto state = count == 0 ? StateOf({}) : StateOf({{2, 10}});
-        try {
-            EstimateStrain(*state, nullptr);
-            ADD_FAILURE() << count;
-        } catch (const VarnelError& error) {
-            EXPECT_STREQ(error.what(), message) << count;
-        }
+        EXPECT_EQ(testing_support::ErrorTextOf([&] { EstimateStrain(*state, nullptr); }), message)
+            << count;
     }
 }
 

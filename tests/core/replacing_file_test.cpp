@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "core/varnel_error.h"
+#include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
 
 namespace varnel {
@@ -33,12 +34,7 @@ struct ReplacingFileTest : testing::Test {
         EXPECT_EQ(found, names);
     }
     void ExpectError(const std::string& path, const std::string& message) const {
-        try {
-            ReplaceFile(path, "new");
-            ADD_FAILURE() << "no error for " << path;
-        } catch (const VarnelError& e) {
-            EXPECT_EQ(std::string(e.what()), message);
-        }
+        EXPECT_EQ(testing_support::ErrorTextOf([&] { ReplaceFile(path, "new"); }), message) << path;
     }
 };
 

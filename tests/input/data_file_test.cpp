@@ -217,12 +217,8 @@ TEST_F(DataFileTest, AFileThatVanishesAfterCountingIsAnIoError) {
     const std::string path = Write("2,30\n");
     ASSERT_EQ(ChooseAndCountDataFile(*state_, path), CountOutcome::Counted);
     std::filesystem::remove(path);
-    try {
-        ParseDataFile(*state_, '.');
-        FAIL();
-    } catch (const VarnelError& error) {
-        EXPECT_STREQ(error.what(), "ファイルが見つかりません");
-    }
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ParseDataFile(*state_, '.'); }),
+              "ファイルが見つかりません");
 }
 
 TEST_F(DataFileTest, ValidationListsEveryRatioBelowOne) {

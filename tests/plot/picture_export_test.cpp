@@ -18,6 +18,7 @@
 #include "plot/plot_drawing.h"
 #include "plot/raster_canvas.h"
 #include "tests/plot/plot_test_state.h"
+#include "tests/support/error_text.h"
 #include "tests/support/recording_canvas.h"
 #include "tests/support/test_folder.h"
 
@@ -25,6 +26,7 @@ namespace varnel::plot {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ErrorTextOf;
 constexpr int kWidth = 500;
 
 struct PlotPictureExport : testing::Test {
@@ -39,13 +41,10 @@ TEST_F(PlotPictureExport, RefusesBeforeTheFramesExist) {
     empty->DataCount = 2;  // an Open of two data computes no frames
     for (PictureFormat format : {PictureFormat::Emf, PictureFormat::Svg, PictureFormat::Png}) {
         const std::string path = PathOf("refused");
-        try {
-            ExportPostStrainPicture(*empty, path, format, kWidth, screen);
-            ADD_FAILURE() << "no error";
-        } catch (const VarnelError& e) {
-            EXPECT_STREQ(e.what(), "No data loaded.");
-        }
-        EXPECT_THROW(ExportPreStrainPicture(*empty, path, format, kWidth, screen), VarnelError);
+        EXPECT_EQ(ErrorTextOf([&] { ExportPostStrainPicture(*empty, path, format, kWidth, screen); }),
+                  "No data loaded.");
+        EXPECT_EQ(ErrorTextOf([&] { ExportPreStrainPicture(*empty, path, format, kWidth, screen); }),
+                  "No data loaded.");
         EXPECT_FALSE(fs::exists(path));
     }
     EXPECT_TRUE(screen.calls.empty());
@@ -53,20 +52,19 @@ TEST_F(PlotPictureExport, RefusesBeforeTheFramesExist) {
 
 TEST_F(PlotPictureExport, MissingFolderGivesTheCreationMessage) {
     const std::string path = PathOf("no such folder/post.emf");
-    try {
-        ExportPostStrainPicture(*state, path, PictureFormat::Emf, kWidth, screen);
-        ADD_FAILURE() << "no error";
-    } catch (const VarnelError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "ファイル \"" + path + "\". No such file or directory を作成できません");
-    }
+    EXPECT_EQ(ErrorTextOf([&] {
+                  ExportPostStrainPicture(*state, path, PictureFormat::Emf, kWidth, screen);
+              }),
+              "ファイル \"" + path + "\". No such file or directory を作成できません");
 }
 
 TEST_F(PlotPictureExport, APngTooLargeForTheMemoryFailsInsteadOfWritingAnEmptyFile) {
     const std::string path = PathOf("huge.png");
     const int width = 1 << 20;  // four bytes a pixel: 4 TiB
-    EXPECT_THROW(ExportPostStrainPicture(*state, path, PictureFormat::Png, width, screen),
-                 std::bad_alloc);
+    EXPECT_EQ(ErrorTextOf([&] {
+                  ExportPostStrainPicture(*state, path, PictureFormat::Png, width, screen);
+              }),
+              kOutOfMemoryMessage);
     EXPECT_FALSE(fs::exists(path));
 }
 
