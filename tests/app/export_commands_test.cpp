@@ -87,7 +87,9 @@ TEST_F(MainWindowTest, CancelledPictureExportWritesNothingAndRedrawsBothPlots) {
     Blank("ImageI");
     Trigger("MenuSavePst");
     EXPECT_EQ(ui.saveRequests.size(), 1u);
-    EXPECT_TRUE(QDir(QString::fromStdString(folder.Path().string())).entryList({QStringLiteral("*.emf")}).isEmpty());
+    EXPECT_TRUE(QDir(QString::fromStdString(folder.Path().string()))
+                    .entryList({QStringLiteral("*.emf")})
+                    .isEmpty());
     EXPECT_GT(CountPixels("ImageF", kBlue), 0);
     EXPECT_GT(CountPixels("ImageI", kBlue), 0);
 }

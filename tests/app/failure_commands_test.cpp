@@ -41,7 +41,8 @@ protected:
     std::vector<std::string> Files() const {
         std::vector<std::string> names;
         const auto filter = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
-        for (const QString& name : QDir(QString::fromStdString(folder.Path().string())).entryList(filter)) {
+        for (const QString& name :
+             QDir(QString::fromStdString(folder.Path().string())).entryList(filter)) {
             names.push_back(name.toStdString());
         }
         return names;

@@ -161,7 +161,8 @@ TEST_F(VarnelCliTest, ExportsPicturesAndTheGridOfOneFile) {
     const std::string gridText = ReadWholeFile(grid);
     EXPECT_EQ(std::count(gridText.begin(), gridText.end(), '\n'), 103);
     EXPECT_EQ(ReadWholeFile(png).substr(1, 3), "PNG");
-    EXPECT_EQ(ReadWholeFile(png).substr(16, 8), std::string("\0\0\x01\x2C\0\0\x01\x2C", 8));  // 300 × 300
+    EXPECT_EQ(ReadWholeFile(png).substr(16, 8),
+              std::string("\0\0\x01\x2C\0\0\x01\x2C", 8));  // 300 × 300
     EXPECT_EQ(ReadWholeFile(emf).substr(40, 4), " EMF");
     EXPECT_NE(ReadWholeFile(svg).find("<svg"), std::string::npos);
 }
@@ -241,7 +242,8 @@ TEST_F(VarnelCliTest, ExportsTheRfPhiPlotInEachFormatAtTheAskedSize) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 27);
-    EXPECT_EQ(ReadWholeFile(png).substr(16, 8), std::string("\0\0\x01\x90\0\0\x01\x90", 8));  // 400 × 400
+    EXPECT_EQ(ReadWholeFile(png).substr(16, 8),
+              std::string("\0\0\x01\x90\0\0\x01\x90", 8));  // 400 × 400
     EXPECT_NE(ReadWholeFile(svg).find("viewBox=\"0 0 400 400\""), std::string::npos);
     const std::string metafile = ReadWholeFile(emf);
     EXPECT_EQ(metafile.substr(40, 4), " EMF");

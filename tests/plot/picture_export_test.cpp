@@ -41,10 +41,12 @@ TEST_F(PlotPictureExport, RefusesBeforeTheFramesExist) {
     empty->DataCount = 2;  // an Open of two data computes no frames
     for (PictureFormat format : {PictureFormat::Emf, PictureFormat::Svg, PictureFormat::Png}) {
         const std::string path = PathOf("refused");
-        EXPECT_EQ(ErrorTextOf([&] { ExportPostStrainPicture(*empty, path, format, kWidth, screen); }),
-                  "No data loaded.");
-        EXPECT_EQ(ErrorTextOf([&] { ExportPreStrainPicture(*empty, path, format, kWidth, screen); }),
-                  "No data loaded.");
+        EXPECT_EQ(
+            ErrorTextOf([&] { ExportPostStrainPicture(*empty, path, format, kWidth, screen); }),
+            "No data loaded.");
+        EXPECT_EQ(
+            ErrorTextOf([&] { ExportPreStrainPicture(*empty, path, format, kWidth, screen); }),
+            "No data loaded.");
         EXPECT_FALSE(fs::exists(path));
     }
     EXPECT_TRUE(screen.calls.empty());
@@ -70,7 +72,8 @@ TEST_F(PlotPictureExport, APngTooLargeForTheMemoryFailsInsteadOfWritingAnEmptyFi
 
 TEST_F(PlotPictureExport, TheClearFallsOnTheScreenOnly) {
     ExportPostStrainPicture(*state, PathOf("post.emf"), PictureFormat::Emf, kWidth, screen);
-    EXPECT_EQ(screen.calls, (std::vector<std::string>{"Brush 255 255 255", "FillRect 0 0 1000 1000"}));
+    EXPECT_EQ(screen.calls,
+              (std::vector<std::string>{"Brush 255 255 255", "FillRect 0 0 1000 1000"}));
 }
 
 TEST_F(PlotPictureExport, PngShowsThePlotOnATransparentGround) {
@@ -114,11 +117,11 @@ std::vector<std::string> SvgShapes(const std::string& svg) {
                                  .join(' ')
                                  .toStdString());
         } else if (name == "polyline") {
-            shapes.push_back(("polyline " + stroke + " " + points(a.value("points").toString()))
-                                 .toStdString());
-        } else if (name == "path") {
             shapes.push_back(
-                ("path " + stroke + " " + fill + " " + points(a.value("d").toString())).toStdString());
+                ("polyline " + stroke + " " + points(a.value("points").toString())).toStdString());
+        } else if (name == "path") {
+            shapes.push_back(("path " + stroke + " " + fill + " " + points(a.value("d").toString()))
+                                 .toStdString());
         } else if (name != "svg" && name != "title" && name != "desc" && name != "defs") {
             shapes.push_back("other " + name.toStdString());
         }

@@ -44,12 +44,12 @@ inline std::unique_ptr<AnalysisState> StateOf(const std::vector<DatumInDegrees>&
 
 /// Random observed ellipses: log-normal initial ratios (a few exact circles and axes at ±45°
 /// among them), random orientations, strained by `strain`.
-inline std::unique_ptr<AnalysisState> RandomPopulation(int count, StrainVector strain, unsigned seed) {
+inline std::unique_ptr<AnalysisState> RandomPopulation(int count, StrainVector strain,
+                                                       unsigned seed) {
     auto state = std::make_unique<AnalysisState>();
     std::mt19937_64 random(seed);
     std::normal_distribution<double> logRatio(0.3, 0.3);
-    std::uniform_real_distribution<double> orientation(-std::numbers::pi / 2,
-                                                       std::numbers::pi / 2);
+    std::uniform_real_distribution<double> orientation(-std::numbers::pi / 2, std::numbers::pi / 2);
     const Ellipse s = VectorToEllipse(strain);
     for (int k = 1; k <= count; ++k) {
         double R = std::exp(std::fabs(logRatio(random))), phi = orientation(random);
