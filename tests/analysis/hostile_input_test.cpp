@@ -16,6 +16,7 @@
 #include "input/data_file.h"
 #include "input/quantile_table.h"
 #include "tests/support/degenerate_data.h"
+#include "tests/support/test_folder.h"
 
 namespace varnel::analysis {
 namespace {
@@ -61,18 +62,13 @@ struct HostileCase {
 class HostileInputTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(folder_);
         ASSERT_TRUE(LoadFQuantileTable(*earlier_, ExecutableFolder()));
         const CommandResult first =
             Analyse(*earlier_, Write("earlier.txt", "1.7,25\n1.8,40\n1.9,-20\n2.5,10\n"));
         ASSERT_EQ(first.outcome, Outcome::Reported);
     }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string Write(const std::string& name, const std::string& bytes) {
-        const std::string path = (folder_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        return folder.Write(name, bytes);
     }
     static CommandResult Analyse(AnalysisState& state, const std::string& path) {
         return RunOpenCommand(state, path, ConfidenceLevel::Level95, '.');
@@ -98,9 +94,8 @@ protected:
         }
     }
 
-    fs::path folder_ =
-        fs::path(::testing::TempDir()) /
-        ("hostile_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    testing_support::TestFolder folder;
+    const fs::path& folder_ = folder.Path();
     std::unique_ptr<AnalysisState> earlier_ = std::make_unique<AnalysisState>();
 };
 

@@ -10,6 +10,7 @@
 #include "core/varnel_error.h"
 #include "input/quantile_table.h"
 #include "plot/plot_frames.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/test_folder.h"
 
 namespace varnel::analysis {
@@ -32,15 +33,6 @@ Notice MemoLine(const std::string& text) { return {Kind::MemoLine, text}; }
 Notice Report() { return {Kind::Report, {}}; }
 Notice Error(const std::string& text) { return {Kind::Error, text}; }
 
-// Records what the estimation reports of its progress.
-class RecordingProgress : public ProgressSink {
-public:
-    std::vector<int> maxima;
-    std::vector<int> positions;
-    void SetMaximum(int maximum) override { maxima.push_back(maximum); }
-    void SetPosition(int position) override { positions.push_back(position); }
-};
-
 class OpenPipelineTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(LoadFQuantileTable(*state, ExecutableFolder())); }
@@ -52,7 +44,7 @@ protected:
 
     testing_support::TestFolder folder;
     std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
-    RecordingProgress progress;
+    testing_support::RecordingProgress progress;
 };
 
 struct OpenCase {
@@ -100,7 +92,7 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
         EXPECT_EQ(result.notices, c.notices);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.report.size(), c.outcome == Outcome::Reported ? 27u : 0u);
-        EXPECT_EQ(progress.maxima, c.estimated ? std::vector<int>{11} : std::vector<int>{});
+        EXPECT_EQ(progress.maximum_, c.estimated ? 11 : 0);
     }
 }
 
@@ -148,7 +140,7 @@ TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCa
         const CommandResult result = Open(c.file, c.bytes);
         EXPECT_EQ(result.notices, c.notices);
         EXPECT_EQ(result.outcome, c.outcome);
-        EXPECT_EQ(progress.maxima, c.estimated ? std::vector<int>{11} : std::vector<int>{});
+        EXPECT_EQ(progress.maximum_, c.estimated ? 11 : 0);
     }
 }
 
@@ -163,7 +155,7 @@ TEST_F(OpenPipelineTest, AFileThatCannotBeCountedGivesOnlyItsMessage) {
 TEST_F(OpenPipelineTest, AReportedOpenLeavesFramesForBothPlots) {
     ASSERT_EQ(Open("good.txt", kFourEllipses).outcome, Outcome::Reported);
     EXPECT_TRUE(plot::PlotFramesExist(*state));
-    EXPECT_EQ(progress.positions.back(), 0);  // back to the start once the estimation ends
+    EXPECT_EQ(progress.positions_.back(), 0);  // back to the start once the estimation ends
 }
 
 TEST_F(OpenPipelineTest, ALevelChangeGivesTheReportOfAnOpenAtThatLevel) {

@@ -2,8 +2,6 @@
 // numbers the user reads and saves must carry one decimal comma each.
 #include <QRegularExpression>
 #include <QStringList>
-#include <fstream>
-#include <sstream>
 
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/comma_locale.h"
@@ -11,18 +9,13 @@
 namespace varnel::app {
 namespace {
 
+using testing_support::MainWindowTest;
+
 // Twelve ellipses, tab-separated. A file for a comma locale holds no comma at all (the comma
 // would be taken for the field separator), so the ratios are written with exponents.
 constexpr const char* kTwelveEllipses =
     "157e-2\t36\n272e-2\t40\n188e-2\t24\n144e-2\t10\n205e-2\t51\n163e-2\t25\n"
     "31e-1\t33\n229e-2\t42\n24e-1\t38\n175e-2\t22\n192e-2\t28\n221e-2\t31\n";
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string WithCommas(std::string text) {
     for (char& c : text) c = c == '.' ? ',' : c;
@@ -56,9 +49,9 @@ TEST_F(MainWindowTest, ReportAndGridCarryOneDecimalCommaUnderACommaLocale) {
     ui.saveAnswers.push_back(Path("comma-grid.txt"));
     Trigger("SaveT2values1");
     ASSERT_TRUE(ui.errors.empty()) << ui.errors.front();
-    const std::string grid = ReadText(Path("comma-grid.txt"));
+    const std::string grid = testing_support::ReadWholeFile(Path("comma-grid.txt"));
     EXPECT_EQ(grid.find(",,"), std::string::npos);
-    EXPECT_EQ(grid, WithCommas(ReadText(Path("point-grid.txt"))));
+    EXPECT_EQ(grid, WithCommas(testing_support::ReadWholeFile(Path("point-grid.txt"))));
 }
 
 }  // namespace

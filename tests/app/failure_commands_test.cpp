@@ -12,6 +12,9 @@
 namespace varnel::app {
 namespace {
 
+using testing_support::MainWindowTest;
+using testing_support::kBlue;
+
 namespace fs = std::filesystem;
 
 // After a failed command the cursor is the normal one, the window is still up and the memo
@@ -38,7 +41,8 @@ protected:
     std::vector<std::string> Files() const {
         std::vector<std::string> names;
         const auto filter = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
-        for (const QString& name : QDir(dir.path()).entryList(filter)) {
+        for (const QString& name :
+             QDir(QString::fromStdString(folder.Path().string())).entryList(filter)) {
             names.push_back(name.toStdString());
         }
         return names;
@@ -50,7 +54,7 @@ protected:
 TEST_F(FailureCommandsTest, OpeningSomethingThatIsNoDataFileIsRefused) {
     const std::string fifo = Path("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& path : {dir.path().toStdString(), fifo, std::string("/dev/zero")}) {
+    for (const std::string& path : {folder.Path().string(), fifo, std::string("/dev/zero")}) {
         SCOPED_TRACE(path);
         ui.messages.clear();
         Open(path);

@@ -10,6 +10,9 @@
 namespace varnel::app {
 namespace {
 
+using testing_support::MainWindowTest;
+using testing_support::kBlue;
+
 const std::string kExamples = VARNEL_EXAMPLES_DIR;
 
 // The memo's report without its first line, the file's name.

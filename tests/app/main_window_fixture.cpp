@@ -1,14 +1,11 @@
 #include "tests/app/main_window_fixture.h"
 
-#include <fstream>
 #include <sstream>
 
-namespace varnel::app {
+namespace varnel::testing_support {
 
 std::string MainWindowTest::WriteFile(const std::string& name, const std::string& content) {
-    const std::string path = Path(name);
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    return folder.Write(name, content);
 }
 
 std::string MainWindowTest::WriteSample(const std::string& name, int n) {
@@ -34,4 +31,4 @@ void MainWindowTest::Blank(const char* image) {
     canvas.FillRect(0, 0, 2000, 2000);
 }
 
-}  // namespace varnel::app
+}  // namespace varnel::testing_support

@@ -5,22 +5,22 @@
 #include <QAction>
 #include <QImage>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <memory>
 #include <string>
 
 #include "app/korvath_main.h"
 #include "app/plot_picture.h"
 #include "tests/app/scripted_user_interface.h"
+#include "tests/support/test_folder.h"
 
-namespace varnel::app {
+namespace varnel::testing_support {
 
 /// A shown main window driven through its menu actions, with a scripted user and a temporary
 /// folder for data files and exports.
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = std::make_unique<TFormMain>(ui);
+        form = std::make_unique<app::TFormMain>(ui);
         form->show();
     }
 
@@ -40,28 +40,26 @@ protected:
         ui.openAnswers.push_back(path);
         Trigger("MenuOpen");
     }
-    std::string Path(const std::string& name) const {
-        return dir.filePath(QString::fromStdString(name)).toStdString();
-    }
+    std::string Path(const std::string& name) const { return folder.PathOf(name); }
     std::string MemoText() const {
         return form->findChild<QPlainTextEdit*>(QStringLiteral("Memo"))
             ->toPlainText()
             .toStdString();
     }
-    PlotPicture* Image(const char* name) const {
-        return form->findChild<PlotPicture*>(QString::fromLatin1(name));
+    app::PlotPicture* Image(const char* name) const {
+        return form->findChild<app::PlotPicture*>(QString::fromLatin1(name));
     }
     /// Pixels of exactly that colour on the drawing surface of the named picture.
     int CountPixels(const char* image, QRgb colour) const;
     /// Fills the named picture's surface white, as if nothing had been drawn.
     void Blank(const char* image);
 
-    QTemporaryDir dir;
+    TestFolder folder;
     ScriptedUserInterface ui;
-    std::unique_ptr<TFormMain> form;
+    std::unique_ptr<app::TFormMain> form;
 };
 
 constexpr QRgb kBlue = 0xff0000ff;
 constexpr QRgb kRed = 0xffff0000;
 
-}  // namespace varnel::app
+}  // namespace varnel::testing_support

@@ -8,15 +8,17 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <fstream>
 
 #include "app/about.h"
-#include "app/qt_user_interface.h"
 #include "core/messages.h"
 #include "tests/app/main_window_fixture.h"
 
 namespace varnel::app {
 namespace {
+
+using testing_support::MainWindowTest;
+using testing_support::ScriptedUserInterface;
+using testing_support::kBlue;
 
 struct ControlCase {
     const char* name;
@@ -98,19 +100,19 @@ TEST_F(MainWindowTest, ResizeMovesTheRightColumnAndSquaresThePlotsFromFourData) 
 }
 
 TEST(MainWindowStart, AMissingQuantileTableIsReportedBeforeTheWindowShows) {
-    QTemporaryDir empty;
+    const testing_support::TestFolder empty;
     ScriptedUserInterface ui;
-    TFormMain form(ui, empty.path().toStdString() + "/");
+    TFormMain form(ui, empty.Path().string() + "/");
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(ui.messages, std::vector<std::string>{kMissingQuantileTableMessage});
     EXPECT_EQ(form.State().FQuantile95[10], 0.0);
 }
 
 TEST(MainWindowStart, AMalformedQuantileTableGoesToTheErrorBoxAndTheWindowOpens) {
-    QTemporaryDir folder;
-    std::ofstream(folder.filePath(QStringLiteral("finv.dat")).toStdString()) << "3 x 1 2\n";
+    const testing_support::TestFolder folder;
+    folder.Write("finv.dat", "3 x 1 2\n");
     ScriptedUserInterface ui;
-    TFormMain form(ui, folder.path().toStdString() + "/");
+    TFormMain form(ui, folder.Path().string() + "/");
     form.show();
     EXPECT_EQ(ui.errors, std::vector<std::string>{"入力値が数値ではありません."});
     EXPECT_TRUE(form.isVisible());
@@ -132,15 +134,13 @@ TEST(MainWindowStart, ADamagedOrMissingQuantileTableLeavesTheRangesUnavailable) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QTemporaryDir folder;
-        if (c.finv)
-            std::ofstream(folder.filePath(QStringLiteral("finv.dat")).toStdString()) << c.finv;
+        const testing_support::TestFolder folder;
+        if (c.finv) folder.Write("finv.dat", c.finv);
         ScriptedUserInterface ui;
-        TFormMain form(ui, folder.path().toStdString() + "/");
+        TFormMain form(ui, folder.Path().string() + "/");
         form.show();
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
-        const std::string data = folder.filePath(QStringLiteral("four.txt")).toStdString();
-        std::ofstream(data) << "2,10\n3,40\n1.5,-20\n1.8,75\n";
+        const std::string data = folder.Write("four.txt", "2,10\n3,40\n1.5,-20\n1.8,75\n");
         for (int open = 0; open < 2; ++open) {
             ui.openAnswers.push_back(data);
             form.findChild<QAction*>(QStringLiteral("MenuOpen"))->trigger();
@@ -200,15 +200,6 @@ TEST_F(MainWindowTest, ExitEndsTheEventLoopAlsoWhileAboutIsOpen) {
     EXPECT_TRUE(exitReached);
 }
 
-TEST(NameFiltersFromFilter, TurnsEachDescriptionAndPatternListIntoAQtFilter) {
-    EXPECT_EQ(NameFiltersFromFilter(
-                  "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*"),
-              (QStringList{QStringLiteral("Text files (*.prn, *.txt, *.csv) (*.prn *.txt *.csv)"),
-                           QStringLiteral("All files (*,*) (*)")}));
-    EXPECT_EQ(NameFiltersFromFilter("Text File|*.txt"),
-              QStringList{QStringLiteral("Text File (*.txt)")});
-}
-
 TEST_F(MainWindowTest, ExampleFilesOfEachSeparatorAreAnalysed) {
     for (const auto& [file, count] : {std::pair{"three_ellipses.csv", 3},
                                       {"oolites_blank.prn", 20},
@@ -221,6 +212,26 @@ TEST_F(MainWindowTest, ExampleFilesOfEachSeparatorAreAnalysed) {
     }
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(ui.errors.empty());
+}
+
+// The memo holds the very report that varnel-cli prints, as in the reviewed golden files.
+TEST_F(MainWindowTest, TheMemoShowsTheGoldenReportOfEachExample) {
+    struct Case {
+        const char* example;
+        const char* button;
+        const char* golden;
+    };
+    const Case cases[] = {{"three_ellipses.csv", "RadioButton95", "three_ellipses_95.txt"},
+                          {"quartzite_tab.txt", "RadioButton39", "quartzite_tab_39.txt"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.example);
+        form->findChild<QRadioButton*>(QString::fromLatin1(c.button))->click();
+        Open(std::string(VARNEL_EXAMPLES_DIR) + "/" + c.example);
+        const std::string golden = testing_support::ReadWholeFile(
+            std::string(VARNEL_TEST_DATA_DIR) + "/report/" + c.golden);
+        ASSERT_FALSE(golden.empty()) << c.golden;
+        EXPECT_EQ(MemoText() + "\n", golden);
+    }
 }
 
 TEST_F(MainWindowTest, ScreenshotAfterOpeningAnExample) {

@@ -21,6 +21,9 @@
 namespace varnel::app {
 namespace {
 
+using testing_support::MainWindowTest;
+using testing_support::kBlue;
+
 // Long enough for a bootstrap of a few hundred resamples on a loaded machine.
 constexpr qint64 kPatienceMilliseconds = 120000;
 

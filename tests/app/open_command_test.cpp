@@ -10,6 +10,10 @@
 namespace varnel::app {
 namespace {
 
+using testing_support::MainWindowTest;
+using testing_support::kBlue;
+using testing_support::kRed;
+
 QStringList Lines(const std::string& text) {
     return QString::fromStdString(text).split(QLatin1Char('\n'));
 }

@@ -10,13 +10,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTextLayout>
 #include <QTimer>
 #include <functional>
 
 #include "core/io_error.h"
 #include "core/varnel_error.h"
+
+#include "tests/support/test_folder.h"
 
 namespace varnel::app {
 namespace {
@@ -112,20 +113,29 @@ TEST(QtUserInterface, TheErrorBoxHasAGlyphForEveryCharacterOfTheRuntimesTexts) {
 }
 
 TEST(QtUserInterface, SaveDialogAddsTheDefaultExtensionAndCancelGivesNothing) {
-    QTemporaryDir dir;
+    const testing_support::TestFolder folder;
     QtUserInterface ui;
     const SaveDialogRequest request{
         "Enhanced metafile (*.emf)|*.emf|PNG image (*.png)|*.png", "emf", true, {}};
     WhenModalOpens<QFileDialog>([&](QFileDialog& dialog) {
         // The user goes to the folder and types a name without extension.
-        dialog.setDirectory(dir.path());
+        dialog.setDirectory(QString::fromStdString(folder.Path().string()));
         dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
             ->setText(QStringLiteral("plot"));
         QMetaObject::invokeMethod(&dialog, "accept");
     });
-    EXPECT_EQ(ui.AskSaveFileName(request), dir.filePath(QStringLiteral("plot.emf")).toStdString());
+    EXPECT_EQ(ui.AskSaveFileName(request), folder.PathOf("plot.emf"));
     WhenModalOpens<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_EQ(ui.AskSaveFileName(request), std::nullopt);
+}
+
+TEST(NameFiltersFromFilter, TurnsEachDescriptionAndPatternListIntoAQtFilter) {
+    EXPECT_EQ(NameFiltersFromFilter(
+                  "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*"),
+              (QStringList{QStringLiteral("Text files (*.prn, *.txt, *.csv) (*.prn *.txt *.csv)"),
+                           QStringLiteral("All files (*,*) (*)")}));
+    EXPECT_EQ(NameFiltersFromFilter("Text File|*.txt"),
+              QStringList{QStringLiteral("Text File (*.txt)")});
 }
 
 }  // namespace

@@ -9,27 +9,27 @@
 
 #include "app/user_interface.h"
 
-namespace varnel::app {
+namespace varnel::testing_support {
 
 /// Answers the dialogs from queued answers (cancel when none is queued) and records every
 /// request and every message, with whether the busy cursor was up at that moment.
-class ScriptedUserInterface : public UserInterface {
+class ScriptedUserInterface : public app::UserInterface {
 public:
     std::deque<std::optional<std::string>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
-    std::vector<OpenDialogRequest> openRequests;
-    std::vector<SaveDialogRequest> saveRequests;
+    std::vector<app::OpenDialogRequest> openRequests;
+    std::vector<app::SaveDialogRequest> saveRequests;
     std::vector<std::string> messages;
     std::vector<std::string> errors;
     bool busyCursorAtLastDialog = false;
     /// Runs as each message box opens, to look at the window behind it.
     std::function<void()> whileMessageShows;
 
-    std::optional<std::string> AskOpenFileName(const OpenDialogRequest& request) override {
+    std::optional<std::string> AskOpenFileName(const app::OpenDialogRequest& request) override {
         openRequests.push_back(request);
         return Next(openAnswers);
     }
-    std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) override {
+    std::optional<std::string> AskSaveFileName(const app::SaveDialogRequest& request) override {
         saveRequests.push_back(request);
         return Next(saveAnswers);
     }
@@ -50,4 +50,4 @@ private:
     }
 };
 
-}  // namespace varnel::app
+}  // namespace varnel::testing_support

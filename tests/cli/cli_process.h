@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "tests/support/test_folder.h"
 
 namespace varnel::testing_support {
 
@@ -18,16 +20,19 @@ struct CliRun {
     std::string out, err;
 };
 
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 /// `text` as one word for /bin/sh, whatever bytes it holds.
 inline std::string ShellWord(const std::string& text) {
     std::string word = "'";
     for (const char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return word + "'";
+}
+
+/// The lines of `text`, each without its line feed.
+inline std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }
 
 /// How a test runs varnel-cli, as a user's shell script would.

@@ -13,10 +13,15 @@
 #include "tests/cli/cli_process.h"
 #include "tests/support/test_folder.h"
 
-namespace varnel::testing_support {
+namespace varnel::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+using testing_support::CliRun;
+using testing_support::RunCli;
+using testing_support::ShellWord;
+using testing_support::TestFolder;
 
 constexpr const char* kData = "2 10\n3 40\n1.5 -20\n1.8 75\n";
 constexpr const char* kEarlier = "the earlier file\n";
@@ -27,14 +32,11 @@ int LineCount(const std::string& text) { return int(std::count(text.begin(), tex
 class CliSaveTest : public ::testing::Test {
 protected:
     void SetUp() override { folder.Write("data.txt", kData); }
-    void TearDown() override {
-        fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(bin_);
-    }
+    void TearDown() override { fs::remove_all(bin_); }
     std::string Write(const std::string& name, const std::string& bytes) {
         return folder.Write(name, bytes);
     }
-    std::string Read(const std::string& name) const { return ReadWholeFile(folder_ / name); }
+    std::string Read(const std::string& name) const { return folder.Read(name); }
     CliRun Cli(const std::string& arguments, const std::string& stdoutRedirection = "") {
         return RunCli({arguments, folder_, VARNEL_CLI_PATH, "", stdoutRedirection});
     }
@@ -248,4 +250,4 @@ TEST_F(CliSaveTest, OutputThatCannotBeWrittenIsAFailure) {
 }
 
 }  // namespace
-}  // namespace varnel::testing_support
+}  // namespace varnel::cli

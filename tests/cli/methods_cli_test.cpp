@@ -8,24 +8,19 @@
 #include "tests/cli/cli_process.h"
 #include "tests/support/test_folder.h"
 
+namespace varnel::cli {
 namespace {
 
-using varnel::testing_support::CliRun;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+using testing_support::CliRun;
+using testing_support::LinesOf;
 
 class MethodsCliTest : public ::testing::Test {
 protected:
     CliRun Cli(const std::string& arguments) {
-        return varnel::testing_support::RunCli({arguments, folder.Path()});
+        return testing_support::RunCli({arguments, folder.Path()});
     }
 
-    varnel::testing_support::TestFolder folder;
+    testing_support::TestFolder folder;
     const std::string example = std::string(VARNEL_EXAMPLES_DIR) + "/three_ellipses.csv";
     const std::string quartzite = std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt";
 };
@@ -38,7 +33,7 @@ TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
     const CliRun plain = Cli(example);
     const CliRun run = Cli("--methods --bootstrap 200 " + example);
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::vector<std::string> lines = Lines(run.out), report = Lines(plain.out);
+    const std::vector<std::string> lines = LinesOf(run.out), report = LinesOf(plain.out);
     ASSERT_EQ(report.size(), 27u);
     ASSERT_GT(lines.size(), 27u);
     EXPECT_TRUE(std::equal(report.begin(), report.end(), lines.begin()));
@@ -67,7 +62,7 @@ TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
     const CliRun run =
         Cli("--json --methods --bootstrap 300 --seed 7 --level 50 " + example + " " + quartzite);
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::vector<std::string> lines = Lines(run.out);
+    const std::vector<std::string> lines = LinesOf(run.out);
     ASSERT_EQ(lines.size(), 2u);
     const nlohmann::json first = nlohmann::json::parse(lines[0]);
     const nlohmann::json& tests = first["methods"]["tests"];
@@ -130,3 +125,4 @@ TEST_F(MethodsCliTest, RefusesResampleCountsBelowOneAndNegativeSeeds) {
 }
 
 }  // namespace
+}  // namespace varnel::cli

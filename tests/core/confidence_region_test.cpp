@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 #include "core/estimation.h"
 #include "core/objective.h"
@@ -115,6 +118,125 @@ TEST(ComputePostConfidenceRegion, AppliesTheEstimatedStrainToEachPoint) {
         const Ellipse back = SuperposeStrain(1 / strain.R, post.R, post.phi - strain.phi);
         const StrainVector pre = EllipseToVector(back.R, back.phi + strain.phi);
         EXPECT_LT(Distance(pre, state->PreRegion[i]), 1e-12) << i;
+    }
+}
+
+// The shape tensor of a log-strain vector v: E = exp([[v1, v2], [v2, −v1]]), symmetric with
+// determinant 1, whose eigenvalues are R and 1 / R along the ellipse's axes. A strain x acts on
+// an ellipse as E ↦ G E G with G = exp(S(x) / 2): the matrix route to the forward mapping,
+// free of the tangent form, the arc tangents and the eigenvectors that the region code uses.
+struct ShapeTensor {
+    long double e11, e12, e22;
+};
+
+ShapeTensor ExpOf(long double v1, long double v2) {
+    const long double L = std::hypot(v1, v2);
+    if (L == 0) return {1, 0, 1};
+    const long double c = std::cosh(L), s = std::sinh(L) / L;  // exp = cosh L · I + sinh L / L · S
+    return {c + s * v1, s * v2, c - s * v1};
+}
+
+// The log-strain vector of a shape tensor: ln λmax times the unit traceless part.
+std::pair<long double, long double> LogOf(const ShapeTensor& E) {
+    const long double half = (E.e11 - E.e22) / 2, h = std::hypot(half, E.e12);
+    if (h == 0) return {0, 0};
+    const long double L = std::log((E.e11 + E.e22) / 2 + h);
+    return {L * half / h, L * E.e12 / h};
+}
+
+ShapeTensor Between(const ShapeTensor& G, const ShapeTensor& E) {  // G E G, G symmetric
+    const long double a11 = G.e11 * E.e11 + G.e12 * E.e12, a12 = G.e11 * E.e12 + G.e12 * E.e22;
+    const long double a21 = G.e12 * E.e11 + G.e22 * E.e12, a22 = G.e12 * E.e12 + G.e22 * E.e22;
+    return {a11 * G.e11 + a12 * G.e12, a11 * G.e12 + a12 * G.e22, a21 * G.e12 + a22 * G.e22};
+}
+
+struct Extremes {
+    ValueRange x1{1e300, -1e300}, x2{1e300, -1e300}, R{1e300, -1e300}, phi{1e300, -1e300};
+};
+
+void Widen(ValueRange& range, long double value) {
+    range.min = std::min(range.min, double(value));
+    range.max = std::max(range.max, double(value));
+}
+
+// The ranges over the whole boundary (v − m)ᵀ M⁻¹ (v − m) = K, sampled densely by the direction
+// from the mean: v = m + r(α) (cos α, sin α) with r(α)² = K / (dᵀ M⁻¹ d). m and M come from the
+// state's pre vectors, summed here; each point goes forward by the matrix route.
+Extremes DenseRegionExtremes(const AnalysisState& state, double quantile) {
+    const int N = state.DataCount;
+    long double m1 = 0, m2 = 0, s11 = 0, s12 = 0, s22 = 0;
+    for (int k = 1; k <= N; ++k) {
+        const StrainVector& p = state.PreVectors[k];
+        m1 += p.x1;
+        m2 += p.x2;
+        s11 += (long double)p.x1 * p.x1;
+        s12 += (long double)p.x1 * p.x2;
+        s22 += (long double)p.x2 * p.x2;
+    }
+    m1 /= N;
+    m2 /= N;
+    s11 /= N - 1;
+    s12 /= N - 1;
+    s22 /= N - 1;
+    const long double det = s11 * s22 - s12 * s12;
+    const long double K = 2.0L * (N - 1) / (N * (N - 2.0L)) * quantile;
+    const ShapeTensor G = ExpOf(state.StrainEstimate.x1 / 2.0L, state.StrainEstimate.x2 / 2.0L);
+    Extremes found;
+    constexpr int kDirections = 100000;
+    for (int i = 0; i < kDirections; ++i) {
+        const long double a = 2 * std::numbers::pi_v<long double> * i / kDirections;
+        const long double d1 = std::cos(a), d2 = std::sin(a);
+        const long double form = (d1 * d1 * s22 - 2 * d1 * d2 * s12 + d2 * d2 * s11) / det;
+        const long double r = std::sqrt(K / form);
+        const auto [x1, x2] = LogOf(Between(G, ExpOf(m1 + r * d1, m2 + r * d2)));
+        Widen(found.x1, x1);
+        Widen(found.x2, x2);
+        Widen(found.R, std::exp(std::hypot(x1, x2)));
+        Widen(found.phi, std::atan2(x2, x1) / 2 * 180 / std::numbers::pi_v<long double>);
+    }
+    return found;
+}
+
+// The region's 72 points lie on the boundary 5° of the ellipse's own angle apart, so each of
+// their ranges lies inside the dense one and falls short of it by at most the drop of a smooth
+// curve 2.5° from its extreme, 1 − cos 2.5° ≈ 1e-3 of its half-width; 4e-3 allows for the
+// bending of the forward mapping. A wrong scale, axis or strain moves the ends by far more.
+TEST(ComputeConfidenceResults, RangesAreThoseOfTheWholeBoundaryCarriedForward) {
+    struct Case {
+        ConfidenceLevel level;
+        double quantile;  // the table's entry for N = 5
+        bool holdsOrigin;  // the region's box holds the origin: R and φ ranges are NaN
+    };
+    const Case cases[] = {{ConfidenceLevel::Level39, 0.5, false},
+                          {ConfidenceLevel::Level50, 0.2, false},
+                          {ConfidenceLevel::Level95, 4.5, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "F = " << c.quantile);
+        auto state = EstimatedExample();
+        state->FQuantile50[5] = 0.2;
+        ComputeConfidenceResults(*state, c.level);
+        const Extremes dense = DenseRegionExtremes(*state, c.quantile);
+        EXPECT_EQ(dense.x1.min < 0 && dense.x1.max > 0 && dense.x2.min < 0 && dense.x2.max > 0,
+                  c.holdsOrigin);
+        std::vector<std::pair<const char*, std::pair<ValueRange, ValueRange>>> ranges = {
+            {"x1", {state->X1Range, dense.x1}}, {"x2", {state->X2Range, dense.x2}}};
+        if (c.holdsOrigin) {
+            EXPECT_TRUE(std::isnan(state->RRange.min) && std::isnan(state->RRange.max));
+            EXPECT_TRUE(std::isnan(state->PhiRange.min) && std::isnan(state->PhiRange.max));
+        } else {
+            ranges.push_back({"R", {state->RRange, dense.R}});
+            ranges.push_back({"phi", {state->PhiRange, dense.phi}});
+        }
+        for (const auto& [name, pair] : ranges) {
+            const auto& [range, expected] = pair;
+            const double sampling = 4e-3 * (expected.max - expected.min) / 2;
+            const double rounding =
+                1e-9 * std::max(std::fabs(expected.min), std::fabs(expected.max));
+            EXPECT_GE(range.min, expected.min - rounding) << name;
+            EXPECT_LE(range.min, expected.min + sampling) << name;
+            EXPECT_LE(range.max, expected.max + rounding) << name;
+            EXPECT_GE(range.max, expected.max - sampling) << name;
+        }
     }
 }
 

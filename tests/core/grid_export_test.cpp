@@ -8,12 +8,14 @@
 #include <fstream>
 #include <memory>
 #include <numbers>
-#include <sstream>
 
 #include "core/estimation.h"
+#include "core/number_format.h"
 #include "core/objective.h"
 #include "core/varnel_error.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/error_text.h"
+#include "tests/support/test_folder.h"
 
 namespace varnel {
 namespace {
@@ -50,24 +52,15 @@ std::unique_ptr<AnalysisState> EstimatedState() {
 
 struct GridExportTest : testing::Test {
     std::unique_ptr<AnalysisState> state = EstimatedState();
-    fs::path path = fs::temp_directory_path() / ("varnel-grid-" + std::to_string(::getpid()) + ".txt");
-    void TearDown() override { fs::remove(path); }
-    std::string Read() const {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    testing_support::TestFolder folder;
+    const fs::path path = folder.Path() / "grid.txt";
+    std::string Read() const { return testing_support::ReadWholeFile(path); }
 };
 
 TEST_F(GridExportTest, RefusesWithFewerThanThreeData) {
     state->DataCount = 2;
-    try {
-        ExportTSquaredGrid(*state, path, '.');
-        ADD_FAILURE() << "no error";
-    } catch (const VarnelError& e) {
-        EXPECT_STREQ(e.what(), "No data loaded");
-    }
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ExportTSquaredGrid(*state, path, '.'); }),
+              "No data loaded");
     EXPECT_FALSE(fs::exists(path));
 }
 
@@ -94,16 +87,26 @@ TEST_F(GridExportTest, WritesRangesHeaderAndOneHundredRows) {
     EXPECT_EQ(Split(lines[102], "\t")[0], "1.50000E+000");
 }
 
-TEST_F(GridExportTest, ValuesAreTheObjectiveAtTheGridPoints) {
+// Every row as the reference objective writes it, value by value: the grid's own evaluation
+// path must give the same six digits at all 10,000 points.
+TEST_F(GridExportTest, WritesEveryValueAsTheReferenceObjectiveDoes) {
     const auto copy = std::make_unique<AnalysisState>(*state);
-    const auto lines = Split(TSquaredGridText(*state, '.'), "\r\n");
-    // (row i, column j) samples: corners, the middle and an off-diagonal point.
-    for (const auto& [i, j] : {std::pair{0, 0}, {0, 99}, {99, 0}, {99, 99}, {50, 50}, {17, 73}}) {
-        const StrainVector x{-1.0 + j * (2.0 / 99), -0.5 + i * (2.0 / 99)};
-        const double expected = TSquaredOfStrain(*copy, x);
-        const double written = std::stod(Split(lines[3 + i], "\t")[1 + j]);
-        EXPECT_NEAR(written, expected, 5e-6 * std::fabs(expected)) << "row " << i << " column " << j;
+    const std::string text = TSquaredGridText(*state, '.');
+    // p_j = p_lo + j · Δp and q_i = q_lo + i · Δq, with Δp = 2 / 99 and Δq = 2 / 99.
+    const double dp = (1.0 - -1.0) / 99, dq = (1.5 - -0.5) / 99;
+    std::string expected;
+    for (int i = 0; i < 100; ++i) {
+        const double q = double(-0.5L + static_cast<long double>(i) * dq);
+        expected += FormatExponent(q, '.');
+        for (int j = 0; j < 100; ++j) {
+            const double p = double(-1.0L + static_cast<long double>(j) * dp);
+            expected += '\t';
+            expected += FormatExponent(TSquaredOfStrain(*copy, {p, q}), '.');
+        }
+        expected += "\r\n";
     }
+    ASSERT_GT(text.size(), expected.size());
+    EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
 }
 
 TEST_F(GridExportTest, UsesTheGivenDecimalSeparator) {
@@ -128,7 +131,9 @@ TEST_F(GridExportTest, WritesOneCommaPerNumberUnderACommaLocale) {
 TEST_F(GridExportTest, LeavesThePreStrainDataOfTheEstimate) {
     const auto before = std::make_unique<AnalysisState>(*state);
     ExportTSquaredGrid(*state, path, '.');
-    EXPECT_THROW(ExportTSquaredGrid(*state, (path / "missing" / "x.txt").string(), '.'), VarnelError);
+    const std::string nowhere = (folder.Path() / "missing" / "x.txt").string();
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ExportTSquaredGrid(*state, nowhere, '.'); }),
+              "ファイルが見つかりません");
     for (int k = 1; k <= state->DataCount; ++k) {
         EXPECT_EQ(state->RPre[k], before->RPre[k]);
         EXPECT_EQ(state->PhiPre[k], before->PhiPre[k]);

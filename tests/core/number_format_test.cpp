@@ -9,8 +9,6 @@
 
 #include "tests/support/comma_locale.h"
 
-#include "tests/support/comma_locale.h"
-
 namespace varnel {
 namespace {
 

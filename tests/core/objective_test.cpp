@@ -14,24 +14,16 @@ namespace varnel {
 namespace {
 
 constexpr double kDegree = std::numbers::pi / 180.0;
-constexpr double kExampleTolerance = 5e-6;  // the worked examples carry six or seven digits
 
-std::unique_ptr<AnalysisState> StateWith(std::initializer_list<Ellipse> ellipses) {
-    auto state = std::make_unique<AnalysisState>();
-    for (const Ellipse& e : ellipses) {
-        ++state->DataCount;
-        state->RPost[state->DataCount] = e.R;
-        state->PhiPost[state->DataCount] = e.phi * kDegree;
-    }
-    return state;
-}
+using testing_support::StateOf;
+constexpr double kExampleTolerance = 5e-6;  // the worked examples carry six or seven digits
 
 std::string ErrorOf(AnalysisState& state, StrainVector x) {
     return testing_support::ErrorTextOf([&] { TSquaredOfStrain(state, x); });
 }
 
 TEST(TSquaredOfStrain, MatchesTheThreeEllipseExample) {
-    auto state = StateWith({{2, 10}, {3, 40}, {1.5, -20}});
+    auto state = StateOf({{2, 10}, {3, 40}, {1.5, -20}});
     EXPECT_NEAR(TSquaredOfStrain(*state, {0, 0}), 1.722751, kExampleTolerance);
     EXPECT_NEAR(TSquaredOfStrain(*state, {0.2, 0.1}), 1.142123, kExampleTolerance);
     // The pre-strain arrays belong to the last evaluation.
@@ -45,7 +37,7 @@ TEST(TSquaredOfStrain, MatchesTheThreeEllipseExample) {
 }
 
 TEST(TSquaredOfStrain, IsOneForTwoDataAndZeroForTheStrainThatMadeTheData) {
-    auto two = StateWith({{2, 10}, {3, 70}});
+    auto two = StateOf({{2, 10}, {3, 70}});
     for (StrainVector x : {StrainVector{0, 0}, StrainVector{0.3, -0.2}, StrainVector{-1, 0.5}}) {
         EXPECT_NEAR(TSquaredOfStrain(*two, x), 1.0, 1e-12);
     }
@@ -66,12 +58,12 @@ TEST(TSquaredOfStrain, IsOneForTwoDataAndZeroForTheStrainThatMadeTheData) {
 }
 
 TEST(TSquaredOfStrain, RaisesTheFloatingPointErrorOfDegenerateData) {
-    auto none = StateWith({});
+    auto none = StateOf({});
     EXPECT_EQ(ErrorOf(*none, {0.1, 0.1}), kInvalidOperationMessage);  // mean of no data: 0/0
-    auto one = StateWith({{2, 10}});
+    auto one = StateOf({{2, 10}});
     EXPECT_EQ(ErrorOf(*one, {0.1, 0.1}), kDivisionByZeroMessage);  // moment matrix over N − 1 = 0
     // A singular moment matrix: all data circles leave every pre vector zero at zero strain.
-    auto circles = StateWith({{1, 0}, {1, 30}, {1, 60}});
+    auto circles = StateOf({{1, 0}, {1, 30}, {1, 60}});
     EXPECT_EQ(ErrorOf(*circles, {0, 0}), kInvalidOperationMessage);
 }
 
@@ -81,7 +73,7 @@ TEST(TSquaredOfStrain, DividesByZeroWhereThePreVectorsOfCollinearDataStayOnTheir
     for (const double axis : {0.0, 10.0, 45.0, -45.0, 90.0}) {
         for (const int count : {3, 100}) {
             SCOPED_TRACE(testing::Message() << count << " data along " << axis << "°");
-            auto state = testing_support::StateOf(testing_support::CollinearData(axis, count));
+            auto state = StateOf(testing_support::CollinearData(axis, count));
             EXPECT_EQ(ErrorOf(*state, {0, 0}), kDivisionByZeroMessage);
             EXPECT_EQ(ErrorOf(*state, EllipseToVector(1.5, axis * kDegree)),
                       kDivisionByZeroMessage);

@@ -8,9 +8,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/varnel_error.h"
+#include "tests/support/error_text.h"
+#include "tests/support/test_folder.h"
 
 namespace varnel {
 namespace {
@@ -18,19 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 
 struct ReplacingFileTest : testing::Test {
-    fs::path folder;
-    void SetUp() override {
-        char pattern[] = "/tmp/varnel-replace-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-    std::string Read(const fs::path& path) const {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    testing_support::TestFolder testFolder;
+    const fs::path& folder = testFolder.Path();
+    std::string Read(const fs::path& path) const { return testing_support::ReadWholeFile(path); }
     void Write(const fs::path& path, const std::string& text) const {
         std::ofstream(path, std::ios::binary) << text;
     }
@@ -43,12 +34,7 @@ struct ReplacingFileTest : testing::Test {
         EXPECT_EQ(found, names);
     }
     void ExpectError(const std::string& path, const std::string& message) const {
-        try {
-            ReplaceFile(path, "new");
-            ADD_FAILURE() << "no error for " << path;
-        } catch (const VarnelError& e) {
-            EXPECT_EQ(std::string(e.what()), message);
-        }
+        EXPECT_EQ(testing_support::ErrorTextOf([&] { ReplaceFile(path, "new"); }), message) << path;
     }
 };
 

@@ -9,6 +9,14 @@
 namespace varnel {
 namespace {
 
+TEST(RunInParallel, RunsEveryPartOnce) {
+    for (const int parts : {0, 1, ParallelWidth(), 3 * ParallelWidth() + 1, 100}) {
+        std::vector<std::atomic<int>> runs(static_cast<std::size_t>(parts));
+        RunInParallel(parts, [&](int part) { runs[std::size_t(part)].fetch_add(1); });
+        for (int part = 0; part < parts; ++part) EXPECT_EQ(runs[std::size_t(part)], 1) << part;
+    }
+}
+
 // Every part of an inner run started from inside the parts of an outer run happens exactly once.
 TEST(RunInParallel, RunsARunStartedInsideAPartOnThatThread) {
     constexpr int kOuter = 4, kInner = 5;

@@ -10,8 +10,6 @@
 #include "core/checked_math.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
-#include "input/locale_separator.h"
-#include "input/text_to_float.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
@@ -97,7 +95,6 @@ TEST_F(DataFileTest, ReadsNumbersWithTheDecimalSeparatorOfTheUsersLocale) {
 TEST_F(DataFileTest, ReadsTheSameUnderACommaLocale) {
     testing_support::ScopedCommaLocale comma;
     ASSERT_TRUE(comma.Active());
-    EXPECT_EQ(UserDecimalSeparator(), ',');
     ASSERT_TRUE(Read("2\t30\n25e-1 -105e-1\n125e-2\t1", ',').ok);
     EXPECT_EQ(state_->RPost[2], 2.5);
     EXPECT_EQ(state_->PhiPost[2], StoreDouble(-10.5L * (std::numbers::pi_v<long double> / 180)));
@@ -105,11 +102,6 @@ TEST_F(DataFileTest, ReadsTheSameUnderACommaLocale) {
     ASSERT_TRUE(Read("1.5,-10.5\n", '.').ok);
     EXPECT_EQ(state_->RPost[1], 1.5);
     EXPECT_EQ(ConversionError("1.5\t3,0", '.'), "'1.5\t3' は浮動小数点数ではありません");
-    struct Case { const char* text; char separator; long double value; };
-    const Case cases[] = {{"1,5", ',', 1.5L},  {"-0,1", ',', -0.1L}, {"1.5", '.', 1.5L},
-                          {"0.1", '.', 0.1L},  {",", ',', 0.0L},     {"2,5e-3", ',', 2.5e-3L}};
-    for (const Case& c : cases) EXPECT_EQ(TextToFloat(c.text, c.separator), c.value) << c.text;
-    EXPECT_FALSE(TextToFloat("1.5", ','));
 }
 
 // A line's text is kept up to 1 MiB; a longer one ends the read with the conversion error of
@@ -225,12 +217,8 @@ TEST_F(DataFileTest, AFileThatVanishesAfterCountingIsAnIoError) {
     const std::string path = Write("2,30\n");
     ASSERT_EQ(ChooseAndCountDataFile(*state_, path), CountOutcome::Counted);
     std::filesystem::remove(path);
-    try {
-        ParseDataFile(*state_, '.');
-        FAIL();
-    } catch (const VarnelError& error) {
-        EXPECT_STREQ(error.what(), "ファイルが見つかりません");
-    }
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ParseDataFile(*state_, '.'); }),
+              "ファイルが見つかりません");
 }
 
 TEST_F(DataFileTest, ValidationListsEveryRatioBelowOne) {
@@ -243,6 +231,26 @@ TEST_F(DataFileTest, ValidationListsEveryRatioBelowOne) {
     memo.clear();
     EXPECT_FALSE(ValidateAxialRatios(*state_, memo));
     EXPECT_TRUE(memo.empty());
+}
+
+TEST(IsDataLine, AgreesWithTheReaderOnEveryFirstLine) {
+    testing_support::TestFolder folder;
+    auto state = std::make_unique<AnalysisState>();
+    for (const char* line : {"2,30", " 2 , 30 ", "2\t30", "2 30", "2;30", " ", "2,", ",30",
+                             "2,30,40", "R,phi", "1e400,3", "1e-400,3", "inf,3", ". 0", "1,5\t30",
+                             "\xEF\xBB\xBF"
+                             "2,3"}) {
+        for (const char separator : {'.', ','}) {
+            ASSERT_EQ(ChooseAndCountDataFile(*state, folder.Write("line.txt", line)),
+                      CountOutcome::Counted);
+            bool read = false;
+            try {
+                read = ParseDataFile(*state, separator).ok;
+            } catch (const VarnelError&) {
+            }
+            EXPECT_EQ(IsDataLine(line, separator), read) << line << " with " << separator;
+        }
+    }
 }
 
 }  // namespace

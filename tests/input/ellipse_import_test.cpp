@@ -71,26 +71,6 @@ TEST_F(EllipseImportTest, TellsTheKindOfAFileByItsFirstLine) {
     EXPECT_EQ(DetectEllipseFileKind(folder.Path().string(), '.'), Kind::DataLines);
 }
 
-TEST(IsDataLine, AgreesWithTheReaderOnEveryFirstLine) {
-    testing_support::TestFolder folder;
-    auto state = std::make_unique<AnalysisState>();
-    for (const char* line : {"2,30", " 2 , 30 ", "2\t30", "2 30", "2;30", " ", "2,", ",30",
-                             "2,30,40", "R,phi", "1e400,3", "1e-400,3", "inf,3", ". 0", "1,5\t30",
-                             "\xEF\xBB\xBF"
-                             "2,3"}) {
-        for (const char separator : {'.', ','}) {
-            ASSERT_EQ(ChooseAndCountDataFile(*state, folder.Write("line.txt", line)),
-                      CountOutcome::Counted);
-            bool read = false;
-            try {
-                read = ParseDataFile(*state, separator).ok;
-            } catch (const VarnelError&) {
-            }
-            EXPECT_EQ(IsDataLine(line, separator), read) << line << " with " << separator;
-        }
-    }
-}
-
 TEST_F(EllipseImportTest, ReadsADataFileAsTheReaderDoes) {
     const DataFileReading reading = Read("1.5,30\n2 -45\n");
     EXPECT_EQ(reading.count, CountOutcome::Counted);

@@ -16,10 +16,10 @@
 namespace varnel::methods {
 namespace {
 
-using testing::EllipsesOf;
-using testing::EstimatedStateOf;
-using testing::Population;
-using testing::StateOf;
+using testing_support::EllipsesOf;
+using testing_support::EstimatedStateOf;
+using testing_support::Population;
+using testing_support::StateOf;
 
 using testing_support::RecordingProgress;
 
@@ -156,7 +156,7 @@ TEST(RunBootstrap, StopsWhenCancelled) {
 TEST(RunBootstrap, RefusesTooFewDataAndResamples) {
     const auto two = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
     const auto three = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
-    using varnel::testing_support::ErrorTextOf;
+    using testing_support::ErrorTextOf;
     EXPECT_EQ(
         ErrorTextOf([&] { RunBootstrap(*two, 10, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
         kTooFewDataMessage);

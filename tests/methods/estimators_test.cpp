@@ -11,10 +11,10 @@
 namespace varnel::methods {
 namespace {
 
-using testing::EllipsesOf;
-using testing::EstimatedStateOf;
-using testing::Population;
-using testing::Strained;
+using testing_support::EllipsesOf;
+using testing_support::EstimatedStateOf;
+using testing_support::Population;
+using testing_support::Strained;
 
 constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();

@@ -13,10 +13,10 @@
 namespace varnel::methods {
 namespace {
 
-using testing::EllipsesOf;
-using testing::EstimatedStateOf;
-using testing::Population;
-using testing::StateOf;
+using testing_support::EllipsesOf;
+using testing_support::EstimatedStateOf;
+using testing_support::Population;
+using testing_support::StateOf;
 
 constexpr double kRadian = std::numbers::pi / 180.0;
 

@@ -11,9 +11,9 @@
 namespace varnel::methods {
 namespace {
 
-using testing::EllipsesOf;
-using testing::EstimatedStateOf;
-using testing::Population;
+using testing_support::EllipsesOf;
+using testing_support::EstimatedStateOf;
+using testing_support::Population;
 
 constexpr double kRadian = std::numbers::pi / 180.0;
 // Two roots of the same equation, each exact to a few units of rounding of the pre vectors.

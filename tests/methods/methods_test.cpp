@@ -12,9 +12,9 @@
 namespace varnel::methods {
 namespace {
 
-using testing::EllipsesOf;
-using testing::EstimatedStateOf;
-using testing::Population;
+using testing_support::EllipsesOf;
+using testing_support::EstimatedStateOf;
+using testing_support::Population;
 
 TEST(ComputeMethods, LeavesTheAnalysedStateAsItFoundIt) {
     auto state = EstimatedStateOf(EllipsesOf(Population{.count = 60}));
@@ -55,7 +55,7 @@ TEST(ComputeMethods, ReportsTheThreeEllipseExample) {
 
 TEST(ComputeMethods, NeedsThreeData) {
     auto state = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
-    EXPECT_EQ(varnel::testing_support::ErrorTextOf([&] { ComputeMethods(*state); }),
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ComputeMethods(*state); }),
               kTooFewDataMessage);
 }
 

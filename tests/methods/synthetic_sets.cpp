@@ -7,27 +7,28 @@
 #include "core/estimation.h"
 #include "core/strain_vector.h"
 #include "methods/random_stream.h"
+#include "tests/support/analysis_states.h"
 
-namespace varnel::methods::testing {
+namespace varnel::testing_support {
 
 namespace {
 
 constexpr double kRadian = std::numbers::pi / 180.0;
 
 // A uniform double in (0, 1] from 53 random bits.
-double Uniform(RandomStream& random) { return double((random.Next() >> 11) + 1) * 0x1p-53; }
+double Uniform(methods::RandomStream& random) { return double((random.Next() >> 11) + 1) * 0x1p-53; }
 
 // A standard normal draw by Box–Muller.
-double Normal(RandomStream& random) {
+double Normal(methods::RandomStream& random) {
     const double u = Uniform(random), v = Uniform(random);
     return std::sqrt(-2.0 * std::log(u)) * std::cos(2.0 * std::numbers::pi * v);
 }
 
 }  // namespace
 
-std::vector<Ellipse> EllipsesOf(const Population& population) {
-    RandomStream random(population.seed, 0);
-    std::vector<Ellipse> initial;
+std::vector<methods::Ellipse> EllipsesOf(const Population& population) {
+    methods::RandomStream random(population.seed, 0);
+    std::vector<methods::Ellipse> initial;
     for (int i = 0; i < population.count; ++i) {
         double logR = population.logRatioMean + population.logRatioSpread * Normal(random);
         const bool large = logR > population.logRatioMean;
@@ -49,30 +50,27 @@ std::vector<Ellipse> EllipsesOf(const Population& population) {
     return Strained(initial, population.strain);
 }
 
-std::vector<Ellipse> Strained(const std::vector<Ellipse>& ellipses, StrainLocation strain) {
-    std::vector<Ellipse> strained;
-    for (const Ellipse& e : ellipses) {
-        const varnel::Ellipse post =
+std::vector<methods::Ellipse> Strained(const std::vector<methods::Ellipse>& ellipses,
+                                      methods::StrainLocation strain) {
+    std::vector<methods::Ellipse> strained;
+    for (const methods::Ellipse& e : ellipses) {
+        const Ellipse post =
             SuperposeStrain(strain.R, e.R, (e.phiDegrees - strain.phiDegrees) * kRadian);
         strained.push_back({post.R, post.phi / kRadian + strain.phiDegrees});
     }
     return strained;
 }
 
-std::unique_ptr<AnalysisState> StateOf(const std::vector<Ellipse>& ellipses) {
-    auto state = std::make_unique<AnalysisState>();
-    for (const Ellipse& e : ellipses) {
-        ++state->DataCount;
-        state->RPost[state->DataCount] = e.R;
-        state->PhiPost[state->DataCount] = e.phiDegrees * kRadian;
-    }
-    return state;
+std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::Ellipse>& ellipses) {
+    std::vector<DatumInDegrees> data;
+    for (const methods::Ellipse& e : ellipses) data.push_back({e.R, e.phiDegrees});
+    return StateOf(data);
 }
 
-std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<Ellipse>& ellipses) {
+std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<methods::Ellipse>& ellipses) {
     auto state = StateOf(ellipses);
     EstimateStrain(*state, nullptr);
     return state;
 }
 
-}  // namespace varnel::methods::testing
+}  // namespace varnel::testing_support

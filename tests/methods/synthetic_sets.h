@@ -8,7 +8,7 @@
 #include "core/analysis_state.h"
 #include "methods/methods.h"
 
-namespace varnel::methods::testing {
+namespace varnel::testing_support {
 
 /// A population of initial ellipses, then strained: ln R0 normal, orientations uniform over
 /// `fabricDegrees` ± `fabricHalfWidth` from the strain's axis (± 90° for an isotropic set); the
@@ -20,19 +20,20 @@ struct Population {
     double logRatioMean = 0.3, logRatioSpread = 0.25;
     double fabricDegrees = 0.0, fabricHalfWidth = 90.0;
     std::optional<double> largeFabricDegrees{}, largeFabricHalfWidth{};
-    StrainLocation strain{1.8, 30.0};
+    methods::StrainLocation strain{1.8, 30.0};
 };
 
 /// The ellipses of a population after its strain (the known strain acts along strain.phiDegrees).
-std::vector<Ellipse> EllipsesOf(const Population& population);
+std::vector<methods::Ellipse> EllipsesOf(const Population& population);
 
 /// Every ellipse strained by `strain`, by the program's own superposition.
-std::vector<Ellipse> Strained(const std::vector<Ellipse>& ellipses, StrainLocation strain);
+std::vector<methods::Ellipse> Strained(const std::vector<methods::Ellipse>& ellipses,
+                                      methods::StrainLocation strain);
 
 /// A state holding `ellipses` as observed data (R, φ in radians), not yet analysed.
-std::unique_ptr<AnalysisState> StateOf(const std::vector<Ellipse>& ellipses);
+std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::Ellipse>& ellipses);
 
 /// StateOf(ellipses) after the estimation of the Open command.
-std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<Ellipse>& ellipses);
+std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<methods::Ellipse>& ellipses);
 
-}  // namespace varnel::methods::testing
+}  // namespace varnel::testing_support

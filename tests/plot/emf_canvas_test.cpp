@@ -139,7 +139,7 @@ TEST(EmfCanvas, TextCreatesItsFontSetsTheTextStateOnceAndWritesUtf16) {
 
 TEST(EmfCanvas, RfPhiPlotRecordsOneTextOutPerTextAndPassesTheRecordChecks) {
     const RfPhiPlotData data{{{1.5, 10.0}, {2.2, -30.0}, {3.1, 85.0}}, {2.0, 20.0}};
-    test::RecordingCanvas calls;
+    testing_support::RecordingCanvas calls;
     DrawRfPhiPlot(data, calls, 500, 500);
     EmfCanvas canvas;
     DrawRfPhiPlot(data, canvas, 500, 500);

@@ -9,7 +9,7 @@
 namespace varnel::plot {
 namespace {
 
-using test::RecordingCanvas;
+using testing_support::RecordingCanvas;
 using Calls = std::vector<std::string>;
 
 // Frames of s = 100 at width 500: Post maps (x1, x2) to (250 + 100·x1, 290 − 100·x2),

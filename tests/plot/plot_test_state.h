@@ -9,7 +9,7 @@
 #include "core/estimation.h"
 #include "plot/plot_frames.h"
 
-namespace varnel::test {
+namespace varnel::testing_support {
 
 /// A realistic analysis: `count` ellipses of ratios 1.2 … 2.2 at spread orientations, deformed
 /// by a strain of ratio 1.8 along 30°, estimated, with its 95 % region and both frames.
@@ -32,4 +32,4 @@ inline std::unique_ptr<AnalysisState> AnalysedState(int count = 40) {
     return state;
 }
 
-}  // namespace varnel::test
+}  // namespace varnel::testing_support

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "core/varnel_error.h"
@@ -89,7 +88,7 @@ TEST(MapToRfPhiPlot, PlacesOrientationLinearlyAndRatioOnALogScale) {
 }
 
 TEST(DrawRfPhiPlot, PaintsTheGroundFirstThenTheCurvesInTheirColours) {
-    test::RecordingCanvas canvas;
+    testing_support::RecordingCanvas canvas;
     DrawRfPhiPlot(SmallData(), canvas, 500, 500);
     const Calls start(canvas.calls.begin(), canvas.calls.begin() + 5);
     EXPECT_EQ(start, (Calls{"Pen 255 255 255", "Brush 255 255 255", "BrushStyle Solid",
@@ -101,7 +100,7 @@ TEST(DrawRfPhiPlot, PaintsTheGroundFirstThenTheCurvesInTheirColours) {
 }
 
 TEST(DrawRfPhiPlot, DrawsEachEllipseAsACircleAndACrossAtTheEstimate) {
-    test::RecordingCanvas canvas;
+    testing_support::RecordingCanvas canvas;
     DrawRfPhiPlot(SmallData(), canvas, 500, 500);
     EXPECT_EQ(
         Matching(canvas.calls, "Ellipse"),
@@ -113,7 +112,7 @@ TEST(DrawRfPhiPlot, DrawsEachEllipseAsACircleAndACrossAtTheEstimate) {
 }
 
 TEST(DrawRfPhiPlot, LabelsTheCurvesTheAxesAndTheEstimate) {
-    test::RecordingCanvas canvas;
+    testing_support::RecordingCanvas canvas;
     DrawRfPhiPlot(SmallData(), canvas, 500, 500);
     const Calls expected = {"Text 313 175 Left 9 1.25",
                             "Text 313 121 Left 9 1.5",
@@ -141,11 +140,11 @@ TEST(DrawRfPhiPlot, LabelsTheCurvesTheAxesAndTheEstimate) {
 }
 
 TEST(DrawRfPhiPlot, LabelsAreTheSameWhateverTheCLibrarysLocale) {
-    test::RecordingCanvas plain;
+    testing_support::RecordingCanvas plain;
     DrawRfPhiPlot(SmallData(), plain, 500, 500);
-    const varnel::testing_support::ScopedCommaLocale comma;
+    const testing_support::ScopedCommaLocale comma;
     if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma";
-    test::RecordingCanvas underComma;
+    testing_support::RecordingCanvas underComma;
     DrawRfPhiPlot(SmallData(), underComma, 500, 500);
     EXPECT_EQ(Matching(underComma.calls, "Text "), Matching(plain.calls, "Text "));
 }
@@ -175,7 +174,7 @@ TEST(DrawRfPhiPlot, CurvesStayInsideTheFrameAndNeverCrossItWhereTheyWrap) {
     for (double phiS : {0.0, 45.0, 80.0, 89.5, -70.0}) {
         RfPhiPlotData data = SmallData();
         data.strain = {1.8, phiS};
-        test::RecordingCanvas canvas;
+        testing_support::RecordingCanvas canvas;
         DrawRfPhiPlot(data, canvas, 500, 500);
         const std::vector<Segment> segments = CurveSegments(canvas.calls);
         EXPECT_GT(segments.size(), 200u);
@@ -210,9 +209,9 @@ TEST(DrawRfPhiPlot, RasterShowsTheDataTheEstimateAndTheCaption) {
 }
 
 TEST(ExportRfPhiPicture, RefusesWithoutEllipses) {
-    varnel::testing_support::TestFolder folder;
+    testing_support::TestFolder folder;
     const std::string path = (folder.Path() / "empty.svg").string();
-    EXPECT_EQ(varnel::testing_support::ErrorTextOf([&] {
+    EXPECT_EQ(testing_support::ErrorTextOf([&] {
                   ExportRfPhiPicture({{}, {2.0, 0.0}}, path, PictureFormat::Svg, 400, 400);
               }),
               "No data loaded.");
@@ -220,7 +219,7 @@ TEST(ExportRfPhiPicture, RefusesWithoutEllipses) {
 }
 
 TEST(ExportRfPhiPicture, WritesPngAndSvgOfTheAskedSize) {
-    varnel::testing_support::TestFolder folder;
+    testing_support::TestFolder folder;
     const std::string png = (folder.Path() / "plot.png").string();
     const std::string svg = (folder.Path() / "plot.svg").string();
     ExportRfPhiPicture(SmallData(), png, PictureFormat::Png, 600, 400);
@@ -237,13 +236,12 @@ TEST(ExportRfPhiPicture, WritesPngAndSvgOfTheAskedSize) {
 TEST(ExportRfPhiPicture, EmfReadsBackWithItsCirclesAndTexts) {
     const std::string converter = VARNEL_EMF2SVG_CONV;
     if (converter.empty() || converter.ends_with("NOTFOUND")) GTEST_SKIP() << "no emf2svg-conv";
-    varnel::testing_support::TestFolder folder;
+    testing_support::TestFolder folder;
     const std::string emf = (folder.Path() / "plot.emf").string();
     const std::string svg = (folder.Path() / "plot.svg").string();
     ExportRfPhiPicture(SmallData(), emf, PictureFormat::Emf, 500, 500);
     ASSERT_EQ(std::system((converter + " -i '" + emf + "' -o '" + svg + "'").c_str()), 0);
-    std::ifstream in(svg);
-    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    const std::string text = testing_support::ReadWholeFile(svg);
     auto count = [&](const std::string& what) {
         std::size_t n = 0;
         for (std::size_t at = text.find(what); at != std::string::npos;

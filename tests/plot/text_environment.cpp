@@ -6,18 +6,20 @@
 
 #include "plot/text_font.h"
 
+namespace varnel::testing_support {
 namespace {
 
 class TextEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { support_ = std::make_unique<varnel::plot::TextSupport>(); }
+    void SetUp() override { support_ = std::make_unique<plot::TextSupport>(); }
     void TearDown() override { support_.reset(); }
 
 private:
-    std::unique_ptr<varnel::plot::TextSupport> support_;
+    std::unique_ptr<plot::TextSupport> support_;
 };
 
 [[maybe_unused]] ::testing::Environment* const kTextEnvironment =
     ::testing::AddGlobalTestEnvironment(new TextEnvironment);
 
 }  // namespace
+}  // namespace varnel::testing_support

@@ -5,7 +5,7 @@
 
 #include "plot/canvas.h"
 
-namespace varnel::test {
+namespace varnel::testing_support {
 
 /// A canvas that writes each call as one line of text, e.g. "Ellipse 1 2 7 8", "Pen 0 0 255".
 class RecordingCanvas : public plot::Canvas {
@@ -46,4 +46,4 @@ private:
     }
 };
 
-}  // namespace varnel::test
+}  // namespace varnel::testing_support

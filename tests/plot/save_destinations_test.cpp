@@ -1,3 +1,5 @@
+// Every save, the T² grid and the pictures of both plots, sent to hostile destinations: each
+// refuses or writes as the shell's redirection would, and leaves no temporary file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,18 +9,16 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 
-#include "analysis/open_pipeline.h"
 #include "core/grid_export.h"
-#include "core/io_error.h"
 #include "core/varnel_error.h"
-#include "input/quantile_table.h"
 #include "plot/picture_export.h"
+#include "tests/plot/plot_test_state.h"
 #include "tests/support/recording_canvas.h"
+#include "tests/support/test_folder.h"
 
-namespace varnel::cli {
+namespace varnel::plot {
 namespace {
 
 namespace fs = std::filesystem;
@@ -27,12 +27,7 @@ constexpr const char* kEarlier = "the earlier file\n";
 constexpr const char* kData = "2,30\n3,40\n1.5,-20\n2.5,10\n";
 constexpr const char* kDataRefusal = "Cannot save over the data file \"data.txt\".";
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing_support::ReadWholeFile;
 
 std::string CreationError(const std::string& path, const char* reason) {
     return "ファイル \"" + path + "\". " + reason + " を作成できません";
@@ -49,20 +44,20 @@ const Save kSaves[] = {
     {"grid", [](AnalysisState& s, const std::string& p) { ExportTSquaredGrid(s, p, '.'); }, false},
     {"post emf",
      [](AnalysisState& s, const std::string& p) {
-         test::RecordingCanvas screen;
-         plot::ExportPostStrainPicture(s, p, plot::PictureFormat::Emf, 400, screen);
+         testing_support::RecordingCanvas screen;
+         ExportPostStrainPicture(s, p, PictureFormat::Emf, 400, screen);
      },
      true},
     {"pre svg",
      [](AnalysisState& s, const std::string& p) {
-         test::RecordingCanvas screen;
-         plot::ExportPreStrainPicture(s, p, plot::PictureFormat::Svg, 400, screen);
+         testing_support::RecordingCanvas screen;
+         ExportPreStrainPicture(s, p, PictureFormat::Svg, 400, screen);
      },
      true},
     {"post png",
      [](AnalysisState& s, const std::string& p) {
-         test::RecordingCanvas screen;
-         plot::ExportPostStrainPicture(s, p, plot::PictureFormat::Png, 400, screen);
+         testing_support::RecordingCanvas screen;
+         ExportPostStrainPicture(s, p, PictureFormat::Png, 400, screen);
      },
      true},
 };
@@ -166,7 +161,7 @@ Snapshot SnapshotOf(const fs::path& folder) {
         } else if (item.is_directory()) {
             found[name] = "(folder)";
         } else {
-            found[name] = ReadAll(item.path());
+            found[name] = ReadWholeFile(item.path());
         }
     }
     return found;
@@ -174,23 +169,8 @@ Snapshot SnapshotOf(const fs::path& folder) {
 
 class SaveFailureTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        ASSERT_TRUE(LoadFQuantileTable(*state_, ExecutableFolder()));
-        const std::string data = (folder_ / "data.txt").string();
-        std::ofstream(data) << kData;
-        ASSERT_EQ(analysis::RunOpenCommand(*state_, data, ConfidenceLevel::Level95, '.').outcome,
-                  analysis::Outcome::Reported);
-    }
-    void TearDown() override {
-        for (const auto& item : fs::recursive_directory_iterator(folder_)) {
-            if (!item.is_symlink() && item.is_directory()) {
-                fs::permissions(item.path(), fs::perms::owner_all, fs::perm_options::add);
-            }
-        }
-        fs::remove_all(folder_);
-    }
+    // An analysis with both plot frames, read from data.txt in the test's folder.
+    void SetUp() override { state_->DataFileName = folder.Write("data.txt", kData); }
     std::string ErrorOf(const Save& save, const std::string& path) {
         try {
             save.run(*state_, path);
@@ -205,10 +185,9 @@ protected:
         return save.picture && to.reason != nullptr ? CreationError(path, to.reason) : to.error;
     }
 
-    fs::path folder_ =
-        fs::path(::testing::TempDir()) /
-        ("save_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
+    testing_support::TestFolder folder;
+    const fs::path& folder_ = folder.Path();
+    std::unique_ptr<AnalysisState> state_ = testing_support::AnalysedState();
 };
 
 TEST_F(SaveFailureTest, EverySaveRefusesOrWritesEachHostileDestinationAsAShellWould) {
@@ -222,7 +201,7 @@ TEST_F(SaveFailureTest, EverySaveRefusesOrWritesEachHostileDestinationAsAShellWo
             const Snapshot before = SnapshotOf(folder);
             const std::string expected = Expected(save, to, path);
             EXPECT_EQ(ErrorOf(save, path), expected);
-            EXPECT_EQ(ReadAll(folder_ / "data.txt"), kData);
+            EXPECT_EQ(ReadWholeFile(folder_ / "data.txt"), kData);
             EXPECT_TRUE(fs::is_character_file("/dev/full"));
             Snapshot after = SnapshotOf(folder), unchanged = before;
             if (expected == "(saved)") {
@@ -240,4 +219,4 @@ TEST_F(SaveFailureTest, EverySaveRefusesOrWritesEachHostileDestinationAsAShellWo
 }
 
 }  // namespace
-}  // namespace varnel::cli
+}  // namespace varnel::plot
