@@ -8,10 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/open_pipeline.h"
+#include "core/confidence_region.h"
 #include "core/grid_export.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
@@ -73,6 +76,20 @@ const AnalysisState& StartState() {
     return *state;
 }
 
+// Three ellipses analysed without a quantile table: each quantile-table input is loaded over
+// a copy, as finv.dat is read at start, and scales their confidence region (row N = 3).
+const AnalysisState& ThreeEllipsesAnalysed() {
+    static const std::unique_ptr<AnalysisState> state = [] {
+        auto fresh = std::make_unique<AnalysisState>();
+        const std::string three = "2,30\n3,40\n1.5,-20\n";
+        const std::string path = Scratch().Write(
+            "three.txt", reinterpret_cast<const std::uint8_t*>(three.data()), three.size());
+        analysis::RunOpenCommand(*fresh, path, ConfidenceLevel::Level95, '.');
+        return fresh;
+    }();
+    return *state;
+}
+
 // A broken promise of the code under test: abort, so that the fuzzer keeps the input.
 void Require(bool promise, const char* what) {
     if (promise) return;
@@ -80,9 +97,27 @@ void Require(bool promise, const char* what) {
     std::abort();
 }
 
-void ReadDataFile(AnalysisState& state, const std::string& path, char separator) {
+// What every import promises of the data it stores: finite numbers; a table's or a GeoJSON
+// file's φ reduced into (−90°, 90°]; a polygon's ratio at least 1.
+void CheckStoredData(const AnalysisState& state, EllipseFileKind kind) {
+    Require(state.DataFirstLine == (kind == EllipseFileKind::Table ? 2 : 1), "first data line");
+    Require(kind != EllipseFileKind::GeoJson || state.DataCount >= 1, "a polygon at least");
+    const double halfTurn = DegreesToStoredRadians(90.0);
+    for (int k = 1; k <= state.DataCount; ++k) {
+        Require(std::isfinite(state.RPost[k]) && std::isfinite(state.PhiPost[k]),
+                "data are finite numbers");
+        if (kind == EllipseFileKind::DataLines) continue;
+        Require(std::fabs(state.PhiPost[k]) <= halfTurn, "an imported phi is reduced");
+        Require(kind != EllipseFileKind::GeoJson || state.RPost[k] >= 1.0, "a polygon's R >= 1");
+    }
+}
+
+void ReadDataFile(AnalysisState& state, const std::string& path, char separator,
+                  const ImportOptions& options = {}) {
+    const EllipseFileKind kind = DetectEllipseFileKind(path, separator);
     try {
-        const DataFileReading reading = CountAndParseDataFile(state, path, separator);
+        const DataFileReading reading = CountAndParseDataFile(state, path, separator, options);
+        for (const std::string& notice : reading.notices) Require(!notice.empty(), "notice text");
         if (reading.count != CountOutcome::Counted) return;
         Require(state.DataCount >= 0 && state.DataCount <= kMaxData, "count within the capacity");
         const ParseOutcome& parsed = reading.parse;
@@ -92,6 +127,7 @@ void ReadDataFile(AnalysisState& state, const std::string& path, char separator)
                     "failing line in the file");
             return;
         }
+        CheckStoredData(state, kind);
     } catch (const VarnelError& error) {
         Require(*error.what() != '\0', "a conversion error has a text");
         return;
@@ -175,19 +211,45 @@ void RunDataFileReader(const std::uint8_t* data, std::size_t size) {
     auto state = std::make_unique<AnalysisState>();
     ReadDataFile(*state, path, '.');
     ReadDataFile(*state, path, ',');
+    // A table's columns as the user may choose them: the first by number, φ by its name.
+    if (DetectEllipseFileKind(path, '.') == EllipseFileKind::Table) {
+        ReadDataFile(*state, path, '.', ImportOptions{ColumnChoice{"1", "Phi"}});
+    }
+    // Named as GeoJSON, any file but a data file goes to the JSON reader.
+    const std::string json = Scratch().Write("data.geojson", data, size);
+    if (DetectEllipseFileKind(json, '.') != DetectEllipseFileKind(path, '.')) {
+        ReadDataFile(*state, json, '.');
+    }
 }
 
 void RunQuantileTable(const std::uint8_t* data, std::size_t size) {
     Scratch().Write("finv.dat", data, size);
-    auto state = std::make_unique<AnalysisState>();
+    auto state = std::make_unique<AnalysisState>(ThreeEllipsesAnalysed());
     try {
-        LoadFQuantileTable(*state, Scratch().Folder());
-    } catch (const VarnelError&) {
+        const std::optional<std::string> message =
+            LoadAndCheckFQuantileTable(*state, Scratch().Folder());
+        const bool damaged = FirstNWithoutUsableQuantile(*state) != 0;
+        Require(damaged ? message == kDamagedQuantileTableMessage : !message,
+                "a damaged table, and only that, is told");
+    } catch (const VarnelError& error) {
+        Require(*error.what() != '\0', "a loading error has a text");
     }
     for (int N = kMinQuantileN; N <= kMaxData; ++N) {
         Require(std::isfinite(state->FQuantile39[N]) && std::isfinite(state->FQuantile50[N]) &&
                     std::isfinite(state->FQuantile95[N]),
                 "quantiles are finite");
+    }
+    // At each level the three ellipses are reported and drawn, or the result stage ends in a
+    // message (an absurdly large quantile overflows the region's ratios); without a usable
+    // quantile the report still comes, without ranges.
+    for (const auto& [level, separator] :
+         {std::pair{ConfidenceLevel::Level39, '.'}, std::pair{ConfidenceLevel::Level50, ','},
+          std::pair{ConfidenceLevel::Level95, '.'}}) {
+        const analysis::CommandResult change = analysis::RunLevelChange(*state, level, separator);
+        CheckCommand(*state, change);
+        Require(change.outcome == analysis::Outcome::Reported || HasUsableQuantile(*state, level),
+                "three ellipses are reported without a usable quantile");
+        DrawBothPlots(*state);  // the window repaints whatever the command left
     }
 }
 

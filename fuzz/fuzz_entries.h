@@ -11,10 +11,13 @@ namespace varnel::fuzz {
 // a fault. Inputs are written to a private temporary folder, because the readers take paths.
 
 /// Counts, parses (with the decimal point and then the decimal comma) and validates `data` as
-/// a data file.
+/// File > Open reads it: a data file, a table with a header line or a GeoJSON file; a table
+/// once more with its columns chosen as the user may ("1" and "Phi"), and the file once more
+/// under a .geojson name when that name changes how it is read.
 void RunDataFileReader(const std::uint8_t* data, std::size_t size);
 
-/// Loads `data` as finv.dat into fresh quantile tables.
+/// Loads and checks `data` as finv.dat, as the program does at start, over three analysed
+/// ellipses, then changes the confidence level to each of the three levels and draws the plots.
 void RunQuantileTable(const std::uint8_t* data, std::size_t size);
 
 /// The first byte picks the decimal separator and the confidence level; the rest is a data file
