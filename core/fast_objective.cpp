@@ -31,9 +31,9 @@ constexpr int kParallelFromCount = 2048;
 constexpr int kFewestData = 3;
 // A moment matrix this near to singular (det S over s11² + s22² + 2·s12², about λ2 / λ1) is left
 // to the reference path, which decides whether it is singular and evaluates it in its principal
-// frame below kPrincipalFrameBelow. The two paths' sums differ in their last digits; the margin
-// of a hundred keeps every such matrix out of the fast path.
-constexpr long double kNearlySingular = 100.0L * kPrincipalFrameBelow;
+// frame up to twice this ratio. The two paths' ratios differ by about 1e-15, so every such
+// matrix stays out of the fast path's inverse of S.
+constexpr long double kNearlySingular = 0.5L * kPrincipalFrameBelow;
 
 }  // namespace
 

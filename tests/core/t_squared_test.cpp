@@ -70,7 +70,8 @@ TEST(TSquaredOfVectors, EqualsTheCentredHotellingFormFromWideToNearlySingularClu
         double distance, angleDegrees, spread;
     };
     const Case cases[] = {
-        {1.0, 0.0, 0.3},    {0.4, 37.0, 0.1},   {1.0, 37.0, 1e-6},  {0.1, 90.0, 1e-7},
+        {1.0, 0.0, 0.3},    {0.4, 37.0, 0.1},   {1.0, 37.0, 3e-5},
+        {0.8, -20.0, 1e-4}, {1.0, 37.0, 1e-6},  {0.1, 90.0, 1e-7},
         {2.0, -45.0, 1e-8}, {1.0, 123.0, 1e-9}, {0.5, 10.0, 1e-10},
     };
     // The two evaluations differ by their own rounding, a few units of 1e-16 times N.
