@@ -40,9 +40,10 @@ double GridValue(double lo, int k, double delta) {
     return static_cast<double>(lo + static_cast<long double>(k) * delta);
 }
 
-// The fast objective agrees with the reference to about 1e-13; a value this close (relative) to
-// a rounding boundary of its six printed digits is evaluated again by the reference path, so
-// the table comes out as the reference path would write it.
+// The fast objective agrees with the reference to about 1e-13, and vouches for at most 1e-11
+// where a nearly singular moment matrix is evaluated in its principal frame; a value this close
+// (relative) to a rounding boundary of its six printed digits is evaluated again by the
+// reference path, so the table comes out as the reference path would write it.
 constexpr long double kRoundingMargin = 1e-10L;
 
 // 10^k in extended precision for every k a double's decimal exponent needs.
