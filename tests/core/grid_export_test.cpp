@@ -14,6 +14,8 @@
 #include "core/objective.h"
 #include "core/varnel_error.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/degenerate_data.h"
+#include "tests/support/error_text.h"
 
 namespace varnel {
 namespace {
@@ -135,6 +137,17 @@ TEST_F(GridExportTest, LeavesThePreStrainDataOfTheEstimate) {
         EXPECT_EQ(state->PreVectors[k], before->PreVectors[k]);
     }
     EXPECT_EQ(state->StrainEstimate, before->StrainEstimate);
+}
+
+TEST_F(GridExportTest, EndsWithTheErrorOfAFailingEvaluationAndWritesNothing) {
+    // Strains along the x1 axis (the row q = 0) keep the pre vectors of data on that axis on
+    // it: the moment matrix is singular there, and every other row is regular.
+    auto collinear = testing_support::StateOf(testing_support::CollinearData(0.0, 40));
+    collinear->PostPlotBounds.Min = {0.0, -1.0, -1.0};
+    collinear->PostPlotBounds.Max = {0.0, 1.0, 0.0};
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ExportTSquaredGrid(*collinear, path, '.'); }),
+              kDivisionByZeroMessage);
+    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(GridExportTest, ReplacesAnExistingFile) {
