@@ -78,6 +78,14 @@ FrameMoments PrincipalFrameMoments(const StrainVector* vectors, int count, const
 
 }  // namespace
 
+bool MomentMatrixIsSingular(const StrainVector* vectors, int count) {
+    if (count < 2) return true;
+    const Matrix2 S = MomentMatrixOf(vectors, count);
+    if (!NeedsPrincipalFrame(S)) return false;
+    const FrameMoments f = PrincipalFrameMoments(vectors, count, S);
+    return f.A == 0.0L || FrameIsSingular(f);
+}
+
 double TSquaredOfVectors(const StrainVector* vectors, int count) {
     const StrainVector m = MeanVector(vectors, count);
     const Matrix2 S = MomentMatrixOf(vectors, count);

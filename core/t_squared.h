@@ -45,6 +45,11 @@ long double FrameQuotient(const FrameMoments& f, int count);
 /// included): A C − B² ≤ kSingularShare · A².
 bool FrameIsSingular(const FrameMoments& f);
 
+/// Whether the moment matrix of vectors[1 … count] is singular as TSquaredOfVectors judges it
+/// (vectors on one line through the origin, or all zero), so that their T² does not exist;
+/// fewer than two vectors have none. Throws nothing.
+bool MomentMatrixIsSingular(const StrainVector* vectors, int count);
+
 /// T² = N · mᵀ S⁻¹ m of vectors[1 … count], m their mean and S = MomentMatrixOf. A singular S
 /// (vectors on one line through the origin) divides by zero, a zero S is 0/0.
 double TSquaredOfVectors(const StrainVector* vectors, int count);
