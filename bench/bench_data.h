@@ -20,7 +20,7 @@ std::string SyntheticFile(int count, unsigned seed, const std::string& options =
 
 /// Options of the generator for nearly round ellipses (R − 1 about 2e-6) under a strain of
 /// ratio 1.000001: every trial strain away from the estimate leaves a nearly singular moment
-/// matrix, which the reference path evaluates.
+/// matrix, which the fast path evaluates in its principal frame.
 inline constexpr const char* kNearlyRoundOptions = "--rs 1.000001 --mu 0.000002 --sigma 0.000001";
 
 /// A fresh analysis state holding the data of `path` (R, φ in radians).

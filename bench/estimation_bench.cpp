@@ -17,7 +17,8 @@ void BM_EstimateStrain(benchmark::State& run) {
 }
 
 // Nearly round ellipses: the evaluations far from the estimate leave nearly singular moment
-// matrices, which the fast path hands to the reference path.
+// matrices, which the fast path evaluates in their principal frame. All 11 simplex runs end on
+// the evaluation limit.
 void BM_EstimateNearlyRoundEllipses(benchmark::State& run) {
     auto state = LoadDataFile(SyntheticFile(kCount, kConvergingSeed, kNearlyRoundOptions));
     for (auto _ : run) EstimateStrain(*state, nullptr);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "core/fast_objective_internals.h"
+#include "core/frame_error_bound.h"
 #include "core/objective.h"
 #include "core/t_squared.h"
 #include "core/worker_pool.h"
@@ -29,11 +31,31 @@ constexpr int kLanes = 8;
 // Below this number of data one evaluation is too short to share with another thread.
 constexpr int kParallelFromCount = 2048;
 constexpr int kFewestData = 3;
-// A moment matrix this near to singular (det S over s11² + s22² + 2·s12², about λ2 / λ1) is left
-// to the reference path, which decides whether it is singular and evaluates it in its principal
-// frame below kPrincipalFrameBelow. The two paths' sums differ in their last digits; the margin
-// of a hundred keeps every such matrix out of the fast path.
-constexpr long double kNearlySingular = 100.0L * kPrincipalFrameBelow;
+// Where det S over s11² + s22² + 2·s12² (about λ2 / λ1) of the moment matrix is at most this,
+// T² is evaluated in the principal frame of S, by the reference path's formula for it. The
+// reference path does so up to twice this ratio: the two paths' ratios differ by about 1e-15,
+// so every S that the fast path evaluates in its principal frame is one that the reference
+// path evaluates in its own.
+constexpr long double kNearlySingular = 0.5L * kPrincipalFrameBelow;
+// (A C − B²) / A² in the principal frame at or below this is left to the reference path, which
+// tells a singular moment matrix (kSingularShare, ten thousand times less) from a regular one.
+constexpr long double kFastSingularFloor = 1e4L * kSingularShare;
+// The fast path vouches for a value in the principal frame when the bound on the error of the
+// two paths' values is at most this relative share: a tenth of the T² grid's margin around the
+// rounding boundaries of its printed digits, so the grid prints what the reference would.
+constexpr long double kVouchedError = 1e-11L;
+// Unit roundoff of a double.
+constexpr long double kUnitRoundoff = 0x1p-53L;
+// The error of a pre vector p of the fast path, in units of |p| + cosh ρ · e^|x| (ρ = ln R of
+// the datum, x the trial strain: the size of the terms of its boost): at most 2.2 units
+// measured against exact arithmetic, two more for the turn into the frame. The reference
+// path's tangent form keeps nearly round ellipses within 2.8 units too; where it nearly
+// cancels (small strains at ±45° to ellipses far from round) it loses more, which is its own
+// rounding and not the fast path's to vouch for. Sixteen units in all leave a margin of two.
+constexpr long double kPreVectorError = 16.0L * kUnitRoundoff;
+// The sums of a block: 64 terms a lane, three pairwise steps over the lanes, one rounded
+// product: at most 68 units of its terms' magnitudes, and the reference's extended sums less.
+constexpr long double kBlockSumError = 72.0L * kUnitRoundoff;
 
 }  // namespace
 
@@ -59,6 +81,11 @@ struct FastObjective::Boost {
     double u1 = 1.0, u2 = 0.0;
     double coshMinusOne = 0.0;  // cosh |x| − 1 = 2 sinh²(|x| / 2), without cancellation
     double sinh = 0.0;
+};
+
+// The principal frame of a moment matrix: a = p·(t1, t2) along its axis, b = p·(−t2, t1) across.
+struct FastObjective::Frame {
+    double t1 = 1.0, t2 = 0.0;
 };
 
 namespace {
@@ -153,6 +180,15 @@ struct QuadSums {
     }
 };
 
+// Turns the pre vectors of a block into the frame (t1, t2): (a, b) = (p·t, p·n), n = (−t2, t1).
+VARNEL_CLONES void TurnBlock(BlockOutput* __restrict out, int count, double t1, double t2) {
+    for (int k = 0; k < count; ++k) {
+        const double p1 = out->pre1[k], p2 = out->pre2[k];
+        out->pre1[k] = p1 * t1 + p2 * t2;
+        out->pre2[k] = p2 * t1 - p1 * t2;
+    }
+}
+
 inline double SumOfLanes(Quad low, Quad high) {
     return ((low[0] + low[1]) + (low[2] + low[3])) + ((high[0] + high[1]) + (high[2] + high[3]));
 }
@@ -188,6 +224,7 @@ FastObjective::FastObjective(const AnalysisState& state) : count_(state.DataCoun
         // cosh ρ − 1 = (R − 1)² / (2R) and sinh ρ = (R − 1)(R + 1) / (2R), ρ = ln R
         const long double sinhRho = (R - 1.0L) * (R + 1.0L) / (2.0L * R);
         coshMinusOne_[k] = double((R - 1.0L) * (R - 1.0L) / (2.0L * R));
+        sumOfSquaredCosh_ += (1.0L + coshMinusOne_[k]) * (1.0L + coshMinusOne_[k]);
         sinhCos_[k] = double(sinhRho * std::cos(twoPhi));
         sinhSin_[k] = double(sinhRho * std::sin(twoPhi));
     }
@@ -215,30 +252,52 @@ int FastObjective::LanesOfBlock(int block) const {
     return (inBlock + kLanes - 1) / kLanes * kLanes;
 }
 
-FastObjective::BlockSums FastObjective::SumBlock(int block, const Boost& boost) const {
+FastObjective::BlockSums FastObjective::SumBlock(int block, const Boost& boost,
+                                                 const Frame* frame) const {
     BlockOutput out;
     const std::size_t first = std::size_t(block) * kBlock;
     const int lanes = LanesOfBlock(block);
     RetroDeformBlock(coshMinusOne_.data() + first, sinhCos_.data() + first, sinhSin_.data() + first,
                      boost.u1, boost.u2, boost.coshMinusOne, boost.sinh, lanes, &out);
     for (int k = count_ - int(first); k < lanes; ++k) out.pre1[k] = out.pre2[k] = 0.0;
+    if (frame) TurnBlock(&out, lanes, frame->t1, frame->t2);
     const LaneTotals sums = SumBlockOutput(&out, lanes);
     return {sums.x1, sums.x2, sums.x11, sums.x22, sums.x12};
 }
 
-std::optional<double> FastObjective::TSquaredOfTotals(const Totals& total) const {
+// The blocks are summed on the calling thread or shared among the threads, and their sums are
+// added in block order either way, so the totals are the same.
+FastObjective::Totals FastObjective::SumBlocks(const Boost& boost, const Frame* frame,
+                                               bool shareAmongThreads) const {
+    Totals total;
+    if (shareAmongThreads) {
+        // Each block is one part, taken by whichever thread is free.
+        RunInParallel(blocks_,
+                      [&](int b) { blockSums_[std::size_t(b)] = SumBlock(b, boost, frame); });
+        for (const BlockSums& sums : blockSums_) total.Add(sums);
+    } else {
+        for (int b = 0; b < blocks_; ++b) total.Add(SumBlock(b, boost, frame));
+    }
+    return total;
+}
+
+std::optional<double> FastObjective::TSquared(StrainVector x, bool shareAmongThreads) const {
     // With two data T² is 1 wherever it is defined: only its rounding steers a search, so
     // the reference path keeps that rounding (fewer data are errors of the reference path).
-    if (count_ < kFewestData) return std::nullopt;
+    if (!usable_ || count_ < kFewestData) return std::nullopt;
+    const Boost boost = BoostOf(x);
+    if (!std::isfinite(boost.coshMinusOne) || !std::isfinite(boost.sinh)) return std::nullopt;
+    const Totals total = SumBlocks(boost, nullptr, shareAmongThreads);
     // m = Σp / N, S = Σ p pᵀ / (N − 1), T² = N · mᵀ S⁻¹ m
     const long double n = count_, m1 = total.x1 / n, m2 = total.x2 / n;
     const long double s11 = total.x11 / (n - 1), s22 = total.x22 / (n - 1);
     const long double s12 = total.x12 / (n - 1);
     const long double det = s11 * s22 - s12 * s12;
     const long double scale = s11 * s11 + s22 * s22 + 2.0L * s12 * s12;
-    if (!std::isfinite(det) || !std::isfinite(m1) || !std::isfinite(m2) ||
-        !(det > kNearlySingular * scale)) {
-        return std::nullopt;
+    if (!std::isfinite(det) || !std::isfinite(m1) || !std::isfinite(m2)) return std::nullopt;
+    if (!(det > kNearlySingular * scale)) {
+        return TSquaredInPrincipalFrame(boost, PrincipalAxisAngle(s11, s12, s22),
+                                        shareAmongThreads);
     }
     const long double q = (m1 * (m1 * s22 - m2 * s12) + m2 * (m2 * s11 - m1 * s12)) / det;
     const long double tSquared = n * q;
@@ -246,21 +305,25 @@ std::optional<double> FastObjective::TSquaredOfTotals(const Totals& total) const
     return double(tSquared);
 }
 
-// One body for both entries: the blocks are summed on the calling thread or shared among the
-// threads, and their sums are added in block order either way, so the value is the same.
-std::optional<double> FastObjective::TSquared(StrainVector x, bool shareAmongThreads) const {
-    if (!usable_) return std::nullopt;
-    const Boost boost = BoostOf(x);
-    if (!std::isfinite(boost.coshMinusOne) || !std::isfinite(boost.sinh)) return std::nullopt;
-    Totals total;
-    if (shareAmongThreads) {
-        // Each block is one part, taken by whichever thread is free.
-        RunInParallel(blocks_, [&](int b) { blockSums_[std::size_t(b)] = SumBlock(b, boost); });
-        for (const BlockSums& sums : blockSums_) total.Add(sums);
-    } else {
-        for (int b = 0; b < blocks_; ++b) total.Add(SumBlock(b, boost));
+// A second pass over the data sums the pre vectors in the principal frame of the first pass's S,
+// and T² follows from the reference path's formula for that frame, FrameQuotient.
+std::optional<double> FastObjective::TSquaredInPrincipalFrame(const Boost& boost, long double angle,
+                                                              bool shareAmongThreads) const {
+    const Frame frame{double(std::cos(angle)), double(std::sin(angle))};
+    const Totals total = SumBlocks(boost, &frame, shareAmongThreads);
+    const FrameMoments f{total.x1, total.x2, total.x11, total.x12, total.x22};
+    if (!(f.A > 0.0L) || !std::isfinite(f.A) || !std::isfinite(f.C) || !std::isfinite(f.sumA) ||
+        !std::isfinite(f.sumB) || !(f.A * f.C - f.B * f.B > kFastSingularFloor * f.A * f.A)) {
+        return std::nullopt;
     }
-    return TSquaredOfTotals(total);
+    // √(Σ (|p| + cosh ρ · e^|x|)²) ≤ √(A + C) + e^|x| · √(Σ cosh² ρ)
+    const long double eToLength = 1.0L + boost.coshMinusOne + boost.sinh;
+    const long double dataScale = std::sqrt(f.A + f.C) + eToLength * std::sqrt(sumOfSquaredCosh_);
+    const FrameRounding rounding{kPreVectorError * dataScale,
+                                 kBlockSumError + count_ * (LDBL_EPSILON / 2.0L)};
+    if (!(FrameRelativeError(f, count_, rounding) <= kVouchedError)) return std::nullopt;
+    const double q = double(FrameQuotient(f, count_));
+    return double(static_cast<long double>(count_) * q);
 }
 
 std::optional<double> FastObjective::TryEvaluate(StrainVector x) const {

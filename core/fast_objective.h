@@ -19,10 +19,11 @@ public:
     FastObjective(const FastObjective&) = delete;
     FastObjective& operator=(const FastObjective&) = delete;
 
-    /// T² of the log-strain vector x, the data shared between both cores from 2048 on. Where
-    /// the fast path cannot vouch for its value (a non-finite intermediate, N < 3, a nearly
-    /// singular moment matrix) it returns TSquaredOfStrain(state, x), which writes the
-    /// pre-strain data and may throw.
+    /// T² of the log-strain vector x, the data shared between both cores from 2048 on. A nearly
+    /// singular moment matrix costs a second pass, in its principal frame. Where the fast path
+    /// cannot vouch for its value (a non-finite intermediate, N < 3, a moment matrix singular or
+    /// too near to it for the error bound of that frame) it returns TSquaredOfStrain(state, x),
+    /// which writes the pre-strain data and may throw.
     double Evaluate(AnalysisState& state, StrainVector x) const;
 
     /// T² of x on the calling thread alone, or nothing where the reference path must decide.
@@ -32,18 +33,22 @@ public:
 private:
     friend struct FastObjectiveInternals;
     struct Boost;
+    struct Frame;
     struct BlockSums;
     struct Totals;
     Boost BoostOf(StrainVector x) const;
     int LanesOfBlock(int block) const;
-    BlockSums SumBlock(int block, const Boost& boost) const;
+    BlockSums SumBlock(int block, const Boost& boost, const Frame* frame) const;
+    Totals SumBlocks(const Boost& boost, const Frame* frame, bool shareAmongThreads) const;
     std::optional<double> TSquared(StrainVector x, bool shareAmongThreads) const;
-    std::optional<double> TSquaredOfTotals(const Totals& total) const;
+    std::optional<double> TSquaredInPrincipalFrame(const Boost& boost, long double angle,
+                                                   bool shareAmongThreads) const;
 
     int count_ = 0;
     int blocks_ = 0;
     bool usable_ = true;
     std::vector<double> coshMinusOne_, sinhCos_, sinhSin_;  // padded with circles
+    long double sumOfSquaredCosh_ = 0.0L;                   // Σ cosh² ρ over the data
     mutable std::vector<BlockSums> blockSums_;              // written by the shared evaluation
 };
 

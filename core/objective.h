@@ -14,9 +14,10 @@ namespace varnel {
 //   definition: the fast path is tested against it, and it alone writes pre-strain ellipses.
 // - The fast path (FastObjective, core/fast_objective.h) boosts precomputed shape tensors
 //   without trigonometry and shares large data sets between both cores. It agrees with the
-//   reference within a few units of rounding, keeps no pre-strain data, and hands every
-//   evaluation it cannot vouch for (a fault, N < 3, a nearly singular moment matrix) to the
-//   reference path, which then decides the value or the error.
+//   reference within a few units of rounding (a nearly singular moment matrix it evaluates in
+//   its principal frame, as the reference does), keeps no pre-strain data, and hands every
+//   evaluation it cannot vouch for (a fault, N < 3, a moment matrix too near to singular for
+//   its error bound) to the reference path, which then decides the value or the error.
 //
 // Who runs which: EstimateStrain minimises the fast path, then evaluates the reference path
 // once at the estimate, so the confidence region and the Pre-strain plot see the reference

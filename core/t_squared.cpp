@@ -6,39 +6,12 @@
 
 namespace varnel {
 
-namespace {
-
-// T² in the principal frame of S. With t along the eigenvector of the larger eigenvalue of S
-// and n across it, a = p·t and b = p·n are summed in extended precision straight from the
-// vectors, so the small moment across the axis keeps the digits that the determinant of the
-// rounded S has lost to cancellation:
-//   A = Σa², B = Σab, C = Σb²,  T² = N (N − 1) (μa² C − 2 μa μb B + μb² A) / (A C − B²).
-// (A C − B²) / A² is then the smallest over the largest eigenvalue: about 1e-32 for vectors on
-// one line, which differ from it only by the rounding of their components.
-double TSquaredInPrincipalFrame(const StrainVector* vectors, int count, const Matrix2& S) {
-    const long double angle =
-        0.5L * std::atan2(2.0L * S.m12, static_cast<long double>(S.m11) - S.m22);
-    const long double t1 = std::cos(angle), t2 = std::sin(angle);
-    long double sumA = 0.0L, sumB = 0.0L, A = 0.0L, B = 0.0L, C = 0.0L;
-    for (int k = 1; k <= count; ++k) {
-        const long double a = vectors[k].x1 * t1 + vectors[k].x2 * t2;
-        const long double b = vectors[k].x2 * t1 - vectors[k].x1 * t2;
-        sumA += a;
-        sumB += b;
-        A += a * a;
-        B += a * b;
-        C += b * b;
-    }
-    if (A == 0.0L) ThrowInvalidOperation();  // every vector zero: S = 0, and S⁻¹ is 0/0
-    const long double det = A * C - B * B;
-    if (det <= kSingularShare * A * A) ThrowDivisionByZero();
-    const long double n = count, ma = sumA / n, mb = sumB / n;
-    const double q =
-        StoreDouble((n - 1.0L) * (ma * ma * C - 2.0L * ma * mb * B + mb * mb * A) / det);
-    return StoreDouble(n * q);
-}
-
-}  // namespace
+// In the principal frame of S, with t along the eigenvector of the larger eigenvalue and n
+// across it, a = p·t and b = p·n are summed in extended precision straight from the vectors,
+// so the small moment across the axis keeps the digits that the determinant of the rounded S
+// has lost to cancellation. (A C − B²) / A² is then the smallest over the largest eigenvalue:
+// about 1e-32 for vectors on one line, which differ from it only by the rounding of their
+// components.
 
 Matrix2 MomentMatrixOf(const StrainVector* vectors, int count) {
     // S = (1 / (N − 1)) Σ p pᵀ, about the origin; each partial sum is stored as a double.
@@ -64,11 +37,64 @@ long double NearSingularity(const Matrix2& S) {
     return scale > 0.0L ? (a * d - b * b) / scale : 0.0L;
 }
 
+long double PrincipalAxisAngle(long double s11, long double s12, long double s22) {
+    return 0.5L * std::atan2(2.0L * s12, s11 - s22);
+}
+
+FrameMoments FrameMomentsOf(const StrainVector* vectors, int count, long double angle) {
+    const long double t1 = std::cos(angle), t2 = std::sin(angle);
+    FrameMoments f;
+    for (int k = 1; k <= count; ++k) {
+        const long double a = vectors[k].x1 * t1 + vectors[k].x2 * t2;
+        const long double b = vectors[k].x2 * t1 - vectors[k].x1 * t2;
+        f.sumA += a;
+        f.sumB += b;
+        f.A += a * a;
+        f.B += a * b;
+        f.C += b * b;
+    }
+    return f;
+}
+
+long double FrameQuotient(const FrameMoments& f, int count) {
+    // T² = N (N − 1) (μa² C − 2 μa μb B + μb² A) / (A C − B²)
+    const long double det = f.A * f.C - f.B * f.B;
+    const long double n = count, ma = f.sumA / n, mb = f.sumB / n;
+    return (n - 1.0L) * (ma * ma * f.C - 2.0L * ma * mb * f.B + mb * mb * f.A) / det;
+}
+
+bool FrameIsSingular(const FrameMoments& f) {
+    return f.A * f.C - f.B * f.B <= kSingularShare * f.A * f.A;
+}
+
+namespace {
+
+// Whether the rounded S is too near to singular for its own determinant.
+bool NeedsPrincipalFrame(const Matrix2& S) { return NearSingularity(S) <= kPrincipalFrameBelow; }
+
+FrameMoments PrincipalFrameMoments(const StrainVector* vectors, int count, const Matrix2& S) {
+    return FrameMomentsOf(vectors, count, PrincipalAxisAngle(S.m11, S.m12, S.m22));
+}
+
+}  // namespace
+
+bool MomentMatrixIsSingular(const StrainVector* vectors, int count) {
+    if (count < 2) return true;
+    const Matrix2 S = MomentMatrixOf(vectors, count);
+    if (!NeedsPrincipalFrame(S)) return false;
+    const FrameMoments f = PrincipalFrameMoments(vectors, count, S);
+    return f.A == 0.0L || FrameIsSingular(f);
+}
+
 double TSquaredOfVectors(const StrainVector* vectors, int count) {
     const StrainVector m = MeanVector(vectors, count);
     const Matrix2 S = MomentMatrixOf(vectors, count);
-    if (NearSingularity(S) <= kPrincipalFrameBelow) {
-        return TSquaredInPrincipalFrame(vectors, count, S);
+    if (NeedsPrincipalFrame(S)) {
+        const FrameMoments f = PrincipalFrameMoments(vectors, count, S);
+        if (f.A == 0.0L) ThrowInvalidOperation();  // every vector zero: S = 0, and S⁻¹ is 0/0
+        if (FrameIsSingular(f)) ThrowDivisionByZero();
+        const double q = StoreDouble(FrameQuotient(f, count));
+        return StoreDouble(static_cast<long double>(count) * q);
     }
     // T² = N · mᵀ S⁻¹ m
     const Matrix2 inverse = Invert2x2(S);

@@ -13,12 +13,42 @@ Matrix2 MomentMatrixOf(const StrainVector* vectors, int count);
 long double NearSingularity(const Matrix2& S);
 
 /// Where NearSingularity falls to this, T² of the vectors is evaluated in the principal frame
-/// of their moment matrix, because the determinant of the rounded S has lost its digits.
-inline constexpr long double kPrincipalFrameBelow = 1e-10L;
+/// of their moment matrix: N · mᵀ S⁻¹ m through the rounded S and its rounded inverse loses
+/// about 1e-16 / NearSingularity of its value (1e-7 at 1e-9, enough to lift T² above its
+/// bound N − 1).
+inline constexpr long double kPrincipalFrameBelow = 2e-8L;
 
 /// Vectors whose smallest moment across their principal axis is at most this share of the
 /// moment along it lie on one line through the origin: their moment matrix is singular.
 inline constexpr long double kSingularShare = 1e-24L;
+
+/// Angle (radians) of the axis of the larger eigenvalue of the symmetric matrix
+/// (s11, s12; s12, s22): ½ · atan2(2·s12, s11 − s22).
+long double PrincipalAxisAngle(long double s11, long double s12, long double s22);
+
+/// Sums of N vectors p in a frame turned by an angle α: a = p·(cos α, sin α) along the axis,
+/// b = p·(−sin α, cos α) across it.
+struct FrameMoments {
+    long double sumA = 0.0L, sumB = 0.0L;      // Σa, Σb
+    long double A = 0.0L, B = 0.0L, C = 0.0L;  // Σa², Σab, Σb²
+};
+
+/// The moments of vectors[1 … count] in the frame turned by `angle`, summed in extended
+/// precision.
+FrameMoments FrameMomentsOf(const StrainVector* vectors, int count, long double angle);
+
+/// (N − 1) · (μa² C − 2 μa μb B + μb² A) / (A C − B²), μ = (Σa, Σb) / N: the quotient q of
+/// T² = N · q in any frame. Tests nothing: the caller has judged A C − B².
+long double FrameQuotient(const FrameMoments& f, int count);
+
+/// Whether frame moments belong to vectors on one line through the origin (every vector zero
+/// included): A C − B² ≤ kSingularShare · A².
+bool FrameIsSingular(const FrameMoments& f);
+
+/// Whether the moment matrix of vectors[1 … count] is singular as TSquaredOfVectors judges it
+/// (vectors on one line through the origin, or all zero), so that their T² does not exist;
+/// fewer than two vectors have none. Throws nothing.
+bool MomentMatrixIsSingular(const StrainVector* vectors, int count);
 
 /// T² = N · mᵀ S⁻¹ m of vectors[1 … count], m their mean and S = MomentMatrixOf. A singular S
 /// (vectors on one line through the origin) divides by zero, a zero S is 0/0.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/t_squared.h"
+
 namespace varnel::methods {
 
 namespace {
@@ -31,10 +33,10 @@ ShapePoint Boosted(const Boost& b, ShapePoint p, double sign) {
 }
 
 // Sums of one pass over the pre vectors p = d·u at a trial strain, divided by N: their mean,
-// the Hessian of ½ mean d² (u uᵀ + d coth d (I − u uᵀ) per point, curvature −1), the moment
-// matrix Σ p pᵀ and the mean squared distance. Double sums, as the objective's own.
+// the Hessian of ½ mean d² (u uᵀ + d coth d (I − u uᵀ) per point, curvature −1) and the mean
+// squared distance. Double sums, as the objective's own.
 struct Pass {
-    double m1 = 0, m2 = 0, h11 = 0, h12 = 0, h22 = 0, s11 = 0, s12 = 0, s22 = 0, f = 0;
+    double m1 = 0, m2 = 0, h11 = 0, h12 = 0, h22 = 0, f = 0;
 };
 
 Pass PassAt(const std::vector<ShapePoint>& points, StrainVector x) {
@@ -53,9 +55,6 @@ Pass PassAt(const std::vector<ShapePoint>& points, StrainVector x) {
         sum.h11 += g + (1.0 - g) * u1 * u1;
         sum.h12 += (1.0 - g) * u1 * u2;
         sum.h22 += g + (1.0 - g) * u2 * u2;
-        sum.s11 += p1 * p1;
-        sum.s12 += p1 * p2;
-        sum.s22 += p2 * p2;
         sum.f += d * d;
     }
     const double n = double(points.size());
@@ -68,10 +67,15 @@ bool IsFinite(const Pass& p) {
            std::isfinite(p.h11) && std::isfinite(p.h12) && std::isfinite(p.h22);
 }
 
-// T² = N mᵀ S⁻¹ m needs a regular moment matrix; the same relative bound as Invert2x2's.
-bool MomentMatrixIsRegular(const Pass& p) {
-    const double det = p.s11 * p.s22 - p.s12 * p.s12;
-    return std::isfinite(det) && det > 1e-10 * (std::fabs(p.s11 * p.s22) + p.s12 * p.s12);
+// T² = N mᵀ S⁻¹ m of the pre vectors at x needs a regular moment matrix, judged as the
+// objective judges it (MomentMatrixIsSingular).
+bool MomentMatrixIsRegularAt(const std::vector<ShapePoint>& points, StrainVector x) {
+    const Boost b = BoostOf(x);
+    std::vector<StrainVector> pre(points.size() + 1);  // pre[1 … N], as the objective's
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        pre[k + 1] = VectorOfShapePoint(Boosted(b, points[k], -1.0));
+    }
+    return !MomentMatrixIsSingular(pre.data(), int(points.size()));
 }
 
 // The point reached from x by the step v taken in the frame where x is the circle.
@@ -129,8 +133,9 @@ std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points,
         const double length = std::hypot(v.x1, v.x2);
         if (!std::isfinite(length)) return std::nullopt;
         if (length <= kStepTolerance) {
-            if (!MomentMatrixIsRegular(here)) return std::nullopt;
-            return Step(x, v, 1.0);
+            const StrainVector estimate = Step(x, v, 1.0);
+            if (!MomentMatrixIsRegularAt(points, estimate)) return std::nullopt;
+            return estimate;
         }
         double scale = length > kMaxStep ? kMaxStep / length : 1.0;
         for (int halving = 0;; ++halving, scale /= 2) {

@@ -1,6 +1,8 @@
 #include "methods/methods.h"
 
+#include <algorithm>
 #include <numbers>
+#include <vector>
 
 #include "core/messages.h"
 #include "core/objective.h"
@@ -12,35 +14,13 @@ namespace varnel::methods {
 
 namespace {
 
-// Keeps the pre-strain data of the state and puts them back on every path, so that evaluating
-// the objective elsewhere leaves the state as the analysis left it.
-class PreStrainDataGuard {
-public:
-    explicit PreStrainDataGuard(AnalysisState& state)
-        : state_(state),
-          count_(state.DataCount),
-          R_(state.RPre.begin(), state.RPre.begin() + count_ + 1),
-          phi_(state.PhiPre.begin(), state.PhiPre.begin() + count_ + 1),
-          vectors_(state.PreVectors.begin(), state.PreVectors.begin() + count_ + 1) {}
-    ~PreStrainDataGuard() {
-        std::copy(R_.begin(), R_.end(), state_.RPre.begin());
-        std::copy(phi_.begin(), phi_.end(), state_.PhiPre.begin());
-        std::copy(vectors_.begin(), vectors_.end(), state_.PreVectors.begin());
-    }
-    PreStrainDataGuard(const PreStrainDataGuard&) = delete;
-    PreStrainDataGuard& operator=(const PreStrainDataGuard&) = delete;
-
-private:
-    AnalysisState& state_;
-    int count_;
-    std::vector<double> R_, phi_;
-    std::vector<StrainVector> vectors_;
-};
-
-// T² of the data at zero strain, by the program's own objective.
-double TSquaredAtZeroStrain(AnalysisState& state) {
-    const PreStrainDataGuard guard(state);
-    return TSquaredOfStrain(state, StrainVector{0.0, 0.0});
+// T² of the data at zero strain, by the program's own objective, retro-deforming into buffers
+// of its own so that the state keeps the pre-strain data the analysis left.
+double TSquaredAtZeroStrain(const AnalysisState& state) {
+    const std::size_t size = std::size_t(state.DataCount) + 1;
+    std::vector<double> ratios(size), orientations(size);
+    std::vector<StrainVector> vectors(size);
+    return TSquaredInto(state, StrainVector{0.0, 0.0}, {ratios, orientations, vectors});
 }
 
 }  // namespace
@@ -54,7 +34,7 @@ std::vector<Ellipse> ObservedEllipses(const AnalysisState& state) {
     return ellipses;
 }
 
-MethodsResult ComputeMethods(AnalysisState& state) {
+MethodsResult ComputeMethods(const AnalysisState& state) {
     if (state.DataCount < 3) throw VarnelError(kTooFewDataMessage);
     const std::vector<Ellipse> ellipses = ObservedEllipses(state);
     MethodsResult result;

@@ -75,10 +75,11 @@ inline constexpr std::uint32_t kSymmetryIndexSeed = 1;
 /// The observed ellipses 1 … DataCount of the state (RPost, PhiPost converted to degrees).
 std::vector<Ellipse> ObservedEllipses(const AnalysisState& state);
 
-/// Estimators and fabric tests of an analysed state (EstimateStrain has run; N ≥ 3).
-/// Leaves the state as it found it (pre-strain data, estimate). Throws VarnelError on failure.
-/// The reflections of the symmetry index draw from kSymmetryIndexSeed, so repeated calls agree.
-MethodsResult ComputeMethods(AnalysisState& state);
+/// Estimators and fabric tests of an analysed state (EstimateStrain has run; N ≥ 3). Writes
+/// nothing to the state: its T² evaluation fills buffers of its own. Throws VarnelError on
+/// failure. The reflections of the symmetry index draw from kSymmetryIndexSeed, so repeated
+/// calls agree.
+MethodsResult ComputeMethods(const AnalysisState& state);
 
 /// A central percentile interval.
 struct Interval {

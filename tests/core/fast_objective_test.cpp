@@ -26,6 +26,24 @@ constexpr double kObjectiveAgreement = 1e-12;
 
 using testing_support::RandomPopulation;
 
+// `count` nearly round ellipses: ln R0 about 2 · roundness, spread by roundness, random
+// orientations, strained by a strain of ratio 1 + roundness along 30°.
+std::unique_ptr<AnalysisState> NearlyRoundPopulation(int count, double roundness, unsigned seed) {
+    auto state = std::make_unique<AnalysisState>();
+    std::mt19937_64 random(seed);
+    std::normal_distribution<double> logRatio(2.0 * roundness, roundness);
+    std::uniform_real_distribution<double> orientation(-std::numbers::pi / 2, std::numbers::pi / 2);
+    const double strainPhi = std::numbers::pi / 6;
+    for (int k = 1; k <= count; ++k) {
+        const double R = std::exp(std::fabs(logRatio(random))), phi = orientation(random);
+        const Ellipse post = SuperposeStrain(1.0 + roundness, R, phi - strainPhi);
+        state->RPost[k] = post.R;
+        state->PhiPost[k] = post.phi + strainPhi;
+    }
+    state->DataCount = count;
+    return state;
+}
+
 StrainVector RandomTrial(std::mt19937_64& random) {
     std::uniform_real_distribution<double> component(-1.2, 1.2);
     return {component(random), component(random)};
@@ -120,31 +138,66 @@ TEST(FastObjective, HandsFaultsAndTwoDataToTheReferencePath) {
 
 TEST(FastObjective, HandsNearlySingularMomentMatricesToTheReferencePath) {
     using testing_support::CollinearData;
+    using testing_support::StateOf;
     struct Case {
         const char* name;
-        std::vector<testing_support::DatumInDegrees> data;
+        std::unique_ptr<AnalysisState> state;
         StrainVector x;
         const char* message;  // nullptr: the reference value
     };
-    const Case cases[] = {
-        {"collinear data, no strain", CollinearData(10, 100), {}, kDivisionByZeroMessage},
-        {"collinear data (both threads), a strain along their axis", CollinearData(90, 5000),
-         EllipseToVector(1.3, std::numbers::pi / 2), kDivisionByZeroMessage},
-        {"nearly round ellipses, a strain far from theirs",
-         testing_support::StrainedNearCircles(1e-6, 30),
-         {0.1, -0.1},
+    Case cases[] = {
+        {"collinear data, no strain", StateOf(CollinearData(10, 100)), {}, kDivisionByZeroMessage},
+        {"collinear data (both threads), a strain along their axis",
+         StateOf(CollinearData(90, 5000)), EllipseToVector(1.3, std::numbers::pi / 2),
+         kDivisionByZeroMessage},
+        // λ2 / λ1 about 1e-18: the errors of the pre vectors may change A C − B² by more than
+        // the first-order bound of the principal frame allows.
+        {"ellipses rounder than the principal frame vouches for",
+         NearlyRoundPopulation(50, 1e-9, 4),
+         {0.7, 0.6},
          nullptr},
     };
-    for (const Case& c : cases) {
+    for (Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto state = testing_support::StateOf(c.data);
-        const FastObjective fast(*state);
+        AnalysisState& state = *c.state;
+        const FastObjective fast(state);
         EXPECT_FALSE(fast.TryEvaluate(c.x).has_value());
         if (c.message) {
-            EXPECT_EQ(testing_support::ErrorTextOf([&] { fast.Evaluate(*state, c.x); }), c.message);
+            EXPECT_EQ(testing_support::ErrorTextOf([&] { fast.Evaluate(state, c.x); }), c.message);
         } else {
-            const double value = fast.Evaluate(*state, c.x);
-            EXPECT_EQ(value, TSquaredOfStrain(*state, c.x));
+            const double value = fast.Evaluate(state, c.x);
+            EXPECT_EQ(value, TSquaredOfStrain(state, c.x));
+        }
+    }
+}
+
+TEST(FastObjective, EvaluatesNearlyRoundEllipsesFarFromTheirStrainInThePrincipalFrame) {
+    // The fast path vouches for these values to 1e-11 (relative) of the exact ones, and the
+    // reference path's principal frame is nearer still.
+    constexpr double kPrincipalFrameAgreement = 1e-11;
+    struct Case {
+        int count;  // 5000 take the two-thread path
+        double roundness;
+    };
+    // Rounder ellipses keep the vouched error only nearer to their strain: R − 1 about 5e-7 up
+    // to |x| of about 1.4, where the pre vectors' errors near the size of their spread.
+    const Case cases[] = {{12, 1e-6}, {700, 1e-6}, {5000, 2e-6}, {300, 5e-7}, {2000, 1e-6}};
+    for (const Case& c : cases) {
+        auto state = NearlyRoundPopulation(c.count, c.roundness, unsigned(c.count));
+        const FastObjective fast(*state);
+        for (int i = 0; i < 8; ++i) {
+            // λ2 / λ1 from about 1e-10 (R − 1 about 1e-6, |x| = 0.1) to 1e-15.
+            const double angle = i * 0.8, length = 0.1 + 0.18 * i;
+            const StrainVector x{length * std::cos(angle), length * std::sin(angle)};
+            SCOPED_TRACE(testing::Message() << c.count << " data, R − 1 about " << c.roundness
+                                            << ", at (" << x.x1 << ", " << x.x2 << ")");
+            const std::optional<double> single = fast.TryEvaluate(x);
+            ASSERT_TRUE(single.has_value());
+            const auto before = state->PreVectors;
+            EXPECT_EQ(fast.Evaluate(*state, x), *single);
+            EXPECT_EQ(state->PreVectors, before);
+            const double reference = TSquaredOfStrain(*state, x);
+            EXPECT_NEAR(*single, reference, kPrincipalFrameAgreement * reference);
         }
     }
 }

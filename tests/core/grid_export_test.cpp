@@ -14,6 +14,7 @@
 #include "core/objective.h"
 #include "core/varnel_error.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/degenerate_data.h"
 #include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
 
@@ -109,6 +110,30 @@ TEST_F(GridExportTest, WritesEveryValueAsTheReferenceObjectiveDoes) {
     EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
 }
 
+// The nearly round ellipses' frame holds every kind of point: far from their strain the fast
+// path's principal frame, nearer the reference path's inverse of its rounded S, and near the
+// estimate an ordinary moment matrix.
+TEST(TSquaredGridText, WritesEveryValueOfNearlyRoundEllipsesAsTheReferenceObjectiveDoes) {
+    auto state = testing_support::StateOf(testing_support::StrainedNearCircles(1e-6, 30));
+    const double pLo = -1.4, pHi = 1.48, qLo = -1.4, qHi = 1.48;
+    state->PostPlotBounds.Min = {0.0, pLo, qLo};
+    state->PostPlotBounds.Max = {0.0, pHi, qHi};
+    const std::string text = TSquaredGridText(*state, '.');
+    std::string expected;
+    for (int i = 0; i < 100; ++i) {
+        const double q = double(qLo + static_cast<long double>(i) * ((qHi - qLo) / 99));
+        expected += FormatExponent(q, '.');
+        for (int j = 0; j < 100; ++j) {
+            const double p = double(pLo + static_cast<long double>(j) * ((pHi - pLo) / 99));
+            expected += '\t';
+            expected += FormatExponent(TSquaredOfStrain(*state, {p, q}), '.');
+        }
+        expected += "\r\n";
+    }
+    ASSERT_GT(text.size(), expected.size());
+    EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
+}
+
 TEST_F(GridExportTest, UsesTheGivenDecimalSeparator) {
     const auto lines = Split(TSquaredGridText(*state, ','), "\r\n");
     EXPECT_EQ(lines[0], "p = [ -1,000, 1,000 ]");
@@ -140,6 +165,17 @@ TEST_F(GridExportTest, LeavesThePreStrainDataOfTheEstimate) {
         EXPECT_EQ(state->PreVectors[k], before->PreVectors[k]);
     }
     EXPECT_EQ(state->StrainEstimate, before->StrainEstimate);
+}
+
+TEST_F(GridExportTest, EndsWithTheErrorOfAFailingEvaluationAndWritesNothing) {
+    // Strains along the x1 axis (the row q = 0) keep the pre vectors of data on that axis on
+    // it: the moment matrix is singular there, and every other row is regular.
+    auto collinear = testing_support::StateOf(testing_support::CollinearData(0.0, 40));
+    collinear->PostPlotBounds.Min = {0.0, -1.0, -1.0};
+    collinear->PostPlotBounds.Max = {0.0, 1.0, 0.0};
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ExportTSquaredGrid(*collinear, path, '.'); }),
+              kDivisionByZeroMessage);
+    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(GridExportTest, ReplacesAnExistingFile) {

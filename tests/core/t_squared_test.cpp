@@ -70,7 +70,8 @@ TEST(TSquaredOfVectors, EqualsTheCentredHotellingFormFromWideToNearlySingularClu
         double distance, angleDegrees, spread;
     };
     const Case cases[] = {
-        {1.0, 0.0, 0.3},    {0.4, 37.0, 0.1},   {1.0, 37.0, 1e-6},  {0.1, 90.0, 1e-7},
+        {1.0, 0.0, 0.3},    {0.4, 37.0, 0.1},   {1.0, 37.0, 3e-5},
+        {0.8, -20.0, 1e-4}, {1.0, 37.0, 1e-6},  {0.1, 90.0, 1e-7},
         {2.0, -45.0, 1e-8}, {1.0, 123.0, 1e-9}, {0.5, 10.0, 1e-10},
     };
     // The two evaluations differ by their own rounding, a few units of 1e-16 times N.
@@ -103,6 +104,36 @@ TEST(TSquaredOfVectors, TellsALineThroughTheOriginFromOtherDegenerateSets) {
     EXPECT_NEAR(TSquaredOfVectors(offLine.data(), 3), 2.0, 1e-13);
     const std::vector<StrainVector> one{{}, {0.5, 0.5}};
     EXPECT_EQ(ErrorTextOf([&] { TSquaredOfVectors(one.data(), 1); }), kDivisionByZeroMessage);
+}
+
+TEST(MomentMatrixIsSingular, JudgesAsTheTSquaredOfTheVectorsDoes) {
+    struct Case {
+        const char* name;
+        std::vector<StrainVector> vectors;  // [0] unused
+        bool singular;
+    };
+    const Case cases[] = {
+        {"on one line through the origin", OnOneLine(33.3, 100), true},
+        {"on one line along an axis", OnOneLine(90.0, 3), true},
+        {"all zero", std::vector<StrainVector>(4), true},
+        {"one vector", {{}, {0.5, 0.5}}, true},
+        {"no vector", {{}}, true},
+        {"a thin cluster whose rounded S has lost its determinant", Cluster(0.5, 10.0, 1e-10),
+         false},
+        {"a wide cluster", Cluster(1.0, 0.0, 0.3), false},
+        {"on one line that misses the origin", {{}, {1, 0.1}, {1, 0.2}, {1, -0.4}}, false},
+    };
+    for (const Case& c : cases) {
+        const int count = int(c.vectors.size()) - 1;
+        EXPECT_EQ(MomentMatrixIsSingular(c.vectors.data(), count), c.singular) << c.name;
+        // The judgement is the one that ends T² in its error, or lets it be evaluated.
+        if (count >= 2) {
+            EXPECT_EQ(
+                ErrorTextOf([&] { TSquaredOfVectors(c.vectors.data(), count); }) != "(no error)",
+                c.singular)
+                << c.name;
+        }
+    }
 }
 
 TEST(NearSingularity, IsTheEigenvalueRatioOnTheScaleOfTheMatrix) {

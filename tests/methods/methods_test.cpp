@@ -21,7 +21,8 @@ TEST(ComputeMethods, LeavesTheAnalysedStateAsItFoundIt) {
     // After a grid export the pre-strain data belong to another strain; keep those too.
     TSquaredOfStrain(*state, {0.1, -0.2});
     const auto before = std::make_unique<AnalysisState>(*state);
-    const MethodsResult result = ComputeMethods(*state);
+    const AnalysisState& analysed = *state;
+    const MethodsResult result = ComputeMethods(analysed);
     EXPECT_TRUE(state->RPre == before->RPre);
     EXPECT_TRUE(state->PhiPre == before->PhiPre);
     EXPECT_TRUE(state->PreVectors == before->PreVectors);
