@@ -16,7 +16,7 @@ std::vector<RequestedExport> RequestedExports(const ExportRequest& request) {
         {"--pre-emf", request.preEmf},       {"--post-svg", request.postSvg},
         {"--pre-svg", request.preSvg},       {"--post-png", request.postPng},
         {"--pre-png", request.prePng},       {"--rfphi-svg", request.rfphi.svg},
-        {"--rfphi-png", request.rfphi.png}, {"--rfphi-emf", request.rfphi.emf},
+        {"--rfphi-png", request.rfphi.png},  {"--rfphi-emf", request.rfphi.emf},
     };
     std::vector<RequestedExport> requested;
     for (const RequestedExport& item : all) {

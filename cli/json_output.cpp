@@ -17,7 +17,8 @@ nlohmann::ordered_json Range(const ValueRange& range) {
 nlohmann::ordered_json Region(const std::array<StrainVector, kRegionPoints + 1>& region) {
     nlohmann::ordered_json points = nlohmann::ordered_json::array();
     for (int i = 1; i <= kRegionPoints; ++i) {
-        points.push_back(nlohmann::ordered_json::array({Number(region[i].x1), Number(region[i].x2)}));
+        points.push_back(
+            nlohmann::ordered_json::array({Number(region[i].x1), Number(region[i].x2)}));
     }
     return points;
 }
@@ -31,7 +32,8 @@ nlohmann::ordered_json AnalysisJson(const AnalysisState& state, const std::strin
     object["file"] = path;
     object["N"] = state.DataCount;
     object["level"] = levelPercent;
-    object["x_s"] = nlohmann::ordered_json::array({Number(state.StrainEstimate.x1), Number(state.StrainEstimate.x2)});
+    object["x_s"] = nlohmann::ordered_json::array(
+        {Number(state.StrainEstimate.x1), Number(state.StrainEstimate.x2)});
     object["R_s"] = Number(EstimatedRatio(state));
     object["phi_s"] = Number(EstimatedPhiDegrees(state));
     const nlohmann::ordered_json none = nlohmann::ordered_json::array({nullptr, nullptr});

@@ -74,8 +74,8 @@ std::string OutputOf(const AnalysisState& state, const std::string& path,
 
 // Analyses one file and prints its report or JSON; false when it could not be analysed.
 // No failure of one file stops the files after it.
-bool RunFile(AnalysisState& state, const std::string& path, const Options& options,
-             char separator, cli::StandardOutput& output, bool& printedReport) {
+bool RunFile(AnalysisState& state, const std::string& path, const Options& options, char separator,
+             cli::StandardOutput& output, bool& printedReport) {
     const analysis::CommandResult result = analysis::RunOpenCommand(
         state, path, LevelOf(options.levelPercent), separator, nullptr, options.import.options);
     const cli::MethodsOutcome methods =
@@ -107,8 +107,10 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
 }
 
 void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
-    app.add_option("--t2-grid", exports.tSquaredGrid, "Save the T² grid over the Post-strain frame");
-    app.add_option("--post-emf", exports.postEmf, "Save the Post-strain plot as an Enhanced Metafile");
+    app.add_option("--t2-grid", exports.tSquaredGrid,
+                   "Save the T² grid over the Post-strain frame");
+    app.add_option("--post-emf", exports.postEmf,
+                   "Save the Post-strain plot as an Enhanced Metafile");
     app.add_option("--pre-emf", exports.preEmf, "Save the Pre-strain plot as an Enhanced Metafile");
     app.add_option("--post-svg", exports.postSvg, "Save the Post-strain plot as SVG");
     app.add_option("--pre-svg", exports.preSvg, "Save the Pre-strain plot as SVG");
@@ -138,8 +140,9 @@ int Finish(const cli::StandardOutput& output, bool allAnalysed) {
 
 int main(int argc, char** argv) {
     cli::ReserveClosedStandardStreams();
-    CLI::App app{"Estimates the homogeneous strain of elliptical markers (R, phi per line) and "
-                 "prints its report with confidence ranges."};
+    CLI::App app{
+        "Estimates the homogeneous strain of elliptical markers (R, phi per line) and "
+        "prints its report with confidence ranges."};
     Options options;
     app.add_option("--level", options.levelPercent, "Confidence level in percent")
         ->check(CLI::IsMember({39, 50, 95}));

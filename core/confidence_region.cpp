@@ -14,11 +14,14 @@ namespace {
 constexpr long double kPi = std::numbers::pi_v<long double>;
 
 const std::array<double, kMaxData + 1>& QuantileTable(const AnalysisState& state,
-                                                        ConfidenceLevel level) {
+                                                      ConfidenceLevel level) {
     switch (level) {
-        case ConfidenceLevel::Level39: return state.FQuantile39;
-        case ConfidenceLevel::Level50: return state.FQuantile50;
-        case ConfidenceLevel::Level95: break;
+        case ConfidenceLevel::Level39:
+            return state.FQuantile39;
+        case ConfidenceLevel::Level50:
+            return state.FQuantile50;
+        case ConfidenceLevel::Level95:
+            break;
     }
     return state.FQuantile95;
 }

@@ -6,40 +6,54 @@ namespace varnel {
 
 std::string IoErrorMessage(int code) {
     switch (code) {
-        case kIoFileNotFound: return "ファイルが見つかりません";
-        case kIoInvalidFileName: return "ファイル名の指定が間違っています";
-        case kIoTooManyOpenFiles: return "オープンしたファイルが多すぎます";
-        case kIoAccessDenied: return "ファイルへのアクセスが拒否されました";
-        case kIoReadBeyondEnd: return "ファイルの末尾以降を読み込みました";
-        case kIoDiskFull: return "ディスクがいっぱいです";
-        case kIoInvalidNumericInput: return "入力値が数値ではありません";
-        default: return "I/O エラー (" + std::to_string(code) + ")";
+        case kIoFileNotFound:
+            return "ファイルが見つかりません";
+        case kIoInvalidFileName:
+            return "ファイル名の指定が間違っています";
+        case kIoTooManyOpenFiles:
+            return "オープンしたファイルが多すぎます";
+        case kIoAccessDenied:
+            return "ファイルへのアクセスが拒否されました";
+        case kIoReadBeyondEnd:
+            return "ファイルの末尾以降を読み込みました";
+        case kIoDiskFull:
+            return "ディスクがいっぱいです";
+        case kIoInvalidNumericInput:
+            return "入力値が数値ではありません";
+        default:
+            return "I/O エラー (" + std::to_string(code) + ")";
     }
 }
 
 int IoErrorCodeFromErrno(int errorNumber) {
     switch (errorNumber) {
-        case ENOENT: return kIoFileNotFound;
+        case ENOENT:
+            return kIoFileNotFound;
         // The name cannot name a file: too long, a folder in the path that is a file, bytes or
         // characters the file system refuses in a name.
         case ENAMETOOLONG:
         case ENOTDIR:
         case EILSEQ:
         case ELOOP:  // a path whose symbolic links never end names no file
-        case EINVAL: return kIoInvalidFileName;
+        case EINVAL:
+            return kIoInvalidFileName;
         case EMFILE:
-        case ENFILE: return kIoTooManyOpenFiles;
+        case ENFILE:
+            return kIoTooManyOpenFiles;
         // The file may not be read or written here: no permission, a file system mounted
         // read-only, a folder where a file was asked for (the runtime cannot open one as a file).
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return kIoAccessDenied;
+        case EISDIR:
+            return kIoAccessDenied;
         // No room left for the user: the disk or the user's quota is full. EFBIG (a file
         // larger than the file system or the process may write) is not a full disk.
         case ENOSPC:
-        case EDQUOT: return kIoDiskFull;
-        default: return kIoSystemErrorBase + errorNumber;
+        case EDQUOT:
+            return kIoDiskFull;
+        default:
+            return kIoSystemErrorBase + errorNumber;
     }
 }
 

@@ -53,7 +53,8 @@ std::string PowerOfTenText(int power, bool writePlus) {
 // Rounds to `count` digits, a half going up in magnitude; a carry out of the first digit
 // raises the exponent. count = 0 rounds at the place before the first digit.
 DecimalDigits RoundDigits(DecimalDigits value, int count) {
-    const bool roundUp = count < static_cast<int>(value.digits.size()) && value.digits[count] >= '5';
+    const bool roundUp =
+        count < static_cast<int>(value.digits.size()) && value.digits[count] >= '5';
     value.digits.resize(count);
     if (!roundUp) return value;
     int i = count - 1;
@@ -104,7 +105,8 @@ std::string FormatFixed(long double x, int significantDigits, char decimalSepara
     value = RoundDigits(value, keep);
     if (IsZero(value)) return std::string("0") + decimalSeparator + "000";
     const bool negative = x < 0;
-    if (value.exponent > significantDigits) return ScientificText(value, negative, decimalSeparator);
+    if (value.exponent > significantDigits)
+        return ScientificText(value, negative, decimalSeparator);
 
     std::string text = negative ? "-" : "";
     if (value.exponent <= 0) {

@@ -36,15 +36,15 @@ StrainVector EllipseToVector(double R, double phi) {
 }
 
 Ellipse VectorToEllipse(StrainVector v) {
-    const long double length = std::sqrt(static_cast<long double>(v.x1) * v.x1 +
-                                         static_cast<long double>(v.x2) * v.x2);
+    const long double length =
+        std::sqrt(static_cast<long double>(v.x1) * v.x1 + static_cast<long double>(v.x2) * v.x2);
     return {CheckedExp(length), StoreDouble(0.5L * std::atan2(static_cast<long double>(v.x2),
                                                               static_cast<long double>(v.x1)))};
 }
 
 double VectorLength(StrainVector v) {
-    return StoreDouble(std::sqrt(static_cast<long double>(v.x1) * v.x1 +
-                                 static_cast<long double>(v.x2) * v.x2));
+    return StoreDouble(
+        std::sqrt(static_cast<long double>(v.x1) * v.x1 + static_cast<long double>(v.x2) * v.x2));
 }
 
 StrainVector AddVectors(StrainVector a, StrainVector b) {

@@ -31,8 +31,8 @@ bool ScanNumber(std::string_view text, std::size_t& i, char separator, std::stri
             break;
         }
     }
-    if (canonical.size() == mantissaStart) return false;      // nothing between sign and exponent
-    if (!digits) canonical.insert(mantissaStart, 1, '0');       // a lone separator reads as 0
+    if (canonical.size() == mantissaStart) return false;   // nothing between sign and exponent
+    if (!digits) canonical.insert(mantissaStart, 1, '0');  // a lone separator reads as 0
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         std::string exponent = "e";

@@ -153,13 +153,15 @@ EmfCanvas::EmfCanvas(const DisplayGeometry& display) : recorder_(std::make_uniqu
     recorder_->hundredthsOfMillimetrePerPixelY =
         static_cast<U_FLOAT>(display.heightMillimetres * 100 / display.heightPixels);
     const auto frameWidth = static_cast<std::int32_t>(std::lround(display.widthMillimetres * 100));
-    const auto frameHeight = static_cast<std::int32_t>(std::lround(display.heightMillimetres * 100));
+    const auto frameHeight =
+        static_cast<std::int32_t>(std::lround(display.heightMillimetres * 100));
     const U_RECTL frame{0, 0, frameWidth, frameHeight};
     const U_SIZEL device = sizel_set(display.widthPixels, display.heightPixels);
-    const U_SIZEL millimetres = sizel_set(static_cast<std::int32_t>(std::lround(display.widthMillimetres)),
-                                          static_cast<std::int32_t>(std::lround(display.heightMillimetres)));
-    recorder_->Append(U_EMRHEADER_set(U_RECTL{0, 0, -1, -1}, frame, nullptr, 0, nullptr, device,
-                                      millimetres, 0));
+    const U_SIZEL millimetres =
+        sizel_set(static_cast<std::int32_t>(std::lround(display.widthMillimetres)),
+                  static_cast<std::int32_t>(std::lround(display.heightMillimetres)));
+    recorder_->Append(
+        U_EMRHEADER_set(U_RECTL{0, 0, -1, -1}, frame, nullptr, 0, nullptr, device, millimetres, 0));
 }
 
 EmfCanvas::~EmfCanvas() { emf_htable_free(&recorder_->handles); }
@@ -179,9 +181,10 @@ void EmfCanvas::FillRect(int left, int top, int right, int bottom) {
     r.RealizeBrush();
     r.brushStyle = style;
     const U_RECTL bounds{left, top, right - 1, bottom - 1};
-    r.Append(U_EMRBITBLT_set(bounds, point32_set(left, top), point32_set(right - left, bottom - top),
-                             point32_set(0, 0), xform_set(1, 0, 0, 1, 0, 0), colorref3_set(0, 0, 0),
-                             U_DIB_RGB_COLORS, U_PATCOPY, nullptr, 0, nullptr));
+    r.Append(U_EMRBITBLT_set(bounds, point32_set(left, top),
+                             point32_set(right - left, bottom - top), point32_set(0, 0),
+                             xform_set(1, 0, 0, 1, 0, 0), colorref3_set(0, 0, 0), U_DIB_RGB_COLORS,
+                             U_PATCOPY, nullptr, 0, nullptr));
     r.Include(left, top, right - 1, bottom - 1);
 }
 

@@ -32,7 +32,8 @@ std::string PngBytes(QImage& image) {
 }
 
 void ExportPicture(const AnalysisState& state, DrawPlot draw, const std::string& path,
-                   PictureFormat format, int width, Canvas& screen, const DisplayGeometry& display) {
+                   PictureFormat format, int width, Canvas& screen,
+                   const DisplayGeometry& display) {
     // Before the first analysis the frames are empty and the mapping would divide by zero.
     if (state.DataCount < 1 || !PlotFramesExist(state) || width <= 0) {
         throw VarnelError(kNoDataForPictureMessage);

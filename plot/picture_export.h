@@ -39,8 +39,8 @@ std::string PictureBytes(PictureFormat format, int width, int height,
 PictureFormat PictureFormatOfPath(const std::string& path);
 
 /// Writes a picture file's bytes to `path` through a complete replacement. Throws VarnelError
-/// "ファイル \"path\". reason を作成できません" when it cannot be created, the I/O error text when a
-/// write fails.
+/// "ファイル \"path\". reason を作成できません" when it cannot be created, the I/O error text when
+/// a write fails.
 void SavePictureFile(const std::string& path, std::string_view bytes);
 
 }  // namespace varnel::plot

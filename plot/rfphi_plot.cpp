@@ -1,8 +1,8 @@
 #include "plot/rfphi_plot.h"
 
 #include <algorithm>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <numbers>
 
 #include "core/varnel_error.h"
@@ -37,8 +37,8 @@ constexpr int kLargestDecade = 300;
 // Fixed-point text with `decimals` decimals and '.', whatever the C library's locale.
 std::string Fixed(double value, int decimals) {
     char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
-                                   decimals).ptr;
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
     return std::string(text, end);
 }
 
@@ -154,10 +154,10 @@ void DrawCaption(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& can
     const int h = frame.textHeight;
     const int y = frame.top - h * 2;
     canvas.SetPenColor(kRed);
-    canvas.Text(frame.left, y,
-                "Rs = " + Fixed(data.strain.Rf, 3) +
-                    "   φs = " + Fixed(data.strain.phiDegrees, 1) + "°",
-                TextAlign::Left, h);
+    canvas.Text(
+        frame.left, y,
+        "Rs = " + Fixed(data.strain.Rf, 3) + "   φs = " + Fixed(data.strain.phiDegrees, 1) + "°",
+        TextAlign::Left, h);
     canvas.SetPenColor(kThetaCurveColor);
     canvas.Text(frame.right, y, "θ-curves every 10°", TextAlign::Right, h);
     canvas.SetPenColor(kRiCurveColor);

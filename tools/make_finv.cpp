@@ -7,7 +7,9 @@ namespace {
 
 // The quantile of F(2, m) at cumulative probability p has the closed form
 // (m/2)·((1 − p)^(−2/m) − 1) = (m/2)·expm1(−(2/m)·ln(1 − p)), the second form exact for large m.
-double FQuantile2(double m, double logOneMinusP) { return m / 2 * std::expm1(-2 / m * logOneMinusP); }
+double FQuantile2(double m, double logOneMinusP) {
+    return m / 2 * std::expm1(-2 / m * logOneMinusP);
+}
 
 }  // namespace
 

@@ -1,10 +1,11 @@
 // The desktop program under a German locale: Qt sets the C locale from the environment, and the
 // numbers the user reads and saves must carry one decimal comma each.
+#include "tests/support/comma_locale.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
 #include "tests/app/main_window_fixture.h"
-#include "tests/support/comma_locale.h"
 
 namespace varnel::app {
 namespace {

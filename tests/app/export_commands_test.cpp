@@ -8,8 +8,8 @@
 namespace varnel::app {
 namespace {
 
-using testing_support::MainWindowTest;
 using testing_support::kBlue;
+using testing_support::MainWindowTest;
 
 QByteArray ReadAll(const std::string& path) {
     return QByteArray::fromStdString(testing_support::ReadWholeFile(path));
@@ -101,7 +101,8 @@ TEST_F(MainWindowTest, FailedPictureSaveShowsTheErrorAndStillRedrawsBothPlots) {
     ui.saveAnswers.push_back(path);
     Trigger("MenuSavePre");
     ASSERT_EQ(ui.errors.size(), 1u);
-    EXPECT_EQ(ui.errors[0], "ファイル \"" + path + "\". No such file or directory を作成できません.");
+    EXPECT_EQ(ui.errors[0],
+              "ファイル \"" + path + "\". No such file or directory を作成できません.");
     EXPECT_GT(CountPixels("ImageF", kBlue), 0);
     EXPECT_GT(CountPixels("ImageI", kBlue), 0);
 }
@@ -122,7 +123,9 @@ TEST_F(MainWindowTest, GridExportWritesTheTableAndCancelWritesNothing) {
     EXPECT_EQ(ui.saveRequests[0].filter, "Text File|*.txt");
     EXPECT_EQ(ui.saveRequests[0].defaultExtension, "txt");
     EXPECT_FALSE(ui.saveRequests[0].confirmOverwrite);
-    EXPECT_TRUE(QDir(QString::fromStdString(folder.Path().string())).entryList({QStringLiteral("*.dat")}).isEmpty());
+    EXPECT_TRUE(QDir(QString::fromStdString(folder.Path().string()))
+                    .entryList({QStringLiteral("*.dat")})
+                    .isEmpty());
     ui.saveAnswers.push_back(Path("grid.dat"));
     Trigger("SaveT2values1");
     EXPECT_TRUE(ui.errors.empty());
@@ -141,7 +144,9 @@ TEST_F(MainWindowTest, SavingOverTheDataFileIsRefusedWithAMessage) {
         const char* action;
         std::string path;
     } cases[] = {
-        {"SaveT2values1", data}, {"SaveT2values1", Path("link.txt")}, {"MenuSavePst", data},
+        {"SaveT2values1", data},
+        {"SaveT2values1", Path("link.txt")},
+        {"MenuSavePst", data},
         {"MenuSavePre", Path("./good.txt")},
     };
     for (const auto& c : cases) {

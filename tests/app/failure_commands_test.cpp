@@ -12,8 +12,8 @@
 namespace varnel::app {
 namespace {
 
-using testing_support::MainWindowTest;
 using testing_support::kBlue;
+using testing_support::MainWindowTest;
 
 namespace fs = std::filesystem;
 

@@ -10,8 +10,8 @@
 namespace varnel::app {
 namespace {
 
-using testing_support::MainWindowTest;
 using testing_support::kBlue;
+using testing_support::MainWindowTest;
 
 const std::string kExamples = VARNEL_EXAMPLES_DIR;
 

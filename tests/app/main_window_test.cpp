@@ -16,9 +16,9 @@
 namespace varnel::app {
 namespace {
 
+using testing_support::kBlue;
 using testing_support::MainWindowTest;
 using testing_support::ScriptedUserInterface;
-using testing_support::kBlue;
 
 struct ControlCase {
     const char* name;

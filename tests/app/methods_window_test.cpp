@@ -21,8 +21,8 @@
 namespace varnel::app {
 namespace {
 
-using testing_support::MainWindowTest;
 using testing_support::kBlue;
+using testing_support::MainWindowTest;
 
 // Long enough for a bootstrap of a few hundred resamples on a loaded machine.
 constexpr qint64 kPatienceMilliseconds = 120000;

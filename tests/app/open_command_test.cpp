@@ -10,9 +10,9 @@
 namespace varnel::app {
 namespace {
 
-using testing_support::MainWindowTest;
 using testing_support::kBlue;
 using testing_support::kRed;
+using testing_support::MainWindowTest;
 
 QStringList Lines(const std::string& text) {
     return QString::fromStdString(text).split(QLatin1Char('\n'));
@@ -58,7 +58,6 @@ struct FailedOpen {
 
 // Test names show the case, not its bytes.
 void PrintTo(const FailedOpen& c, std::ostream* out) { *out << c.name; }
-
 
 class FailedOpenTest : public MainWindowTest, public ::testing::WithParamInterface<FailedOpen> {};
 

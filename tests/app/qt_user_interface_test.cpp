@@ -16,7 +16,6 @@
 
 #include "core/io_error.h"
 #include "core/varnel_error.h"
-
 #include "tests/support/test_folder.h"
 
 namespace varnel::app {

@@ -139,8 +139,7 @@ TEST_F(ImportCliTest, ExportsDataOfOneFileOnlyAndReportsAFailedSave) {
 
 TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
     std::string tooMany = "R,phi\n", tenThousand = "R,phi\n";
-    for (int k = 1; k <= kMaxData; ++k)
-        tenThousand += "2," + std::to_string(k % 170 - 80) + "\n";
+    for (int k = 1; k <= kMaxData; ++k) tenThousand += "2," + std::to_string(k % 170 - 80) + "\n";
     tooMany = tenThousand + "2,0\n";
     const std::string gigabyte = Write("huge.geojson", "{\"type\": \"FeatureCollection\", ");
     std::filesystem::resize_file(gigabyte, std::uintmax_t{1} << 30);
@@ -185,8 +184,8 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
          0, "points.geojson: Skipped 1 of 4 features: they hold no Polygon or MultiPolygon.\n"},
         // Outlines along the axes only: their log-strain vectors lie on one line.
         {Write("axes.geojson", "{\"type\": \"FeatureCollection\", \"features\": [" +
-                                   rectangle(2, 1) + "," + rectangle(3, 1) + "," +
-                                   rectangle(1, 2) + "]}"),
+                                   rectangle(2, 1) + "," + rectangle(3, 1) + "," + rectangle(1, 2) +
+                                   "]}"),
          1, "axes.geojson: 0 による浮動小数点数除算\n"},
     };
     for (const Case& c : cases) {

@@ -47,8 +47,8 @@ TEST_F(VarnelCliTest, PrintsTheReportOfEachExampleAsItsGoldenFile) {
         const std::string golden =
             ReadWholeFile(std::string(VARNEL_TEST_DATA_DIR) + "/report/" + c.golden);
         ASSERT_EQ(testing_support::LinesOf(golden).size(), 27u) << c.golden;
-        const CliRun run = Cli(std::string("--level ") + c.level + " " + VARNEL_EXAMPLES_DIR +
-                               "/" + c.example);
+        const CliRun run =
+            Cli(std::string("--level ") + c.level + " " + VARNEL_EXAMPLES_DIR + "/" + c.example);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(run.out, golden);
@@ -57,14 +57,18 @@ TEST_F(VarnelCliTest, PrintsTheReportOfEachExampleAsItsGoldenFile) {
 
 TEST_F(VarnelCliTest, ReportsEachFileAndSkipsTheOnesItCannotAnalyse) {
     const std::string good = Write("good.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
-    struct Case { std::string file; std::string message; };
+    struct Case {
+        std::string file;
+        std::string message;
+    };
     const Case cases[] = {
         {Write("bad_line.txt", "2,10\n3;40\n"), "bad_line.txt: Invalid data at line #2\n"},
         {Write("bad_ratio.txt", "2,10\n0.5,40\n1.5,3\n0.9,1\n"),
          "bad_ratio.txt: Invalid R at line #2\nbad_ratio.txt: Invalid R at line #4\n"},
         {Write("two.txt", "2,10\n3,40\n"), "two.txt: Number of data < 3.\nError not estimated.\n"},
         {Write("word.txt", "2,ten\n3,40\n1,1\n"), "word.txt: 'ten' は浮動小数点数ではありません\n"},
-        {(folder_ / "missing.txt").string(), "missing.txt: Invalid data file\nExecution terminated\n"},
+        {(folder_ / "missing.txt").string(),
+         "missing.txt: Invalid data file\nExecution terminated\n"},
         {Write("one.txt", "2,10\n"), "one.txt: 0 による浮動小数点数除算\n"},
         {Write("long.txt", "2,10\n1.5," + std::string(3 << 20, '7') + "\n3,40\n"),
          "long.txt: '" + std::string(200, '7') + "...' は浮動小数点数ではありません\n"},
@@ -74,7 +78,8 @@ TEST_F(VarnelCliTest, ReportsEachFileAndSkipsTheOnesItCannotAnalyse) {
         EXPECT_EQ(run.status, 1) << c.file;
         std::string err = run.err;
         const std::string folder = folder_.string() + "/";
-        for (std::size_t at; (at = err.find(folder)) != std::string::npos;) err.erase(at, folder.size());
+        for (std::size_t at; (at = err.find(folder)) != std::string::npos;)
+            err.erase(at, folder.size());
         EXPECT_EQ(err, c.message);
         // Both reports of the good file, one empty line between them.
         EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 27 * 2 + 1) << c.file;
@@ -114,8 +119,7 @@ TEST_F(VarnelCliTest, CollinearDataEndInADivisionByZeroAndNearlyRoundOnesInAnEst
         for (const int count : {3, 4, 100, 10000}) {
             const std::string name =
                 "collinear_" + std::to_string(int(axis)) + "_" + std::to_string(count) + ".txt";
-            files += " " +
-                     Write(name, DataFileText(testing_support::CollinearData(axis, count)));
+            files += " " + Write(name, DataFileText(testing_support::CollinearData(axis, count)));
             expectedErrors += name + ": 0 による浮動小数点数除算\n";
         }
     }
@@ -125,7 +129,8 @@ TEST_F(VarnelCliTest, CollinearDataEndInADivisionByZeroAndNearlyRoundOnesInAnEst
     EXPECT_EQ(run.status, 1);
     std::string err = run.err;
     const std::string folder = folder_.string() + "/";
-    for (std::size_t at; (at = err.find(folder)) != std::string::npos;) err.erase(at, folder.size());
+    for (std::size_t at; (at = err.find(folder)) != std::string::npos;)
+        err.erase(at, folder.size());
     EXPECT_EQ(err, expectedErrors);
     const nlohmann::json estimate = nlohmann::json::parse(run.out);
     EXPECT_NEAR(estimate["R_s"].get<double>(), 1 + 1e-6, 1e-12);
@@ -178,8 +183,8 @@ TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
     const std::string picture = (folder_ / "none" / "p.svg").string();
     const CliRun noFolder = Cli(data + " --post-svg " + picture);
     EXPECT_EQ(noFolder.status, 1);
-    EXPECT_EQ(noFolder.err,
-              data + ": ファイル \"" + picture + "\". No such file or directory を作成できません\n");
+    EXPECT_EQ(noFolder.err, data + ": ファイル \"" + picture +
+                                "\". No such file or directory を作成できません\n");
 }
 
 // The program copied into a folder of its own, beside a finv.dat of the test's making.
@@ -258,8 +263,8 @@ TEST_F(VarnelCliTest, RfPhiExportsFollowTheRulesOfTheOtherPictures) {
     const std::string picture = (folder_ / "none" / "p.emf").string();
     const CliRun noFolder = Cli(data + " --rfphi-emf " + picture);
     EXPECT_EQ(noFolder.status, 1);
-    EXPECT_EQ(noFolder.err,
-              data + ": ファイル \"" + picture + "\". No such file or directory を作成できません\n");
+    EXPECT_EQ(noFolder.err, data + ": ファイル \"" + picture +
+                                "\". No such file or directory を作成できません\n");
     const std::string twoData = Write("two.txt", "2 10\n3 40\n");
     const CliRun two = Cli(twoData + " --rfphi-png " + (folder_ / "two.png").string());
     EXPECT_EQ(two.status, 1);

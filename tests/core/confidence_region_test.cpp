@@ -53,7 +53,8 @@ TEST(ComputePreConfidenceRegion, SamplesTheEllipseAboutTheMeanAlongItsAxes) {
     const Matrix2 inverse = Invert2x2(ComputeMomentMatrix(*state));
     for (int i = 1; i <= kRegionPoints; ++i) {
         const double d1 = state->PreRegion[i].x1 - m.x1, d2 = state->PreRegion[i].x2 - m.x2;
-        const double form = d1 * (inverse.m11 * d1 + inverse.m12 * d2) + d2 * (inverse.m21 * d1 + inverse.m22 * d2);
+        const double form =
+            d1 * (inverse.m11 * d1 + inverse.m12 * d2) + d2 * (inverse.m21 * d1 + inverse.m22 * d2);
         EXPECT_NEAR(form, K, 1e-12 * K) << i;
     }
 }
@@ -204,7 +205,7 @@ Extremes DenseRegionExtremes(const AnalysisState& state, double quantile) {
 TEST(ComputeConfidenceResults, RangesAreThoseOfTheWholeBoundaryCarriedForward) {
     struct Case {
         ConfidenceLevel level;
-        double quantile;  // the table's entry for N = 5
+        double quantile;   // the table's entry for N = 5
         bool holdsOrigin;  // the region's box holds the origin: R and φ ranges are NaN
     };
     const Case cases[] = {{ConfidenceLevel::Level39, 0.5, false},
@@ -241,7 +242,12 @@ TEST(ComputeConfidenceResults, RangesAreThoseOfTheWholeBoundaryCarriedForward) {
 }
 
 TEST(ComputeRegionRanges, TakesRangesOrNotANumberWhenTheBoxHoldsTheOrigin) {
-    struct Case { const char* name; StrainVector center; double radius; bool numbers; };
+    struct Case {
+        const char* name;
+        StrainVector center;
+        double radius;
+        bool numbers;
+    };
     const Case cases[] = {
         {"box around the origin", {0.05, -0.05}, 0.2, false},
         {"box touching the x2 axis", {0.2, 0.1}, 0.2, true},
@@ -251,7 +257,8 @@ TEST(ComputeRegionRanges, TakesRangesOrNotANumberWhenTheBoxHoldsTheOrigin) {
         auto state = std::make_unique<AnalysisState>();
         for (int i = 1; i <= kRegionPoints; ++i) {
             const double t = 5.0 * i * kDegree;
-            state->PostRegion[i] = {c.center.x1 + c.radius * std::cos(t), c.center.x2 + c.radius * std::sin(t)};
+            state->PostRegion[i] = {c.center.x1 + c.radius * std::cos(t),
+                                    c.center.x2 + c.radius * std::sin(t)};
         }
         ComputeRegionRanges(*state);
         EXPECT_DOUBLE_EQ(state->X1Range.min, c.center.x1 - c.radius) << c.name;

@@ -117,8 +117,7 @@ TEST(EstimateStrain, RecoversATinyStrainFromNearlyRoundEllipses) {
     for (const double roundness : {1e-4, 1e-6, 1e-7}) {
         for (const double strainDegrees : {30.0, -70.0}) {
             SCOPED_TRACE(testing::Message() << "R - 1 = " << roundness << " at " << strainDegrees);
-            auto state = StateOf(
-                testing_support::StrainedNearCircles(roundness, strainDegrees));
+            auto state = StateOf(testing_support::StrainedNearCircles(roundness, strainDegrees));
             EstimateStrain(*state, nullptr);
             const StrainVector expected = EllipseToVector(1 + roundness, strainDegrees * kDegree);
             // Ratios this near to 1 are doubles whose logarithms carry a relative error of

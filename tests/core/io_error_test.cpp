@@ -11,7 +11,10 @@ namespace varnel {
 namespace {
 
 TEST(IoErrorFromErrno, GivesTheRuntimeTextOnlyToErrorsOfTheSameMeaning) {
-    struct Case { int errorNumber; const char* message; };
+    struct Case {
+        int errorNumber;
+        const char* message;
+    };
     const Case cases[] = {
         {ENOENT, "ファイルが見つかりません"},
         {ENAMETOOLONG, "ファイル名の指定が間違っています"},
@@ -45,8 +48,8 @@ TEST(IoErrorFromErrno, GivesTheRuntimeTextOnlyToErrorsOfTheSameMeaning) {
 }
 
 TEST(IoErrorFromErrno, NeverNumbersAnUnmappedErrorLikeARuntimeError) {
-    const int runtimeNumbers[] = {kIoFileNotFound,  kIoInvalidFileName, kIoTooManyOpenFiles,
-                                  kIoAccessDenied,  kIoReadBeyondEnd,   kIoDiskFull,
+    const int runtimeNumbers[] = {kIoFileNotFound,       kIoInvalidFileName, kIoTooManyOpenFiles,
+                                  kIoAccessDenied,       kIoReadBeyondEnd,   kIoDiskFull,
                                   kIoInvalidNumericInput};
     for (int errorNumber = 1; errorNumber < 134; ++errorNumber) {
         const int code = IoErrorCodeFromErrno(errorNumber);

@@ -12,7 +12,10 @@ struct CountingLine {
     std::function<double(double)> g;
     int evaluations = 0;
     ObjectiveFunction Objective() {
-        return [this](StrainVector p) { ++evaluations; return g(p.x1); };
+        return [this](StrainVector p) {
+            ++evaluations;
+            return g(p.x1);
+        };
     }
 };
 
@@ -24,7 +27,11 @@ TEST(GoldenSectionSearch, FindsASmoothMinimumInThirtyEvaluations) {
 }
 
 TEST(GoldenSectionSearch, StaysInsideTheSegmentAndEndsWhereTheRelativeTestCannot) {
-    struct Case { const char* name; std::function<double(double)> g; double expected; };
+    struct Case {
+        const char* name;
+        std::function<double(double)> g;
+        double expected;
+    };
     const Case cases[] = {
         {"minimum beyond the end", [](double t) { return (t - 1.3) * (t - 1.3); }, 1.0},
         {"minimum at the start point", [](double t) { return t * t; }, 0.0},
@@ -46,7 +53,10 @@ TEST(SimplexMinimize, ReturnsAtOnceWhenTheValuesAlreadyAgree) {
     // A constant objective, and one whose values are all exactly 0 (T² at an exact minimum).
     for (const double value : {2.0, 0.0}) {
         int evaluations = 0;
-        const ObjectiveFunction constant = [&](StrainVector) { ++evaluations; return value; };
+        const ObjectiveFunction constant = [&](StrainVector) {
+            ++evaluations;
+            return value;
+        };
         std::array<StrainVector, 3> triangle{{{0.1, 0.2}, {0.0, 0.2}, {0.1, 0.1}}};
         const auto before = triangle;
         EXPECT_TRUE(MinimizeFromTriangle(triangle, constant)) << value;

@@ -27,7 +27,8 @@ TEST(TSquaredOfStrain, MatchesTheThreeEllipseExample) {
     EXPECT_NEAR(TSquaredOfStrain(*state, {0, 0}), 1.722751, kExampleTolerance);
     EXPECT_NEAR(TSquaredOfStrain(*state, {0.2, 0.1}), 1.142123, kExampleTolerance);
     // The pre-strain arrays belong to the last evaluation.
-    const StrainVector expected[] = {{0.452437, 0.133816}, {-0.074089, 0.985496}, {0.101955, -0.366315}};
+    const StrainVector expected[] = {
+        {0.452437, 0.133816}, {-0.074089, 0.985496}, {0.101955, -0.366315}};
     for (int k = 1; k <= 3; ++k) {
         EXPECT_NEAR(state->PreVectors[k].x1, expected[k - 1].x1, kExampleTolerance) << k;
         EXPECT_NEAR(state->PreVectors[k].x2, expected[k - 1].x2, kExampleTolerance) << k;
@@ -45,8 +46,11 @@ TEST(TSquaredOfStrain, IsOneForTwoDataAndZeroForTheStrainThatMadeTheData) {
     auto state = std::make_unique<AnalysisState>();
     const StrainVector strain{0.4, -0.3};
     const Ellipse s = VectorToEllipse(strain);
-    const Ellipse pre[] = {{1.5, 0}, {1.5, std::numbers::pi / 3}, {1.5, -std::numbers::pi / 3},
-                           {2.0, 0.1}, {2.0, 0.1 + std::numbers::pi / 2}};
+    const Ellipse pre[] = {{1.5, 0},
+                           {1.5, std::numbers::pi / 3},
+                           {1.5, -std::numbers::pi / 3},
+                           {2.0, 0.1},
+                           {2.0, 0.1 + std::numbers::pi / 2}};
     for (const Ellipse& e : pre) {
         const Ellipse post = SuperposeStrain(s.R, e.R, e.phi - s.phi);
         ++state->DataCount;

@@ -28,7 +28,8 @@ struct ReplacingFileTest : testing::Test {
     // The folder holds exactly these names: no temporary file is left behind.
     void ExpectOnly(std::vector<std::string> names) const {
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(folder)) found.push_back(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(folder))
+            found.push_back(entry.path().filename());
         std::sort(found.begin(), found.end());
         std::sort(names.begin(), names.end());
         EXPECT_EQ(found, names);
@@ -161,8 +162,8 @@ TEST_F(ReplacingFileTest, DanglingLinksMakeTheFileTheyName) {
     fs::create_directory(folder / "sub");
     const struct {
         const char* name;
-        std::string link;   // where the link points, from the folder
-        const char* made;   // the file that the save creates, from the folder
+        std::string link;  // where the link points, from the folder
+        const char* made;  // the file that the save creates, from the folder
     } cases[] = {
         {"relative", "made.txt", "made.txt"},
         {"absolute", (folder / "sub" / "made.txt").string(), "sub/made.txt"},
@@ -208,11 +209,11 @@ TEST_F(ReplacingFileTest, SameSaveTargetSeesThroughSpellingsAndLinks) {
         fs::path first, second;
         bool same;
     } cases[] = {
-        {f / "a.txt", f / "a.txt", true},           {f / "a.txt", f / "sub/../a.txt", true},
-        {f / "a.txt", f / "hard.txt", true},        {f / "link.txt", f / "a.txt", true},
-        {f / "a.txt", f / "b.txt", false},          {f / "new.txt", f / "./new.txt", true},
-        {f / "dangling.txt", f / "new.txt", true},  {f / "new.txt", f / "sub/new.txt", false},
-        {f / "a.txt", f / "new.txt", false},        {f / "nosuch/../x", f / "nosuch/../x", true},
+        {f / "a.txt", f / "a.txt", true},          {f / "a.txt", f / "sub/../a.txt", true},
+        {f / "a.txt", f / "hard.txt", true},       {f / "link.txt", f / "a.txt", true},
+        {f / "a.txt", f / "b.txt", false},         {f / "new.txt", f / "./new.txt", true},
+        {f / "dangling.txt", f / "new.txt", true}, {f / "new.txt", f / "sub/new.txt", false},
+        {f / "a.txt", f / "new.txt", false},       {f / "nosuch/../x", f / "nosuch/../x", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first.string() + " and " + c.second.string());

@@ -25,11 +25,33 @@ std::unique_ptr<AnalysisState> ReportedState() {
 
 TEST(WriteReport, LaysOutTwentySevenLines) {
     const std::vector<std::string> expected = {
-        "outcrop 7.txt", "", "N = 25", "",
-        "R_s    = 1.800", "           + 0.300", "           - 0.200", "   min = 1.500", "   max = 2.000", "",
-        "phi_s  = -12.346 (deg)", "           + 7.654", "           - 13.346", "   min = -20.000", "   max = 1.000", "",
-        "x_s[1] = 0.250", "           + 0.125", "           - 0.250", "   min = 0.125", "   max = 0.500", "",
-        "x_s[2] = -0.500", "           + 0.250", "           - 0.125", "   min = -0.750", "   max = -0.375",
+        "outcrop 7.txt",
+        "",
+        "N = 25",
+        "",
+        "R_s    = 1.800",
+        "           + 0.300",
+        "           - 0.200",
+        "   min = 1.500",
+        "   max = 2.000",
+        "",
+        "phi_s  = -12.346 (deg)",
+        "           + 7.654",
+        "           - 13.346",
+        "   min = -20.000",
+        "   max = 1.000",
+        "",
+        "x_s[1] = 0.250",
+        "           + 0.125",
+        "           - 0.250",
+        "   min = 0.125",
+        "   max = 0.500",
+        "",
+        "x_s[2] = -0.500",
+        "           + 0.250",
+        "           - 0.125",
+        "   min = -0.750",
+        "   max = -0.375",
     };
     EXPECT_EQ(WriteReport(*ReportedState(), '.'), expected);
 }

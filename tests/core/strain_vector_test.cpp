@@ -19,7 +19,9 @@ constexpr double kDegree = kPi / 180.0;
 constexpr double kExampleTolerance = 5e-6;
 
 TEST(EllipseToVector, MatchesTheWorkedExamples) {
-    struct Case { double R, phi, x1, x2; };
+    struct Case {
+        double R, phi, x1, x2;
+    };
     const Case cases[] = {
         {std::exp(1.0), 0.0, 1.0, 0.0},
         {3.0, kPi / 4, 0.0, std::log(3.0)},
@@ -93,7 +95,11 @@ TEST(SymmetricEigen2, OrdersEigenvaluesAndPointsEigenvectorsUp) {
 }
 
 TEST(SymmetricEigen2, GivesTheAxesForADiagonalMatrixWithoutDividingByZero) {
-    struct Case { Matrix2 M; double lambda1, lambda2; StrainVector e1, e2; };
+    struct Case {
+        Matrix2 M;
+        double lambda1, lambda2;
+        StrainVector e1, e2;
+    };
     const Case cases[] = {
         {{3, 0, 0, 1}, 3, 1, {1, 0}, {0, 1}},
         {{1, 0, 0, 3}, 3, 1, {0, 1}, {1, 0}},
@@ -117,7 +123,9 @@ TEST(NormalizeVector, FailsOnTheZeroVector) {
 }
 
 TEST(SuperposeStrain, MatchesTheWorkedExamples) {
-    struct Case { double Rs, R, theta, RPrime, thetaPrime; };
+    struct Case {
+        double Rs, R, theta, RPrime, thetaPrime;
+    };
     const Case cases[] = {
         {2.0, 3.0, 30 * kDegree, 4.965268, 0.253053},
         {0.5, 3.0, 30 * kDegree, 2.810910, 0.958549},
@@ -136,7 +144,9 @@ TEST(SuperposeStrain, MatchesTheWorkedExamples) {
 
 TEST(SuperposeStrain, GivesTheExactLimitWherePAndQVanish) {
     // Rs = 1 at ±45°, Rs·R = 1 coaxial, and Rs a few ulps from 1: the tangent form is 0/0 there.
-    struct Case { double Rs, R, theta, RPrime; };
+    struct Case {
+        double Rs, R, theta, RPrime;
+    };
     const Case cases[] = {
         {1.0, 2.0, kPi / 4, 2.0},
         {1.0, 3.0, -kPi / 4, 3.0},
@@ -164,7 +174,8 @@ TEST(SuperposeStrain, AgreesWithTheShapeTensorOfTheStrainedEllipse) {
                 const double half = std::hypot((b11 - b22) / 2, b12), mean = (b11 + b22) / 2;
                 const double expected = std::sqrt((mean + half) / (mean - half));
                 const Ellipse e = SuperposeStrain(Rs, R, t);
-                EXPECT_NEAR(e.R, expected, 1e-9 * expected) << Rs << " " << R << " " << thetaDegrees;
+                EXPECT_NEAR(e.R, expected, 1e-9 * expected)
+                    << Rs << " " << R << " " << thetaDegrees;
             }
         }
     }

@@ -15,7 +15,7 @@ TEST(ErrorBoxText, AppendsAFullStopAfterMessagesThatSortAfterIt) {
     };
     const Case cases[] = {
         {"0 による浮動小数点数除算", "0 による浮動小数点数除算."},  // a multi-byte ending
-        {"I/O エラー (13)", "I/O エラー (13)"},                    // ")" sorts before "."
+        {"I/O エラー (13)", "I/O エラー (13)"},                     // ")" sorts before "."
         {"No data loaded.", "No data loaded."},
         {"No data loaded", "No data loaded."},
         {"File 7", "File 7."},

@@ -40,7 +40,8 @@ protected:
 };
 
 TEST_F(DataFileTest, SplitsAtTheCommaThenTheTabThenTheBlank) {
-    for (const char* line : {"2,30", "  2 ,  30  ", "2\t 30", "2 \t30", "2 30", "2   30", "\t2,30\x01"}) {
+    for (const char* line :
+         {"2,30", "  2 ,  30  ", "2\t 30", "2 \t30", "2 30", "2   30", "\t2,30\x01"}) {
         ASSERT_TRUE(Read(line).ok) << line;
         EXPECT_EQ(state_->RPost[1], 2.0) << line;
         EXPECT_EQ(state_->PhiPost[1], 0.5235987755982989) << line;
@@ -52,7 +53,10 @@ TEST_F(DataFileTest, SplitsAtTheCommaThenTheTabThenTheBlank) {
 }
 
 TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
-    struct Case { const char* line; const char* message; };
+    struct Case {
+        const char* line;
+        const char* message;
+    };
     const Case cases[] = {
         {"2 30 40", "'30 40' は浮動小数点数ではありません"},
         {"2,30,40", "'30,40' は浮動小数点数ではありません"},
@@ -63,7 +67,10 @@ TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
         {"0x10,3", "'0x10' は浮動小数点数ではありません"},
         {"nan,3", "'nan' は浮動小数点数ではありません"},
         {"inf,3", "'inf' は浮動小数点数ではありません"},
-        {"\xEF\xBB\xBF" "2,30", "'\xEF\xBB\xBF" "2' は浮動小数点数ではありません"},
+        {"\xEF\xBB\xBF"
+         "2,30",
+         "'\xEF\xBB\xBF"
+         "2' は浮動小数点数ではありません"},
         {"1e99999,3", "'1e99999' は浮動小数点数ではありません"},
         {"1e400,3", kOverflowMessage},
     };
@@ -71,8 +78,11 @@ TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
 }
 
 TEST_F(DataFileTest, AcceptsTheRuntimeNumberForms) {
-    struct Case { const char* line; double R; };
-    const Case cases[] = {{"+2. 0", 2.0}, {". 0", 0.0}, {"1e 0", 1.0}, {"1E+ 0", 1.0},
+    struct Case {
+        const char* line;
+        double R;
+    };
+    const Case cases[] = {{"+2. 0", 2.0},   {". 0", 0.0},    {"1e 0", 1.0},    {"1E+ 0", 1.0},
                           {"25e-1 0", 2.5}, {"-.5 0", -0.5}, {"1e-400 0", 0.0}};
     for (const Case& c : cases) {
         ASSERT_TRUE(Read(c.line).ok) << c.line;
@@ -160,7 +170,10 @@ TEST_F(DataFileTest, ReadsLinesLyingAcrossTheReadBlocks) {
 }
 
 TEST_F(DataFileTest, CountsLinesByTheirBreaks) {
-    struct Case { std::string bytes; int count; };
+    struct Case {
+        std::string bytes;
+        int count;
+    };
     const Case cases[] = {
         {"", 0},
         {"2,30\n3,40\n4,50", 3},
@@ -168,7 +181,9 @@ TEST_F(DataFileTest, CountsLinesByTheirBreaks) {
         {"2,30\r\n3,40\r\n4,50\r\n\r\n", 4},
         {"2,30\r3,40\r4,50\r", 1},
         {"2,30\n3,40\n\x1Anot counted\n", 2},
-        {"2,30\n3,\x1A" "40\n", 2},
+        {"2,30\n3,\x1A"
+         "40\n",
+         2},
         {std::string("2,30\n\0\n", 7), 2},
     };
     for (const Case& c : cases) {
@@ -178,9 +193,15 @@ TEST_F(DataFileTest, CountsLinesByTheirBreaks) {
 }
 
 TEST_F(DataFileTest, FailsAtTheFirstLineWithoutSeparator) {
-    struct Case { std::string bytes; int line; };
-    const Case cases[] = {{"2,30\n3,40\n4,50\n\n", 4}, {"2,30\n2;30\n", 2}, {"2,30\n   \n", 2},
-                          {"5\n", 1}, {std::string("2,30\n\0\n", 7), 2}};
+    struct Case {
+        std::string bytes;
+        int line;
+    };
+    const Case cases[] = {{"2,30\n3,40\n4,50\n\n", 4},
+                          {"2,30\n2;30\n", 2},
+                          {"2,30\n   \n", 2},
+                          {"5\n", 1},
+                          {std::string("2,30\n\0\n", 7), 2}};
     for (const Case& c : cases) {
         const ParseOutcome outcome = Read(c.bytes);
         EXPECT_FALSE(outcome.ok);

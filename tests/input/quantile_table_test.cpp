@@ -64,18 +64,20 @@ TEST_F(QuantileTableTest, AMalformedNumberEndsTheReadAfterItsRow) {
 }
 
 TEST_F(QuantileTableTest, ReadsTheTableNumberFormsOnly) {
-    struct Case { const char* text; double value; };
-    const Case numbers[] = {{"+1.5", 1.5},   {"-.5e1", -5.0},   {"5.", 5.0},
-                            {"1E+2", 100.0}, {"1e-400", 0.0},   {"00012.50", 12.5},
-                            {"-0", -0.0},    {"2.5e-3", 2.5e-3}};
+    struct Case {
+        const char* text;
+        double value;
+    };
+    const Case numbers[] = {{"+1.5", 1.5},   {"-.5e1", -5.0},    {"5.", 5.0},  {"1E+2", 100.0},
+                            {"1e-400", 0.0}, {"00012.50", 12.5}, {"-0", -0.0}, {"2.5e-3", 2.5e-3}};
     for (const Case& c : numbers) {
         WriteTable(std::string("3 1 ") + c.text + " 2\n");
         ASSERT_TRUE(LoadFQuantileTable(*state_, Folder())) << c.text;
         EXPECT_EQ(state_->FQuantile50[3], c.value) << c.text;
         EXPECT_EQ(state_->FQuantile95[3], 2.0) << c.text;
     }
-    for (const char* text : {"+-2", "-+2", "inf", "nan", "-inf", "1e", "1e+", ".", "-", "+",
-                             ".e5", "1e400", "0x10", "1.5.3", "1,5", "5e5x"}) {
+    for (const char* text : {"+-2", "-+2", "inf", "nan", "-inf", "1e", "1e+", ".", "-", "+", ".e5",
+                             "1e400", "0x10", "1.5.3", "1,5", "5e5x"}) {
         WriteTable(std::string("3 1 ") + text + " 2\n");
         EXPECT_EQ(LoadError(), "入力値が数値ではありません") << text;
     }

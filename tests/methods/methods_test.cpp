@@ -56,8 +56,7 @@ TEST(ComputeMethods, ReportsTheThreeEllipseExample) {
 
 TEST(ComputeMethods, NeedsThreeData) {
     auto state = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
-    EXPECT_EQ(testing_support::ErrorTextOf([&] { ComputeMethods(*state); }),
-              kTooFewDataMessage);
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ComputeMethods(*state); }), kTooFewDataMessage);
 }
 
 }  // namespace

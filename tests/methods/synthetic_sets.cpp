@@ -16,7 +16,9 @@ namespace {
 constexpr double kRadian = std::numbers::pi / 180.0;
 
 // A uniform double in (0, 1] from 53 random bits.
-double Uniform(methods::RandomStream& random) { return double((random.Next() >> 11) + 1) * 0x1p-53; }
+double Uniform(methods::RandomStream& random) {
+    return double((random.Next() >> 11) + 1) * 0x1p-53;
+}
 
 // A standard normal draw by Box–Muller.
 double Normal(methods::RandomStream& random) {
@@ -51,7 +53,7 @@ std::vector<methods::Ellipse> EllipsesOf(const Population& population) {
 }
 
 std::vector<methods::Ellipse> Strained(const std::vector<methods::Ellipse>& ellipses,
-                                      methods::StrainLocation strain) {
+                                       methods::StrainLocation strain) {
     std::vector<methods::Ellipse> strained;
     for (const methods::Ellipse& e : ellipses) {
         const Ellipse post =

@@ -28,7 +28,7 @@ std::vector<methods::Ellipse> EllipsesOf(const Population& population);
 
 /// Every ellipse strained by `strain`, by the program's own superposition.
 std::vector<methods::Ellipse> Strained(const std::vector<methods::Ellipse>& ellipses,
-                                      methods::StrainLocation strain);
+                                       methods::StrainLocation strain);
 
 /// A state holding `ellipses` as observed data (R, φ in radians), not yet analysed.
 std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::Ellipse>& ellipses);

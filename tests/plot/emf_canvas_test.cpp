@@ -17,9 +17,21 @@ namespace {
 
 // EMF record types the canvas writes.
 enum : std::uint32_t {
-    kHeader = 1, kPolygon = 3, kEof = 14, kMoveTo = 27, kSelectObject = 37, kCreatePen = 38,
-    kCreateBrush = 39, kDeleteObject = 40, kEllipse = 42, kLineTo = 54, kSetBkMode = 18,
-    kSetTextAlign = 22, kSetTextColor = 24, kCreateFont = 82, kTextOut = 84,
+    kHeader = 1,
+    kPolygon = 3,
+    kEof = 14,
+    kMoveTo = 27,
+    kSelectObject = 37,
+    kCreatePen = 38,
+    kCreateBrush = 39,
+    kDeleteObject = 40,
+    kEllipse = 42,
+    kLineTo = 54,
+    kSetBkMode = 18,
+    kSetTextAlign = 22,
+    kSetTextColor = 24,
+    kCreateFont = 82,
+    kTextOut = 84,
 };
 
 std::uint32_t Word(const std::string& bytes, std::size_t offset) {
@@ -37,7 +49,8 @@ std::vector<std::uint32_t> RecordTypes(const std::string& bytes) {
         EXPECT_TRUE(size >= 8 && size % 4 == 0) << "record at " << at;
         if (size < 8 || at + size > bytes.size()) break;
         std::vector<char> record(bytes.begin() + at, bytes.begin() + at + size);  // checks may swap
-        EXPECT_TRUE(U_emf_record_safe(record.data())) << "record " << Word(bytes, at) << " at " << at;
+        EXPECT_TRUE(U_emf_record_safe(record.data()))
+            << "record " << Word(bytes, at) << " at " << at;
         types.push_back(Word(bytes, at));
         at += size;
     }
@@ -81,9 +94,8 @@ TEST(EmfCanvas, ObjectsAreCreatedSelectedAndDeletedAsTheDrawingChangesThem) {
     canvas.SetPenColor({255, 0, 0});
     canvas.Polygon({{1, 1}, {8, 1}, {4, 6}});
     const std::vector<std::uint32_t> expected = {
-        kHeader, kMoveTo, kLineTo,
-        kCreatePen, kSelectObject, kCreateBrush, kSelectObject, kEllipse,
-        kCreatePen, kSelectObject, kDeleteObject, kPolygon,
+        kHeader,       kMoveTo,       kLineTo,       kCreatePen,    kSelectObject, kCreateBrush,
+        kSelectObject, kEllipse,      kCreatePen,    kSelectObject, kDeleteObject, kPolygon,
         kSelectObject, kDeleteObject, kSelectObject, kDeleteObject, kEof};
     EXPECT_EQ(RecordTypes(canvas.Finish()), expected);
 }
@@ -112,11 +124,9 @@ TEST(EmfCanvas, TextCreatesItsFontSetsTheTextStateOnceAndWritesUtf16) {
     canvas.Text(100, 60, "x", TextAlign::Right, 16);
     const std::string& bytes = canvas.Finish();
     const std::vector<std::uint32_t> expected = {
-        kHeader,
-        kCreateFont, kSelectObject, kSetBkMode, kSetTextColor, kSetTextAlign, kTextOut,
-        kTextOut,
-        kCreateFont, kSelectObject, kDeleteObject, kSetTextAlign, kTextOut,
-        kSelectObject, kDeleteObject, kEof};
+        kHeader,  kCreateFont,   kSelectObject, kSetBkMode,    kSetTextColor, kSetTextAlign,
+        kTextOut, kTextOut,      kCreateFont,   kSelectObject, kDeleteObject, kSetTextAlign,
+        kTextOut, kSelectObject, kDeleteObject, kEof};
     EXPECT_EQ(RecordTypes(bytes), expected);
 
     const std::vector<std::string> fonts = RecordsOf(bytes, kCreateFont);

@@ -1,13 +1,13 @@
 #include "plot/picture_export.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -196,7 +196,7 @@ TEST_F(PlotPictureExport, EmfReadsBackAsThePlot) {
     const auto match = region.match(text);
     ASSERT_TRUE(match.hasMatch());
     EXPECT_EQ(match.captured(1).count(" L ") + 1, kRegionPoints);  // closed by the Z
-    EXPECT_EQ(text.count("stroke=\"#FF0000\""), 2);              // the two arms of the cross
+    EXPECT_EQ(text.count("stroke=\"#FF0000\""), 2);                // the two arms of the cross
 }
 
 }  // namespace

@@ -48,15 +48,29 @@ TEST(DrawPostStrainPlot, DrawsTheLayersInOrderOnOneCanvas) {
     const auto state = SmallState();
     RecordingCanvas screen;
     DrawPostStrainPlot(*state, screen, screen, 500);
-    const Calls expected = {
-        "Brush 255 255 255", "FillRect 0 0 1000 1000",                              // clear
-        "Pen 128 128 128", "BrushStyle Clear", "MoveTo 250 0", "LineTo 250 1000",   // axes
-        "MoveTo 0 290", "LineTo 1000 290", "Ellipse 150 190 350 390", "BrushStyle Solid",
-        "Pen 0 0 255", "Brush 255 255 255", "Ellipse 297 287 303 293",              // data
-        "Ellipse 247 387 253 393",
-        "Pen 255 0 0", "MoveTo 240 280", "LineTo 300 280", "MoveTo 270 250",        // estimate
-        "LineTo 270 310",
-        "Pen 128 0 0", "BrushStyle Clear", PolygonOf(true), "BrushStyle Solid"};    // region
+    const Calls expected = {"Brush 255 255 255",
+                            "FillRect 0 0 1000 1000",  // clear
+                            "Pen 128 128 128",
+                            "BrushStyle Clear",
+                            "MoveTo 250 0",
+                            "LineTo 250 1000",  // axes
+                            "MoveTo 0 290",
+                            "LineTo 1000 290",
+                            "Ellipse 150 190 350 390",
+                            "BrushStyle Solid",
+                            "Pen 0 0 255",
+                            "Brush 255 255 255",
+                            "Ellipse 297 287 303 293",  // data
+                            "Ellipse 247 387 253 393",
+                            "Pen 255 0 0",
+                            "MoveTo 240 280",
+                            "LineTo 300 280",
+                            "MoveTo 270 250",  // estimate
+                            "LineTo 270 310",
+                            "Pen 128 0 0",
+                            "BrushStyle Clear",
+                            PolygonOf(true),
+                            "BrushStyle Solid"};  // region
     EXPECT_EQ(screen.calls, expected);
 }
 
@@ -64,13 +78,29 @@ TEST(DrawPreStrainPlot, MarksTheEstimateNotTheMeanPreVector) {
     const auto state = SmallState();
     RecordingCanvas screen;
     DrawPreStrainPlot(*state, screen, screen, 500);
-    const Calls expected = {
-        "Brush 255 255 255", "FillRect 0 0 1000 1000",
-        "Pen 128 128 128", "BrushStyle Clear", "MoveTo 250 0", "LineTo 250 1000",
-        "MoveTo 0 292", "LineTo 1000 292", "Ellipse 150 192 350 392", "BrushStyle Solid",
-        "Pen 0 0 255", "Brush 255 255 255", "Ellipse 197 239 203 245", "Ellipse 257 269 263 275",
-        "Pen 255 0 0", "MoveTo 240 282", "LineTo 300 282", "MoveTo 270 252", "LineTo 270 312",
-        "Pen 128 0 0", "BrushStyle Clear", PolygonOf(false), "BrushStyle Solid"};
+    const Calls expected = {"Brush 255 255 255",
+                            "FillRect 0 0 1000 1000",
+                            "Pen 128 128 128",
+                            "BrushStyle Clear",
+                            "MoveTo 250 0",
+                            "LineTo 250 1000",
+                            "MoveTo 0 292",
+                            "LineTo 1000 292",
+                            "Ellipse 150 192 350 392",
+                            "BrushStyle Solid",
+                            "Pen 0 0 255",
+                            "Brush 255 255 255",
+                            "Ellipse 197 239 203 245",
+                            "Ellipse 257 269 263 275",
+                            "Pen 255 0 0",
+                            "MoveTo 240 282",
+                            "LineTo 300 282",
+                            "MoveTo 270 252",
+                            "LineTo 270 312",
+                            "Pen 128 0 0",
+                            "BrushStyle Clear",
+                            PolygonOf(false),
+                            "BrushStyle Solid"};
     EXPECT_EQ(screen.calls, expected);
 }
 
