@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Varnel and runs every test: once in the normal build, and
-# once more in a build checked by AddressSanitizer and UndefinedBehaviorSanitizer (build-asan,
-# -O1 to keep it quick; any report fails its test). Both builds treat warnings as errors.
+# Installs what is missing, checks the formatting, builds Varnel and runs every test: once in
+# the normal build, and once more in a build checked by AddressSanitizer and
+# UndefinedBehaviorSanitizer (build-asan, -O1 to keep it quick; any report fails its
+# test). Both builds treat warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-dependencies.sh"
+"$root/scripts/check-format.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build "$root/build" -j"$(nproc)"
