@@ -33,6 +33,14 @@ Notice MemoLine(const std::string& text) { return {Kind::MemoLine, text}; }
 Notice Report() { return {Kind::Report, {}}; }
 Notice Error(const std::string& text) { return {Kind::Error, text}; }
 
+struct OpenCase {
+    const char* file;
+    std::string bytes;
+    std::vector<Notice> notices;
+    Outcome outcome;
+    bool estimated;  // the estimation ran and stepped the progress
+};
+
 class OpenPipelineTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(LoadFQuantileTable(*state, ExecutableFolder())); }
@@ -42,17 +50,20 @@ protected:
         return RunOpenCommand(*state, folder.Write(name, bytes), level, '.', &progress);
     }
 
+    // Opens the case's file and checks its notices, outcome, report and progress.
+    void ExpectOpen(const OpenCase& c) {
+        SCOPED_TRACE(c.file);
+        progress = {};
+        const CommandResult result = Open(c.file, c.bytes);
+        EXPECT_EQ(result.notices, c.notices);
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.report.size(), c.outcome == Outcome::Reported ? 27u : 0u);
+        EXPECT_EQ(progress.maximum_, c.estimated ? 11 : 0);
+    }
+
     testing_support::TestFolder folder;
     std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
     testing_support::RecordingProgress progress;
-};
-
-struct OpenCase {
-    const char* file;
-    std::string bytes;
-    std::vector<Notice> notices;
-    Outcome outcome;
-    bool estimated;  // the estimation ran and stepped the progress
 };
 
 TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
@@ -85,15 +96,7 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
          Outcome::Ended,
          false},
     };
-    for (const OpenCase& c : cases) {
-        SCOPED_TRACE(c.file);
-        progress = {};
-        const CommandResult result = Open(c.file, c.bytes);
-        EXPECT_EQ(result.notices, c.notices);
-        EXPECT_EQ(result.outcome, c.outcome);
-        EXPECT_EQ(result.report.size(), c.outcome == Outcome::Reported ? 27u : 0u);
-        EXPECT_EQ(progress.maximum_, c.estimated ? 11 : 0);
-    }
+    for (const OpenCase& c : cases) ExpectOpen(c);
 }
 
 TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCaption) {
@@ -134,14 +137,7 @@ TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCa
          Outcome::EstimatedOnly,
          true},
     };
-    for (const OpenCase& c : cases) {
-        SCOPED_TRACE(c.file);
-        progress = {};
-        const CommandResult result = Open(c.file, c.bytes);
-        EXPECT_EQ(result.notices, c.notices);
-        EXPECT_EQ(result.outcome, c.outcome);
-        EXPECT_EQ(progress.maximum_, c.estimated ? 11 : 0);
-    }
+    for (const OpenCase& c : cases) ExpectOpen(c);
 }
 
 TEST_F(OpenPipelineTest, AFileThatCannotBeCountedGivesOnlyItsMessage) {
