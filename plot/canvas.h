@@ -19,6 +19,14 @@ struct PixelPoint {
     friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
 };
 
+/// The colours the plots draw with.
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kGrey{128, 128, 128};
+inline constexpr Rgb kBlue{0, 0, 255};
+inline constexpr Rgb kRed{255, 0, 0};
+inline constexpr Rgb kDarkRed{128, 0, 0};
+
 enum class BrushStyle { Solid, Clear };
 
 /// Which point of a text's top edge its reference point names.

@@ -7,12 +7,6 @@
 namespace varnel::plot {
 namespace {
 
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kGrey{128, 128, 128};
-constexpr Rgb kBlue{0, 0, 255};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kDarkRed{128, 0, 0};
-
 constexpr int kPictureExtent = 1000;  // clear and axes span 0 … 1000 whatever the picture size
 constexpr int kDatumRadius = 3;
 constexpr int kCrossArm = 30;

@@ -11,11 +11,7 @@
 namespace varnel::plot {
 namespace {
 
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kBlue{0, 0, 255};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kRiCurveColor{128, 128, 128};
+constexpr Rgb kRiCurveColor = kGrey;
 constexpr Rgb kThetaCurveColor{150, 200, 150};
 
 constexpr int kDatumRadius = 3;
