@@ -12,22 +12,12 @@
 
 #include "core/estimation.h"
 #include "core/messages.h"
+#include "tests/app/wait_for_events.h"
 
 namespace varnel::app {
 namespace {
 
-// Long enough for a few hundred resamples on a loaded machine.
-constexpr qint64 kPatienceMilliseconds = 120000;
-
-bool WaitFor(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kPatienceMilliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testing_support::WaitFor;
 
 // Twenty ellipses of ratios 1.3 … 2.4 around 30°, estimated.
 std::unique_ptr<AnalysisState> Estimated(int count = 20) {

@@ -17,6 +17,7 @@
 #include "app/rfphi_view.h"
 #include "core/messages.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/app/wait_for_events.h"
 
 namespace varnel::app {
 namespace {
@@ -24,8 +25,7 @@ namespace {
 using testing_support::kBlue;
 using testing_support::MainWindowTest;
 
-// Long enough for a bootstrap of a few hundred resamples on a loaded machine.
-constexpr qint64 kPatienceMilliseconds = 120000;
+using testing_support::WaitFor;
 
 class MethodsWindowTest : public MainWindowTest {
 protected:
@@ -53,16 +53,6 @@ protected:
             }
         }
         return "(no line)";
-    }
-    /// Processes events until `done` or the patience runs out.
-    bool WaitFor(const std::function<bool()>& done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > kPatienceMilliseconds) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
     }
     void Bootstrap(int resamples) {
         Part<QSpinBox>("ResampleCount")->setValue(resamples);
