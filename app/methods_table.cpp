@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "core/number_format.h"
+#include "methods/bootstrap.h"
 
 namespace varnel::app {
 namespace {
@@ -33,34 +34,52 @@ struct EstimatorRow {
     const char* name;
     std::optional<double> R, phi;
     std::optional<ValueRange> RRange, phiRange;
-    std::optional<methods::BootstrapIntervals> bootstrap;
+    const methods::EstimatorBootstrap* bootstrap;  // null without a bootstrap or for none
     std::string notes;
+    std::optional<methods::BootstrapIntervals> Intervals() const {
+        return bootstrap ? bootstrap->intervals : std::nullopt;
+    }
 };
+
+// Bootstrap notes: the count of resamples, and of those an estimator failed on.
+std::string ResampleNote(const std::optional<methods::BootstrapResult>& b) {
+    if (!b) return "";
+    std::string note = "bootstrap of " + std::to_string(b->B) + " resamples";
+    if (b->t2.failed > 0) note += ", " + std::to_string(b->t2.failed) + " without estimate";
+    return note;
+}
+
+std::string FailedNote(const std::optional<methods::BootstrapResult>& b) {
+    if (!b || b->hyperbolicMean.failed == 0) return "";
+    return ", " + std::to_string(b->hyperbolicMean.failed) + " resamples without estimate";
+}
 
 std::vector<EstimatorRow> EstimatorRows(const MethodsSummary& s, char separator) {
     const methods::MethodsResult& r = s.result;
-    std::optional<methods::BootstrapIntervals> t2Intervals, meanIntervals;
-    std::string bootstrapNote;
-    if (s.bootstrap) {
-        t2Intervals = s.bootstrap->t2;
-        meanIntervals = s.bootstrap->hyperbolicMean;
-        bootstrapNote = "bootstrap of " + std::to_string(s.bootstrap->B) + " resamples";
-        if (s.bootstrap->failed > 0) {
-            bootstrapNote += ", " + std::to_string(s.bootstrap->failed) + " without estimate";
-        }
-    }
+    const methods::BootstrapResult* b = s.bootstrap ? &*s.bootstrap : nullptr;
     const methods::RfMaxMin& bounds = r.rfMaxMin;
     return {
-        {"T²", r.t2.R, r.t2.phiDegrees, s.RRange, s.PhiRange, t2Intervals, bootstrapNote},
+        {"T²", r.t2.R, r.t2.phiDegrees, s.RRange, s.PhiRange, b ? &b->t2 : nullptr,
+         ResampleNote(s.bootstrap)},
         {"Hyperbolic mean", r.hyperbolicMean.R, r.hyperbolicMean.phiDegrees, std::nullopt,
-         std::nullopt, meanIntervals, "κ = " + Number(r.hyperbolicMean.kappa, separator)},
+         std::nullopt, b ? &b->hyperbolicMean : nullptr,
+         "κ = " + Number(r.hyperbolicMean.kappa, separator) + FailedNote(s.bootstrap)},
         {"Harmonic mean", r.harmonicMean.R, r.harmonicMean.phiDegrees, std::nullopt, std::nullopt,
-         std::nullopt, ""},
-        {"Rf/φ bounds", bounds.Rs, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+         nullptr, ""},
+        {"Rf/φ bounds", bounds.Rs, std::nullopt, std::nullopt, std::nullopt, nullptr,
          bounds.caseName + ", Ri = " + Number(bounds.Ri, separator) + ", Rf " +
              NumberRange(bounds.rfMin, bounds.rfMax, separator) + ", fluctuation " +
              Number(bounds.fluctuationDegrees, separator) + "°"},
     };
+}
+
+// The screen's bootstrap cell: the interval, why there is none, or "—" where none applies.
+std::string IntervalCell(const EstimatorRow& row, int B,
+                         methods::Interval methods::BootstrapIntervals::*which, char separator) {
+    if (!row.bootstrap) return kNone;
+    if (!row.bootstrap->intervals) return methods::NotEstimatedText(row.bootstrap->failed, B);
+    const methods::Interval& interval = (*row.bootstrap->intervals).*which;
+    return NumberRange(interval.lo, interval.hi, separator);
 }
 
 struct TestRow {
@@ -114,16 +133,16 @@ TextTable EstimatorTable(const MethodsSummary& summary, char separator) {
     TextTable table{{"Estimator", "R", "φ (°)", "R range" + level, "φ range" + level,
                      "Bootstrap R" + level, "Bootstrap φ" + level, "Notes"},
                     {}};
+    const int B = summary.bootstrap ? summary.bootstrap->B : 0;
     for (const EstimatorRow& row : EstimatorRows(summary, separator)) {
-        const auto& b = row.bootstrap;
         table.rows.push_back({
             row.name,
             row.R ? Number(*row.R, separator) : kNone,
             row.phi ? Number(*row.phi, separator) : kNone,
             row.RRange ? NumberRange(row.RRange->min, row.RRange->max, separator) : kNone,
             row.phiRange ? NumberRange(row.phiRange->min, row.phiRange->max, separator) : kNone,
-            b ? NumberRange(b->R.lo, b->R.hi, separator) : kNone,
-            b ? NumberRange(b->phiDegrees.lo, b->phiDegrees.hi, separator) : kNone,
+            IntervalCell(row, B, &methods::BootstrapIntervals::R, separator),
+            IntervalCell(row, B, &methods::BootstrapIntervals::phiDegrees, separator),
             row.notes,
         });
     }
@@ -145,7 +164,7 @@ std::string MethodsCsv(const MethodsSummary& summary) {
                                 "phi_max_deg", "level_percent", "bootstrap_R_lo", "bootstrap_R_hi",
                                 "bootstrap_phi_lo_deg", "bootstrap_phi_hi_deg", "notes"});
     for (const EstimatorRow& row : EstimatorRows(summary, '.')) {
-        const auto& b = row.bootstrap;
+        const std::optional<methods::BootstrapIntervals> b = row.Intervals();
         text += CsvLine({row.name, CsvNumber(row.R), CsvNumber(row.phi),
                          CsvNumber(row.RRange ? std::optional(row.RRange->min) : std::nullopt),
                          CsvNumber(row.RRange ? std::optional(row.RRange->max) : std::nullopt),

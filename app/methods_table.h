@@ -26,10 +26,11 @@ struct TextTable {
 };
 
 /// The p value below which a fabric test rejects its hypothesis.
-inline constexpr double kSignificanceLevel = 0.05;
+using methods::kSignificanceLevel;
 
 /// One row per estimator (T², hyperbolic mean, harmonic mean, Rf/φ bounds): R, φ, the T²
-/// ranges at the level, the bootstrap intervals and notes; "—" where a value does not apply.
+/// ranges at the level, the bootstrap intervals (or "not estimated: K of B resamples failed")
+/// and notes; "—" where a value does not apply.
 /// Numbers as the report writes them, with three decimals and `decimalSeparator`.
 TextTable EstimatorTable(const MethodsSummary& summary, char decimalSeparator);
 

@@ -56,6 +56,7 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
     bootstrap_->Abandon();
     BootstrapProgress->setValue(0);
     level_ = level;
+    SetFewestResamples(level);
     if (state == nullptr || state->DataCount < 3) {
         PlotView->SetData(std::nullopt);
         ShowNoAnalysis(kNoAnalysisStatus);

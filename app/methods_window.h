@@ -51,6 +51,7 @@ private:
     void CreateControls();
     QWidget* CreateTablesColumn();
     QWidget* CreateBootstrapRow();
+    void SetFewestResamples(ConfidenceLevel level);
     QWidget* CreateSaveRow();
     void BindEvents();
     void Run(void (TFormMethods::*command)());

@@ -7,10 +7,12 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/bootstrap_runner.h"
 #include "app/methods_window.h"
 #include "app/rfphi_view.h"
+#include "methods/bootstrap.h"
 
 namespace varnel::app {
 namespace {
@@ -112,6 +114,12 @@ QWidget* TFormMethods::CreateBootstrapRow() {
     BootstrapProgress->setValue(0);
     layout->addWidget(BootstrapProgress, 1);
     return row;
+}
+
+// Fewer resamples give intervals whose ends are the extremes of the resamples at this level.
+void TFormMethods::SetFewestResamples(ConfidenceLevel level) {
+    ResampleCount->setMinimum(
+        std::max(kFewestResamples, methods::FewestResamples(methods::LevelPercentOf(level))));
 }
 
 QWidget* TFormMethods::CreateSaveRow() {

@@ -160,6 +160,11 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         return UsageError(error.what(), app);
     }
+    if (const std::string error =
+            cli::ResampleCountError(app, options.methods, options.levelPercent);
+        !error.empty()) {
+        return UsageError(error, app);
+    }
     if ((options.exports.Any() || !options.import.exportData.empty()) &&
         options.files.size() != 1) {
         return UsageError("Exports need exactly one data file.", app);

@@ -5,6 +5,7 @@
 
 #include "core/number_format.h"
 #include "core/varnel_error.h"
+#include "methods/bootstrap.h"
 
 namespace varnel::cli {
 
@@ -12,6 +13,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 constexpr int kMostResamples = 1000000;
+constexpr int kLevels[] = {95, 50, 39};
 
 Json Value(double x) { return std::isfinite(x) ? Json(x) : Json(nullptr); }
 
@@ -39,18 +41,23 @@ Json MethodsJson(const methods::MethodsResult& m) {
                                                {"p", Value(m.symmetryIndex.p)}}}}}};
 }
 
-Json IntervalsJson(const methods::BootstrapIntervals& i) {
+Json IntervalsJson(const methods::EstimatorBootstrap& e) {
+    if (!e.intervals) return Json(nullptr);
+    const methods::BootstrapIntervals& i = *e.intervals;
     return Json{{"R", Json::array({Value(i.R.lo), Value(i.R.hi)})},
                 {"phi", Json::array({Value(i.phiDegrees.lo), Value(i.phiDegrees.hi)})}};
 }
 
+// "failed" counts the resamples without a T² estimate, as before each estimator kept its own.
 Json BootstrapJson(const methods::BootstrapResult& b) {
     return Json{{"B", b.B},
                 {"seed", b.seed},
                 {"level", b.levelPercent},
                 {"t2", IntervalsJson(b.t2)},
                 {"hyperbolic_mean", IntervalsJson(b.hyperbolicMean)},
-                {"failed", b.failed}};
+                {"failed", b.t2.failed},
+                {"failed_per_estimator",
+                 Json{{"t2", b.t2.failed}, {"hyperbolic_mean", b.hyperbolicMean.failed}}}};
 }
 
 // A p value with four significant digits ("0.3723", "1.635e-13").
@@ -64,8 +71,7 @@ std::string Probability(double p, char separator) {
     return text;
 }
 
-std::vector<std::string> MethodsLines(const methods::MethodsResult& m, bool noSignificantStrain,
-                                      char s) {
+std::vector<std::string> MethodsLines(const methods::MethodsResult& m, char s) {
     const auto fixed = [s](double x) { return FormatFixed3(x, s); };
     const methods::RfMaxMin& rf = m.rfMaxMin;
     std::vector<std::string> lines{
@@ -82,7 +88,8 @@ std::vector<std::string> MethodsLines(const methods::MethodsResult& m, bool noSi
         "",
         "Fabric tests",
         "no strain: F = " + fixed(m.noStrain.F) + ", p = " + Probability(m.noStrain.p, s)};
-    if (noSignificantStrain)
+    // The verdict of the Methods window: the test does not reject at the 5 % level.
+    if (!(m.noStrain.p < methods::kSignificanceLevel))
         lines.push_back("no significant strain, p = " + Probability(m.noStrain.p, s));
     lines.push_back("symmetry chi2: chi2 = " + fixed(m.symmetryChi2.chi2) +
                     ", classes = " + std::to_string(m.symmetryChi2.classes) +
@@ -92,18 +99,39 @@ std::vector<std::string> MethodsLines(const methods::MethodsResult& m, bool noSi
     return lines;
 }
 
-std::string IntervalsLine(const std::string& name, const methods::BootstrapIntervals& i, char s) {
-    return name + ": R = " + FormatFixed3(i.R.lo, s) + " to " + FormatFixed3(i.R.hi, s) +
-           ", phi = " + FormatFixed3(i.phiDegrees.lo, s) + " to " +
-           FormatFixed3(i.phiDegrees.hi, s) + " (deg)";
+// An estimator's intervals, or why it has none; an estimator other than T² (whose count heads
+// the block) says how many resamples it failed on.
+std::string IntervalsLine(const std::string& name, const methods::EstimatorBootstrap& e, int B,
+                          bool ownCount, char s) {
+    if (!e.intervals) return name + ": " + methods::NotEstimatedText(e.failed, B);
+    const methods::BootstrapIntervals& i = *e.intervals;
+    std::string line = name + ": R = " + FormatFixed3(i.R.lo, s) + " to " +
+                       FormatFixed3(i.R.hi, s) + ", phi = " + FormatFixed3(i.phiDegrees.lo, s) +
+                       " to " + FormatFixed3(i.phiDegrees.hi, s) + " (deg)";
+    if (ownCount && e.failed > 0) line += ", " + std::to_string(e.failed) + " failed";
+    return line;
 }
 
 std::vector<std::string> BootstrapLines(const methods::BootstrapResult& b, char s) {
     return {"",
             "Bootstrap: " + std::to_string(b.B) + " resamples, seed " + std::to_string(b.seed) +
                 ", " + std::to_string(b.levelPercent) + " % intervals, " +
-                std::to_string(b.failed) + " failed",
-            IntervalsLine("t2", b.t2, s), IntervalsLine("hyperbolic mean", b.hyperbolicMean, s)};
+                std::to_string(b.t2.failed) + " failed",
+            IntervalsLine("t2", b.t2, b.B, false, s),
+            IntervalsLine("hyperbolic mean", b.hyperbolicMean, b.B, true, s)};
+}
+
+std::string ResampleHelp() {
+    std::string floors;
+    for (const int level : kLevels) {
+        floors += (floors.empty() ? "" : ", ") + std::to_string(methods::FewestResamples(level)) +
+                  (floors.empty() ? " at --level " : " at ") + std::to_string(level);
+    }
+    return "Percentile intervals of the estimates from B resamples, up to " +
+           std::to_string(kMostResamples) + " and at least " + floors +
+           ", so that each tail beyond an interval holds " +
+           std::to_string(methods::kFewestTailResamples) +
+           " resamples or more; none for an estimator that fails on more than 1 % of them";
 }
 
 }  // namespace
@@ -111,22 +139,44 @@ std::vector<std::string> BootstrapLines(const methods::BootstrapResult& b, char 
 void AddMethodsOptions(CLI::App& app, MethodsRequest& request) {
     app.add_flag("--methods", request.methods,
                  "Also the hyperbolic and harmonic means, Rf max/min and the fabric tests");
-    app.add_option("--bootstrap", request.bootstrap,
-                   "Percentile intervals of the estimates from B resamples")
-        ->check(CLI::Range(1, kMostResamples));
+    app.add_option("--bootstrap", request.bootstrap, ResampleHelp());
     app.add_option("--seed", request.seed, "Seed of the bootstrap's resamples (default 1)");
+}
+
+std::string ResampleCountError(const CLI::App& app, const MethodsRequest& request,
+                               int levelPercent) {
+    const int fewest = methods::FewestResamples(levelPercent);
+    if (app.count("--bootstrap") == 0 ||
+        (request.bootstrap >= fewest && request.bootstrap <= kMostResamples)) {
+        return {};
+    }
+    return "--bootstrap: Value " + std::to_string(request.bootstrap) + " not in range " +
+           std::to_string(fewest) + " to " + std::to_string(kMostResamples) + " at --level " +
+           std::to_string(levelPercent);
+}
+
+// Why an estimator of the bootstrap has no intervals, for standard error.
+void AddNotEstimated(const methods::BootstrapResult& b, std::vector<std::string>& messages) {
+    const std::pair<const char*, const methods::EstimatorBootstrap*> estimators[] = {
+        {"t2", &b.t2}, {"hyperbolic mean", &b.hyperbolicMean}};
+    for (const auto& [name, e] : estimators) {
+        if (!e->intervals) {
+            messages.push_back(std::string("bootstrap, ") + name + ": " +
+                               methods::NotEstimatedText(e->failed, b.B));
+        }
+    }
 }
 
 MethodsOutcome RunMethods(AnalysisState& state, analysis::Outcome analysed,
                           const MethodsRequest& request, ConfidenceLevel level) {
     MethodsOutcome outcome;
     if (analysed != analysis::Outcome::Reported) return outcome;
-    outcome.noSignificantStrain = std::isnan(state.RRange.min);
     try {
         if (request.methods) outcome.methods = methods::ComputeMethods(state);
         if (request.bootstrap > 0) {
             outcome.bootstrap = methods::RunBootstrap(state, request.bootstrap, request.seed, level,
                                                       nullptr, nullptr);
+            if (outcome.bootstrap) AddNotEstimated(*outcome.bootstrap, outcome.messages);
         }
     } catch (const std::exception& error) {
         outcome.messages.push_back(UserMessageOf(error));
@@ -144,8 +194,7 @@ void AddMethodsJson(Json& object, const MethodsRequest& request, const MethodsOu
 
 std::vector<std::string> MethodsText(const MethodsOutcome& outcome, char decimalSeparator) {
     std::vector<std::string> lines;
-    if (outcome.methods)
-        lines = MethodsLines(*outcome.methods, outcome.noSignificantStrain, decimalSeparator);
+    if (outcome.methods) lines = MethodsLines(*outcome.methods, decimalSeparator);
     if (outcome.bootstrap) {
         for (std::string& line : BootstrapLines(*outcome.bootstrap, decimalSeparator))
             lines.push_back(std::move(line));

@@ -22,17 +22,22 @@ struct MethodsRequest {
 /// Adds --methods, --bootstrap and --seed to the command line.
 void AddMethodsOptions(CLI::App& app, MethodsRequest& request);
 
+/// The usage error of a --bootstrap B given outside FewestResamples at `levelPercent` … 1000000,
+/// worded as CLI11 words its range errors; empty when B is in range or not given.
+std::string ResampleCountError(const CLI::App& app, const MethodsRequest& request,
+                               int levelPercent);
+
 /// The estimators, fabric tests and bootstrap of one file, as far as they were asked for and
 /// could be computed.
 struct MethodsOutcome {
     std::optional<methods::MethodsResult> methods;
     std::optional<methods::BootstrapResult> bootstrap;
-    bool noSignificantStrain = false;   ///< the confidence ranges are not numbers
     std::vector<std::string> messages;  ///< why something asked for is missing
 };
 
 /// Runs what `request` asks for on a file whose analysis ended with `analysed` (only a reported
-/// analysis has them); failures become messages.
+/// analysis has them); failures, and bootstrap intervals left out for too many failed resamples,
+/// become messages.
 MethodsOutcome RunMethods(AnalysisState& state, analysis::Outcome analysed,
                           const MethodsRequest& request, ConfidenceLevel level);
 

@@ -1,9 +1,7 @@
 #include "core/grid_export.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <optional>
 #include <vector>
 
@@ -91,8 +89,8 @@ std::vector<std::optional<double>> FastGridValues(const AnalysisState& state,
 // T² at every grid point: the fast value where it settles the printed digits, else the
 // reference path's. The reference evaluations are shared among the threads as well, each into
 // buffers of its own, and taken in row order: once one fails, the later ones are skipped, and
-// the error of the first failing point in row order is thrown, as the row-by-row evaluation
-// would throw it.
+// the pool throws the error of the first failing point in row order, as the row-by-row
+// evaluation would throw it.
 std::vector<double> GridValues(const AnalysisState& state, const std::vector<double>& p,
                                const std::vector<double>& q) {
     const std::vector<std::optional<double>> fast = FastGridValues(state, p, q);
@@ -105,23 +103,12 @@ std::vector<double> GridValues(const AnalysisState& state, const std::vector<dou
             pending.push_back(at);
         }
     }
-    std::vector<std::exception_ptr> errors(pending.size());
-    std::atomic<std::size_t> firstFailure{pending.size()};
     RunInParallel(int(pending.size()), [&](int part) {
-        const std::size_t k = std::size_t(part), at = pending[k];
-        if (k > firstFailure.load(std::memory_order_relaxed)) return;
-        try {
-            GridPreStrainData scratch(state.DataCount);
-            values[at] =
-                TSquaredInto(state, {p[at % kGridPoints], q[at / kGridPoints]}, scratch.Buffers());
-        } catch (...) {
-            errors[k] = std::current_exception();
-            for (std::size_t seen = firstFailure.load(); k < seen;) {
-                if (firstFailure.compare_exchange_weak(seen, k)) break;
-            }
-        }
+        const std::size_t at = pending[std::size_t(part)];
+        GridPreStrainData scratch(state.DataCount);
+        values[at] =
+            TSquaredInto(state, {p[at % kGridPoints], q[at / kGridPoints]}, scratch.Buffers());
     });
-    if (firstFailure < pending.size()) std::rethrow_exception(errors[firstFailure]);
     return values;
 }
 

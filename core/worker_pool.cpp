@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -41,6 +42,41 @@ T WaitForChange(const std::atomic<T>& value, T old) {
     }
 }
 
+// The exception of the lowest-numbered part of a run that threw, kept for the caller: the parts
+// are claimed in order, so every part below it has run, whatever the timing.
+class FirstFailure {
+public:
+    void Record(int part, std::exception_ptr error) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (!error_ || part < part_) {
+            error_ = std::move(error);
+            part_ = part;
+        }
+    }
+    void RethrowAndClear() {
+        std::exception_ptr error;
+        std::swap(error, error_);
+        if (error) std::rethrow_exception(error);
+    }
+
+private:
+    std::mutex mutex_;
+    std::exception_ptr error_;
+    int part_ = 0;
+};
+
+// Marks the thread as running a part for the life of the guard, however the part ends.
+class RunningPartGuard {
+public:
+    RunningPartGuard() : outer_(runningPart) { runningPart = true; }
+    ~RunningPartGuard() { runningPart = outer_; }
+    RunningPartGuard(const RunningPartGuard&) = delete;
+    RunningPartGuard& operator=(const RunningPartGuard&) = delete;
+
+private:
+    bool outer_;
+};
+
 // A fixed set of workers and the caller claim the parts of a run one by one from one atomic word,
 // (run number << 32) | (parts << 16) | next part, so a worker that is late or descheduled
 // leaves its share to the others, and a worker still busy with an old run cannot claim a part
@@ -68,7 +104,10 @@ public:
         std::unique_lock<std::mutex> owner(runMutex_, std::defer_lock);
         if (workers_.empty() || parts <= 1 || parts > kMaxParts || runningPart ||
             !owner.try_lock()) {
-            for (int part = 0; part < parts; ++part) RunPart(task, part);
+            for (int part = 0; part < parts; ++part) {
+                const RunningPartGuard guard;
+                task(part);
+            }
             return;
         }
         task_ = &task;
@@ -80,6 +119,7 @@ public:
         for (int done; (done = done_.load(std::memory_order_acquire)) != parts;) {
             WaitForChange(done_, done);
         }
+        failure_.RethrowAndClear();
     }
 
 private:
@@ -92,17 +132,39 @@ private:
             const int parts = int(word >> 16 & 0xFFFF), next = int(word & 0xFFFF);
             if (word >> 32 != run || next >= parts) return;
             if (!word_.compare_exchange_weak(word, word + 1, std::memory_order_acq_rel)) continue;
-            RunPart(*task_, next);
-            if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == parts) done_.notify_one();
+            const int finished = RunPart(next) ? 1 : 1 + SkipRest(run);
+            if (done_.fetch_add(finished, std::memory_order_acq_rel) + finished == parts) {
+                done_.notify_one();
+            }
             word = word_.load(std::memory_order_acquire);
         }
     }
 
-    static void RunPart(const std::function<void(int)>& task, int part) {
-        const bool outer = runningPart;
-        runningPart = true;
-        task(part);
-        runningPart = outer;
+    // Runs one part; false when it threw, its exception kept for the caller. An exception
+    // escaping a worker's thread would end the process.
+    bool RunPart(int part) {
+        const RunningPartGuard guard;
+        try {
+            (*task_)(part);
+            return true;
+        } catch (...) {
+            failure_.Record(part, std::current_exception());
+            return false;
+        }
+    }
+
+    // Claims every part of the run not yet started, so that none starts after a failure;
+    // returns how many.
+    int SkipRest(std::uint64_t run) {
+        std::uint64_t word = word_.load(std::memory_order_acquire);
+        for (;;) {
+            const int parts = int(word >> 16 & 0xFFFF), next = int(word & 0xFFFF);
+            if (word >> 32 != run || next >= parts) return 0;
+            const std::uint64_t all = word - std::uint64_t(next) + std::uint64_t(parts);
+            if (word_.compare_exchange_weak(word, all, std::memory_order_acq_rel)) {
+                return parts - next;
+            }
+        }
     }
 
     void Work() {
@@ -122,6 +184,7 @@ private:
     std::atomic<bool> stop_{false};
     std::mutex runMutex_;
     const std::function<void(int)>* task_ = nullptr;
+    FirstFailure failure_;
 };
 
 WorkerPool& Pool() {

@@ -8,7 +8,9 @@ namespace varnel {
 /// the same time on the caller (part 0) and a pool of worker threads created once per process;
 /// parts beyond ParallelWidth() run one after another. A run started inside a part, or while
 /// another thread's run holds the pool, runs its parts one after another on the calling thread.
-/// Tasks must not throw.
+/// A part that throws ends the run: parts not yet started are skipped, those running finish,
+/// and the exception of the lowest-numbered part that threw is rethrown on the calling thread
+/// (the same one a loop over the parts in order would meet first).
 void RunInParallel(int parts, const std::function<void(int part)>& task);
 
 /// How many parts RunInParallel runs at the same time: the caller and the pool's workers.

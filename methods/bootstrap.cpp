@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <numbers>
 #include <thread>
 
@@ -16,7 +17,7 @@ namespace varnel::methods {
 
 namespace {
 
-constexpr const char* kNoResamplesMessage = "The bootstrap needs at least one resample.";
+constexpr int kMostFailedPercent = 1;
 
 std::vector<ShapePoint> ObservedShapePoints(const AnalysisState& state) {
     std::vector<ShapePoint> points;
@@ -26,39 +27,70 @@ std::vector<ShapePoint> ObservedShapePoints(const AnalysisState& state) {
     return points;
 }
 
-// Ratio and orientation of each successful resample, the orientation relative to the estimate
-// of the data and wrapped into ±90°, so that a turn across ±90° does not split the interval.
-struct Samples {
-    std::vector<double> R, relativePhi;
-    void Add(double ratio, double phiDegrees, double referenceDegrees) {
-        R.push_back(ratio);
-        relativePhi.push_back(ReduceOrientation(phiDegrees - referenceDegrees));
-    }
-    BootstrapIntervals Intervals(double referenceDegrees, int levelPercent) const {
-        BootstrapIntervals intervals;
-        intervals.R = PercentileInterval(R, levelPercent);
-        const Interval phi = PercentileInterval(relativePhi, levelPercent);
-        intervals.phiDegrees = {referenceDegrees + phi.lo, referenceDegrees + phi.hi};
-        return intervals;
-    }
-};
-
 double DegreesOf(StrainVector x) { return 0.5 * std::atan2(x.x2, x.x1) * 180.0 / std::numbers::pi; }
 
-BootstrapResult Summarise(const std::vector<ResampleEstimates>& estimates, double t2Phi,
-                          double meanPhi, int levelPercent) {
-    Samples t2, mean;
-    BootstrapResult result;
-    for (const ResampleEstimates& e : estimates) {
-        if (!e.ok) {
-            ++result.failed;
-            continue;
-        }
-        t2.Add(std::exp(std::hypot(e.t2.x1, e.t2.x2)), DegreesOf(e.t2), t2Phi);
-        mean.Add(e.hyperbolicMean.R, e.hyperbolicMean.phiDegrees, meanPhi);
+// What `estimate` gives, or nothing where it throws. Running out of memory is no property of the
+// resample: it ends the bootstrap.
+template <typename Estimate>
+auto Attempt(Estimate estimate) -> std::optional<decltype(estimate())> {
+    try {
+        return estimate();
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        return std::nullopt;
     }
-    result.t2 = t2.Intervals(t2Phi, levelPercent);
-    result.hyperbolicMean = mean.Intervals(meanPhi, levelPercent);
+}
+
+// Ratio and orientation of each resample an estimator succeeded on, in resample order.
+template <typename Location>
+EstimatorBootstrap Gather(const std::vector<ResampleEstimates>& resamples, Location location) {
+    EstimatorBootstrap estimator;
+    for (const ResampleEstimates& resample : resamples) {
+        if (const std::optional<StrainLocation> estimate = location(resample)) {
+            estimator.estimates.push_back(*estimate);
+        } else {
+            ++estimator.failed;
+        }
+    }
+    return estimator;
+}
+
+// Percentile intervals of R and φ, φ taken relative to the data's own estimate and wrapped into
+// ±90°, so that a turn across ±90° does not split the interval.
+BootstrapIntervals IntervalsOf(const std::vector<StrainLocation>& estimates,
+                               double referenceDegrees, int levelPercent) {
+    std::vector<double> R, relativePhi;
+    for (const StrainLocation& estimate : estimates) {
+        R.push_back(estimate.R);
+        relativePhi.push_back(ReduceOrientation(estimate.phiDegrees - referenceDegrees));
+    }
+    const Interval phi = PercentileInterval(relativePhi, levelPercent);
+    return {PercentileInterval(R, levelPercent),
+            {referenceDegrees + phi.lo, referenceDegrees + phi.hi}};
+}
+
+void AddIntervals(EstimatorBootstrap& estimator, int B, double referenceDegrees, int levelPercent) {
+    if (TooManyFailed(estimator.failed, B)) return;
+    estimator.intervals = IntervalsOf(estimator.estimates, referenceDegrees, levelPercent);
+}
+
+BootstrapResult Summarise(const std::vector<ResampleEstimates>& resamples, double t2Phi,
+                          double meanPhi, int levelPercent) {
+    BootstrapResult result;
+    result.B = int(resamples.size());
+    result.levelPercent = levelPercent;
+    result.t2 = Gather(resamples, [](const ResampleEstimates& r) -> std::optional<StrainLocation> {
+        if (!r.t2) return std::nullopt;
+        return StrainLocation{std::exp(std::hypot(r.t2->x1, r.t2->x2)), DegreesOf(*r.t2)};
+    });
+    result.hyperbolicMean =
+        Gather(resamples, [](const ResampleEstimates& r) -> std::optional<StrainLocation> {
+            if (!r.hyperbolicMean) return std::nullopt;
+            return StrainLocation{r.hyperbolicMean->R, r.hyperbolicMean->phiDegrees};
+        });
+    AddIntervals(result.t2, result.B, t2Phi, levelPercent);
+    AddIntervals(result.hyperbolicMean, result.B, meanPhi, levelPercent);
     return result;
 }
 
@@ -101,12 +133,35 @@ Interval PercentileInterval(std::vector<double> values, int levelPercent) {
     return {quantile(tail), quantile(1.0 - tail)};
 }
 
+int FewestResamples(int levelPercent) {
+    // B · q ≥ k with the tail share q = (100 − level) / 200, in integers: B ≥ ⌈200 k / (100 −
+    // level)⌉.
+    const int tailTimes200 = 100 - levelPercent;
+    return (200 * kFewestTailResamples + tailTimes200 - 1) / tailTimes200;
+}
+
+bool TooManyFailed(int failed, int B) {
+    return std::int64_t(failed) * 100 > std::int64_t(B) * kMostFailedPercent;
+}
+
+std::string NotEstimatedText(int failed, int B) {
+    return "not estimated: " + std::to_string(failed) + " of " + std::to_string(B) +
+           " resamples failed";
+}
+
 ResampleEstimates EstimatesOf(const std::vector<ShapePoint>& sample) {
     ResampleEstimates estimates;
-    estimates.hyperbolicMean = HyperbolicMeanOf(sample);
-    const std::optional<StrainVector> t2 = T2EstimateOf(sample, VectorOf(estimates.hyperbolicMean));
-    estimates.ok = t2.has_value();
-    if (t2) estimates.t2 = *t2;
+    estimates.hyperbolicMean = Attempt([&] { return HyperbolicMeanOf(sample); });
+    if (estimates.hyperbolicMean && !(std::isfinite(estimates.hyperbolicMean->R) &&
+                                      std::isfinite(estimates.hyperbolicMean->phiDegrees))) {
+        estimates.hyperbolicMean.reset();
+    }
+    const StrainVector start =
+        estimates.hyperbolicMean ? VectorOf(*estimates.hyperbolicMean) : StrainVector{0.0, 0.0};
+    estimates.t2 = Attempt([&] { return T2EstimateOf(sample, start); }).value_or(std::nullopt);
+    if (estimates.t2 && !(std::isfinite(estimates.t2->x1) && std::isfinite(estimates.t2->x2))) {
+        estimates.t2.reset();
+    }
     return estimates;
 }
 
@@ -114,7 +169,12 @@ std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, s
                                             ConfidenceLevel level, ProgressSink* progress,
                                             const std::atomic<bool>* cancel) {
     if (state.DataCount < 3) throw VarnelError(kTooFewDataMessage);
-    if (B < 1) throw VarnelError(kNoResamplesMessage);
+    const int levelPercent = LevelPercentOf(level);
+    if (B < FewestResamples(levelPercent)) {
+        throw VarnelError("The bootstrap needs at least " +
+                          std::to_string(FewestResamples(levelPercent)) + " resamples at the " +
+                          std::to_string(levelPercent) + " % level.");
+    }
     const std::vector<ShapePoint> points = ObservedShapePoints(state);
     const int parts = ParallelWidth();
     std::vector<std::vector<ShapePoint>> samples(std::size_t(parts), points);
@@ -131,7 +191,12 @@ std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, s
             std::vector<std::uint32_t>& drawn = indices[std::size_t(part)];
             DrawResampleIndices(seed, b, drawn);
             for (std::size_t i = 0; i < drawn.size(); ++i) sample[i] = points[drawn[i]];
-            estimates[std::size_t(b)] = EstimatesOf(sample);
+            try {
+                estimates[std::size_t(b)] = EstimatesOf(sample);
+            } catch (...) {
+                next.store(B);  // the other parts stop; the pool hands the error to the caller
+                throw;
+            }
             const int done = finished.fetch_add(1) + 1;
             // The sink hears only from the calling thread, which may be a window's.
             if (progress && std::this_thread::get_id() == caller) progress->SetPosition(done);
@@ -140,10 +205,8 @@ std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, s
     if (finished.load() < B) return std::nullopt;
     if (progress) progress->SetPosition(B);
     BootstrapResult result = Summarise(estimates, ReduceOrientation(EstimatedPhiDegrees(state)),
-                                       HyperbolicMeanOf(points).phiDegrees, LevelPercentOf(level));
-    result.B = B;
+                                       HyperbolicMeanOf(points).phiDegrees, levelPercent);
     result.seed = seed;
-    result.levelPercent = LevelPercentOf(level);
     return result;
 }
 

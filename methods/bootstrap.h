@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "methods/hyperboloid.h"
@@ -10,6 +12,22 @@ namespace varnel::methods {
 
 /// The level of a confidence level in percent: 39, 50 or 95.
 int LevelPercentOf(ConfidenceLevel level);
+
+/// Resamples each tail beyond a percentile interval must hold at least, so that its ends are
+/// order statistics of the resamples and not their extremes.
+inline constexpr int kFewestTailResamples = 10;
+
+/// The fewest resamples of a bootstrap at `levelPercent`: B · (100 − level) / 200 ≥
+/// kFewestTailResamples, so each tail holds at least that many (400 at 95 %, 40 at 50 %,
+/// 33 at 39 %).
+int FewestResamples(int levelPercent);
+
+/// True when more than 1 % of B resamples failed: an interval over the rest would describe the
+/// resamples that happen to work, not the data.
+bool TooManyFailed(int failed, int B);
+
+/// What an estimator shows instead of its intervals: "not estimated: K of B resamples failed".
+std::string NotEstimatedText(int failed, int B);
 
 /// Indices 0 … N − 1 of the data in resample b of `seed`: N draws RandomStream::Below(N) from
 /// stream b, in order, N being the size of `indices`.
@@ -23,14 +41,15 @@ std::vector<std::uint32_t> ResampleIndices(int N, std::uint32_t seed, int b);
 /// (Hyndman & Fan's type 7). NaN ends for no values.
 Interval PercentileInterval(std::vector<double> values, int levelPercent);
 
-/// One resample's two estimates, or ok = false when its T² estimate does not exist.
+/// One resample's estimates, each estimator's on its own: nothing where it failed.
 struct ResampleEstimates {
-    bool ok = false;
-    StrainVector t2;
-    HyperbolicMean hyperbolicMean;
+    std::optional<StrainVector> t2;
+    std::optional<HyperbolicMean> hyperbolicMean;
 };
 
-/// The T² estimate and the hyperbolic mean of the shape points `sample`.
+/// The T² estimate and the hyperbolic mean of the shape points `sample`. An estimator fails
+/// alone when it finds no estimate, throws (any std::exception but std::bad_alloc, which is
+/// passed on) or gives a value that is not finite.
 ResampleEstimates EstimatesOf(const std::vector<ShapePoint>& sample);
 
 }  // namespace varnel::methods

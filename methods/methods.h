@@ -44,6 +44,10 @@ struct NoStrainTest {
     double p = 1.0;
 };
 
+/// The p value below which a fabric test rejects its hypothesis: the verdicts of the Methods
+/// window and of `varnel-cli --methods` alike.
+inline constexpr double kSignificanceLevel = 0.05;
+
 /// χ² test of uniform orientations of the retro-deformed ellipses about the strain axis.
 struct SymmetryChi2 {
     double chi2 = 0.0;
@@ -93,29 +97,40 @@ struct BootstrapIntervals {
     Interval phiDegrees;
 };
 
+/// One estimator over the resamples of a bootstrap.
+struct EstimatorBootstrap {
+    /// Its estimates of the resamples it succeeded on, in resample order.
+    std::vector<StrainLocation> estimates;
+    /// Resamples it failed on: no estimate (a singular moment matrix, no convergence), an error
+    /// of its computation, or a value that is not finite.
+    int failed = 0;
+    /// Percentile intervals over `estimates`; none when more than 1 % of the resamples failed.
+    std::optional<BootstrapIntervals> intervals;
+};
+
 /// Result of RunBootstrap.
 struct BootstrapResult {
     int B = 0;
     std::uint32_t seed = 1;
     int levelPercent = 95;  // 39, 50 or 95
-    BootstrapIntervals t2;
-    BootstrapIntervals hyperbolicMean;
-    /// Resamples left out of the intervals because their T² estimate does not exist
-    /// (a singular moment matrix, a floating-point fault) or could not be found.
-    int failed = 0;
+    EstimatorBootstrap t2;
+    EstimatorBootstrap hyperbolicMean;
 };
 
 /// B resamples with replacement of the observed ellipses; each gives its T² estimate and its
-/// hyperbolic mean. Reports progress (maximum B, position per finished resample) and stops early
-/// when `cancel` becomes true (then returns std::nullopt). Uses both cores.
+/// hyperbolic mean, each estimator keeping the resamples it succeeded on. Reports progress
+/// (maximum B, position per finished resample) and stops early when `cancel` becomes true (then
+/// returns std::nullopt). Uses both cores.
 /// Resample b takes its N indices from stream b of `seed` (methods/random_stream.h): the same
 /// indices on every machine, and the same intervals on any number of threads. Its T² estimate is
 /// the strain where T² vanishes, the point the Open command's minimisation closes in on (they
 /// agree to rounding), reached by Newton steps (T2EstimateOf) instead of thousands of simplex
-/// evaluations. Intervals are type-7 percentiles over the resamples that did not fail; φ is
-/// taken relative to the data's own estimate (phi_s, the hyperbolic mean's φ), wrapped into ±90°,
-/// and given back as that estimate plus the percentiles, so an interval may reach beyond ±90°.
-/// The sink hears only from the calling thread. Throws VarnelError for N < 3 or B < 1.
+/// evaluations. Intervals are type-7 percentiles over an estimator's successes, given only when
+/// at most 1 % of the resamples failed it; φ is taken relative to the data's own estimate
+/// (phi_s, the hyperbolic mean's φ), wrapped into ±90°, and given back as that estimate plus the
+/// percentiles, so an interval may reach beyond ±90°. The sink hears only from the calling
+/// thread. Throws VarnelError for N < 3 or B below FewestResamples (methods/bootstrap.h), and
+/// std::bad_alloc when memory runs out.
 std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, std::uint32_t seed,
                                             ConfidenceLevel level, ProgressSink* progress,
                                             const std::atomic<bool>* cancel);

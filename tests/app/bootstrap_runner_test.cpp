@@ -94,12 +94,12 @@ TEST(BootstrapRunner, AnAbandonedRunIsNeverReportedNorEndsTheNextOne) {
                  abandoned.Finished());
     runner.Abandon();
     EXPECT_FALSE(runner.Running());
-    runner.Start(*state, 120, 1, ConfidenceLevel::Level95, next.Progress(), next.Finished());
+    runner.Start(*state, 400, 1, ConfidenceLevel::Level95, next.Progress(), next.Finished());
     ASSERT_TRUE(WaitFor([&] { return !next.ended.empty(); }));
     EXPECT_TRUE(abandoned.ended.empty());
     ASSERT_EQ(next.ended.size(), 1u);
     ASSERT_TRUE(next.ended[0].result.has_value());
-    EXPECT_EQ(next.ended[0].result->B, 120);
+    EXPECT_EQ(next.ended[0].result->B, 400);
 }
 
 TEST(BootstrapRunner, WorksOnACopySoTheCallersStateMayChangeMeanwhile) {
@@ -107,15 +107,17 @@ TEST(BootstrapRunner, WorksOnACopySoTheCallersStateMayChangeMeanwhile) {
     const auto reference = Estimated();
     BootstrapRunner runner;
     Outcomes changed, unchanged;
-    runner.Start(*state, 100, 3, ConfidenceLevel::Level95, changed.Progress(), changed.Finished());
+    runner.Start(*state, 400, 3, ConfidenceLevel::Level95, changed.Progress(), changed.Finished());
     for (int k = 1; k <= state->DataCount; ++k) state->RPost[k] = 9.0;  // the window moves on
     ASSERT_TRUE(WaitFor([&] { return !changed.ended.empty(); }));
-    runner.Start(*reference, 100, 3, ConfidenceLevel::Level95, unchanged.Progress(),
+    runner.Start(*reference, 400, 3, ConfidenceLevel::Level95, unchanged.Progress(),
                  unchanged.Finished());
     ASSERT_TRUE(WaitFor([&] { return !unchanged.ended.empty(); }));
     ASSERT_TRUE(changed.ended[0].result && unchanged.ended[0].result);
-    EXPECT_EQ(changed.ended[0].result->t2.R.lo, unchanged.ended[0].result->t2.R.lo);
-    EXPECT_EQ(changed.ended[0].result->t2.R.hi, unchanged.ended[0].result->t2.R.hi);
+    EXPECT_EQ(changed.ended[0].result->t2.intervals->R.lo,
+              unchanged.ended[0].result->t2.intervals->R.lo);
+    EXPECT_EQ(changed.ended[0].result->t2.intervals->R.hi,
+              unchanged.ended[0].result->t2.intervals->R.hi);
 }
 
 }  // namespace

@@ -37,17 +37,25 @@ TEST(EstimatorTable, ShowsEachEstimatorWithWhatAppliesToIt) {
     EXPECT_EQ(table.rows, rows);
 }
 
-TEST(EstimatorTable, AddsTheBootstrapIntervalsAndCountsResamplesWithoutEstimate) {
+// An estimator's bootstrap: its intervals, or none, and how many resamples it failed on.
+methods::EstimatorBootstrap Estimator(std::optional<methods::BootstrapIntervals> intervals,
+                                      int failed) {
+    return {{}, failed, intervals};
+}
+
+TEST(EstimatorTable, AddsTheBootstrapIntervalsOrWhyThereAreNoneAndCountsFailedResamples) {
     MethodsSummary s = Example();
     s.levelPercent = 39;
     s.bootstrap = methods::BootstrapResult{
-        500, 1, 39, {{1.7, 1.95}, {33.0, 37.2505}}, {{1.8, 2.0}, {-15.0, -9.5}}, 3};
+        500, 1, 39, Estimator({{{1.7, 1.95}, {33.0, 37.2505}}}, 3), Estimator(std::nullopt, 7)};
     const TextTable table = EstimatorTable(s, '.');
     EXPECT_EQ(table.header[5], "Bootstrap R (39 %)");
     EXPECT_EQ(table.rows[0][5], "1.700 – 1.950");
     EXPECT_EQ(table.rows[0][6], "33.000 – 37.251");
     EXPECT_EQ(table.rows[0][7], "bootstrap of 500 resamples, 3 without estimate");
-    EXPECT_EQ(table.rows[1][6], "-15.000 – -9.500");
+    EXPECT_EQ(table.rows[1][5], "not estimated: 7 of 500 resamples failed");
+    EXPECT_EQ(table.rows[1][6], "not estimated: 7 of 500 resamples failed");
+    EXPECT_EQ(table.rows[1][7], "κ = 4.500, 7 resamples without estimate");
     EXPECT_EQ(table.rows[2][5], "—");
 }
 
@@ -98,8 +106,8 @@ TEST(FabricTestTable, NamesEachStatistic) {
 
 TEST(MethodsCsv, WritesBothTablesInFullPrecisionQuotingTextWithCommas) {
     MethodsSummary s = Example();
-    s.bootstrap = methods::BootstrapResult{
-        500, 1, 95, {{1.7, 1.95}, {33.0, 37.25}}, {{1.8, 2.0}, {-15.0, -9.5}}, 0};
+    s.bootstrap = methods::BootstrapResult{500, 1, 95, Estimator({{{1.7, 1.95}, {33.0, 37.25}}}, 0),
+                                           Estimator({{{1.8, 2.0}, {-15.0, -9.5}}}, 0)};
     const std::string expected =
         "estimator,R,phi_deg,R_min,R_max,phi_min_deg,phi_max_deg,level_percent,bootstrap_R_lo,"
         "bootstrap_R_hi,bootstrap_phi_lo_deg,bootstrap_phi_hi_deg,notes\r\n"

@@ -149,7 +149,7 @@ TEST_F(MethodsWindowTest, BootstrapAddsIntervalsAroundTheEstimateAndLeavesTheMai
     const std::string report = MemoText();
     const StrainVector estimate = form->State().StrainEstimate;
     EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
-    Bootstrap(200);
+    Bootstrap(400);
     EXPECT_TRUE(Methods()->BootstrapRunning());
     EXPECT_FALSE(Part<QPushButton>("ButtonBootstrap")->isEnabled());
     EXPECT_TRUE(Part<QPushButton>("ButtonCancel")->isEnabled());
@@ -162,7 +162,7 @@ TEST_F(MethodsWindowTest, BootstrapAddsIntervalsAroundTheEstimateAndLeavesTheMai
     EXPECT_LT(std::stod(interval.substr(0, dash)), Rs);
     EXPECT_GT(std::stod(interval.substr(dash + 5)), Rs);
     EXPECT_NE(Cell("EstimatorGrid", 1, 6), "—");  // the hyperbolic mean's φ interval
-    EXPECT_EQ(Part<QProgressBar>("BootstrapProgress")->value(), 200);
+    EXPECT_EQ(Part<QProgressBar>("BootstrapProgress")->value(), 400);
     Methods()->grab().save(QDir(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR))
                                .filePath(QStringLiteral("methods_window_bootstrap.png")));
     EXPECT_EQ(MemoText(), report);
@@ -183,8 +183,11 @@ TEST_F(MethodsWindowTest, CancelStopsTheBootstrapWithoutIntervals) {
 TEST_F(MethodsWindowTest, ALevelChangeAbandonsARunningBootstrap) {
     Open(Quartzite());
     Trigger("MenuMethods");
+    // The fewest resamples follow the level: each tail beyond an interval holds 10 or more.
+    EXPECT_EQ(Part<QSpinBox>("ResampleCount")->minimum(), 400);
     Bootstrap(100000);
     form->findChild<QRadioButton*>(QStringLiteral("RadioButton50"))->click();
+    EXPECT_EQ(Part<QSpinBox>("ResampleCount")->minimum(), 100);
     EXPECT_FALSE(Methods()->BootstrapRunning());
     EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
     EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(5)->text(),

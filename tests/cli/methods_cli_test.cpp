@@ -31,8 +31,10 @@ const double kExampleF = 1.722751 / (1.0 - 1.722751 / 2.0) / 4.0;
 
 TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
     const CliRun plain = Cli(example);
-    const CliRun run = Cli("--methods --bootstrap 200 " + example);
-    ASSERT_EQ(run.status, 0) << run.err;
+    const CliRun run = Cli("--methods --bootstrap 400 " + example);
+    // Most resamples of three data have no T² estimate: its intervals are left out.
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.err.rfind(example + ": bootstrap, t2: not estimated: ", 0), 0u) << run.err;
     const std::vector<std::string> lines = LinesOf(run.out), report = LinesOf(plain.out);
     ASSERT_EQ(report.size(), 27u);
     ASSERT_GT(lines.size(), 27u);
@@ -47,9 +49,10 @@ TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
         "Ri = 1.414",
         "Fabric tests",
         "no strain: F = 3.107, p = 0.3723",
-        // The confidence ranges are NAN: the region holds zero strain.
         "no significant strain, p = 0.3723",
-        "Bootstrap: 200 resamples, seed 1, 95 % intervals, ",
+        "Bootstrap: 400 resamples, seed 1, 95 % intervals, ",
+        "t2: not estimated: ",
+        "hyperbolic mean: R = ",
     };
     for (const std::string& line : expected) {
         const bool found = std::any_of(block.begin(), block.end(),
@@ -58,10 +61,31 @@ TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
     }
 }
 
+// The verdict line follows the F test's p at 5 %, as the Methods window's does, whether or not
+// the confidence region holds zero strain.
+TEST_F(MethodsCliTest, SaysNoSignificantStrainExactlyWhenTheFTestDoesNotReject) {
+    struct Case {
+        std::string arguments;
+        bool said;
+    };
+    // Five ellipses whose 95 % region holds zero strain, though F = 40.26 on (2, 3) degrees of
+    // freedom has the upper tail (1 + 2F / 3)^(−3/2) = 0.0068.
+    const std::string rejected =
+        folder.Write("five.txt", "1.424 25.9\n1.098 46.6\n1.285 30.6\n1.213 37.9\n1.809 25.6\n");
+    // Three ellipses whose 39 % region does not hold zero strain, though p = 0.3723.
+    const Case cases[] = {{rejected, false}, {"--level 39 " + example, true}};
+    for (const Case& c : cases) {
+        const CliRun run = Cli("--methods " + c.arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.find("no significant strain") != std::string::npos, c.said)
+            << c.arguments;
+    }
+}
+
 TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
     const CliRun run =
         Cli("--json --methods --bootstrap 300 --seed 7 --level 50 " + example + " " + quartzite);
-    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.status, 1) << run.err;  // the T² intervals of the three ellipses are left out
     const std::vector<std::string> lines = LinesOf(run.out);
     ASSERT_EQ(lines.size(), 2u);
     const nlohmann::json first = nlohmann::json::parse(lines[0]);
@@ -75,6 +99,12 @@ TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
     EXPECT_EQ(first["methods"]["rf_max_min"]["case"], "Ri<Rs");
     EXPECT_TRUE(first["methods"]["hyperbolic_mean"]["kappa"].is_number());
     EXPECT_TRUE(first["methods"]["harmonic_mean"]["phi"].is_number());
+    const nlohmann::json& few = first["bootstrap"];
+    EXPECT_TRUE(few["t2"].is_null());
+    EXPECT_GT(few["failed"].get<int>(), 3);
+    EXPECT_EQ(few["failed_per_estimator"],
+              (nlohmann::json{{"t2", few["failed"]}, {"hyperbolic_mean", 0}}));
+    EXPECT_TRUE(few["hyperbolic_mean"]["R"].is_array());
 
     const nlohmann::json bootstrap = nlohmann::json::parse(lines[1])["bootstrap"];
     EXPECT_EQ(bootstrap["B"], 300);
@@ -93,7 +123,7 @@ TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
 }
 
 TEST_F(MethodsCliTest, RepeatsABootstrapForItsSeedOnly) {
-    const std::string arguments = "--json --bootstrap 100 " + quartzite;
+    const std::string arguments = "--json --bootstrap 400 " + quartzite;
     const CliRun first = Cli(arguments), again = Cli(arguments + " --seed 1");
     const CliRun other = Cli(arguments + " --seed 2");
     ASSERT_EQ(first.status, 0) << first.err;
@@ -108,19 +138,37 @@ TEST_F(MethodsCliTest, RepeatsABootstrapForItsSeedOnly) {
 
 TEST_F(MethodsCliTest, GivesNullMethodsWithoutAResult) {
     const std::string two = folder.Write("two.txt", "2 10\n3 40\n");
-    const CliRun run = Cli("--json --methods --bootstrap 10 " + two);
+    const CliRun run = Cli("--json --methods --bootstrap 400 " + two);
     EXPECT_EQ(run.status, 1);
     const nlohmann::json object = nlohmann::json::parse(run.out);
     EXPECT_TRUE(object["methods"].is_null());
     EXPECT_TRUE(object["bootstrap"].is_null());
 }
 
-TEST_F(MethodsCliTest, RefusesResampleCountsBelowOneAndNegativeSeeds) {
-    for (const char* arguments :
-         {"--bootstrap 0 x.txt", "--bootstrap -3 x.txt", "--seed -1 x.txt"}) {
-        const CliRun run = Cli(arguments);
-        EXPECT_EQ(run.status, 2) << arguments;
-        EXPECT_NE(run.err.find("--bootstrap"), std::string::npos) << arguments;  // the usage
+TEST_F(MethodsCliTest, RefusesResampleCountsOutsideTheRangeOfTheLevelAndNegativeSeeds) {
+    struct Case {
+        const char* arguments;
+        const char* message;  // the first line of standard error
+    };
+    const Case cases[] = {
+        {"--bootstrap 0 x.txt", "--bootstrap: Value 0 not in range 400 to 1000000 at --level 95"},
+        {"--bootstrap 399 x.txt",
+         "--bootstrap: Value 399 not in range 400 to 1000000 at --level 95"},
+        {"--level 39 --bootstrap 32 x.txt",
+         "--bootstrap: Value 32 not in range 33 to 1000000 at --level 39"},
+        {"--bootstrap 1000001 --level 50 x.txt",
+         "--bootstrap: Value 1000001 not in range 40 to 1000000 at --level 50"},
+        {"--seed -1 x.txt", nullptr},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Cli(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments;
+        if (c.message) {
+            EXPECT_EQ(LinesOf(run.err).at(0), c.message);
+        }
+        EXPECT_NE(run.err.find("at least 400 at --level 95, 40 at 50, 33 at 39"),
+                  std::string::npos)
+            << c.arguments;  // the usage, with the reason of the floor
     }
 }
 

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -48,6 +52,41 @@ TEST(RunInParallel, ServesCallersOnSeveralThreadsAtOnce) {
         EXPECT_EQ(first[std::size_t(part)], kRepeats) << part;
         EXPECT_EQ(second[std::size_t(part)], kRepeats) << part;
     }
+}
+
+// A part that throws (on whichever thread) ends the run with the exception of the lowest-numbered
+// part that threw, rethrown on the caller once every part below it has run; the pool then serves
+// the next run as before.
+TEST(RunInParallel, RethrowsTheLowestNumberedPartsExceptionOnTheCaller) {
+    struct Case {
+        int parts;
+        std::vector<int> throwing;
+        bool outOfMemory;
+    };
+    const Case cases[] = {{200, {37, 150}, false}, {200, {0}, true}, {ParallelWidth(), {1}, false}};
+    for (const Case& c : cases) {
+        std::vector<std::atomic<int>> runs(static_cast<std::size_t>(c.parts));
+        std::string caught;
+        try {
+            RunInParallel(c.parts, [&](int part) {
+                runs[std::size_t(part)].fetch_add(1);
+                if (std::find(c.throwing.begin(), c.throwing.end(), part) == c.throwing.end())
+                    return;
+                if (c.outOfMemory) throw std::bad_alloc();
+                throw std::runtime_error(std::to_string(part));
+            });
+        } catch (const std::bad_alloc&) {
+            caught = "bad_alloc";
+        } catch (const std::runtime_error& error) {
+            caught = error.what();
+        }
+        const int first = c.throwing.front();
+        EXPECT_EQ(caught, c.outOfMemory ? "bad_alloc" : std::to_string(first));
+        for (int part = 0; part < first; ++part) EXPECT_EQ(runs[std::size_t(part)], 1) << part;
+    }
+    std::vector<std::atomic<int>> after(100);
+    RunInParallel(100, [&](int part) { after[std::size_t(part)].fetch_add(1); });
+    for (std::size_t part = 0; part < after.size(); ++part) EXPECT_EQ(after[part], 1) << part;
 }
 
 }  // namespace

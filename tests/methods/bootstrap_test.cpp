@@ -23,7 +23,9 @@ using testing_support::StateOf;
 
 using testing_support::RecordingProgress;
 
-void ExpectSameIntervals(const BootstrapIntervals& a, const BootstrapIntervals& b) {
+void ExpectSameIntervals(const EstimatorBootstrap& x, const EstimatorBootstrap& y) {
+    ASSERT_TRUE(x.intervals && y.intervals);
+    const BootstrapIntervals &a = *x.intervals, &b = *y.intervals;
     EXPECT_EQ(a.R.lo, b.R.lo);
     EXPECT_EQ(a.R.hi, b.R.hi);
     EXPECT_EQ(a.phiDegrees.lo, b.phiDegrees.lo);
@@ -69,10 +71,10 @@ TEST(EstimatesOf, GivesTheEstimateOfTheOpenCommandForEachResample) {
         }
         const auto open = EstimatedStateOf(resampled);
         const ResampleEstimates estimates = EstimatesOf(sample);
-        ASSERT_TRUE(estimates.ok);
-        EXPECT_NEAR(estimates.t2.x1, open->StrainEstimate.x1, 1e-12) << b;
-        EXPECT_NEAR(estimates.t2.x2, open->StrainEstimate.x2, 1e-12) << b;
-        EXPECT_EQ(estimates.hyperbolicMean.R, HyperbolicMeanOf(sample).R);
+        ASSERT_TRUE(estimates.t2 && estimates.hyperbolicMean);
+        EXPECT_NEAR(estimates.t2->x1, open->StrainEstimate.x1, 1e-12) << b;
+        EXPECT_NEAR(estimates.t2->x2, open->StrainEstimate.x2, 1e-12) << b;
+        EXPECT_EQ(estimates.hyperbolicMean->R, HyperbolicMeanOf(sample).R);
     }
 }
 
@@ -80,58 +82,62 @@ TEST(RunBootstrap, GivesIntervalsAroundTheEstimatesIdenticallyOnAnyNumberOfThrea
     const auto state = EstimatedStateOf(EllipsesOf(Population{.count = 100, .seed = 2}));
     RecordingProgress progress;
     const std::optional<BootstrapResult> parallel =
-        RunBootstrap(*state, 200, 9, ConfidenceLevel::Level95, &progress, nullptr);
-    ASSERT_TRUE(parallel);
-    EXPECT_EQ(parallel->B, 200);
+        RunBootstrap(*state, 400, 9, ConfidenceLevel::Level95, &progress, nullptr);
+    ASSERT_TRUE(parallel && parallel->t2.intervals && parallel->hyperbolicMean.intervals);
+    EXPECT_EQ(parallel->B, 400);
     EXPECT_EQ(parallel->seed, 9u);
     EXPECT_EQ(parallel->levelPercent, 95);
-    EXPECT_EQ(parallel->failed, 0);
+    EXPECT_EQ(parallel->t2.failed, 0);
+    EXPECT_EQ(parallel->t2.estimates.size(), 400u);
+    const BootstrapIntervals &t2 = *parallel->t2.intervals,
+                             &hyperbolic = *parallel->hyperbolicMean.intervals;
     const double Rs = EstimatedRatio(*state), phis = EstimatedPhiDegrees(*state);
-    EXPECT_LT(parallel->t2.R.lo, Rs);
-    EXPECT_GT(parallel->t2.R.hi, Rs);
-    EXPECT_LT(parallel->t2.phiDegrees.lo, phis);
-    EXPECT_GT(parallel->t2.phiDegrees.hi, phis);
+    EXPECT_LT(t2.R.lo, Rs);
+    EXPECT_GT(t2.R.hi, Rs);
+    EXPECT_LT(t2.phiDegrees.lo, phis);
+    EXPECT_GT(t2.phiDegrees.hi, phis);
     const HyperbolicMean mean = HyperbolicMeanOf(ObservedEllipses(*state));
-    EXPECT_LT(parallel->hyperbolicMean.R.lo, mean.R);
-    EXPECT_GT(parallel->hyperbolicMean.R.hi, mean.R);
-    EXPECT_EQ(progress.maximum_, 200);
+    EXPECT_LT(hyperbolic.R.lo, mean.R);
+    EXPECT_GT(hyperbolic.R.hi, mean.R);
+    EXPECT_EQ(progress.maximum_, 400);
     ASSERT_FALSE(progress.positions_.empty());
-    EXPECT_EQ(progress.positions_.back(), 200);
+    EXPECT_EQ(progress.positions_.back(), 400);
     EXPECT_TRUE(std::is_sorted(progress.positions_.begin(), progress.positions_.end()));
 
     // Started inside a part, the resamples run one after another on one thread.
     std::optional<BootstrapResult> serial;
     RunInParallel(2, [&](int part) {
         if (part == 0)
-            serial = RunBootstrap(*state, 200, 9, ConfidenceLevel::Level95, nullptr, nullptr);
+            serial = RunBootstrap(*state, 400, 9, ConfidenceLevel::Level95, nullptr, nullptr);
     });
     ASSERT_TRUE(serial);
     ExpectSameIntervals(serial->t2, parallel->t2);
     ExpectSameIntervals(serial->hyperbolicMean, parallel->hyperbolicMean);
 
     // A narrower level gives a narrower interval.
-    const auto narrow = RunBootstrap(*state, 200, 9, ConfidenceLevel::Level39, nullptr, nullptr);
-    EXPECT_GT(narrow->t2.R.lo, parallel->t2.R.lo);
-    EXPECT_LT(narrow->t2.R.hi, parallel->t2.R.hi);
+    const auto narrow = RunBootstrap(*state, 400, 9, ConfidenceLevel::Level39, nullptr, nullptr);
+    EXPECT_GT(narrow->t2.intervals->R.lo, t2.R.lo);
+    EXPECT_LT(narrow->t2.intervals->R.hi, t2.R.hi);
 }
 
 TEST(RunBootstrap, KeepsAPhiIntervalWholeAcrossNinetyDegrees) {
     Population population{.count = 80, .seed = 3};
     population.strain = {1.6, 89.0};
     const auto state = EstimatedStateOf(EllipsesOf(population));
-    const auto result = RunBootstrap(*state, 300, 1, ConfidenceLevel::Level95, nullptr, nullptr);
-    ASSERT_TRUE(result);
+    const auto result = RunBootstrap(*state, 400, 1, ConfidenceLevel::Level95, nullptr, nullptr);
+    ASSERT_TRUE(result && result->t2.intervals);
     // An interval about ±90° reaches beyond it rather than splitting into two far ends.
-    const Interval phi = result->t2.phiDegrees;
+    const Interval phi = result->t2.intervals->phiDegrees;
     EXPECT_LT(phi.hi - phi.lo, 30.0);
     EXPECT_TRUE(phi.hi > 90.0 || phi.lo < -90.0) << phi.lo << " " << phi.hi;
     EXPECT_LT(phi.lo, EstimatedPhiDegrees(*state));
     EXPECT_GT(phi.hi, EstimatedPhiDegrees(*state));
 }
 
-TEST(RunBootstrap, LeavesOutResamplesWithoutAnEstimate) {
+TEST(RunBootstrap, EachEstimatorKeepsItsOwnResamplesAndGivesNoIntervalsForTooManyFailures) {
     // Of three data, a resample drawing fewer than three distinct ones has its pre vectors on one
-    // line through the origin at its T² estimate: T² does not exist there.
+    // line through the origin at its T² estimate: T² does not exist there. Its hyperbolic mean
+    // does.
     const auto state = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
     constexpr int kB = 270;
     int degenerate = 0;
@@ -141,28 +147,61 @@ TEST(RunBootstrap, LeavesOutResamplesWithoutAnEstimate) {
     }
     const auto result = RunBootstrap(*state, kB, 5, ConfidenceLevel::Level50, nullptr, nullptr);
     ASSERT_TRUE(result);
-    EXPECT_EQ(result->failed, degenerate);
-    EXPECT_GT(degenerate, 0);
-    EXPECT_LT(degenerate, kB);
-    EXPECT_FALSE(std::isnan(result->t2.R.lo));
+    EXPECT_EQ(result->t2.failed, degenerate);
+    EXPECT_EQ(result->t2.estimates.size(), std::size_t(kB - degenerate));
+    EXPECT_GT(degenerate, kB / 100);
+    EXPECT_FALSE(result->t2.intervals);
+    EXPECT_EQ(result->hyperbolicMean.failed, 0);
+    EXPECT_EQ(result->hyperbolicMean.estimates.size(), std::size_t(kB));
+    EXPECT_TRUE(result->hyperbolicMean.intervals);
+    EXPECT_EQ(NotEstimatedText(degenerate, kB),
+              "not estimated: " + std::to_string(degenerate) + " of 270 resamples failed");
+}
+
+TEST(TooManyFailed, AllowsOnePercentOfTheResamples) {
+    struct Case {
+        int failed, B;
+        bool tooMany;
+    };
+    for (const Case& c : {Case{0, 400, false}, Case{4, 400, false}, Case{5, 400, true},
+                          Case{10000, 1000000, false}, Case{10001, 1000000, true}}) {
+        EXPECT_EQ(TooManyFailed(c.failed, c.B), c.tooMany) << c.failed << " of " << c.B;
+    }
 }
 
 TEST(RunBootstrap, StopsWhenCancelled) {
     const auto state = EstimatedStateOf(EllipsesOf(Population{.count = 50}));
     const std::atomic<bool> cancel{true};
-    EXPECT_FALSE(RunBootstrap(*state, 100, 1, ConfidenceLevel::Level95, nullptr, &cancel));
+    EXPECT_FALSE(RunBootstrap(*state, 400, 1, ConfidenceLevel::Level95, nullptr, &cancel));
 }
 
-TEST(RunBootstrap, RefusesTooFewDataAndResamples) {
+TEST(RunBootstrap, RefusesTooFewDataAndTooFewResamplesForTheTailsOfTheLevel) {
+    // 10 resamples beyond each end: 10 / 2.5 % = 400, 10 / 25 % = 40, ⌈10 / 30.5 %⌉ = 33.
     const auto two = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}});
     const auto three = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
     using testing_support::ErrorTextOf;
-    EXPECT_EQ(
-        ErrorTextOf([&] { RunBootstrap(*two, 10, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
-        kTooFewDataMessage);
     EXPECT_EQ(ErrorTextOf(
-                  [&] { RunBootstrap(*three, 0, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
-              "The bootstrap needs at least one resample.");
+                  [&] { RunBootstrap(*two, 400, 1, ConfidenceLevel::Level95, nullptr, nullptr); }),
+              kTooFewDataMessage);
+    struct Case {
+        ConfidenceLevel level;
+        int fewest;
+        const char* message;
+    };
+    const Case cases[] = {
+        {ConfidenceLevel::Level95, 400,
+         "The bootstrap needs at least 400 resamples at the 95 % level."},
+        {ConfidenceLevel::Level50, 40,
+         "The bootstrap needs at least 40 resamples at the 50 % level."},
+        {ConfidenceLevel::Level39, 33,
+         "The bootstrap needs at least 33 resamples at the 39 % level."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FewestResamples(LevelPercentOf(c.level)), c.fewest);
+        EXPECT_EQ(
+            ErrorTextOf([&] { RunBootstrap(*three, c.fewest - 1, 1, c.level, nullptr, nullptr); }),
+            c.message);
+    }
 }
 
 }  // namespace
