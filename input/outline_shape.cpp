@@ -1,6 +1,7 @@
 #include "input/outline_shape.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 #include <tuple>
 
@@ -21,8 +22,9 @@ bool Before(const OutlineVertex& a, const OutlineVertex& b) {
 
 // The sign of the turn a → b → c: the cross product (b − a) × (c − a), in extended precision.
 int Turn(const OutlineVertex& a, const OutlineVertex& b, const OutlineVertex& c) {
-    const long double cross = (static_cast<long double>(b.x) - a.x) * (c.y - a.y) -
-                              (static_cast<long double>(b.y) - a.y) * (c.x - a.x);
+    using Long = long double;
+    const Long cross =
+        (Long{b.x} - a.x) * (Long{c.y} - a.y) - (Long{b.y} - a.y) * (Long{c.x} - a.x);
     return (cross > 0) - (cross < 0);
 }
 
@@ -37,6 +39,7 @@ bool Cross(const Edge& a, const Edge& b) {
 std::vector<Edge> EdgesOf(const std::vector<OutlineVertex>& vertices,
                           const std::vector<std::size_t>& ringEnds) {
     std::vector<Edge> edges;
+    edges.reserve(vertices.size());
     std::vector<OutlineVertex> ring;
     for (std::size_t r = 0, start = 0; r < ringEnds.size(); start = ringEnds[r++]) {
         ring.clear();
@@ -72,8 +75,9 @@ struct SweepOrder {
         const long double ya = HeightAt(ea), yb = HeightAt(eb);
         if (ya != yb) return ya < yb;
         // Slopes compared without division: dy_a/dx_a < dy_b/dx_b, with dx ≥ 0.
-        const long double lhs = (static_cast<long double>(ea.q.y) - ea.p.y) * (eb.q.x - eb.p.x);
-        const long double rhs = (static_cast<long double>(eb.q.y) - eb.p.y) * (ea.q.x - ea.p.x);
+        using Long = long double;
+        const Long lhs = (Long{ea.q.y} - ea.p.y) * (Long{eb.q.x} - eb.p.x);
+        const Long rhs = (Long{eb.q.y} - eb.p.y) * (Long{ea.q.x} - ea.p.x);
         if (lhs != rhs) return lhs < rhs;
         return a < b;
     }
@@ -83,22 +87,21 @@ struct SweepOrder {
 // before their first crossing, so checking each new pair of neighbours finds a crossing if
 // there is one. Ends at the first crossing found.
 OutlineFault FirstCrossing(const std::vector<Edge>& edges) {
-    struct Event {
-        OutlineVertex at;
-        bool insert;
-        std::size_t edge;
-    };
-    std::vector<Event> events;
+    // An event is an edge's index and one bit: its start (1, entering the line) or end (0).
+    std::vector<std::uint32_t> events;
     events.reserve(2 * edges.size());
-    for (std::size_t i = 0; i < edges.size(); ++i) {
-        events.push_back({edges[i].p, true, i});
-        events.push_back({edges[i].q, false, i});
+    for (std::uint32_t i = 0; i < edges.size(); ++i) {
+        events.push_back(i << 1 | 1);
+        events.push_back(i << 1);
     }
+    const auto key = [&edges](std::uint32_t event) {
+        const Edge& edge = edges[event >> 1];
+        const OutlineVertex& at = (event & 1) ? edge.p : edge.q;
+        return std::tuple(at.x, at.y, event & 1, event >> 1);
+    };
     // At one point, edges that end there leave the line before those that start there enter.
-    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-        return std::tie(a.at.x, a.at.y, a.insert, a.edge) <
-               std::tie(b.at.x, b.at.y, b.insert, b.edge);
-    });
+    std::sort(events.begin(), events.end(),
+              [&key](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
     long double sweepX = 0;
     std::set<std::size_t, SweepOrder> line(SweepOrder{&edges, &sweepX});
     std::vector<std::set<std::size_t, SweepOrder>::iterator> where(edges.size(), line.end());
@@ -107,16 +110,17 @@ OutlineFault FirstCrossing(const std::vector<Edge>& edges) {
         return edges[a].ring == edges[b].ring ? OutlineFault::CrossesItself
                                               : OutlineFault::RingsCross;
     };
-    for (const Event& event : events) {
-        sweepX = event.at.x;
+    for (const std::uint32_t event : events) {
+        const std::size_t edge = event >> 1;
+        sweepX = std::get<0>(key(event));
         OutlineFault fault = OutlineFault::None;
-        if (event.insert) {
-            const auto at = where[event.edge] = line.insert(event.edge).first;
+        if (event & 1) {
+            const auto at = where[edge] = line.insert(edge).first;
             if (std::next(at) != line.end()) fault = crossing(*at, *std::next(at));
             if (fault == OutlineFault::None && at != line.begin())
                 fault = crossing(*at, *std::prev(at));
         } else {
-            const auto at = where[event.edge];
+            const auto at = where[edge];
             if (at != line.begin() && std::next(at) != line.end())
                 fault = crossing(*std::prev(at), *std::next(at));
             line.erase(at);
@@ -139,8 +143,9 @@ int Side(const OutlineVertex& point, const std::vector<OutlineVertex>& vertices,
         }
         if ((a.y > point.y) != (b.y > point.y)) {
             // The edge's x at the point's height, compared without division.
-            const long double dx = (static_cast<long double>(b.x) - a.x) * (point.y - a.y);
-            const long double run = (static_cast<long double>(point.x) - a.x) * (b.y - a.y);
+            using Long = long double;
+            const Long dx = (Long{b.x} - a.x) * (Long{point.y} - a.y);
+            const Long run = (Long{point.x} - a.x) * (Long{b.y} - a.y);
             if ((b.y > a.y) ? run < dx : run > dx) inside = !inside;
         }
     }
