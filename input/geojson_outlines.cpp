@@ -11,6 +11,7 @@
 
 #include "core/io_error.h"
 #include "core/varnel_error.h"
+#include "input/geojson_terms.h"
 #include "input/json_input.h"
 #include "input/outline_moments.h"
 #include "input/outline_shape.h"
@@ -21,18 +22,14 @@ namespace varnel {
 namespace {
 
 using Json = nlohmann::json;
-
-// The containers the reader follows; everything else is skipped by depth alone.
-enum class Role { Root, Features, Feature, Properties, Geometry, Coordinates };
+using geojson::Key;
+using geojson::Role;
 
 // What the elements of a coordinates array are, and so what the array is.
 enum class Nesting { None, Number, Position, Ring, Polygon, MultiPolygon };
 
-enum class Key { Other, Type, Features, Geometry, Coordinates, Id, Properties };
-
 // Arrays a MultiPolygon's coordinates nest: polygons, rings, positions, numbers.
 constexpr int kDeepestCoordinates = 4;
-constexpr std::size_t kLongestLabel = 40;
 
 struct Frame {
     Role role;
@@ -42,41 +39,6 @@ struct Frame {
     unsigned keys = 0;  // the keys the reader follows met so far in this object
 };
 
-// The keys the reader follows in an object of `role`: each may occur once.
-bool Followed(Role role, Key key) {
-    switch (role) {
-        case Role::Root:
-            return key == Key::Type || key == Key::Features;
-        case Role::Feature:
-            return key == Key::Geometry || key == Key::Id || key == Key::Properties;
-        case Role::Geometry:
-            return key == Key::Type || key == Key::Coordinates;
-        default:
-            return false;
-    }
-}
-
-// A label's text: a string quoted, a number as written, both cut to kLongestLabel bytes.
-std::string LabelText(const std::string& text, bool quoted) {
-    const std::string cut =
-        text.size() > kLongestLabel ? text.substr(0, kLongestLabel) + "..." : text;
-    return quoted ? "\"" + cut + "\"" : cut;
-}
-
-const char* FaultText(OutlineFault fault) {
-    switch (fault) {
-        case OutlineFault::CrossesItself:
-            return "crosses itself, so it bounds no region.";
-        case OutlineFault::RingsCross:
-            return "has rings that cross each other.";
-        case OutlineFault::HoleOutside:
-            return "has a hole outside its outer ring.";
-        case OutlineFault::None:
-            break;
-    }
-    return "";
-}
-
 // A polygon as read: its moments and whether its rings bound a region.
 struct PolygonRead {
     AreaMoments moments;
@@ -84,29 +46,6 @@ struct PolygonRead {
 };
 
 Nesting Enclosing(Nesting elements) { return static_cast<Nesting>(static_cast<int>(elements) + 1); }
-
-Key KeyOf(const std::string& name) {
-    if (name == "type") return Key::Type;
-    if (name == "features") return Key::Features;
-    if (name == "geometry") return Key::Geometry;
-    if (name == "coordinates") return Key::Coordinates;
-    if (name == "id") return Key::Id;
-    if (name == "properties") return Key::Properties;
-    return Key::Other;
-}
-
-// The reason of a JSON library error without its "[json.exception.…] " prefix, cut to a length
-// a message box shows; the byte position is added where the reason gives none.
-std::string JsonErrorText(const std::string& what, std::size_t position) {
-    constexpr std::size_t kLongest = 300;
-    const std::size_t prefixEnd = what.find("] ");
-    std::string reason = prefixEnd == std::string::npos ? what : what.substr(prefixEnd + 2);
-    if (reason.size() > kLongest) reason = reason.substr(0, kLongest) + "...";
-    if (reason.find(" at line ") == std::string::npos) {
-        reason += " (at byte " + std::to_string(position) + ")";
-    }
-    return "Invalid JSON: " + reason;
-}
 
 // Follows a FeatureCollection through the parser's events, keeping for each polygon only the
 // running sums of its rings: memory stays small whatever the size of the outlines.
@@ -141,7 +80,7 @@ public:
     bool end_array() override;
     bool parse_error(std::size_t position, const std::string&,
                      const nlohmann::detail::exception& exception) override {
-        error = JsonErrorText(exception.what(), position);
+        error = geojson::JsonErrorText(exception.what(), position);
         return false;
     }
 
@@ -198,9 +137,10 @@ bool OutlineReader::Scalar() {
 }
 
 bool OutlineReader::key(string_t& name) {
-    key_ = KeyOf(name);
-    keyName_ = name.substr(0, kLongestLabel);
-    if (skippedDepth_ > 0 || frames_.empty() || !Followed(frames_.back().role, key_)) return true;
+    key_ = geojson::KeyOf(name);
+    keyName_ = name.substr(0, geojson::kLongestLabel);
+    if (skippedDepth_ > 0 || frames_.empty() || !geojson::Followed(frames_.back().role, key_))
+        return true;
     Frame& object = frames_.back();
     const unsigned bit = 1u << static_cast<unsigned>(key_);
     if ((object.keys & bit) == 0) {
@@ -216,9 +156,9 @@ bool OutlineReader::key(string_t& name) {
 void OutlineReader::Label(const std::string& text, bool quoted) {
     if (!Labelling()) return;
     if (Top(Role::Feature)) {
-        id_ = LabelText(text, quoted);
+        id_ = geojson::LabelText(text, quoted);
     } else {
-        property_ = keyName_ + " " + LabelText(text, quoted);
+        property_ = keyName_ + " " + geojson::LabelText(text, quoted);
     }
 }
 
@@ -408,7 +348,7 @@ bool OutlineReader::EndGeometry() {
         // Told once the feature ends, when its "id" or properties may have been read.
         if (polygons_[p].fault != OutlineFault::None) {
             outlineFault_ =
-                "polygon #" + std::to_string(p + 1) + " " + FaultText(polygons_[p].fault);
+                "polygon #" + std::to_string(p + 1) + " " + geojson::FaultText(polygons_[p].fault);
             return true;
         }
         const MomentEllipse ellipse = EquivalentEllipse(polygons_[p].moments);
