@@ -10,9 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -112,6 +115,49 @@ void BM_OneLongLine(benchmark::State& run) {
 }
 
 BENCHMARK(BM_OneLongLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// GeoJSON files that a parser would hold whole: 20 MB of "[" inside coordinates (0), an unclosed
+// collection followed by 127 MiB of blanks (1), and one ring of 2^20 − 1 vertices, whose shape
+// is checked (2). Targets: peak_MiB under 32 for the first two, under 128 for the ring.
+void BM_HostileGeoJson(benchmark::State& run) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("varnel-bench-geojson-" + std::to_string(::getpid()));
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "{\"type\": \"FeatureCollection\", \"features\": [";
+        if (run.range(0) == 0) {
+            out << "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Polygon\", "
+                   "\"coordinates\": "
+                << std::string(20'000'000, '[');
+        } else if (run.range(0) == 1) {
+            const std::string block(1 << 20, ' ');
+            for (int i = 0; i < 127; ++i) out << block;
+        } else {
+            out << "{\"type\": \"Feature\", \"geometry\": {\"type\": \"Polygon\", "
+                   "\"coordinates\": [[";
+            // A 3:1 ellipse-gon, written to 17 digits so that it stays a simple ring, of as
+            // many vertices as are checked.
+            constexpr int kVertices = (1 << 20) - 1;
+            out.precision(17);
+            for (int k = 0; k <= kVertices; ++k) {
+                const double t = 2 * std::numbers::pi * (k % kVertices) / kVertices;
+                out << (k ? ", [" : "[") << 3 * std::cos(t) << ", " << std::sin(t) << "]";
+            }
+            out << "]]}}]}";
+        }
+    }
+    long peak = 0;
+    for (auto _ : run) peak = std::max(peak, RunCli({file.string()}).peakKiB);
+    std::filesystem::remove(file);
+    run.counters["peak_MiB"] = double(peak) / 1024.0;
+}
+
+BENCHMARK(BM_HostileGeoJson)
+    ->ArgName("file")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 BENCHMARK(BM_SmallRunOverHelp)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 

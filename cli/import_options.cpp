@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "core/data_file_guard.h"
 #include "core/replacing_file.h"
 #include "core/varnel_error.h"
+#include "input/column_table.h"
 #include "input/data_file_text.h"
 
 namespace varnel::cli {
@@ -16,6 +18,17 @@ std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
+}
+
+// True when two column choices name one column: equal numbers, or names that match alike.
+bool SameColumn(const std::string& a, const std::string& b) {
+    const auto number = [](const std::string& text) {
+        const std::size_t digits = text.find_first_not_of('0');
+        const bool numeric = text.find_first_not_of("0123456789") == std::string::npos;
+        return numeric ? std::optional(text.substr(std::min(digits, text.size()))) : std::nullopt;
+    };
+    if (number(a) || number(b)) return number(a) == number(b);
+    return ColumnName(a) == ColumnName(b);
 }
 
 }  // namespace
@@ -35,6 +48,9 @@ ColumnChoice ParseColumnChoice(const std::string& text) {
         std::string& slot = key == "r" ? choice.ratio : choice.angle;
         if (column.empty() || !slot.empty()) throw CLI::ValidationError(usage);
         slot = column;
+    }
+    if (SameColumn(choice.ratio, choice.angle)) {
+        throw CLI::ValidationError("--columns names one column for both R and phi");
     }
     return choice;
 }

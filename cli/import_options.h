@@ -20,7 +20,8 @@ struct ImportRequest {
 void AddImportOptions(CLI::App& app, ImportRequest& request);
 
 /// The choice written "R=COL,phi=COL" (keys in any case and order; COL a column name or a
-/// 1-based number). Throws CLI::ValidationError for any other text.
+/// 1-based number). Throws CLI::ValidationError for any other text and for one column named
+/// twice.
 ColumnChoice ParseColumnChoice(const std::string& text);
 
 /// The usage error when --export-data names the file of another export; empty otherwise.

@@ -174,6 +174,7 @@ TableColumns DetectColumns(std::string_view header) {
     } else {
         throw VarnelError(kNoLayoutMessage);
     }
+    columns.cells = names.size();
     return columns;
 }
 
@@ -183,19 +184,27 @@ TableColumns ChosenColumns(std::string_view header, const ColumnChoice& choice) 
     const std::vector<std::string> names = HeaderNames(header, columns.separator);
     columns.first = ChosenColumn(names, choice.ratio);
     columns.angle = ChosenColumn(names, choice.angle);
+    columns.cells = names.size();
+    if (columns.first == columns.angle) {
+        throw VarnelError("R and phi are chosen from one column, column " +
+                          std::to_string(columns.first + 1) + ".");
+    }
     return columns;
 }
 
 RowEllipse ReadRow(std::string_view line, const TableColumns& columns) {
     const std::vector<std::string> cells = SplitCells(line, columns.separator);
+    if (cells.size() > columns.cells) return {};
     const std::optional<double> first = CellValue(cells, columns.first);
     const std::optional<double> second =
         columns.layout == ColumnLayout::RatioAndAngle ? first : CellValue(cells, columns.second);
     const std::optional<double> angle = CellValue(cells, columns.angle);
     if (!first || !second || !angle) return {};
     RowEllipse row{true, *first, ReduceHalfTurns(*angle)};
-    // R = Major / Minor or Max / Min, the quotient in extended precision like the estimation's.
+    // R = Major / Minor or Max / Min, the quotient in extended precision like the estimation's;
+    // an axis is a length.
     if (columns.layout != ColumnLayout::RatioAndAngle) {
+        if (!(*first > 0) || !(*second > 0)) return {};
         row.ratio = StoreDouble(CheckedDivide(*first, *second));
     }
     return row;

@@ -20,6 +20,7 @@ struct TableColumns {
     int first = -1;   ///< Major, R or Max
     int second = -1;  ///< Minor or Min; unused for RatioAndAngle
     int angle = -1;
+    std::size_t cells = 0;  ///< cells of the header; a row with more does not fit it
 };
 
 /// The columns of R and φ chosen by the user: each a column name or a 1-based column number.
@@ -53,19 +54,22 @@ bool IsHeaderLine(std::string_view line);
 TableColumns DetectColumns(std::string_view header);
 
 /// The columns of `choice` in the header (names matched as ColumnName does), read as R and φ.
-/// Throws VarnelError when a name is not in the header or a number is beyond its columns.
+/// Throws VarnelError when a name is not in the header, a number is beyond its columns or both
+/// name one column.
 TableColumns ChosenColumns(std::string_view header, const ColumnChoice& choice);
 
 /// One row as an ellipse: R and φ in degrees, reduced into (−90°, 90°].
 struct RowEllipse {
-    bool complete = false;  ///< false when a cell the layout reads is empty or missing
+    /// false when a cell the layout reads is empty or missing, the row has more cells than the
+    /// header, or an axis of the Major/Minor or Max/Min layouts is zero or negative
+    bool valid = false;
     double ratio = 0.0;
     double degrees = 0.0;
 };
 
-/// Reads one row. A cell holding a comma reads it as the decimal separator. Throws the
-/// reader's conversion error for a cell that is not a number, and the floating-point error of
-/// a ratio that divides by zero or overflows.
+/// Reads one row (not valid: see RowEllipse). A cell holding a comma reads it as the decimal
+/// separator. Throws the reader's conversion error for a cell that is not a number, and the
+/// floating-point error of a ratio that divides by zero or overflows.
 RowEllipse ReadRow(std::string_view line, const TableColumns& columns);
 
 /// `degrees` less the whole half-turns that bring it into (−90°, 90°]; exact for every finite

@@ -14,6 +14,24 @@ namespace {
 
 constexpr std::size_t kLongestFirstLine = 1 << 20;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kUtf16Message =
+    "The file is UTF-16 text, which is not read: save it as UTF-8 or plain text.";
+constexpr const char* kUnusedColumnsMessage =
+    "The chosen columns are not used: the file is not a table with a header line.";
+
+// True for a file that starts with the byte-order mark of UTF-16, either byte order (a
+// spreadsheet's "Unicode text"); a data file never does.
+bool StartsAsUtf16(const std::string& path) {
+    try {
+        TextLines lines(path);
+        std::string start;
+        bool cut = false;
+        lines.ReadLine(start, 2, cut);
+        return start == "\xFF\xFE" || start == "\xFE\xFF";
+    } catch (const VarnelError&) {
+        return false;  // unreadable: the data reader's count says so
+    }
+}
 
 bool HasJsonName(const std::string& path) {
     std::string name = path.substr(std::min(path.size(), path.find_last_of('/') + 1));
@@ -104,15 +122,14 @@ EllipseFileKind DetectEllipseFileKind(const std::string& path, char decimalSepar
 
 DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& path,
                                       char decimalSeparator, const ImportOptions& options) {
-    switch (DetectEllipseFileKind(path, decimalSeparator)) {
-        case EllipseFileKind::Table:
-            return ReadTable(state, path, options);
-        case EllipseFileKind::GeoJson:
-            return ReadGeoJson(state, path);
-        case EllipseFileKind::DataLines:
-            break;
-    }
-    return ReadDataLines(state, path, decimalSeparator);
+    if (StartsAsUtf16(path)) throw VarnelError(kUtf16Message);
+    const EllipseFileKind kind = DetectEllipseFileKind(path, decimalSeparator);
+    if (kind == EllipseFileKind::Table) return ReadTable(state, path, options);
+    DataFileReading reading = kind == EllipseFileKind::GeoJson
+                                  ? ReadGeoJson(state, path)
+                                  : ReadDataLines(state, path, decimalSeparator);
+    if (options.columns) reading.notices.insert(reading.notices.begin(), kUnusedColumnsMessage);
+    return reading;
 }
 
 }  // namespace varnel

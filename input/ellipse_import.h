@@ -38,8 +38,9 @@ struct DataFileReading {
 /// The count and parse steps of the Open command in one: a data file by ChooseAndCountDataFile
 /// and ParseDataFile, unchanged; a table or GeoJSON file by its importer into the same fields
 /// (DataFileName, DataCount, DataFirstLine, RPost, PhiPost in radians) with the same outcomes.
-/// Throws what ParseDataFile throws, and VarnelError for a table header or GeoJSON file the
-/// importers cannot read; nothing is stored before the count succeeds.
+/// Columns chosen for a file that is not a table are not used, and a notice says so. Throws
+/// what ParseDataFile throws, and VarnelError for a UTF-16 file and a table header or GeoJSON
+/// file the importers cannot read; nothing is stored before the count succeeds.
 DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& path,
                                       char decimalSeparator, const ImportOptions& options = {});
 

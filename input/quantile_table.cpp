@@ -21,20 +21,23 @@ constexpr std::size_t kMaxNumberLength = 64;
 
 bool IsSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-// Skips characters with codes 0 to 32, line breaks included; false at the end of the file.
-bool SkipSpaceAndControl(ByteReader& reader) {
+// Skips characters with codes 0 to 32, line breaks included, setting `newLine` when a line feed
+// is among them; false at the end of the file.
+bool SkipSpaceAndControl(ByteReader& reader, bool& newLine) {
     for (std::string_view bytes; !(bytes = reader.Buffered()).empty();) {
         const auto text = std::find_if_not(bytes.begin(), bytes.end(), IsSpaceOrControl);
+        newLine = newLine || std::find(bytes.begin(), text, '\n') != text;
         reader.Skip(static_cast<std::size_t>(text - bytes.begin()));
         if (text != bytes.end()) return true;
     }
     return false;
 }
 
-// Reads one number: skips codes 0 to 32, then takes up to 64 characters up to the next such
-// code. The end of the file gives 0 without error; a text that does not convert sets `malformed`.
-double ReadNumber(ByteReader& reader, bool& malformed) {
-    if (!SkipSpaceAndControl(reader)) return 0.0;
+// Reads one number: skips codes 0 to 32 (setting `newLine` when a line feed is among them), then
+// takes up to 64 characters up to the next such code. The end of the file gives 0 without
+// error; a text that does not convert sets `malformed`.
+double ReadNumber(ByteReader& reader, bool& malformed, bool& newLine) {
+    if (!SkipSpaceAndControl(reader, newLine)) return 0.0;
     std::array<char, kMaxNumberLength> text;
     std::size_t length = 0;
     for (std::string_view bytes; length < text.size() && !(bytes = reader.Buffered()).empty();) {
@@ -51,6 +54,13 @@ double ReadNumber(ByteReader& reader, bool& malformed) {
     return value.value_or(0.0);
 }
 
+// Entries N … 10000 of the three tables as a table that ended before row N leaves them.
+void ClearRowsFrom(AnalysisState& state, int N) {
+    for (auto* table : {&state.FQuantile39, &state.FQuantile50, &state.FQuantile95}) {
+        std::fill(table->begin() + N, table->end(), 0.0);
+    }
+}
+
 }  // namespace
 
 bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
@@ -61,13 +71,18 @@ bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
 
     ByteReader reader(path);
     for (int N = kMinQuantileN; N <= kMaxData; ++N) {
-        bool malformed = false;
-        ReadNumber(reader, malformed);  // the row's first number is not used
-        state.FQuantile39[N] = ReadNumber(reader, malformed);
-        state.FQuantile50[N] = ReadNumber(reader, malformed);
-        state.FQuantile95[N] = ReadNumber(reader, malformed);
+        bool malformed = false, beforeRow = false, cutShort = false;
+        const double rowN = ReadNumber(reader, malformed, beforeRow);
+        state.FQuantile39[N] = ReadNumber(reader, malformed, cutShort);
+        state.FQuantile50[N] = ReadNumber(reader, malformed, cutShort);
+        state.FQuantile95[N] = ReadNumber(reader, malformed, cutShort);
         reader.SkipLine();  // the rest of the row's line
         if (malformed) throw VarnelError(IoErrorMessage(kIoInvalidNumericInput));
+        // A row missing or cut short would shift every later row onto the wrong N.
+        if (rowN != N || cutShort) {
+            ClearRowsFrom(state, N);
+            break;
+        }
     }
     return true;
 }

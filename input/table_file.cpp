@@ -7,6 +7,12 @@
 
 namespace varnel {
 
+namespace {
+
+constexpr const char* kNoTableRowsMessage = "The table has a header line but no data rows.";
+
+}  // namespace
+
 CountOutcome CountTableFile(AnalysisState& state, const std::string& path,
                             const std::optional<ColumnChoice>& choice, TableColumns& columns) {
     // I/O errors make the file unreadable, as in the count of a data file; a header that
@@ -29,6 +35,7 @@ CountOutcome CountTableFile(AnalysisState& state, const std::string& path,
         return CountOutcome::Unreadable;
     }
     if (rows > kMaxData) return CountOutcome::TooManyData;
+    if (rows == 0) throw VarnelError(kNoTableRowsMessage);
     state.DataCount = static_cast<std::int32_t>(rows);
     state.DataFileName = path;
     state.DataFirstLine = 2;
@@ -45,7 +52,7 @@ ParseOutcome ParseTableFile(AnalysisState& state, const TableColumns& columns) {
         if (!lines.ReadLine(line, kLongestTableLine, cut)) line.clear();  // ended early
         if (cut) return {false, lineNumber};
         const RowEllipse row = ReadRow(line, columns);
-        if (!row.complete) return {false, lineNumber};
+        if (!row.valid) return {false, lineNumber};
         state.RPost[k] = row.ratio;
         state.PhiPost[k] = DegreesToStoredRadians(row.degrees);
     }

@@ -102,6 +102,13 @@ protected:
 TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
     const std::string tenMegabytes(10'000'000, '0');
     const std::string nul(1, '\0');
+    std::string zeroMinor = "Major,Minor,Angle\n";
+    for (int line = 2; line <= 60; ++line) {
+        zeroMinor += std::to_string(2 + line % 3) + (line == 41 ? ",0," : ",1,") +
+                     std::to_string(line * 7 % 180) + "\n";
+    }
+    const std::string triangle =
+        "{\"type\": \"Polygon\", \"coordinates\": [[[0, 0], [1, 0], [0, 1], [0, 0]]]}";
     const HostileCase cases[] = {
         {"byte-order mark",
          "\xEF\xBB\xBF" + std::string(kThreeEllipses),
@@ -183,6 +190,47 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
          {kDivisionByZeroMessage},
          Leaves::EarlierResults,
          100},
+        {"a table row longer than its header",
+         "R,phi\n2,30\n2,5,20,1\n1.5,-20\n",
+         {"Invalid data at line #3"},
+         Leaves::EarlierResults,
+         3,
+         1},
+        {"Minor = 0 on line 41 of 60",
+         zeroMinor,
+         {"Invalid data at line #41"},
+         Leaves::EarlierResults,
+         59,
+         39},
+        {"negative axes",
+         "Major,Minor,Angle\n-2,-1,10\n3,1,40\n2,1,-20\n",
+         {"Invalid data at line #2"},
+         Leaves::EarlierResults,
+         3,
+         0},
+        {"a table header without rows",
+         "R,phi\n",
+         {"The table has a header line but no data rows."},
+         Leaves::Everything},
+        {"UTF-16 text",
+         std::string("\xFF\xFE"
+                     "2\0,\0"
+                     "3\0"
+                     "0\0\n\0",
+                     12),
+         {"The file is UTF-16 text, which is not read: save it as UTF-8 or plain text."},
+         Leaves::Everything},
+        {"an outline crossing itself",
+         "{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"id\": 4, "
+         "\"geometry\": {\"type\": \"Polygon\", \"coordinates\": "
+         "[[[0, 0], [3, 1], [3, 0], [0, 2], [0, 0]]]}}]}",
+         {"Feature #1 (id 4): polygon #1 crosses itself, so it bounds no region."},
+         Leaves::Everything},
+        {"a repeated geometry",
+         "{\"type\": \"FeatureCollection\", \"features\": [{\"geometry\": " + triangle +
+             ", \"geometry\": " + triangle + "}]}",
+         {"Feature #1: the key \"geometry\" occurs twice in one object."},
+         Leaves::Everything},
         {"nearly round ellipses",
          DataFileText(testing_support::StrainedNearCircles(1e-6, 30)),
          {},
@@ -309,6 +357,11 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
          {kDamagedQuantileTableMessage},
          true},
         {"negative", kFile, "3 -0.859 -1.5 -19", {kDamagedQuantileTableMessage}, false},
+        {"the row for N = 4 missing",
+         kFile,
+         "3 0.859 1.5 199.5\n5 0.6 1 19\n",
+         {kDamagedQuantileTableMessage},
+         true},
         {"decimal comma",
          kFile,
          "3 0,859 1,5 199,5\n4 0.6 1 19\n",

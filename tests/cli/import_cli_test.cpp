@@ -62,17 +62,24 @@ TEST_F(ImportCliTest, ColumnsChosenByNameOrNumberOverrideTheHeader) {
         table += "g," + line + "\n";
     }
     const std::string path = Write("odd.csv", table);
-    const std::string plain = ReportBody(PlainReport()).at(3);
+    const std::string plainRatio = ReportBody(PlainReport()).at(3);
     for (const char* columns : {"R=Ratio,phi=Orientation", "phi=3,R=2", "r=\"ratio\",PHI=3"}) {
         const CliRun run = Cli(std::string("--columns '") + columns + "' " + path);
         EXPECT_EQ(run.status, 0) << columns << run.err;
-        EXPECT_EQ(ReportBody(run.out).at(3), plain) << columns;
+        EXPECT_EQ(ReportBody(run.out).at(3), plainRatio) << columns;
     }
     const CliRun detected = Cli(path);
     EXPECT_EQ(detected.status, 1);
     EXPECT_NE(detected.err.find("odd.csv: The table's header names none of the accepted"),
               std::string::npos)
         << detected.err;
+    // A file without a header is read as it is, and the user is told the columns went unused.
+    const CliRun plain = Cli("--columns R=2,phi=3 " + kExamples + "/calcite_grains.csv");
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.err, kExamples +
+                             "/calcite_grains.csv: The chosen columns are not used: the file is "
+                             "not a table with a header line.\n");
+    EXPECT_EQ(ReportBody(plain.out).at(3), plainRatio);
     const CliRun missing = Cli("--columns R=Rf,phi=3 " + path);
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("odd.csv: The table's header has no column \"Rf\"."),
@@ -84,6 +91,12 @@ TEST_F(ImportCliTest, AnswersAMalformedColumnChoiceWithTheUsage) {
         const CliRun run = Cli(std::string("--columns ") + columns + " x.csv");
         EXPECT_EQ(run.status, 2) << columns;
         EXPECT_NE(run.err.find("--columns takes R=COLUMN,phi=COLUMN"), std::string::npos)
+            << run.err;
+    }
+    for (const char* columns : {"R=1,phi=1", "R=Ratio,phi=\"ratio\"", "phi=02,R=2"}) {
+        const CliRun run = Cli(std::string("--columns '") + columns + "' x.csv");
+        EXPECT_EQ(run.status, 2) << columns;
+        EXPECT_NE(run.err.find("--columns names one column for both R and phi"), std::string::npos)
             << run.err;
     }
 }
@@ -162,7 +175,10 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
     };
     const Case cases[] = {
         {Write("header.csv", " ,Major,Minor,Angle\r\n"), 1,
-         "header.csv: 不正な浮動小数点数演算命令\n"},
+         "header.csv: The table has a header line but no data rows.\n"},
+        {Write("unicode.txt", std::string("\xFF\xFER\0,\0p\0h\0i\0\n\0", 14)), 1,
+         "unicode.txt: The file is UTF-16 text, which is not read: save it as UTF-8 or plain "
+         "text.\n"},
         {Write("ragged.csv", "R,phi\n2,30\n3\n1.5,-20\n"), 1,
          "ragged.csv: Invalid data at line #3\n"},
         {Write("many.csv", tooMany), 1,
@@ -171,7 +187,7 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
         {Write("huge.csv", "Major,Minor,Angle\n1e400,1,3\n2,1,4\n3,1,5\n"), 1,
          "huge.csv: 浮動小数点数のオーバーフロー\n"},
         {Write("flat.csv", "Max;Min;Angle\n2;0;3\n2;1;4\n3;1;5\n"), 1,
-         "flat.csv: 0 による浮動小数点数除算\n"},
+         "flat.csv: Invalid data at line #2\n"},
         {Write("low.csv", "R,phi\n2,30\n0.5,40\n1.5,-20\n"), 1, "low.csv: Invalid R at line #3\n"},
         {gigabyte, 1,
          "huge.geojson: GeoJSON files over 128 MiB are not read; this one has 1024 MiB.\n"},

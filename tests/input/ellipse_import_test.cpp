@@ -115,6 +115,9 @@ TEST_F(EllipseImportTest, ARowWithoutRatioOrAngleFailsAtItsLine) {
         {"R,phi\n2,30\n\n3,40\n", 3},  // an empty line is not skipped
         {"R,phi\n2,30\n3,40\n\n", 4},
         {"R,phi\n2," + std::string(2 << 20, '0') + "\n", 2},  // a row over 1 MiB
+        {"R,phi\n2,30\n2,5,20,1\n", 3},                       // more cells than the header
+        {"Major,Minor,Angle\n4,2,10\n-2,-1,10\n", 3},         // axes are lengths
+        {"Max;Min;Angle\n4;2;10\n3;1;5\n4;0;10\n", 4},
     };
     for (const Case& c : cases) {
         const DataFileReading reading = Read(c.bytes);
@@ -134,17 +137,33 @@ TEST_F(EllipseImportTest, HoldsTablesToTheCapacityOfTenThousandRows) {
     EXPECT_EQ(Read(Table(kMaxData + 1), "over.csv").count, CountOutcome::TooManyData);
     EXPECT_EQ(state_->DataCount, kMaxData);
     EXPECT_EQ(state_->DataFileName, countedName);
-    const DataFileReading headerOnly = Read("R,phi\n", "header.csv");
-    EXPECT_TRUE(headerOnly.parse.ok);
-    EXPECT_EQ(state_->DataCount, 0);
 }
 
-TEST_F(EllipseImportTest, AHeaderOfNoLayoutChangesNothing) {
+TEST_F(EllipseImportTest, AFileTheImportersCannotReadChangesNothing) {
+    const std::string utf16 =
+        "The file is UTF-16 text, which is not read: save it as UTF-8 or plain text.";
+    const std::string nul(1, '\0');
+    const std::pair<std::string, std::string> cases[] = {
+        {"Ratio,Orientation\n2,30\n",
+         "The table's header names none of the accepted column sets: Major, Minor and Angle "
+         "(ImageJ's fitted ellipses); R or Rf with phi, φ or angle; Max and Min, or a and b, with "
+         "phi, φ or angle."},
+        {"R,phi\r\n", "The table has a header line but no data rows."},
+        {"\xFF\xFER" + nul + "\t" + nul + "p" + nul + "h" + nul + "i" + nul + "\r" + nul + "\n" +
+             nul,
+         utf16},
+        {"\xFF\xFE"
+         "2" +
+             nul + "," + nul + "3" + nul + "0" + nul,
+         utf16},
+        {"\xFE\xFF" + nul + "2" + nul + "," + nul + "3" + nul + "0", utf16},
+    };
     ASSERT_TRUE(Read("2,30\n3,40\n").parse.ok);
-    const std::string message = ErrorTextOf([&] { Read("Ratio,Orientation\n2,30\n", "odd.csv"); });
-    EXPECT_EQ(message.rfind("The table's header names none of the accepted column sets", 0), 0u);
-    EXPECT_EQ(state_->DataCount, 2);
-    EXPECT_NE(state_->DataFileName.find("data.txt"), std::string::npos);
+    for (const auto& [bytes, message] : cases) {
+        EXPECT_EQ(ErrorTextOf([&] { Read(bytes, "odd.csv"); }), message);
+        EXPECT_EQ(state_->DataCount, 2);
+        EXPECT_NE(state_->DataFileName.find("data.txt"), std::string::npos);
+    }
 }
 
 TEST_F(EllipseImportTest, TheUsersColumnsOverrideTheHeader) {
@@ -155,9 +174,14 @@ TEST_F(EllipseImportTest, TheUsersColumnsOverrideTheHeader) {
     ASSERT_TRUE(reading.parse.ok);
     EXPECT_EQ(state_->RPost[1], 2.5);
     EXPECT_EQ(state_->PhiPost[1], DegreesToStoredRadians(80));
-    // Columns chosen for a data file leave it to the data reader.
-    ASSERT_TRUE(Read("2,30\n", "plain.txt", options).parse.ok);
+    // Columns chosen for a data file leave it to the data reader, and the user is told.
+    const DataFileReading plain = Read("2,30\n", "plain.txt", options);
+    ASSERT_TRUE(plain.parse.ok);
     EXPECT_EQ(state_->RPost[1], 2.0);
+    EXPECT_EQ(plain.notices,
+              std::vector<std::string>{
+                  "The chosen columns are not used: the file is not a table with a header line."});
+    EXPECT_TRUE(reading.notices.empty());
 }
 
 TEST_F(EllipseImportTest, ReadsGeoJsonPolygonsAndNoticesTheRest) {

@@ -90,6 +90,8 @@ TEST_F(GeoJsonTest, TheKnownAnswersHoldToTheirPrintedDigits) {
 
 TEST_F(GeoJsonTest, SaysWhatIsWrongAndWhere) {
     const std::string triangle = "[[0, 0], [1, 0], [0, 1], [0, 0]]";
+    const std::string square = "[[0, 0], [4, 0], [4, 4], [0, 4], [0, 0]]";
+    const std::string deep = "{\"type\": \"FeatureCollection\", \"features\": [{\"properties\": ";
     struct Case {
         std::string text;
         std::string message;
@@ -120,9 +122,32 @@ TEST_F(GeoJsonTest, SaysWhatIsWrongAndWhere) {
          "Feature #1: the coordinates of a MultiPolygon are not polygons of rings of positions."},
         {Collection({Polygon("[[0, 0], [1, 1], [2, 2], [0, 0]]")}),
          "Feature #1: polygon #1 encloses no area."},
+        {Collection({Polygon(triangle), Polygon("[[0, 0], [2, 2], [2, 0], [0, 2], [0, 0]]")}),
+         "Feature #2 (id 2): polygon #1 crosses itself, so it bounds no region."},
+        {"{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"geometry\": " +
+             Polygon(square + ", [[1, 1], [5, 1], [5, 3], [1, 3], [1, 1]]") +
+             ", \"id\": \"grain 7\", \"properties\": {\"area\": 4}}]}",
+         "Feature #1 (id \"grain 7\"): polygon #1 has rings that cross each other."},
+        {"{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"properties\": "
+         "{\"tags\": [1], \"name\": \"g3\"}, \"geometry\": {\"type\": \"MultiPolygon\", "
+         "\"coordinates\": [[" +
+             triangle + "], [" + square + ", [[5, 5], [6, 5], [6, 6], [5, 5]]]]}}]}",
+         "Feature #1 (name \"g3\"): polygon #2 has a hole outside its outer ring."},
+        {"{\"type\": \"FeatureCollection\", \"features\": [{\"geometry\": " + Polygon(triangle) +
+             ", \"geometry\": " + Polygon(triangle) + "}]}",
+         "Feature #1: the key \"geometry\" occurs twice in one object."},
+        {Collection({"{\"type\": \"Polygon\", \"coordinates\": [" + triangle +
+                     "], \"coordinates\": [" + triangle + "]}"}),
+         "Feature #1: the key \"coordinates\" occurs twice in one object."},
+        {"{\"features\": [], \"type\": \"FeatureCollection\", \"features\": []}",
+         "The FeatureCollection: the key \"features\" occurs twice."},
+        {Collection({Polygon("[[[[0, 0]]]]")}), "Feature #1: coordinates are nested too deeply."},
+        {deep + std::string(3 << 20, '['),
+         "Invalid JSON: more than 1 MiB without a string or number (at byte " +
+             std::to_string(deep.size() - 2 + (1 << 20) + 1) + ")"},
         {"{\"type\": \"FeatureCollection\", \"features\": [1]}", "Feature #1 is not an object."},
     };
-    for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << c.text;
+    for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << c.text.substr(0, 300);
 }
 
 TEST_F(GeoJsonTest, StopsPastTheCapacity) {

@@ -37,8 +37,10 @@ TEST_F(QuantileTableTest, FillsTheTablesRowByRowInLevelOrder) {
     EXPECT_EQ(state_->FQuantile50[3], 0.6);
     EXPECT_EQ(state_->FQuantile95[3], 0.9);
     EXPECT_EQ(state_->FQuantile95[4], 1.9);  // the fifth number is ignored
-    EXPECT_EQ(state_->FQuantile95[5], 2.9);  // a short row takes the next line's first number
-    EXPECT_EQ(state_->FQuantile39[6], 0.0);  // the file ended: later rows stay 0
+    // A row cut short would take the next line's first number: from it on, all entries are 0.
+    EXPECT_EQ(state_->FQuantile39[5], 0.0);
+    EXPECT_EQ(state_->FQuantile95[5], 0.0);
+    EXPECT_EQ(state_->FQuantile39[6], 0.0);
     EXPECT_EQ(state_->FQuantile95[kMaxData], 0.0);
 }
 
@@ -145,6 +147,10 @@ TEST_F(QuantileTableTest, AtStartSaysWhetherEveryNHasItsThreeQuantiles) {
         {"a zero", GeneratedTable(rows, 57, "57 0.1 0 0.3"), 57},
         {"a negative value", GeneratedTable(rows, 4000, "4000 0.1 0.2 -0.3"), 4000},
         {"an underflow to zero", GeneratedTable(rows, 9, "9 1e-999 0.2 0.3"), 9},
+        {"the row for N = 4 missing", GeneratedTable(rows, 4, ""), 4},
+        {"a row cut short", GeneratedTable(rows, 700, "700 0.1 0.2"), 700},
+        {"a row of another N", GeneratedTable(rows, 9000, "9001 0.1 0.2 0.3"), 9000},
+        {"a row over two lines", GeneratedTable(rows, 12, "12 0.1 0.2\n0.3"), 12},
     };
     for (const Case& c : cases) {
         state_ = std::make_unique<AnalysisState>();

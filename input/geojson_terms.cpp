@@ -1,0 +1,59 @@
+#include "input/geojson_terms.h"
+
+namespace varnel::geojson {
+
+Key KeyOf(const std::string& name) {
+    if (name == "type") return Key::Type;
+    if (name == "features") return Key::Features;
+    if (name == "geometry") return Key::Geometry;
+    if (name == "coordinates") return Key::Coordinates;
+    if (name == "id") return Key::Id;
+    if (name == "properties") return Key::Properties;
+    return Key::Other;
+}
+
+bool Followed(Role role, Key key) {
+    switch (role) {
+        case Role::Root:
+            return key == Key::Type || key == Key::Features;
+        case Role::Feature:
+            return key == Key::Geometry || key == Key::Id || key == Key::Properties;
+        case Role::Geometry:
+            return key == Key::Type || key == Key::Coordinates;
+        default:
+            return false;
+    }
+}
+
+std::string LabelText(const std::string& text, bool quoted) {
+    const std::string cut =
+        text.size() > kLongestLabel ? text.substr(0, kLongestLabel) + "..." : text;
+    return quoted ? "\"" + cut + "\"" : cut;
+}
+
+const char* FaultText(OutlineFault fault) {
+    switch (fault) {
+        case OutlineFault::CrossesItself:
+            return "crosses itself, so it bounds no region.";
+        case OutlineFault::RingsCross:
+            return "has rings that cross each other.";
+        case OutlineFault::HoleOutside:
+            return "has a hole outside its outer ring.";
+        case OutlineFault::None:
+            break;
+    }
+    return "";
+}
+
+std::string JsonErrorText(const std::string& what, std::size_t position) {
+    constexpr std::size_t kLongest = 300;
+    const std::size_t prefixEnd = what.find("] ");
+    std::string reason = prefixEnd == std::string::npos ? what : what.substr(prefixEnd + 2);
+    if (reason.size() > kLongest) reason = reason.substr(0, kLongest) + "...";
+    if (reason.find(" at line ") == std::string::npos) {
+        reason += " (at byte " + std::to_string(position) + ")";
+    }
+    return "Invalid JSON: " + reason;
+}
+
+}  // namespace varnel::geojson
