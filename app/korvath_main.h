@@ -17,7 +17,8 @@ class QLabel;
 
 namespace varnel::analysis {
 struct CommandResult;
-}
+enum class Outcome;
+}  // namespace varnel::analysis
 
 namespace varnel::app {
 
@@ -79,6 +80,7 @@ private:
     void BindEvents();
     void Run(void (TFormMain::*command)());
 
+    void NoteAnalysisChanged(analysis::Outcome outcome);
     void ShowCommandResult(const analysis::CommandResult& result);
     void RedrawPlots();
     void ExportPicture(bool postStrain);

@@ -64,6 +64,7 @@ private:
     std::unique_ptr<AnalysisState> state_;
     ConfidenceLevel level_ = ConfidenceLevel::Level95;
     std::optional<MethodsSummary> summary_;
+    std::string dataFileName_;  // of the analysis shown, which no save may write over
     std::string lastPlotPath_;
     std::string lastTablePath_;
     BootstrapRunner* bootstrap_ = nullptr;
