@@ -50,7 +50,7 @@ public:
     void FormResize();
 
     /// File > Open: reads, validates and analyses a data file under the busy cursor; the
-    /// result stage follows from three data on.
+    /// result stage follows from three data on. A failed Open keeps the earlier analysis.
     void MenuOpenClick();
     /// A level button became the selected one: the result stage for the stored estimate.
     void AnyRaioButtonClicked();
