@@ -1,6 +1,7 @@
 #include "analysis/open_pipeline.h"
 
 #include <exception>
+#include <memory>
 
 #include "core/confidence_region.h"
 #include "core/messages.h"
@@ -67,6 +68,20 @@ CommandResult Guarded(Steps&& steps) {
     return result;
 }
 
+// An Open runs on a copy of `start` that takes the state's place only once it holds a new
+// analysis (reported, or estimated from two data): an Open that fails at any step, the count
+// included, leaves the earlier analysis whole for the level change, the plots and the saves.
+template <typename Steps>
+CommandResult OpenOnCopy(AnalysisState& state, const AnalysisState& start, Steps&& steps) {
+    std::unique_ptr<AnalysisState> copy;
+    CommandResult result = Guarded([&](CommandResult& r) {
+        copy = std::make_unique<AnalysisState>(start);
+        steps(*copy, r);
+    });
+    if (result.outcome != Outcome::Ended) state = std::move(*copy);
+    return result;
+}
+
 }  // namespace
 
 std::vector<std::string> MessagesOf(const CommandResult& result) {
@@ -83,12 +98,12 @@ std::vector<std::string> MessagesOf(const CommandResult& result) {
 CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath,
                              ConfidenceLevel level, char decimalSeparator, ProgressSink* progress,
                              const ImportOptions& import) {
-    return Guarded([&](CommandResult& result) {
+    return OpenOnCopy(state, state, [&](AnalysisState& opened, CommandResult& result) {
         const DataFileReading reading =
-            CountAndParseDataFile(state, chosenPath, decimalSeparator, import);
+            CountAndParseDataFile(opened, chosenPath, decimalSeparator, import);
         switch (reading.count) {
             case CountOutcome::Counted:
-                OpenParsedFile(state, reading, level, decimalSeparator, progress, result);
+                OpenParsedFile(opened, reading, level, decimalSeparator, progress, result);
                 return;
             case CountOutcome::Unreadable:
                 Add(result, Notice::Kind::Message, kInvalidDataFileMessage);
@@ -100,12 +115,13 @@ CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath
     });
 }
 
-CommandResult RunOpenOfCountedFile(AnalysisState& state, ConfidenceLevel level,
-                                   char decimalSeparator, ProgressSink* progress) {
-    return Guarded([&](CommandResult& result) {
+CommandResult RunOpenOfCountedFile(AnalysisState& state, const AnalysisState& counted,
+                                   ConfidenceLevel level, char decimalSeparator,
+                                   ProgressSink* progress) {
+    return OpenOnCopy(state, counted, [&](AnalysisState& opened, CommandResult& result) {
         const DataFileReading reading{
-            CountOutcome::Counted, ParseDataFile(state, decimalSeparator), {}};
-        OpenParsedFile(state, reading, level, decimalSeparator, progress, result);
+            CountOutcome::Counted, ParseDataFile(opened, decimalSeparator), {}};
+        OpenParsedFile(opened, reading, level, decimalSeparator, progress, result);
     });
 }
 

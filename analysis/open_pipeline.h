@@ -50,16 +50,19 @@ std::vector<std::string> MessagesOf(const CommandResult& result);
 /// GeoJSON file by its importer, with `import`; what the import tells the user comes first, as
 /// messages), estimates the strain (stepping `progress`, which may be null) and, from three
 /// data on, runs the result stage at `level`. Data-file numbers use `decimalSeparator`. Never
-/// throws: an error ends the command as an Error notice, and the state keeps what the steps
-/// before it wrote.
+/// throws: an error ends the command as an Error notice. The state takes the new analysis only
+/// when the outcome is Reported or EstimatedOnly; an Open that ends otherwise leaves it as it
+/// was, byte for byte.
 CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath,
                              ConfidenceLevel level, char decimalSeparator,
                              ProgressSink* progress = nullptr, const ImportOptions& import = {});
 
-/// RunOpenCommand from the parse on, for the file that ChooseAndCountDataFile stored in the
-/// state (DataFileName, DataCount).
-CommandResult RunOpenOfCountedFile(AnalysisState& state, ConfidenceLevel level,
-                                   char decimalSeparator, ProgressSink* progress = nullptr);
+/// RunOpenCommand from the parse on, for the file that ChooseAndCountDataFile stored in
+/// `counted` (DataFileName, DataCount), a copy of `state` counted into; `state` takes the new
+/// analysis or keeps its own as RunOpenCommand says.
+CommandResult RunOpenOfCountedFile(AnalysisState& state, const AnalysisState& counted,
+                                   ConfidenceLevel level, char decimalSeparator,
+                                   ProgressSink* progress = nullptr);
 
 /// A new confidence level: the result stage for the stored estimate, nothing read or
 /// estimated again; below three data (none loaded included) only the message. Never throws.

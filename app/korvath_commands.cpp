@@ -10,7 +10,7 @@
 #include "app/picture_save.h"
 #include "app/plot_picture.h"
 #include "app/progress_bar_sink.h"
-#include "core/data_file_guard.h"
+#include "app/save_refusal.h"
 #include "core/grid_export.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
@@ -37,13 +37,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-/// Refuses a chosen save path that is the data file with a message box; true when refused.
-bool RefusedAsDataFile(UserInterface& ui, const AnalysisState& state, const std::string& path) {
-    if (!SavesOverDataFile(state, path)) return false;
-    ui.ShowMessage(SaveOverDataFileMessage(state));
-    return true;
-}
-
 }  // namespace
 
 void TFormMain::MenuOpenClick() {
@@ -51,15 +44,24 @@ void TFormMain::MenuOpenClick() {
     // Cancelling the dialog ends the command: nothing is read, changed or shown.
     const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter});
     if (!chosen) return;
-    analysisReady_ = false;
-    ++analysisVersion_;
     ProgressBarSink progress(*ProgressBar);
-    ShowCommandResult(analysis::RunOpenCommand(*state_, *chosen, SelectedLevel(),
-                                               UserDecimalSeparator(), &progress));
+    const analysis::CommandResult result = analysis::RunOpenCommand(
+        *state_, *chosen, SelectedLevel(), UserDecimalSeparator(), &progress);
+    // A failed Open leaves the earlier analysis in the state, and the Methods window on it.
+    if (result.outcome != analysis::Outcome::Ended) NoteAnalysisChanged(result.outcome);
+    ShowCommandResult(result);
 }
 
 void TFormMain::AnyRaioButtonClicked() {
-    ShowCommandResult(analysis::RunLevelChange(*state_, SelectedLevel(), UserDecimalSeparator()));
+    const analysis::CommandResult result =
+        analysis::RunLevelChange(*state_, SelectedLevel(), UserDecimalSeparator());
+    NoteAnalysisChanged(result.outcome);
+    ShowCommandResult(result);
+}
+
+void TFormMain::NoteAnalysisChanged(analysis::Outcome outcome) {
+    ++analysisVersion_;
+    analysisReady_ = outcome == analysis::Outcome::Reported;
 }
 
 ConfidenceLevel TFormMain::SelectedLevel() const {
@@ -70,9 +72,6 @@ ConfidenceLevel TFormMain::SelectedLevel() const {
 
 void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
     using Kind = analysis::Notice::Kind;
-    // The Methods window follows what the state now holds.
-    ++analysisVersion_;
-    analysisReady_ = result.outcome == analysis::Outcome::Reported;
     for (const analysis::Notice& notice : result.notices) {
         switch (notice.kind) {
             case Kind::Caption:
@@ -124,15 +123,16 @@ void TFormMain::MenuSavePstClick() { ExportPicture(true); }
 void TFormMain::MenuSavePreClick() { ExportPicture(false); }
 
 void TFormMain::ExportPicture(bool postStrain) {
-    // Without frames (nothing analysed yet, or only two data) there is no plot to save.
-    if (state_->DataCount < 1 || !plot::PlotFramesExist(*state_)) {
+    // Without frames (nothing analysed yet) there is no plot to save; after an Open of two data
+    // the frames and regions are the earlier analysis's, which the new data do not belong to.
+    if (state_->DataCount < 3 || !plot::PlotFramesExist(*state_)) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
     const std::optional<std::string> path =
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
     if (path) lastPicturePath_ = *path;
-    if (path && !RefusedAsDataFile(ui_, *state_, *path)) {
+    if (path && !RefusedAsDataFile(ui_, state_->DataFileName, *path)) {
         const plot::PictureFormat format = plot::PictureFormatOfPath(*path);
         try {
             if (postStrain) {
@@ -157,7 +157,7 @@ void TFormMain::SaveT2values1Click() {
         return;
     }
     const std::optional<std::string> path = ui_.AskSaveFileName({kGridFilter, "txt", false, {}});
-    if (!path || RefusedAsDataFile(ui_, *state_, *path)) return;
+    if (!path || RefusedAsDataFile(ui_, state_->DataFileName, *path)) return;
     ExportTSquaredGrid(*state_, *path, UserDecimalSeparator());
 }
 

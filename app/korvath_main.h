@@ -17,7 +17,8 @@ class QLabel;
 
 namespace varnel::analysis {
 struct CommandResult;
-}
+enum class Outcome;
+}  // namespace varnel::analysis
 
 namespace varnel::app {
 
@@ -49,7 +50,7 @@ public:
     void FormResize();
 
     /// File > Open: reads, validates and analyses a data file under the busy cursor; the
-    /// result stage follows from three data on.
+    /// result stage follows from three data on. A failed Open keeps the earlier analysis.
     void MenuOpenClick();
     /// A level button became the selected one: the result stage for the stored estimate.
     void AnyRaioButtonClicked();
@@ -79,6 +80,7 @@ private:
     void BindEvents();
     void Run(void (TFormMain::*command)());
 
+    void NoteAnalysisChanged(analysis::Outcome outcome);
     void ShowCommandResult(const analysis::CommandResult& result);
     void RedrawPlots();
     void ExportPicture(bool postStrain);

@@ -10,6 +10,7 @@
 #include "app/command_runner.h"
 #include "app/picture_save.h"
 #include "app/rfphi_view.h"
+#include "app/save_refusal.h"
 #include "core/messages.h"
 #include "core/replacing_file.h"
 #include "core/report.h"
@@ -58,11 +59,13 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
     level_ = level;
     SetFewestResamples(level);
     if (state == nullptr || state->DataCount < 3) {
+        dataFileName_.clear();
         PlotView->SetData(std::nullopt);
         ShowNoAnalysis(kNoAnalysisStatus);
         return;
     }
     state_ = std::make_unique<AnalysisState>(*state);
+    dataFileName_ = state_->DataFileName;
     PlotView->SetData(plot::RfPhiDataOf(*state_));
     try {
         summary_ = MethodsSummary{methods::ComputeMethods(*state_), state_->RRange,
@@ -144,6 +147,7 @@ void TFormMethods::ButtonSavePlotClick() {
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPlotPath_});
     if (!path) return;
     lastPlotPath_ = *path;
+    if (RefusedAsDataFile(ui_, dataFileName_, *path)) return;
     plot::ExportRfPhiPicture(*PlotView->Data(), *path, plot::PictureFormatOfPath(*path),
                              PlotView->width(), PlotView->height(), DisplayOf(*this));
 }
@@ -157,6 +161,7 @@ void TFormMethods::ButtonSaveTableClick() {
         ui_.AskSaveFileName({kTableFilter, "csv", true, lastTablePath_});
     if (!path) return;
     lastTablePath_ = *path;
+    if (RefusedAsDataFile(ui_, dataFileName_, *path)) return;
     ReplaceFile(*path, MethodsCsv(*summary_));
 }
 

@@ -23,8 +23,9 @@ class RfPhiView;
 
 /// The Methods window, "Varnel – Methods": the estimators of the strain with the T² ranges at
 /// the chosen level, the fabric tests with their verdicts, the bootstrap intervals on request,
-/// and the Rf/φ plot; the plot and the tables can be saved. Not modal. It works on its own copy
-/// of the analysis, which the main window hands it after every Open and level change.
+/// and the Rf/φ plot; the plot and the tables can be saved, never over the data file. Not modal.
+/// It works on its own copy of the analysis, which the main window hands it after every Open
+/// that stores one and every level change.
 class TFormMethods : public QWidget {
 public:
     /// Messages and dialogs go through `ui`; `parent` owns the window.
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<AnalysisState> state_;
     ConfidenceLevel level_ = ConfidenceLevel::Level95;
     std::optional<MethodsSummary> summary_;
+    std::string dataFileName_;  // of the analysis shown, which no save may write over
     std::string lastPlotPath_;
     std::string lastTablePath_;
     BootstrapRunner* bootstrap_ = nullptr;

@@ -6,16 +6,22 @@
 
 namespace varnel {
 
-std::string SaveOverDataFileMessage(const AnalysisState& state) {
-    return "Cannot save over the data file \"" + FileNameWithoutFolder(state.DataFileName) + "\".";
+std::string SaveOverDataFileMessage(const std::string& dataFileName) {
+    return "Cannot save over the data file \"" + FileNameWithoutFolder(dataFileName) + "\".";
 }
 
-bool SavesOverDataFile(const AnalysisState& state, const std::string& path) {
-    return !state.DataFileName.empty() && SameExistingFile(path, state.DataFileName);
+bool SavesOverDataFile(const std::string& dataFileName, const std::string& path) {
+    return !dataFileName.empty() && SameExistingFile(path, dataFileName);
+}
+
+void RefuseSaveOverDataFile(const std::string& dataFileName, const std::string& path) {
+    if (SavesOverDataFile(dataFileName, path)) {
+        throw VarnelError(SaveOverDataFileMessage(dataFileName));
+    }
 }
 
 void RefuseSaveOverDataFile(const AnalysisState& state, const std::string& path) {
-    if (SavesOverDataFile(state, path)) throw VarnelError(SaveOverDataFileMessage(state));
+    RefuseSaveOverDataFile(state.DataFileName, path);
 }
 
 }  // namespace varnel

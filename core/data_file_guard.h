@@ -6,15 +6,22 @@
 
 namespace varnel {
 
-/// The refusal of a save over the data file: "Cannot save over the data file \"NAME\".", NAME
-/// being DataFileName without its folder.
-std::string SaveOverDataFileMessage(const AnalysisState& state);
+// The one refusal of every save, in both windows and in varnel-cli: nothing is ever written
+// over the data file of the analysis the program holds.
 
-/// True when saving to `path` would write over the data file the analysis was read from
-/// (DataFileName): the same device and inode, whatever links or spelling lead there.
-bool SavesOverDataFile(const AnalysisState& state, const std::string& path);
+/// The refusal of a save over the data file: "Cannot save over the data file \"NAME\".", NAME
+/// being `dataFileName` without its folder.
+std::string SaveOverDataFileMessage(const std::string& dataFileName);
+
+/// True when saving to `path` would write over the file `dataFileName` (the path an analysis
+/// was read from; empty for none): the same device and inode, whatever links or spelling lead
+/// there.
+bool SavesOverDataFile(const std::string& dataFileName, const std::string& path);
 
 /// Throws VarnelError(SaveOverDataFileMessage) when SavesOverDataFile.
+void RefuseSaveOverDataFile(const std::string& dataFileName, const std::string& path);
+
+/// RefuseSaveOverDataFile for the data file of the analysed state (DataFileName).
 void RefuseSaveOverDataFile(const AnalysisState& state, const std::string& path);
 
 }  // namespace varnel

@@ -29,6 +29,7 @@ const std::vector<std::vector<double>> kTickSeries = {
 };
 constexpr std::size_t kMostTicks = 10;
 constexpr int kLargestDecade = 300;
+constexpr const char* kRfAxisTitle = "Rf";
 
 // Fixed-point text with `decimals` decimals and '.', whatever the C library's locale.
 std::string Fixed(double value, int decimals) {
@@ -114,6 +115,18 @@ void DrawFrameAndPhiAxis(const RfPhiFrame& frame, Canvas& canvas) {
                 h);
 }
 
+// The width left of the frame that the Rf axis's labels need: each ends h · 2/3 left of the
+// frame (DrawRfAxis), and a third of h stays free at the picture's edge. Measured in the font
+// every canvas draws with; without a font system, the margin of ordinary ratios.
+int RfLabelsMargin(double rfTop, int h) {
+    if (!TextSupport::Available()) return 0;
+    int widest = LayOutText(kRfAxisTitle, h).width;
+    for (double rf : RfAxisTicks(rfTop)) {
+        widest = std::max(widest, LayOutText(RoundValue(rf), h).width);
+    }
+    return h * 2 / 3 + widest + h / 3;
+}
+
 void DrawRfAxis(const RfPhiFrame& frame, Canvas& canvas) {
     const int h = frame.textHeight;
     canvas.SetPenColor(kBlack);
@@ -123,7 +136,7 @@ void DrawRfAxis(const RfPhiFrame& frame, Canvas& canvas) {
         canvas.LineTo(frame.left - h / 2, y);
         canvas.Text(frame.left - h * 2 / 3, y - h / 2, RoundValue(rf), TextAlign::Right, h);
     }
-    canvas.Text(frame.left - h * 2 / 3, frame.top - h * 2, "Rf", TextAlign::Right, h);
+    canvas.Text(frame.left - h * 2 / 3, frame.top - h * 2, kRfAxisTitle, TextAlign::Right, h);
 }
 
 void DrawDataAndEstimate(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& canvas) {
@@ -198,11 +211,11 @@ RfPhiFrame ComputeRfPhiFrame(const RfPhiPlotData& data, int width, int height) {
     RfPhiFrame frame;
     frame.textHeight = std::clamp(std::min(width, height) / 40, 9, 40);
     const int h = frame.textHeight;
-    frame.left = h * 4;
+    frame.rfTop = RfPhiUpperLimit(data);
+    frame.left = std::max(h * 4, RfLabelsMargin(frame.rfTop, h));
     frame.right = std::max(width - h * 2, frame.left + 1);
     frame.top = h * 4;
     frame.bottom = std::max(height - h * 7 / 2, frame.top + 1);
-    frame.rfTop = RfPhiUpperLimit(data);
     return frame;
 }
 

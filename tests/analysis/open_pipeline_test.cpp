@@ -10,6 +10,7 @@
 #include "core/varnel_error.h"
 #include "input/quantile_table.h"
 #include "plot/plot_frames.h"
+#include "tests/support/analysis_states.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_folder.h"
 
@@ -50,15 +51,22 @@ protected:
         return RunOpenCommand(*state, folder.Write(name, bytes), level, '.', &progress);
     }
 
-    // Opens the case's file and checks its notices, outcome, report and progress.
+    // Opens the case's file and checks its notices, outcome, report and progress, and that
+    // the state took the new file's analysis or, when the Open failed, stayed as it was.
     void ExpectOpen(const OpenCase& c) {
         SCOPED_TRACE(c.file);
         progress = {};
+        const auto before = std::make_unique<AnalysisState>(*state);
         const CommandResult result = Open(c.file, c.bytes);
         EXPECT_EQ(result.notices, c.notices);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.report.size(), c.outcome == Outcome::Reported ? 27u : 0u);
         EXPECT_EQ(progress.maximum_, c.estimated ? 11 : 0);
+        if (c.outcome == Outcome::Ended) {
+            EXPECT_TRUE(testing_support::SameStateBytes(*state, *before));
+        } else {
+            EXPECT_EQ(state->DataFileName, folder.PathOf(c.file));
+        }
     }
 
     testing_support::TestFolder folder;
@@ -67,7 +75,10 @@ protected:
 };
 
 TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
+    std::string tooMany;
+    for (int k = 0; k <= kMaxData; ++k) tooMany += "2,30\n";
     const OpenCase cases[] = {
+        {"huge.txt", tooMany, {Message(kTooManyDataMessage)}, Outcome::Ended, false},
         {"good.txt", kFourEllipses, {Caption("good.txt"), Report()}, Outcome::Reported, true},
         {"line.txt",
          "2,30\n3\n1.5,-20\n",
@@ -141,11 +152,13 @@ TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCa
 }
 
 TEST_F(OpenPipelineTest, AFileThatCannotBeCountedGivesOnlyItsMessage) {
+    ASSERT_EQ(Open("good.txt", kFourEllipses).outcome, Outcome::Reported);
+    const auto before = std::make_unique<AnalysisState>(*state);
     const CommandResult result = RunOpenCommand(*state, (folder.Path() / "missing.txt").string(),
                                                 ConfidenceLevel::Level95, '.');
     EXPECT_EQ(result.notices, std::vector<Notice>{Message(kInvalidDataFileMessage)});
     EXPECT_EQ(result.outcome, Outcome::Ended);
-    EXPECT_EQ(state->DataCount, 0);
+    EXPECT_TRUE(testing_support::SameStateBytes(*state, *before));
 }
 
 TEST_F(OpenPipelineTest, AReportedOpenLeavesFramesForBothPlots) {

@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
+#include <functional>
 
 #include "core/messages.h"
 #include "tests/app/main_window_fixture.h"
@@ -61,17 +63,20 @@ INSTANTIATE_TEST_SUITE_P(Formats, PictureExportTest,
 TEST_F(MainWindowTest, PictureExportWithoutPlotsSaysNoDataBeforeAnyDialog) {
     struct Case {
         const char* name;
-        std::string data;  // empty: nothing opened
+        std::vector<std::string> opened;  // the files opened, in order
         std::vector<std::string> openMessages;
     };
+    const std::string two = "1.5,30\n2,10\n";
     const Case cases[] = {
-        {"nothing opened", "", {}},
-        {"two data, estimated only", "1.5,30\n2,10\n", {kTooFewDataMessage}},
+        {"nothing opened", {}, {}},
+        {"two data, estimated only", {two}, {kTooFewDataMessage}},
+        // The frames and regions are the earlier file's: no picture of a mixture.
+        {"two data after an analysis", {"1.5,30\n2,10\n1.2,80\n", two}, {kTooFewDataMessage}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ui.messages.clear();
-        if (!c.data.empty()) Open(WriteFile("two.txt", c.data));
+        for (const std::string& data : c.opened) Open(WriteFile("data.txt", data));
         for (const char* action : {"MenuSavePst", "MenuSavePre"}) Trigger(action);
         std::vector<std::string> expected = c.openMessages;
         expected.insert(expected.end(), 2, kNoDataForPictureMessage);
@@ -134,41 +139,56 @@ TEST_F(MainWindowTest, GridExportWritesTheTableAndCancelWritesNothing) {
     EXPECT_TRUE(grid.startsWith("p = [ "));
 }
 
-TEST_F(MainWindowTest, SavingOverTheDataFileIsRefusedWithAMessage) {
+// Every save of both windows, sent to the data file of the analysis they hold: after a failed
+// Open that is still the earlier file, and the failed one may be written over.
+TEST_F(MainWindowTest, EverySaveOfBothWindowsRefusesTheDataFileWithAMessage) {
     const std::string data = WriteSample("good.txt", 15);
     const QByteArray contents = ReadAll(data);
     Open(data);
-    const QString link = QString::fromStdString(Path("link.txt"));
-    ASSERT_TRUE(QFile::link(QString::fromStdString(data), link));
+    Trigger("MenuMethods");
+    Open(WriteFile("bad.txt", "1.5,30\nabc,10\n1.2,80\n"));
+    ASSERT_TRUE(
+        QFile::link(QString::fromStdString(data), QString::fromStdString(Path("link.txt"))));
+    const auto methodsButton = [this](const char* name) {
+        return [this, name] {
+            form->findChild<QWidget*>(QStringLiteral("FormMethods"))
+                ->findChild<QPushButton*>(QString::fromLatin1(name))
+                ->click();
+        };
+    };
     const struct {
-        const char* action;
+        const char* save;
+        std::function<void()> press;
         std::string path;
+        bool picture;  // the main window's picture saves redraw both plots after the dialog
     } cases[] = {
-        {"SaveT2values1", data},
-        {"SaveT2values1", Path("link.txt")},
-        {"MenuSavePst", data},
-        {"MenuSavePre", Path("./good.txt")},
+        {"Save Picture > Post-strain", [this] { Trigger("MenuSavePst"); }, data, true},
+        {"Save Picture > Pre-strain", [this] { Trigger("MenuSavePre"); }, Path("./good.txt"), true},
+        {"Save T^2 values", [this] { Trigger("SaveT2values1"); }, Path("link.txt"), false},
+        {"Methods: Save Plot", methodsButton("ButtonSavePlot"), data, false},
+        {"Methods: Save Table", methodsButton("ButtonSaveTable"), Path("link.txt"), false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.action) + " " + c.path);
+        SCOPED_TRACE(std::string(c.save) + " " + c.path);
         ui.messages.clear();
+        ui.errors.clear();
         Blank("ImageF");
         Blank("ImageI");
         ui.saveAnswers.push_back(c.path);
-        Trigger(c.action);
+        c.press();
         EXPECT_EQ(ui.messages,
                   std::vector<std::string>{"Cannot save over the data file \"good.txt\"."});
         EXPECT_TRUE(ui.errors.empty());
         EXPECT_EQ(ReadAll(data), contents);
-        // A picture command still redraws both plots after its dialog; the grid draws nothing.
-        const bool picture = std::string(c.action) != "SaveT2values1";
-        EXPECT_EQ(CountPixels("ImageF", kBlue) > 0, picture);
-        EXPECT_EQ(CountPixels("ImageI", kBlue) > 0, picture);
+        EXPECT_EQ(CountPixels("ImageF", kBlue) > 0, c.picture);
+        EXPECT_EQ(CountPixels("ImageI", kBlue) > 0, c.picture);
+        ui.saveAnswers.push_back(Path("bad.txt"));
+        c.press();
+        EXPECT_TRUE(ui.errors.empty());
+        EXPECT_NE(ReadAll(Path("bad.txt")).left(8), QByteArray("1.5,30\na"));
+        WriteFile("bad.txt", "1.5,30\nabc,10\n1.2,80\n");
     }
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    ui.saveAnswers.push_back(Path("grid.txt"));
-    Trigger("SaveT2values1");
-    EXPECT_EQ(ReadAll(Path("grid.txt")).count("\r\n"), 103);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(Path("link.txt"))).isSymLink());
 }
 
 }  // namespace

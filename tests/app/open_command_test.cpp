@@ -100,6 +100,20 @@ INSTANTIATE_TEST_SUITE_P(
         return name.substr(0, name.find('.'));
     });
 
+TEST_F(MainWindowTest, AfterAFailedOpenALevelChangeShowsTheEarlierAnalysis) {
+    Open(WriteSample("good.txt", 12));
+    Select(*form, "RadioButton50");
+    const std::string report50 = MemoText();
+    const int rings = CountPixels("ImageF", kBlue);
+    Select(*form, "RadioButton95");
+    Open(WriteFile("text.txt", "1.5,30\nabc,10\n1.2,80\n"));
+    Blank("ImageF");
+    Select(*form, "RadioButton50");
+    EXPECT_EQ(MemoText(), report50);
+    EXPECT_EQ(CountPixels("ImageF", kBlue), rings);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(MainWindowTest, TheCaptionNamesTheNewFileBeforeItsMessageShows) {
     struct Case {
         const char* file;

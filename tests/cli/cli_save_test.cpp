@@ -66,18 +66,24 @@ TEST_F(CliSaveTest, RefusesEveryExportOverTheDataFileAndWritesNothing) {
     fs::create_directory(folder_ / "sub");
     fs::create_hard_link(folder_ / "data.txt", folder_ / "hard.txt");
     fs::create_symlink("data.txt", folder_ / "link.txt");
+    // Every save option, each to the data file by another spelling or link.
     const struct {
         const char* option;
         const char* path;
     } cases[] = {
-        {"--t2-grid", "data.txt"},  {"--post-emf", "./data.txt"},     {"--pre-svg", "hard.txt"},
-        {"--post-png", "link.txt"}, {"--pre-png", "sub/../data.txt"}, {"--t2-grid", "link.txt"},
+        {"--t2-grid", "data.txt"},        {"--post-emf", "./data.txt"},
+        {"--pre-emf", "hard.txt"},        {"--post-svg", "link.txt"},
+        {"--pre-svg", "hard.txt"},        {"--post-png", "link.txt"},
+        {"--pre-png", "sub/../data.txt"}, {"--t2-grid", "link.txt"},
+        {"--rfphi-svg", "data.txt"},      {"--rfphi-png", "link.txt"},
+        {"--rfphi-emf", "hard.txt"},      {"--export-data", "link.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.option) + " " + c.path);
         // An export to another file, asked for first, is not written either.
+        const std::string other = std::string(c.option) == "--pre-emf" ? "--post-emf" : "--pre-emf";
         const CliRun run =
-            Cli("data.txt --pre-emf other.emf " + std::string(c.option) + " " + c.path);
+            Cli("data.txt " + other + " other.emf " + std::string(c.option) + " " + c.path);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "data.txt: Cannot save over the data file \"data.txt\".\n");
         EXPECT_EQ(LineCount(run.out), 27);

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QSvgRenderer>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "core/varnel_error.h"
 #include "plot/raster_canvas.h"
+#include "plot/text_font.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
 #include "tests/support/recording_canvas.h"
@@ -137,6 +139,32 @@ TEST(DrawRfPhiPlot, LabelsTheCurvesTheAxesAndTheEstimate) {
                             "Text 476 24 Right 12 θ-curves every 10°",
                             "Text 476 9 Right 12 Ri-curves"};
     EXPECT_EQ(Matching(canvas.calls, "Text "), expected);
+}
+
+// Every text's box, measured in the plot font, lies inside the picture: the Rf axis's widest
+// label too, for ratios up to the largest a data file can hold.
+TEST(DrawRfPhiPlot, EveryTextStaysInsideThePictureWhateverTheLargestRatio) {
+    for (const double largest : {3.1, 1e5, 1e6, 5e9, 1e300, DBL_MAX}) {
+        for (const int size : {320, 500, 1200}) {
+            SCOPED_TRACE(testing::Message() << "R " << largest << ", " << size << " pixels");
+            testing_support::RecordingCanvas canvas;
+            DrawRfPhiPlot({{{largest, 10.0}, {1.5, -30.0}}, {2.0, 20.0}}, canvas, size, size);
+            for (const std::string& call : Matching(canvas.calls, "Text ")) {
+                std::istringstream in(call);
+                std::string name, align;
+                int x = 0, y = 0, height = 0;
+                in >> name >> x >> y >> align >> height;
+                const std::string text = call.substr(std::size_t(in.tellg()) + 1);
+                const TextLayout layout = LayOutText(text, height);
+                const int left = TextLeft(x, layout.width,
+                                          align == "Left"     ? TextAlign::Left
+                                          : align == "Center" ? TextAlign::Center
+                                                              : TextAlign::Right);
+                EXPECT_TRUE(left >= 0 && left + layout.width <= size) << call;
+                EXPECT_TRUE(y >= 0 && y + layout.height <= size) << call;
+            }
+        }
+    }
 }
 
 TEST(DrawRfPhiPlot, LabelsAreTheSameWhateverTheCLibrarysLocale) {

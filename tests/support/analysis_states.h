@@ -6,6 +6,7 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/analysis_state.h"
@@ -28,6 +29,17 @@ inline std::string DataFileText(const std::vector<DatumInDegrees>& data) {
         text += line;
     }
     return text;
+}
+
+/// True when two states hold the same bytes: the data file's name and every field after it,
+/// NaNs and signed zeros included (the fields after the name are numbers without padding).
+inline bool SameStateBytes(const AnalysisState& a, const AnalysisState& b) {
+    const auto tail = [](const AnalysisState& s) {
+        return std::string_view(
+            reinterpret_cast<const char*>(&s.FQuantile39),
+            reinterpret_cast<const char*>(&s + 1) - reinterpret_cast<const char*>(&s.FQuantile39));
+    };
+    return a.DataFileName == b.DataFileName && tail(a) == tail(b);
 }
 
 /// A fresh analysis state holding the data (φ in radians), as the data file reader stores them.
