@@ -118,6 +118,11 @@ Ellipse SuperposeStrain(double Rs_in, double R_in, double theta) {
         return {StoreDouble(StableSuperposedRatio(X, Y, R, Rs)), thetaPrime};
     }
     const double P = StoreDouble(pExact), Q = StoreDouble(qExact);
+    // R′² is positive: a ratio of opposite signs is the tangent form's own rounding, where θ′
+    // lies so close to ±90° that tan θ′ of the rounded angle has lost it (far strains).
+    if ((P < 0.0 && Q > 0.0) || (P > 0.0 && Q < 0.0)) {
+        return {StoreDouble(StableSuperposedRatio(X, Y, R, Rs)), thetaPrime};
+    }
     return {StoreDouble(CheckedSqrt(CheckedDivide(P, Q))), thetaPrime};
 }
 

@@ -67,15 +67,17 @@ bool IsFinite(const Pass& p) {
            std::isfinite(p.h11) && std::isfinite(p.h12) && std::isfinite(p.h22);
 }
 
-// T² = N mᵀ S⁻¹ m of the pre vectors at x needs a regular moment matrix, judged as the
-// objective judges it (MomentMatrixIsSingular).
-bool MomentMatrixIsRegularAt(const std::vector<ShapePoint>& points, StrainVector x) {
+// The data determine an estimate at x where T² = N mᵀ S⁻¹ m of the pre vectors exists and
+// varies: S regular and the covariance about their mean regular, judged as the objective and
+// the Open command judge them (MomentMatrixIsSingular, CovarianceIsSingular).
+bool EstimateIsDeterminedAt(const std::vector<ShapePoint>& points, StrainVector x) {
     const Boost b = BoostOf(x);
     std::vector<StrainVector> pre(points.size() + 1);  // pre[1 … N], as the objective's
     for (std::size_t k = 0; k < points.size(); ++k) {
         pre[k + 1] = VectorOfShapePoint(Boosted(b, points[k], -1.0));
     }
-    return !MomentMatrixIsSingular(pre.data(), int(points.size()));
+    const int count = int(points.size());
+    return !MomentMatrixIsSingular(pre.data(), count) && !CovarianceIsSingular(pre.data(), count);
 }
 
 // The point reached from x by the step v taken in the frame where x is the circle.
@@ -134,7 +136,7 @@ std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points,
         if (!std::isfinite(length)) return std::nullopt;
         if (length <= kStepTolerance) {
             const StrainVector estimate = Step(x, v, 1.0);
-            if (!MomentMatrixIsRegularAt(points, estimate)) return std::nullopt;
+            if (!EstimateIsDeterminedAt(points, estimate)) return std::nullopt;
             return estimate;
         }
         double scale = length > kMaxStep ? kMaxStep / length : 1.0;

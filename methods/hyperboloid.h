@@ -36,7 +36,8 @@ ShapePoint RemoveStrain(StrainVector x, ShapePoint p);
 /// sum to the sum of the points' log maps, so this is their Riemannian (Karcher) mean, which
 /// exists and is unique on the hyperboloid; found by damped Newton steps from `start`.
 /// Nothing when T² does not exist there (a singular moment matrix of the pre vectors, as when all
-/// points coincide) or the iteration fails.
+/// points coincide), when it cannot tell one strain from another (a singular covariance of the
+/// pre vectors about their mean, as with two distinct points) or the iteration fails.
 std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points, StrainVector start);
 
 }  // namespace varnel::methods
