@@ -7,6 +7,7 @@
 
 #include "methods/estimators.h"
 #include "tests/methods/synthetic_sets.h"
+#include "tests/support/degenerate_data.h"
 
 namespace varnel::methods {
 namespace {
@@ -84,10 +85,16 @@ TEST(T2EstimateOf, FindsTheEstimateWhereTheMomentMatrixIsNearlySingular) {
     EXPECT_NEAR(x->x2, state->StrainEstimate.x2, 1e-9);
 }
 
-TEST(T2EstimateOf, FindsNothingWhereTheMomentMatrixIsSingular) {
-    // One ellipse three times, and two ellipses whose pre vectors lie on one line through zero.
+TEST(T2EstimateOf, FindsNothingWhereTheDataDetermineNoEstimate) {
+    // One ellipse three times, two ellipses whose pre vectors lie on one line through zero, and
+    // data on one line up to 1e-9 of their spread, as the Open command refuses them.
+    std::vector<Ellipse> nearlyCollinear;
+    for (const auto& d : testing_support::NearlyCollinearData(10, 5, 1e-9)) {
+        nearlyCollinear.push_back({d.R, d.phiDegrees});
+    }
     const std::vector<Ellipse> cases[] = {{{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}},
-                                          {{2.0, 10.0}, {2.0, 10.0}, {3.0, -50.0}}};
+                                          {{2.0, 10.0}, {2.0, 10.0}, {3.0, -50.0}},
+                                          nearlyCollinear};
     for (const std::vector<Ellipse>& data : cases) {
         EXPECT_FALSE(T2EstimateOf(ShapePointsOf(data), {0.0, 0.0})) << data[2].R;
     }
