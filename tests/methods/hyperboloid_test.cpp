@@ -36,6 +36,13 @@ TEST(RemoveStrain, RetroDeformsAsTheSuperpositionOfTheInverseStrain) {
         const StrainVector wanted = EllipseToVector(expected.R, expected.phi + strain.phi);
         EXPECT_NEAR(pre.x1, wanted.x1, 1e-13) << c.R << " " << c.phiDegrees;
         EXPECT_NEAR(pre.x2, wanted.x2, 1e-13) << c.R << " " << c.phiDegrees;
+        const RemovedPoint polar =
+            RemoveStrainFromPolarForm(x, ShapePointOf(c.R, c.phiDegrees * kRadian));
+        const StrainVector fromPolar = VectorOfShapePoint(polar.point);
+        EXPECT_NEAR(fromPolar.x1, wanted.x1, 1e-13) << c.R << " " << c.phiDegrees;
+        EXPECT_NEAR(fromPolar.x2, wanted.x2, 1e-13) << c.R << " " << c.phiDegrees;
+        EXPECT_NEAR(double(polar.coshMinusOne),
+                    (expected.R - 1) * (expected.R - 1) / (2 * expected.R), 1e-13 * expected.R);
         // Applying the strain again gives the observed ellipse back.
         const StrainVector back = VectorOfShapePoint(ApplyStrain(x, ShapePointOfVector(pre)));
         const StrainVector observed = EllipseToVector(c.R, c.phiDegrees * kRadian);
@@ -68,6 +75,27 @@ TEST(T2EstimateOf, AgreesWithTheEstimationOfTheOpenCommand) {
             EXPECT_NEAR(x->x1, state->StrainEstimate.x1, kSameRoot) << population.seed;
             EXPECT_NEAR(x->x2, state->StrainEstimate.x2, kSameRoot) << population.seed;
         }
+    }
+}
+
+TEST(T2EstimateOf, FindsTheStrainOfFarData) {
+    // Ratios 2 and 3 on six evenly spread axes each have a zero mean vector: strained by Rs, the
+    // estimate is that strain, far from the circle where a boost of the Cartesian points would
+    // lose every digit. The data's orientations, doubles, move them by sinh ρ · 1e-16.
+    for (const double Rs : {1e4, 1e8}) {
+        std::vector<Ellipse> data;
+        for (const double R0 : {2.0, 3.0}) {
+            for (int i = 0; i < 6; ++i) {
+                const double phi0 = (i * 30.0 + 7.0 * R0 - 20.0) * kRadian;
+                const varnel::Ellipse e = SuperposeStrain(Rs, R0, phi0);
+                data.push_back({e.R, e.phi / kRadian + 20.0});
+            }
+        }
+        const std::optional<StrainVector> x = T2EstimateOf(ShapePointsOf(data), {0.0, 0.0});
+        ASSERT_TRUE(x) << Rs;
+        const StrainVector expected = EllipseToVector(Rs, 20.0 * kRadian);
+        EXPECT_NEAR(x->x1, expected.x1, 1e-6) << Rs;
+        EXPECT_NEAR(x->x2, expected.x2, 1e-6) << Rs;
     }
 }
 
