@@ -24,10 +24,10 @@ long double StableSuperposedRatio(long double X, long double Y, long double R, l
 }
 
 // θ′ within |Y| / (2|X|) of ±90° (X < 0) is stored to about 1e-16 of a radian, so tan θ′ of the
-// stored angle is off by 2e-16 · |X| / |Y| of itself: below this share the tangent form's R′
-// has lost more than 1e-10 (a far strain nearly across a long ellipse; a coaxial pair, Y = 0,
-// stays exact).
-constexpr long double kLostTangent = 2e-6L;
+// stored angle is off by 2e-16 · |X| / |Y| of itself: below this share it is off by more than a
+// millionth (a far strain nearly across a long ellipse). Closer cases keep the tangent form, so
+// that a fabric within 1e-5° of the strain axis keeps every bit; a coaxial pair (Y = 0) is exact.
+constexpr long double kLostTangent = 2e-10L;
 
 bool TangentIsLost(long double X, long double Y) {
     return X < 0.0L && Y != 0.0L && std::fabs(Y) < kLostTangent * std::fabs(X);

@@ -163,8 +163,8 @@ TEST(SuperposeStrain, GivesTheExactLimitWherePAndQVanish) {
 }
 
 TEST(SuperposeStrain, KeepsFarStrainsThatTurnLongEllipsesNearlyAcross) {
-    // θ′ lies within 1e-10 to 1e-40 of 90°, where tan θ′ of the stored angle has lost its digits;
-    // the ratio from the hyperbolic law of cosines, cosh ρ′ = cosh ρ cosh r + sinh ρ sinh r cos 2θ
+    // θ′ lies so close to 90° that tan θ′ of the stored angle has lost every digit; the ratio
+    // from the hyperbolic law of cosines, cosh ρ′ = cosh ρ cosh r + sinh ρ sinh r cos 2θ
     // (ρ = ln R, r = ln Rs), adds terms of one sign here.
     struct Case {
         double Rs, R, theta;
