@@ -6,6 +6,7 @@
 #include "core/fast_objective.h"
 #include "core/minimizers.h"
 #include "core/objective.h"
+#include "core/t_squared.h"
 
 namespace varnel {
 
@@ -81,10 +82,17 @@ void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
     const FastObjective fast(state);
     const ObjectiveFunction f = [&](StrainVector point) { return fast.Evaluate(state, point); };
     const StrainVector estimate = MinimizeStrain(InitialStrainGuess(state, f), progress, f);
-    StoreEstimate(state, estimate);
     // The last trial point of the minimiser is not the estimate: leave the pre-strain data of
     // the estimate itself for the confidence region and the Pre-strain plot.
     TSquaredOfStrain(state, estimate);
+    RefuseUndeterminedEstimate(state);
+    StoreEstimate(state, estimate);
+}
+
+void RefuseUndeterminedEstimate(const AnalysisState& state) {
+    // Two data always lie on one line; the Open command reports them as too few instead.
+    if (state.DataCount < 3) return;
+    if (CovarianceIsSingular(state.PreVectors.data(), state.DataCount)) ThrowDivisionByZero();
 }
 
 }  // namespace varnel

@@ -23,6 +23,16 @@ long double StableSuperposedRatio(long double X, long double Y, long double R, l
     return std::exp(std::asinh(sinhLogRatio));
 }
 
+// θ′ within |Y| / (2|X|) of ±90° (X < 0) is stored to about 1e-16 of a radian, so tan θ′ of the
+// stored angle is off by 2e-16 · |X| / |Y| of itself: below this share it is off by more than a
+// millionth (a far strain nearly across a long ellipse). Closer cases keep the tangent form, so
+// that a fabric within 1e-5° of the strain axis keeps every bit; a coaxial pair (Y = 0) is exact.
+constexpr long double kLostTangent = 2e-10L;
+
+bool TangentIsLost(long double X, long double Y) {
+    return X < 0.0L && Y != 0.0L && std::fabs(Y) < kLostTangent * std::fabs(X);
+}
+
 // A matrix of rounded doubles whose determinant is within this share of Σ mij² (about the
 // smallest over the largest singular value) is singular to the precision of its entries.
 constexpr long double kSingularDeterminant = 1e-14L;
@@ -117,6 +127,7 @@ Ellipse SuperposeStrain(double Rs_in, double R_in, double theta) {
     if (HasCancelled(pExact, pPlus, pMinus) || HasCancelled(qExact, qPlus, qMinus)) {
         return {StoreDouble(StableSuperposedRatio(X, Y, R, Rs)), thetaPrime};
     }
+    if (TangentIsLost(X, Y)) return {StoreDouble(StableSuperposedRatio(X, Y, R, Rs)), thetaPrime};
     const double P = StoreDouble(pExact), Q = StoreDouble(qExact);
     return {StoreDouble(CheckedSqrt(CheckedDivide(P, Q))), thetaPrime};
 }

@@ -86,6 +86,36 @@ bool MomentMatrixIsSingular(const StrainVector* vectors, int count) {
     return f.A == 0.0L || FrameIsSingular(f);
 }
 
+bool CovarianceIsSingular(const StrainVector* vectors, int count) {
+    if (count < 2) return true;
+    long double mean1 = 0.0L, mean2 = 0.0L;
+    for (int k = 1; k <= count; ++k) {
+        mean1 += vectors[k].x1;
+        mean2 += vectors[k].x2;
+    }
+    mean1 /= count;
+    mean2 /= count;
+    // The covariance's own frame, then its moments there: (A C − B²) / A² is λ2 / λ1.
+    long double c11 = 0.0L, c12 = 0.0L, c22 = 0.0L;
+    for (int k = 1; k <= count; ++k) {
+        const long double d1 = vectors[k].x1 - mean1, d2 = vectors[k].x2 - mean2;
+        c11 += d1 * d1;
+        c12 += d1 * d2;
+        c22 += d2 * d2;
+    }
+    const long double angle = PrincipalAxisAngle(c11, c12, c22);
+    const long double t1 = std::cos(angle), t2 = std::sin(angle);
+    long double A = 0.0L, B = 0.0L, C = 0.0L;
+    for (int k = 1; k <= count; ++k) {
+        const long double d1 = vectors[k].x1 - mean1, d2 = vectors[k].x2 - mean2;
+        const long double a = d1 * t1 + d2 * t2, b = d2 * t1 - d1 * t2;
+        A += a * a;
+        B += a * b;
+        C += b * b;
+    }
+    return !(A > 0.0L) || A * C - B * B <= kUndeterminedShare * A * A;
+}
+
 double TSquaredOfVectors(const StrainVector* vectors, int count) {
     const StrainVector m = MeanVector(vectors, count);
     const Matrix2 S = MomentMatrixOf(vectors, count);

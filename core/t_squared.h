@@ -50,6 +50,18 @@ bool FrameIsSingular(const FrameMoments& f);
 /// fewer than two vectors have none. Throws nothing.
 bool MomentMatrixIsSingular(const StrainVector* vectors, int count);
 
+/// Vectors whose covariance about their mean has a smallest eigenvalue at most this share of its
+/// largest lie on one line as far as their rounding can tell: their spread across it is under
+/// 1e-7 of the spread along it, within a thousand times the 1e-10 of its size that the tangent
+/// form of the superposition may leave in a pre vector.
+inline constexpr long double kUndeterminedShare = 1e-14L;
+
+/// Whether the covariance of vectors[1 … count] about their mean is singular: all of them equal,
+/// or its eigenvalues, found in its principal frame from deviations summed in extended precision,
+/// at most kUndeterminedShare apart. Then T² = N − 1 wherever S is regular, and no strain is
+/// better than another. Fewer than two vectors have no covariance. Throws nothing.
+bool CovarianceIsSingular(const StrainVector* vectors, int count);
+
 /// T² = N · mᵀ S⁻¹ m of vectors[1 … count], m their mean and S = MomentMatrixOf. A singular S
 /// (vectors on one line through the origin) divides by zero, a zero S is 0/0.
 double TSquaredOfVectors(const StrainVector* vectors, int count);

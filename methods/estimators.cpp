@@ -28,25 +28,87 @@ std::vector<ShapePoint> ShapePointsOf(const std::vector<Ellipse>& ellipses) {
     return points;
 }
 
-HyperbolicMean HyperbolicMeanOf(const std::vector<ShapePoint>& points) {
-    // Sums in extended precision; S₀ − N = Σ(cosh ρ − 1) is kept apart so that κ, which depends
-    // on ‖S‖ − N, keeps its digits for concentrated data.
+namespace {
+
+// S = Σ h_i in some frame, S₀ − N = Σ(cosh ρ − 1) kept apart so that κ, which depends on
+// ‖S‖ − N, keeps its digits for concentrated data. Extended precision.
+struct ShapeSums {
     long double excess = 0, s1 = 0, s2 = 0;
-    for (const ShapePoint& p : points) {
-        excess += static_cast<long double>(p.t) - 1.0L;
-        s1 += p.w1;
-        s2 += p.w2;
-    }
-    const long double n = points.size(), s0 = n + excess, w = std::hypot(s1, s2);
+};
+
+// The mean S / ‖S‖ of the sums, as an ellipse with κ, in their frame.
+HyperbolicMean MeanOfSums(const ShapeSums& sums, std::size_t count) {
+    const long double n = count, excess = sums.excess, s0 = n + excess;
+    const long double w = std::hypot(sums.s1, sums.s2);
     // ‖S‖² = (S₀ − |w|)(S₀ + |w|);  ‖S‖² − N² = (S₀ − N)(S₀ + N) − |w|²
     const long double norm = std::sqrt((s0 - w) * (s0 + w));
     const long double normMinusN = (excess * (s0 + n) - w * w) / (norm + n);
     HyperbolicMean mean;
     // arcosh(S₀ / ‖S‖) = arsinh(|w| / ‖S‖), the second exact near the circle.
     mean.R = double(std::exp(std::asinh(w / norm)));
-    mean.phiDegrees = ReduceOrientation(double(0.5L * std::atan2(s2, s1)) / kRadian);
+    mean.phiDegrees = ReduceOrientation(double(0.5L * std::atan2(sums.s2, sums.s1)) / kRadian);
     mean.kappa = normMinusN > 0 ? double(n / normMinusN) : std::numeric_limits<double>::infinity();
     return mean;
+}
+
+// The sums of the points with the strain `centre` removed, in the axes of the data.
+ShapeSums SumsAbout(const std::vector<ShapePoint>& points, StrainVector centre) {
+    ShapeSums sums;
+    for (const ShapePoint& p : points) {
+        const RemovedPoint removed = RemoveStrainFromPolarForm(centre, p);
+        sums.excess += removed.coshMinusOne;
+        sums.s1 += removed.point.w1;
+        sums.s2 += removed.point.w2;
+    }
+    return sums;
+}
+
+// The sums about the circle lose S₀² − |w|² to cancellation as the mean moves out (cosh² of
+// its distance units of rounding): beyond this distance the mean is found again about itself.
+constexpr double kFarMean = 4.0;
+constexpr int kRecentrings = 8;
+
+// The log-strain vector of the mean of `sums` taken about `centre`, in the frame of the data.
+StrainVector MeanVectorAbout(StrainVector centre, const ShapeSums& sums, std::size_t count) {
+    const long double n = count, s0 = n + sums.excess, w = std::hypot(sums.s1, sums.s2);
+    // The distance from the centre, atanh(|w| / S₀), held below where the ratio rounds to 1.
+    const long double distance = std::atanh(std::min(w / s0, 1.0L - 0x1p-60L));
+    const long double angle = std::atan2(sums.s2, sums.s1);
+    const StrainVector step{double(distance * std::cos(angle)), double(distance * std::sin(angle))};
+    return VectorOfShapePoint(ApplyStrain(centre, ShapePointOfVector(step)));
+}
+
+// The mean of points far from the circle: recentred on its own estimate until it lies at the
+// centre, where the sums keep every digit; κ does not depend on the frame.
+HyperbolicMean FarMeanOf(const std::vector<ShapePoint>& points, const ShapeSums& aboutCircle) {
+    StrainVector centre = MeanVectorAbout({0.0, 0.0}, aboutCircle, points.size());
+    ShapeSums sums = SumsAbout(points, centre);
+    for (int pass = 1; pass < kRecentrings; ++pass) {
+        const StrainVector next = MeanVectorAbout(centre, sums, points.size());
+        if (next == centre) break;
+        centre = next;
+        sums = SumsAbout(points, centre);
+    }
+    HyperbolicMean mean = MeanOfSums(sums, points.size());
+    const StrainVector at = MeanVectorAbout(centre, sums, points.size());
+    mean.R = double(std::exp(std::hypot(static_cast<long double>(at.x1), at.x2)));
+    mean.phiDegrees = ReduceOrientation(double(0.5L * std::atan2(at.x2, at.x1)) / kRadian);
+    return mean;
+}
+
+}  // namespace
+
+HyperbolicMean HyperbolicMeanOf(const std::vector<ShapePoint>& points) {
+    ShapeSums sums;
+    for (const ShapePoint& p : points) {
+        sums.excess += static_cast<long double>(p.t) - 1.0L;
+        sums.s1 += p.w1;
+        sums.s2 += p.w2;
+    }
+    const HyperbolicMean mean = MeanOfSums(sums, points.size());
+    // A NaN ratio is a mean so far out that S₀² − |w|² lost every digit.
+    if (std::log(mean.R) <= kFarMean) return mean;
+    return FarMeanOf(points, sums);
 }
 
 HyperbolicMean HyperbolicMeanOf(const std::vector<Ellipse>& ellipses) {

@@ -1,5 +1,6 @@
 #include "methods/hyperboloid.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/t_squared.h"
@@ -39,11 +40,34 @@ struct Pass {
     double m1 = 0, m2 = 0, h11 = 0, h12 = 0, h22 = 0, f = 0;
 };
 
+// Beyond this cosh |x| · cosh ρ, a boost of the Cartesian point loses more than about 1e-13 to
+// cancellation, and the pre points come from the polar forms instead. Ordinary data and their
+// estimates stay below it (ln R and |x| under 3 give at most 100).
+constexpr double kCancellingBoost = 1e3;
+
+// The pre points of the data at x, by the Cartesian boost or, where it cancels, by the polar form.
+class PrePoints {
+public:
+    PrePoints(const std::vector<ShapePoint>& points, StrainVector x) : x_(x), boost_(BoostOf(x)) {
+        double largest = 1.0;
+        for (const ShapePoint& p : points) largest = std::max(largest, p.t);
+        polar_ = (1.0 + boost_.c1) * largest > kCancellingBoost;
+    }
+    ShapePoint Of(ShapePoint p) const {
+        return polar_ ? RemoveStrainFromPolarForm(x_, p).point : Boosted(boost_, p, -1.0);
+    }
+
+private:
+    StrainVector x_;
+    Boost boost_;
+    bool polar_ = false;
+};
+
 Pass PassAt(const std::vector<ShapePoint>& points, StrainVector x) {
-    const Boost b = BoostOf(x);
+    const PrePoints removed(points, x);
     Pass sum;
     for (const ShapePoint& point : points) {
-        const ShapePoint pre = Boosted(b, point, -1.0);
+        const ShapePoint pre = removed.Of(point);
         const double n = std::hypot(pre.w1, pre.w2);
         const double d = std::asinh(n);
         const double u1 = n > 0.0 ? pre.w1 / n : 1.0, u2 = n > 0.0 ? pre.w2 / n : 0.0;
@@ -67,15 +91,17 @@ bool IsFinite(const Pass& p) {
            std::isfinite(p.h11) && std::isfinite(p.h12) && std::isfinite(p.h22);
 }
 
-// T² = N mᵀ S⁻¹ m of the pre vectors at x needs a regular moment matrix, judged as the
-// objective judges it (MomentMatrixIsSingular).
-bool MomentMatrixIsRegularAt(const std::vector<ShapePoint>& points, StrainVector x) {
-    const Boost b = BoostOf(x);
+// The data determine an estimate at x where T² = N mᵀ S⁻¹ m of the pre vectors exists and
+// varies: S regular and the covariance about their mean regular, judged as the objective and
+// the Open command judge them (MomentMatrixIsSingular, CovarianceIsSingular).
+bool EstimateIsDeterminedAt(const std::vector<ShapePoint>& points, StrainVector x) {
+    const PrePoints removed(points, x);
     std::vector<StrainVector> pre(points.size() + 1);  // pre[1 … N], as the objective's
     for (std::size_t k = 0; k < points.size(); ++k) {
-        pre[k + 1] = VectorOfShapePoint(Boosted(b, points[k], -1.0));
+        pre[k + 1] = VectorOfShapePoint(removed.Of(points[k]));
     }
-    return !MomentMatrixIsSingular(pre.data(), int(points.size()));
+    const int count = int(points.size());
+    return !MomentMatrixIsSingular(pre.data(), count) && !CovarianceIsSingular(pre.data(), count);
 }
 
 // The point reached from x by the step v taken in the frame where x is the circle.
@@ -120,9 +146,41 @@ ShapePoint ApplyStrain(StrainVector x, ShapePoint p) { return Boosted(BoostOf(x)
 
 ShapePoint RemoveStrain(StrainVector x, ShapePoint p) { return Boosted(BoostOf(x), p, -1.0); }
 
+RemovedPoint RemoveStrainFromPolarForm(StrainVector x, ShapePoint p) {
+    const long double r = std::hypot(x.x1, x.x2), beta = std::atan2(x.x2, x.x1);
+    const long double sinhRho = std::hypot(p.w1, p.w2), rho = std::asinh(sinhRho);
+    const long double delta = std::atan2(p.w2, p.w1) - beta;
+    const long double halfSin = std::sin(delta / 2), halfDiff = std::sinh((rho - r) / 2);
+    const long double turned = 2 * sinhRho * halfSin * halfSin;  // 2 sinh ρ sin²(δ/2)
+    const long double along = std::sinh(rho - r) - turned * std::cosh(r);
+    const long double across = sinhRho * std::sin(delta);
+    RemovedPoint removed;
+    removed.coshMinusOne = 2 * halfDiff * halfDiff + turned * std::sinh(r);
+    const long double c = std::cos(beta), s = std::sin(beta);
+    removed.point = {double(1 + removed.coshMinusOne), double(along * c - across * s),
+                     double(along * s + across * c)};
+    return removed;
+}
+
+namespace {
+
+// The orientations of the data are doubles: 2φ is known to about a unit of rounding, which
+// moves a datum by sinh ρ times that across its axis. Far data carry that much noise into every
+// pre vector, and neither the step nor the values can settle below it.
+double DataNoise(const std::vector<ShapePoint>& points) {
+    double largest = 0.0;
+    for (const ShapePoint& p : points) largest = std::max(largest, std::hypot(p.w1, p.w2));
+    return 16.0 * 0x1p-53 * largest;
+}
+
+}  // namespace
+
 std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points,
                                          StrainVector start) {
     if (points.empty()) return std::nullopt;
+    const double noise = DataNoise(points);
+    const double stepTolerance = std::max(kStepTolerance, noise);
+    const double roundingRise = std::max(kRoundingRise, noise);
     StrainVector x = start;
     Pass here = PassAt(points, x);
     for (int iteration = 0; iteration < kMaxIterations && IsFinite(here); ++iteration) {
@@ -132,9 +190,9 @@ std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points,
                              (here.h11 * here.m2 - here.h12 * here.m1) / det};
         const double length = std::hypot(v.x1, v.x2);
         if (!std::isfinite(length)) return std::nullopt;
-        if (length <= kStepTolerance) {
+        if (length <= stepTolerance) {
             const StrainVector estimate = Step(x, v, 1.0);
-            if (!MomentMatrixIsRegularAt(points, estimate)) return std::nullopt;
+            if (!EstimateIsDeterminedAt(points, estimate)) return std::nullopt;
             return estimate;
         }
         double scale = length > kMaxStep ? kMaxStep / length : 1.0;
@@ -142,7 +200,7 @@ std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points,
             if (halving == kMaxHalvings) return std::nullopt;
             const StrainVector trial = Step(x, v, scale);
             const Pass there = PassAt(points, trial);
-            if (IsFinite(there) && there.f <= here.f * (1.0 + kRoundingRise)) {
+            if (IsFinite(there) && there.f <= here.f * (1.0 + roundingRise)) {
                 x = trial;
                 here = there;
                 break;

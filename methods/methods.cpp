@@ -4,8 +4,10 @@
 #include <numbers>
 #include <vector>
 
+#include "core/checked_math.h"
 #include "core/messages.h"
 #include "core/objective.h"
+#include "core/t_squared.h"
 #include "core/varnel_error.h"
 #include "methods/estimators.h"
 #include "methods/fabric_tests.h"
@@ -15,12 +17,16 @@ namespace varnel::methods {
 namespace {
 
 // T² of the data at zero strain, by the program's own objective, retro-deforming into buffers
-// of its own so that the state keeps the pre-strain data the analysis left.
+// of its own so that the state keeps the pre-strain data the analysis left. Data whose
+// covariance is singular there give T² = N − 1 whatever their mean, an infinite F: the test
+// divides by zero, as the Open command does for such pre vectors at its estimate.
 double TSquaredAtZeroStrain(const AnalysisState& state) {
     const std::size_t size = std::size_t(state.DataCount) + 1;
     std::vector<double> ratios(size), orientations(size);
     std::vector<StrainVector> vectors(size);
-    return TSquaredInto(state, StrainVector{0.0, 0.0}, {ratios, orientations, vectors});
+    const double T0 = TSquaredInto(state, StrainVector{0.0, 0.0}, {ratios, orientations, vectors});
+    if (CovarianceIsSingular(vectors.data(), state.DataCount)) ThrowDivisionByZero();
+    return T0;
 }
 
 }  // namespace

@@ -113,6 +113,29 @@ TEST(EstimateStrain, FailsWithTheFloatingPointErrorOfTooFewData) {
     }
 }
 
+TEST(EstimateStrain, RefusesDataWhosePreVectorsLieOnOneLineAtTheEstimate) {
+    // T² is N − 1 at every strain: the Open ends before an estimate is stored.
+    struct Case {
+        const char* name;
+        std::vector<testing_support::DatumInDegrees> data;
+    };
+    const Case cases[] = {
+        {"ten each of two ellipses, alternating", testing_support::TwoDistinctEllipses(20)},
+        {"two ellipses, one of them twice", {{2, 10}, {2, 10}, {3, 40}}},
+        {"on one line through zero up to 1e-9", testing_support::NearlyCollinearData(10, 4, 1e-9)},
+        {"on one line through zero up to 1e-12",
+         testing_support::NearlyCollinearData(-35, 100, 1e-12)},
+    };
+    for (const Case& c : cases) {
+        auto state = StateOf(c.data);
+        EXPECT_EQ(testing_support::ErrorTextOf([&] { EstimateStrain(*state, nullptr); }),
+                  kDivisionByZeroMessage)
+            << c.name;
+        EXPECT_EQ(state->StrainEstimate, StrainVector{}) << c.name;
+        EXPECT_EQ(EstimatedRatio(*state), 0.0) << c.name;
+    }
+}
+
 TEST(EstimateStrain, RecoversATinyStrainFromNearlyRoundEllipses) {
     for (const double roundness : {1e-4, 1e-6, 1e-7}) {
         for (const double strainDegrees : {30.0, -70.0}) {

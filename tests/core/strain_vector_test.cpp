@@ -162,6 +162,26 @@ TEST(SuperposeStrain, GivesTheExactLimitWherePAndQVanish) {
     EXPECT_NEAR(SuperposeStrain(1.0, 2.0, kPi / 4).phi, kPi / 4, 1e-15);
 }
 
+TEST(SuperposeStrain, KeepsFarStrainsThatTurnLongEllipsesNearlyAcross) {
+    // θ′ lies so close to 90° that tan θ′ of the stored angle has lost every digit; the ratio
+    // from the hyperbolic law of cosines, cosh ρ′ = cosh ρ cosh r + sinh ρ sinh r cos 2θ
+    // (ρ = ln R, r = ln Rs), adds terms of one sign here.
+    struct Case {
+        double Rs, R, theta;
+    };
+    const Case cases[] = {
+        {2.4844754254415005e-28, 1e15, 1.3633138836167853}, {1e-12, 3e15, 1.5}, {1e-20, 1e7, -1.2}};
+    for (const Case& c : cases) {
+        const long double rho = std::log(static_cast<long double>(c.R));
+        const long double r = std::log(static_cast<long double>(c.Rs));
+        const long double coshRhoPrime = std::cosh(rho) * std::cosh(r) +
+                                         std::sinh(rho) * std::sinh(r) * std::cos(2.0L * c.theta);
+        const double expected = double(std::exp(std::acosh(coshRhoPrime)));
+        EXPECT_NEAR(SuperposeStrain(c.Rs, c.R, c.theta).R, expected, 1e-12 * expected)
+            << c.Rs << " " << c.R << " " << c.theta;
+    }
+}
+
 TEST(SuperposeStrain, AgreesWithTheShapeTensorOfTheStrainedEllipse) {
     // Transform the shape matrix B = Rot(θ) diag(R, 1/R) Rot(θ)ᵀ by F = diag(√Rs, 1/√Rs) and take
     // its principal ratio: an independent check of the tangent form over a range of inputs.

@@ -136,6 +136,46 @@ TEST(MomentMatrixIsSingular, JudgesAsTheTSquaredOfTheVectorsDoes) {
     }
 }
 
+// `count` vectors on the line through `offset`·(−sin a, cos a) along angle a, moved across it by
+// `noise` times a pattern of five offsets.
+std::vector<StrainVector> NearlyOnALine(double axisDegrees, double offset, int count,
+                                        double noise) {
+    const double u1 = std::cos(axisDegrees * kDegree), u2 = std::sin(axisDegrees * kDegree);
+    std::vector<StrainVector> v(1);
+    for (int k = 1; k <= count; ++k) {
+        const double along = 0.1 * (k % 23) - 1.0, across = offset + noise * (k * 7 % 5 - 2);
+        v.push_back({along * u1 - across * u2, along * u2 + across * u1});
+    }
+    return v;
+}
+
+TEST(CovarianceIsSingular, TellsSetsOnOneLineToTheirRoundingFromThinAndTinySets) {
+    // The eigenvalue ratio of the covariance of NearlyOnALine is about 4.5 noise²: the share
+    // 1e-14 falls at a noise of 5e-8.
+    struct Case {
+        const char* name;
+        std::vector<StrainVector> vectors;  // [0] unused
+        bool singular;
+    };
+    const Case cases[] = {
+        {"on one line through the origin", OnOneLine(33.3, 10000), true},
+        {"on one line that misses the origin", NearlyOnALine(-17.0, 0.8, 10000, 0.0), true},
+        {"three on a line that misses the origin", NearlyOnALine(90.0, 0.3, 3, 0.0), true},
+        {"two distinct vectors, repeated", {{}, {1, 2}, {0.3, -0.4}, {1, 2}, {1, 2}}, true},
+        {"all equal", {{}, {0.2, 0.1}, {0.2, 0.1}, {0.2, 0.1}}, true},
+        {"one vector", {{}, {0.5, 0.5}}, true},
+        {"off a line by 1e-9 of the spread", NearlyOnALine(40.0, 0.5, 100, 1e-9), true},
+        {"off a line by 1e-6 of the spread", NearlyOnALine(40.0, 0.5, 100, 1e-6), false},
+        {"a cluster 1e-10 wide", Cluster(0.5, 10.0, 1e-10), false},
+        {"nearly round: a cluster 1e-7 wide at the origin", Cluster(0.0, 0.0, 1e-7), false},
+        {"a wide cluster", Cluster(1.0, 0.0, 0.3), false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CovarianceIsSingular(c.vectors.data(), int(c.vectors.size()) - 1), c.singular)
+            << c.name;
+    }
+}
+
 TEST(NearSingularity, IsTheEigenvalueRatioOnTheScaleOfTheMatrix) {
     struct Case {
         Matrix2 S;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -48,10 +49,15 @@ TEST(HyperbolicMean, GivesTheKnownMeansOfSmallSets) {
          90.0,
          std::nan("finite")},
         {{{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}}, 2.0, 10.0, kInfinity},
+        // The first set strained by 1e8 and 1e17 along its axis: coaxial ratios 2·Rs and Rs / 2
+        // meet at Rs, and κ stays 4, however far out the data lie.
+        {{{2e8, 30.0}, {5e7, 30.0}}, 1e8, 30.0, 4.0},
+        {{{2e17, -60.0}, {5e16, -60.0}, {2e17, -60.0}, {5e16, -60.0}}, 1e17, -60.0, 4.0},
     };
     for (const Case& c : cases) {
         const HyperbolicMean mean = HyperbolicMeanOf(c.data);
-        EXPECT_NEAR(mean.R, c.R, 1e-14) << c.data[0].phiDegrees;
+        // ln R to a few units of rounding of ln R itself.
+        EXPECT_NEAR(mean.R, c.R, 1e-14 * c.R * std::max(1.0, std::log(c.R))) << c.R;
         if (!std::isnan(c.phi)) {
             EXPECT_NEAR(mean.phiDegrees, c.phi, 1e-12) << c.data[0].phiDegrees;
         }

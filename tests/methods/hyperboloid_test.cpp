@@ -7,6 +7,7 @@
 
 #include "methods/estimators.h"
 #include "tests/methods/synthetic_sets.h"
+#include "tests/support/degenerate_data.h"
 
 namespace varnel::methods {
 namespace {
@@ -35,6 +36,13 @@ TEST(RemoveStrain, RetroDeformsAsTheSuperpositionOfTheInverseStrain) {
         const StrainVector wanted = EllipseToVector(expected.R, expected.phi + strain.phi);
         EXPECT_NEAR(pre.x1, wanted.x1, 1e-13) << c.R << " " << c.phiDegrees;
         EXPECT_NEAR(pre.x2, wanted.x2, 1e-13) << c.R << " " << c.phiDegrees;
+        const RemovedPoint polar =
+            RemoveStrainFromPolarForm(x, ShapePointOf(c.R, c.phiDegrees * kRadian));
+        const StrainVector fromPolar = VectorOfShapePoint(polar.point);
+        EXPECT_NEAR(fromPolar.x1, wanted.x1, 1e-13) << c.R << " " << c.phiDegrees;
+        EXPECT_NEAR(fromPolar.x2, wanted.x2, 1e-13) << c.R << " " << c.phiDegrees;
+        EXPECT_NEAR(double(polar.coshMinusOne),
+                    (expected.R - 1) * (expected.R - 1) / (2 * expected.R), 1e-13 * expected.R);
         // Applying the strain again gives the observed ellipse back.
         const StrainVector back = VectorOfShapePoint(ApplyStrain(x, ShapePointOfVector(pre)));
         const StrainVector observed = EllipseToVector(c.R, c.phiDegrees * kRadian);
@@ -70,6 +78,27 @@ TEST(T2EstimateOf, AgreesWithTheEstimationOfTheOpenCommand) {
     }
 }
 
+TEST(T2EstimateOf, FindsTheStrainOfFarData) {
+    // Ratios 2 and 3 on six evenly spread axes each have a zero mean vector: strained by Rs, the
+    // estimate is that strain, far from the circle where a boost of the Cartesian points would
+    // lose every digit. The data's orientations, doubles, move them by sinh ρ · 1e-16.
+    for (const double Rs : {1e4, 1e8}) {
+        std::vector<Ellipse> data;
+        for (const double R0 : {2.0, 3.0}) {
+            for (int i = 0; i < 6; ++i) {
+                const double phi0 = (i * 30.0 + 7.0 * R0 - 20.0) * kRadian;
+                const varnel::Ellipse e = SuperposeStrain(Rs, R0, phi0);
+                data.push_back({e.R, e.phi / kRadian + 20.0});
+            }
+        }
+        const std::optional<StrainVector> x = T2EstimateOf(ShapePointsOf(data), {0.0, 0.0});
+        ASSERT_TRUE(x) << Rs;
+        const StrainVector expected = EllipseToVector(Rs, 20.0 * kRadian);
+        EXPECT_NEAR(x->x1, expected.x1, 1e-6) << Rs;
+        EXPECT_NEAR(x->x2, expected.x2, 1e-6) << Rs;
+    }
+}
+
 TEST(T2EstimateOf, FindsTheEstimateWhereTheMomentMatrixIsNearlySingular) {
     // Long axes within 1e-4° of the strain's: at the estimate the pre vectors lie on both sides
     // of the origin in a band about 1e-6 of their length wide (λ2 / λ1 about 1e-12), where the
@@ -84,10 +113,16 @@ TEST(T2EstimateOf, FindsTheEstimateWhereTheMomentMatrixIsNearlySingular) {
     EXPECT_NEAR(x->x2, state->StrainEstimate.x2, 1e-9);
 }
 
-TEST(T2EstimateOf, FindsNothingWhereTheMomentMatrixIsSingular) {
-    // One ellipse three times, and two ellipses whose pre vectors lie on one line through zero.
+TEST(T2EstimateOf, FindsNothingWhereTheDataDetermineNoEstimate) {
+    // One ellipse three times, two ellipses whose pre vectors lie on one line through zero, and
+    // data on one line up to 1e-9 of their spread, as the Open command refuses them.
+    std::vector<Ellipse> nearlyCollinear;
+    for (const auto& d : testing_support::NearlyCollinearData(10, 5, 1e-9)) {
+        nearlyCollinear.push_back({d.R, d.phiDegrees});
+    }
     const std::vector<Ellipse> cases[] = {{{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}},
-                                          {{2.0, 10.0}, {2.0, 10.0}, {3.0, -50.0}}};
+                                          {{2.0, 10.0}, {2.0, 10.0}, {3.0, -50.0}},
+                                          nearlyCollinear};
     for (const std::vector<Ellipse>& data : cases) {
         EXPECT_FALSE(T2EstimateOf(ShapePointsOf(data), {0.0, 0.0})) << data[2].R;
     }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "core/messages.h"
 #include "core/objective.h"
+#include "core/varnel_error.h"
 #include "tests/methods/synthetic_sets.h"
 #include "tests/support/error_text.h"
 
@@ -52,6 +54,19 @@ TEST(ComputeMethods, ReportsTheThreeEllipseExample) {
     EXPECT_NEAR(result.rfMaxMin.fluctuationDegrees, 60.0, 1e-9);
     EXPECT_EQ(result.rfMaxMin.caseName, "Ri<Rs");
     EXPECT_NEAR(result.harmonicMean.R, 3.0 / (0.5 + 1.0 / 3.0 + 1.0 / 1.5), 1e-12);
+}
+
+TEST(ComputeMethods, DividesByZeroWhereTheDataHaveASingularCovarianceAtZeroStrain) {
+    // Post vectors (0.5, y) on a line that misses the origin: the Open finds an estimate, but
+    // under no strain T² is N − 1 whatever the mean, and F would be infinite.
+    std::vector<Ellipse> data;
+    for (const double y : {-0.3, 0.0, 0.4, 0.1}) {
+        const varnel::Ellipse e = VectorToEllipse({0.5, y});
+        data.push_back({e.R, e.phi * 180.0 / std::numbers::pi});
+    }
+    auto state = EstimatedStateOf(data);
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { ComputeMethods(*state); }),
+              kDivisionByZeroMessage);
 }
 
 TEST(ComputeMethods, NeedsThreeData) {

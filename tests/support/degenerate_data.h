@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <numbers>
 #include <vector>
 
@@ -17,6 +18,30 @@ inline std::vector<DatumInDegrees> CollinearData(double axisDegrees, int count) 
         const double R = 1.1 + (k * 37 % 100) / 25.0;
         data.push_back({R, k % 3 == 0 ? axisDegrees + 90.0 : axisDegrees});
     }
+    return data;
+}
+
+/// CollinearData moved off its line by `noise` (in units of ln R) across it, in a pattern of five
+/// offsets: a set that lies on one line to that share of its spread.
+inline std::vector<DatumInDegrees> NearlyCollinearData(double axisDegrees, int count,
+                                                       double noise) {
+    constexpr double kDegree = std::numbers::pi / 180.0;
+    std::vector<DatumInDegrees> data;
+    for (const DatumInDegrees& d : CollinearData(axisDegrees, count)) {
+        const StrainVector v = EllipseToVector(d.R, d.phiDegrees * kDegree);
+        const double length = std::hypot(v.x1, v.x2), offset = noise * (data.size() * 7 % 5 - 2.0);
+        const Ellipse e =
+            VectorToEllipse({v.x1 - offset * v.x2 / length, v.x2 + offset * v.x1 / length});
+        data.push_back({e.R, e.phi / kDegree});
+    }
+    return data;
+}
+
+/// `count` data alternating between two ellipses: their vectors always lie on one line.
+inline std::vector<DatumInDegrees> TwoDistinctEllipses(int count) {
+    std::vector<DatumInDegrees> data;
+    for (int k = 1; k <= count; ++k)
+        data.push_back(k % 2 ? DatumInDegrees{2, 10} : DatumInDegrees{3, 40});
     return data;
 }
 
