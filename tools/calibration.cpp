@@ -1,0 +1,222 @@
+// Measures what the program's confidence statements deliver: draws initially isotropic
+// populations, strains them by a known strain, runs the Open command's estimation and region
+// and the fabric tests, and prints how often the region and the ranges cover the true strain
+// and how often each test rejects at 5 %. Not part of the test run, except for one short
+// fixed-seed run; a full table takes minutes.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/analysis_state.h"
+#include "core/confidence_region.h"
+#include "core/estimation.h"
+#include "core/strain_vector.h"
+#include "input/quantile_table.h"
+#include "methods/methods.h"
+
+namespace {
+
+using varnel::AnalysisState;
+using varnel::ConfidenceLevel;
+
+enum class Population { LogNormal, Uniform };
+
+struct Cell {
+    Population population = Population::LogNormal;
+    int N = 50;
+    double Rs = 2.0;  // 1 draws sets without strain: the tests' size
+};
+
+struct Settings {
+    int sets = 200;
+    unsigned long long seed = 1;
+    int levelPercent = 95;
+    double strainDegrees = 30.0;
+    bool check = false;  // exit 1 when a share is far from its promise (the short test run)
+    std::vector<Cell> cells;
+};
+
+// Counts of one cell: each statement covered (or rejected) in `hits` of `sets`.
+struct Tally {
+    int sets = 0, failed = 0;
+    int region = 0, rRange = 0, phiRange = 0, nanRanges = 0;
+    int noStrain = 0, chi2 = 0, symmetryIndex = 0;
+};
+
+// One initial ellipse: ln R0 ~ N(0.3, 0.25) folded at 0, or R0 uniform on [1, 3]; θ uniform.
+varnel::Ellipse InitialEllipse(std::mt19937_64& random, Population population) {
+    std::uniform_real_distribution<double> theta(-std::numbers::pi / 2, std::numbers::pi / 2);
+    double R;
+    if (population == Population::Uniform) {
+        R = std::uniform_real_distribution<double>(1.0, 3.0)(random);
+    } else {
+        R = std::exp(std::fabs(std::normal_distribution<double>(0.3, 0.25)(random)));
+    }
+    return {R, theta(random)};
+}
+
+void FillPopulation(AnalysisState& state, const Cell& cell, double strainPhi,
+                    std::mt19937_64& random) {
+    for (int k = 1; k <= cell.N; ++k) {
+        const varnel::Ellipse initial = InitialEllipse(random, cell.population);
+        const varnel::Ellipse post =
+            varnel::SuperposeStrain(cell.Rs, initial.R, initial.phi - strainPhi);
+        state.RPost[k] = post.R;
+        state.PhiPost[k] = post.phi + strainPhi;
+    }
+    state.DataCount = cell.N;
+}
+
+// Crossing-number test of v inside the closed polygon PostRegion[1 … 72].
+bool InsideRegion(const AnalysisState& state, varnel::StrainVector v) {
+    bool inside = false;
+    for (int i = 1, j = varnel::kRegionPoints; i <= varnel::kRegionPoints; j = i++) {
+        const varnel::StrainVector a = state.PostRegion[i], b = state.PostRegion[j];
+        if ((a.x2 > v.x2) != (b.x2 > v.x2) &&
+            v.x1 < (b.x1 - a.x1) * (v.x2 - a.x2) / (b.x2 - a.x2) + a.x1) {
+            inside = !inside;
+        }
+    }
+    return inside;
+}
+
+bool Covers(varnel::ValueRange range, double value) {
+    return range.min <= value && value <= range.max;
+}
+
+ConfidenceLevel LevelOf(int percent) {
+    if (percent == 39) return ConfidenceLevel::Level39;
+    if (percent == 50) return ConfidenceLevel::Level50;
+    return ConfidenceLevel::Level95;
+}
+
+void RunSet(AnalysisState& state, const Cell& cell, const Settings& settings,
+            std::mt19937_64& random, Tally& tally) {
+    const double strainPhi = settings.strainDegrees * std::numbers::pi / 180.0;
+    FillPopulation(state, cell, strainPhi, random);
+    ++tally.sets;
+    try {
+        varnel::EstimateStrain(state, nullptr);
+        varnel::ComputeConfidenceResults(state, LevelOf(settings.levelPercent));
+        const varnel::StrainVector truth = varnel::EllipseToVector(cell.Rs, strainPhi);
+        tally.region += InsideRegion(state, truth);
+        if (std::isnan(state.RRange.min)) {
+            ++tally.nanRanges;  // the box holds zero strain: R reaches 1, φ is unbounded
+            ++tally.rRange;
+            ++tally.phiRange;
+        } else {
+            tally.rRange += Covers(state.RRange, cell.Rs);
+            tally.phiRange += Covers(state.PhiRange, settings.strainDegrees);
+        }
+        const varnel::methods::MethodsResult methods = varnel::methods::ComputeMethods(state);
+        tally.noStrain += methods.noStrain.p <= 0.05;
+        tally.chi2 += methods.symmetryChi2.p <= 0.05;
+        tally.symmetryIndex += methods.symmetryIndex.p <= 0.05;
+    } catch (const std::exception&) {
+        ++tally.failed;
+    }
+}
+
+// Whether a cell is far from what it promises: the region covering well below its level, or a
+// test rejecting far more often than 5 % of unstrained sets. Wide enough for a short run's noise.
+bool FarFromPromise(const Cell& cell, const Tally& t, int levelPercent) {
+    const int n = t.sets - t.failed;
+    if (n < t.sets / 2) return true;
+    const double tolerance = 0.10;
+    if (double(t.region) / n < levelPercent / 100.0 - tolerance) return true;
+    if (cell.Rs != 1.0) return false;
+    for (int rejected : {t.noStrain, t.chi2, t.symmetryIndex}) {
+        if (double(rejected) / n > 0.05 + tolerance) return true;
+    }
+    return false;
+}
+
+void PrintRow(const Cell& cell, const Tally& t) {
+    const int n = t.sets - t.failed;
+    auto share = [n](int hits) { return n > 0 ? double(hits) / n : 0.0; };
+    std::printf("%-9s %5d %5.2f %5d %4d  %.3f  %.3f  %.3f  %.3f   %.3f  %.3f  %.3f\n",
+                cell.population == Population::Uniform ? "uniform" : "lognormal", cell.N, cell.Rs,
+                t.sets, t.failed, share(t.region), share(t.rRange), share(t.phiRange),
+                share(t.nanRanges), share(t.noStrain), share(t.chi2), share(t.symmetryIndex));
+}
+
+bool ParseCells(const std::string& text, Settings& settings) {
+    // "lognormal:50:2,uniform:20:1" → cells
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string item = text.substr(start, end - start);
+        char name[16];
+        Cell cell;
+        if (std::sscanf(item.c_str(), "%15[a-z]:%d:%lf", name, &cell.N, &cell.Rs) != 3)
+            return false;
+        cell.population =
+            std::string(name) == "uniform" ? Population::Uniform : Population::LogNormal;
+        if (cell.N < 3 || cell.N > varnel::kMaxData || cell.Rs < 1.0) return false;
+        settings.cells.push_back(cell);
+        start = end + 1;
+    }
+    return !settings.cells.empty();
+}
+
+bool ParseArguments(int argc, char** argv, Settings& settings) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i], value = argv[i + 1];
+        if (name == "--sets") {
+            settings.sets = std::atoi(value.c_str());
+        } else if (name == "--seed") {
+            settings.seed = std::strtoull(value.c_str(), nullptr, 10);
+        } else if (name == "--level") {
+            settings.levelPercent = std::atoi(value.c_str());
+        } else if (name == "--check") {
+            settings.check = value == "on";
+        } else if (name == "--cells") {
+            if (!ParseCells(value, settings)) return false;
+        } else {
+            return false;
+        }
+    }
+    if (settings.cells.empty()) {
+        for (int N : {20, 50, 250}) {
+            for (double Rs : {1.0, 2.0}) settings.cells.push_back({Population::LogNormal, N, Rs});
+        }
+    }
+    return argc % 2 == 1 && settings.sets > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings settings;
+    if (!ParseArguments(argc, argv, settings)) {
+        std::fprintf(
+            stderr,
+            "usage: calibration [--sets S] [--seed S] [--level 39|50|95] "
+            "[--cells POPULATION:N:RS,...] [--check on]  (POPULATION lognormal or uniform)\n");
+        return 2;
+    }
+    auto state = std::make_unique<AnalysisState>();
+    if (!varnel::LoadFQuantileTable(*state, varnel::ExecutableFolder())) {
+        std::fprintf(stderr, "calibration: finv.dat not found beside the executable\n");
+        return 1;
+    }
+    std::printf("level %d %%, %d sets a cell, seed %llu; shares of the sets that did not fail\n",
+                settings.levelPercent, settings.sets, settings.seed);
+    std::printf(
+        "population    N    Rs  sets fail  region R-rng φ-rng  NaN    F-test χ²     Isym\n");
+    std::mt19937_64 random(settings.seed);
+    bool far = false;
+    for (const Cell& cell : settings.cells) {
+        Tally tally;
+        for (int s = 0; s < settings.sets; ++s) RunSet(*state, cell, settings, random, tally);
+        PrintRow(cell, tally);
+        far = far || FarFromPromise(cell, tally, settings.levelPercent);
+    }
+    return settings.check && far ? 1 : 0;
+}
