@@ -37,7 +37,7 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator);
 
 /// The largest axial ratio the program accepts. Past a ratio of about 1e4 the retro-deformation
 /// in double precision moves the estimate by more than 1e-9 of R_s (the error grows as R²), and
-/// from about 1e6 the T² grid meets pre vectors on one line; 100 keeps a margin of 100 in R.
+/// from about 1e6 the T² grid ends in a floating-point fault; 100 keeps a margin of 100 in R.
 inline constexpr double kLargestAxialRatio = 100.0;
 
 /// Appends "Invalid R at line #k" to `memoLines` for every R below 1 or above
