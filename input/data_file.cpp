@@ -128,7 +128,7 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
 bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines) {
     bool anyInvalid = false;
     for (int k = 1; k <= state.DataCount; ++k) {
-        if (!(state.RPost[k] >= 1.0)) {
+        if (!(state.RPost[k] >= 1.0 && state.RPost[k] <= kLargestAxialRatio)) {
             const int line = k + state.DataFirstLine - 1;
             memoLines.push_back(kInvalidRatioAtLinePrefix + std::to_string(line));
             anyInvalid = true;

@@ -35,8 +35,14 @@ struct ParseOutcome {
 /// held up to 1 MiB: a longer line fails as the field it is cut in, marked "...".
 ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator);
 
-/// Appends "Invalid R at line #k" to `memoLines` for every R below 1, k being the file's line
-/// of the datum (datum i is on line i + DataFirstLine - 1); true when any was found.
+/// The largest axial ratio the program accepts. Past a ratio of about 1e4 the retro-deformation
+/// in double precision moves the estimate by more than 1e-9 of R_s (the error grows as R²), and
+/// from about 1e6 the T² grid ends in a floating-point fault; 100 keeps a margin of 100 in R.
+inline constexpr double kLargestAxialRatio = 100.0;
+
+/// Appends "Invalid R at line #k" to `memoLines` for every R below 1 or above
+/// kLargestAxialRatio (NaN too), k being the file's line of the datum (datum i is on line
+/// i + DataFirstLine - 1); true when any was found.
 bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines);
 
 /// Converts one field of a data line as the reader does: the runtime's conversion error

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/open_pipeline.h"
+#include "core/grid_export.h"
 #include "core/io_error.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
@@ -54,7 +55,8 @@ struct HostileCase {
     std::string bytes;
     std::vector<std::string> messages;
     Leaves leaves;
-    int count = 3;  // DataCount afterwards, unless Leaves::Everything
+    int count = 3;      // DataCount afterwards, unless Leaves::Everything
+    bool grid = false;  // whether the T² grid of the new analysis is exported too
 };
 
 class HostileInputTest : public ::testing::Test {
@@ -139,6 +141,17 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
         {"inf", "inf,30\n3,40\n1.5,-20\n", {NotANumber("inf")}, Leaves::Everything},
         {"0x10", "0x10,30\n3,40\n1.5,-20\n", {NotANumber("0x10")}, Leaves::Everything},
         {"R = 0", "0,30\n3,40\n1.5,-20\n", {"Invalid R at line #1"}, Leaves::Everything},
+        {"four ellipses of R 1e15",
+         "1e15,0\n1e15,45\n1e15,90\n1e15,-45\n",
+         {"Invalid R at line #1", "Invalid R at line #2", "Invalid R at line #3",
+          "Invalid R at line #4"},
+         Leaves::Everything},
+        {"four ellipses of the largest R",
+         "100,0\n100,45\n100,90\n100,-45\n",
+         {},
+         Leaves::NewResults,
+         4,
+         true},
         {"R negative",
          "2,30\n-3,40\n-1.5,-20\n",
          {"Invalid R at line #2", "Invalid R at line #3"},
@@ -218,6 +231,11 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
             ASSERT_EQ(result.report.size(), 27u);
             EXPECT_EQ(result.report[2], "N = " + std::to_string(c.count));
             EXPECT_TRUE(std::isfinite(EstimatedRatio(*state)) && EstimatedRatio(*state) >= 1.0);
+        }
+        if (c.grid) {
+            const std::string grid = TSquaredGridText(*state, '.');
+            EXPECT_EQ(std::count(grid.begin(), grid.end(), '\n'), 103);
+            EXPECT_EQ(grid.find("N"), std::string::npos);  // neither NAN nor INF
         }
     }
 }

@@ -242,13 +242,15 @@ TEST_F(DataFileTest, AFileThatVanishesAfterCountingIsAnIoError) {
               "ファイルが見つかりません");
 }
 
-TEST_F(DataFileTest, ValidationListsEveryRatioBelowOne) {
-    ASSERT_TRUE(Read("1.5,0\n0.999,0\n1,0\n2,0\n-3,0\n").ok);
+TEST_F(DataFileTest, ValidationListsEveryRatioBelowOneOrAboveOneHundred) {
+    // 100.00000000000002 reads as the double next above 100.
+    ASSERT_TRUE(Read("1.5,0\n0.999,0\n1,0\n2,0\n-3,0\n100,0\n100.00000000000002,0\n1e15,0\n").ok);
     std::vector<std::string> memo{"previous report"};
     EXPECT_TRUE(ValidateAxialRatios(*state_, memo));
     EXPECT_EQ(memo, (std::vector<std::string>{"previous report", "Invalid R at line #2",
-                                              "Invalid R at line #5"}));
-    ASSERT_TRUE(Read("1,0\n1.5,0\n").ok);
+                                              "Invalid R at line #5", "Invalid R at line #7",
+                                              "Invalid R at line #8"}));
+    ASSERT_TRUE(Read("1,0\n1.5,0\n99.999,0\n").ok);
     memo.clear();
     EXPECT_FALSE(ValidateAxialRatios(*state_, memo));
     EXPECT_TRUE(memo.empty());
