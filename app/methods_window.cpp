@@ -82,6 +82,16 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
                                                std::to_string(summary_->levelPercent) + " %"));
 }
 
+void TFormMethods::SetOpenedFiles(std::vector<std::string> openedFiles) {
+    openedFiles_ = std::move(openedFiles);
+}
+
+std::vector<std::string> TFormMethods::DataFiles() const {
+    std::vector<std::string> files{dataFileName_};
+    files.insert(files.end(), openedFiles_.begin(), openedFiles_.end());
+    return files;
+}
+
 void TFormMethods::ShowNoAnalysis(const std::string& status) {
     state_.reset();
     summary_.reset();
@@ -147,7 +157,7 @@ void TFormMethods::ButtonSavePlotClick() {
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPlotPath_});
     if (!path) return;
     lastPlotPath_ = *path;
-    if (RefusedAsDataFile(ui_, dataFileName_, *path)) return;
+    if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     plot::ExportRfPhiPicture(*PlotView->Data(), *path, plot::PictureFormatOfPath(*path),
                              PlotView->width(), PlotView->height(), DisplayOf(*this));
 }
@@ -161,7 +171,7 @@ void TFormMethods::ButtonSaveTableClick() {
         ui_.AskSaveFileName({kTableFilter, "csv", true, lastTablePath_});
     if (!path) return;
     lastTablePath_ = *path;
-    if (RefusedAsDataFile(ui_, dataFileName_, *path)) return;
+    if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     ReplaceFile(*path, MethodsCsv(*summary_));
 }
 
