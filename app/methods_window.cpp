@@ -76,10 +76,13 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
         return;
     }
     ShowSummary();
-    StatusText->setText(QString::fromStdString(FileNameWithoutFolder(state_->DataFileName) +
-                                               "   N = " + std::to_string(state_->DataCount) +
-                                               "   ranges and intervals at " +
-                                               std::to_string(summary_->levelPercent) + " %"));
+    StatusText->setText(QString::fromStdString(AnalysisStatus()));
+}
+
+std::string TFormMethods::AnalysisStatus() const {
+    return FileNameWithoutFolder(state_->DataFileName) +
+           "   N = " + std::to_string(state_->DataCount) + "   ranges and intervals at " +
+           std::to_string(summary_->levelPercent) + " %";
 }
 
 void TFormMethods::SetOpenedFiles(std::vector<std::string> openedFiles) {
@@ -131,6 +134,8 @@ void TFormMethods::ButtonBootstrapClick() {
         [this](const BootstrapOutcome& outcome) {
             RunCommand(ui_, [this, &outcome] { BootstrapFinished(outcome); });
         });
+    // An earlier run's end ("Bootstrap cancelled.") says nothing of this one.
+    StatusText->setText(QString::fromStdString(AnalysisStatus()));
     EnableCommands();
 }
 

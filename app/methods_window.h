@@ -62,6 +62,7 @@ private:
     void BindEvents();
     void Run(void (TFormMethods::*command)());
 
+    std::string AnalysisStatus() const;
     std::vector<std::string> DataFiles() const;
     void ShowSummary();
     void ShowNoAnalysis(const std::string& status);
