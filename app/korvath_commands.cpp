@@ -1,5 +1,6 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,15 @@ void TFormMain::MenuOpenClick() {
     // Cancelling the dialog ends the command: nothing is read, changed or shown.
     const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter});
     if (!chosen) return;
+    lastChosenFile_ = *chosen;
     ProgressBarSink progress(*ProgressBar);
     const analysis::CommandResult result = analysis::RunOpenCommand(
         *state_, *chosen, SelectedLevel(), UserDecimalSeparator(), &progress);
+    if (std::ranges::any_of(result.notices, [](const analysis::Notice& notice) {
+            return notice.kind == analysis::Notice::Kind::Caption;
+        })) {
+        captionFile_ = *chosen;
+    }
     // A failed Open leaves the earlier analysis in the state, and the Methods window on it.
     if (result.outcome != analysis::Outcome::Ended) NoteAnalysisChanged(result.outcome);
     ShowCommandResult(result);
@@ -102,8 +109,14 @@ void TFormMain::MenuMethodsClick() {
     methods_->activateWindow();
 }
 
+std::vector<std::string> TFormMain::DataFiles() const {
+    return {state_->DataFileName, captionFile_, lastChosenFile_};
+}
+
 void TFormMain::UpdateMethodsWindow() {
-    if (methods_ == nullptr || methodsVersion_ == analysisVersion_) return;
+    if (methods_ == nullptr) return;
+    methods_->SetOpenedFiles({captionFile_, lastChosenFile_});
+    if (methodsVersion_ == analysisVersion_) return;
     methodsVersion_ = analysisVersion_;
     methods_->ShowAnalysis(analysisReady_ ? state_.get() : nullptr, SelectedLevel());
 }
@@ -132,7 +145,7 @@ void TFormMain::ExportPicture(bool postStrain) {
     const std::optional<std::string> path =
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
     if (path) lastPicturePath_ = *path;
-    if (path && !RefusedAsDataFile(ui_, state_->DataFileName, *path)) {
+    if (path && !RefusedAsDataFile(ui_, DataFiles(), *path)) {
         const plot::PictureFormat format = plot::PictureFormatOfPath(*path);
         try {
             if (postStrain) {
@@ -157,7 +170,7 @@ void TFormMain::SaveT2values1Click() {
         return;
     }
     const std::optional<std::string> path = ui_.AskSaveFileName({kGridFilter, "txt", false, {}});
-    if (!path || RefusedAsDataFile(ui_, state_->DataFileName, *path)) return;
+    if (!path || RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     ExportTSquaredGrid(*state_, *path, UserDecimalSeparator());
 }
 

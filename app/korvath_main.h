@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/user_interface.h"
 #include "core/analysis_state.h"
@@ -86,11 +87,16 @@ private:
     void ExportPicture(bool postStrain);
     ConfidenceLevel SelectedLevel() const;
     void UpdateMethodsWindow();
+    std::vector<std::string> DataFiles() const;
 
     UserInterface& ui_;
     std::unique_ptr<AnalysisState> state_;
     std::string quantileFolder_;
     std::string lastPicturePath_;
+    // Besides the analysis's data file, no save writes over the file the caption names or the
+    // last file chosen in File > Open, though a failed Open left the analysis on another file.
+    std::string captionFile_;
+    std::string lastChosenFile_;
     TFormAbout* about_ = nullptr;
     TFormMethods* methods_ = nullptr;
     // Every change of the analysis counts up; the Methods window hears of each one once.

@@ -76,10 +76,23 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
         return;
     }
     ShowSummary();
-    StatusText->setText(QString::fromStdString(FileNameWithoutFolder(state_->DataFileName) +
-                                               "   N = " + std::to_string(state_->DataCount) +
-                                               "   ranges and intervals at " +
-                                               std::to_string(summary_->levelPercent) + " %"));
+    StatusText->setText(QString::fromStdString(AnalysisStatus()));
+}
+
+std::string TFormMethods::AnalysisStatus() const {
+    return FileNameWithoutFolder(state_->DataFileName) +
+           "   N = " + std::to_string(state_->DataCount) + "   ranges and intervals at " +
+           std::to_string(summary_->levelPercent) + " %";
+}
+
+void TFormMethods::SetOpenedFiles(std::vector<std::string> openedFiles) {
+    openedFiles_ = std::move(openedFiles);
+}
+
+std::vector<std::string> TFormMethods::DataFiles() const {
+    std::vector<std::string> files{dataFileName_};
+    files.insert(files.end(), openedFiles_.begin(), openedFiles_.end());
+    return files;
 }
 
 void TFormMethods::ShowNoAnalysis(const std::string& status) {
@@ -121,6 +134,8 @@ void TFormMethods::ButtonBootstrapClick() {
         [this](const BootstrapOutcome& outcome) {
             RunCommand(ui_, [this, &outcome] { BootstrapFinished(outcome); });
         });
+    // An earlier run's end ("Bootstrap cancelled.") says nothing of this one.
+    StatusText->setText(QString::fromStdString(AnalysisStatus()));
     EnableCommands();
 }
 
@@ -147,7 +162,7 @@ void TFormMethods::ButtonSavePlotClick() {
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPlotPath_});
     if (!path) return;
     lastPlotPath_ = *path;
-    if (RefusedAsDataFile(ui_, dataFileName_, *path)) return;
+    if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     plot::ExportRfPhiPicture(*PlotView->Data(), *path, plot::PictureFormatOfPath(*path),
                              PlotView->width(), PlotView->height(), DisplayOf(*this));
 }
@@ -161,7 +176,7 @@ void TFormMethods::ButtonSaveTableClick() {
         ui_.AskSaveFileName({kTableFilter, "csv", true, lastTablePath_});
     if (!path) return;
     lastTablePath_ = *path;
-    if (RefusedAsDataFile(ui_, dataFileName_, *path)) return;
+    if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     ReplaceFile(*path, MethodsCsv(*summary_));
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/methods_table.h"
 #include "app/user_interface.h"
@@ -37,6 +38,10 @@ public:
     /// empty window for none. A running bootstrap is abandoned and earlier intervals dropped.
     void ShowAnalysis(const AnalysisState* state, ConfidenceLevel level);
 
+    /// The files File > Open was last given (the one the main window's caption names, the last
+    /// one chosen), which no save of this window writes over, whichever analysis it shows.
+    void SetOpenedFiles(std::vector<std::string> openedFiles);
+
     /// Bootstrap: resamples the data on a worker thread; the intervals join the table.
     void ButtonBootstrapClick();
     /// Cancel: stops the running bootstrap; the table stays without intervals.
@@ -57,6 +62,8 @@ private:
     void BindEvents();
     void Run(void (TFormMethods::*command)());
 
+    std::string AnalysisStatus() const;
+    std::vector<std::string> DataFiles() const;
     void ShowSummary();
     void ShowNoAnalysis(const std::string& status);
     void EnableCommands();
@@ -67,6 +74,7 @@ private:
     ConfidenceLevel level_ = ConfidenceLevel::Level95;
     std::optional<MethodsSummary> summary_;
     std::string dataFileName_;  // of the analysis shown, which no save may write over
+    std::vector<std::string> openedFiles_;
     std::string lastPlotPath_;
     std::string lastTablePath_;
     BootstrapRunner* bootstrap_ = nullptr;

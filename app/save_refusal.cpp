@@ -4,10 +4,11 @@
 
 namespace varnel::app {
 
-bool RefusedAsDataFile(UserInterface& ui, const std::string& dataFileName,
+bool RefusedAsDataFile(UserInterface& ui, const std::vector<std::string>& dataFileNames,
                        const std::string& path) {
-    if (!SavesOverDataFile(dataFileName, path)) return false;
-    ui.ShowMessage(SaveOverDataFileMessage(dataFileName));
+    const std::optional<std::string> dataFile = DataFileSavedOver(dataFileNames, path);
+    if (!dataFile) return false;
+    ui.ShowMessage(SaveOverDataFileMessage(*dataFile));
     return true;
 }
 

@@ -14,6 +14,14 @@ bool SavesOverDataFile(const std::string& dataFileName, const std::string& path)
     return !dataFileName.empty() && SameExistingFile(path, dataFileName);
 }
 
+std::optional<std::string> DataFileSavedOver(const std::vector<std::string>& dataFileNames,
+                                             const std::string& path) {
+    for (const std::string& dataFileName : dataFileNames) {
+        if (SavesOverDataFile(dataFileName, path)) return dataFileName;
+    }
+    return std::nullopt;
+}
+
 void RefuseSaveOverDataFile(const std::string& dataFileName, const std::string& path) {
     if (SavesOverDataFile(dataFileName, path)) {
         throw VarnelError(SaveOverDataFileMessage(dataFileName));

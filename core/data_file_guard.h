@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/analysis_state.h"
 
@@ -17,6 +19,11 @@ std::string SaveOverDataFileMessage(const std::string& dataFileName);
 /// was read from; empty for none): the same device and inode, whatever links or spelling lead
 /// there.
 bool SavesOverDataFile(const std::string& dataFileName, const std::string& path);
+
+/// The first of `dataFileNames` (empty ones skipped) that saving to `path` would write over, by
+/// SavesOverDataFile; none when the save writes over none of them.
+std::optional<std::string> DataFileSavedOver(const std::vector<std::string>& dataFileNames,
+                                             const std::string& path);
 
 /// Throws VarnelError(SaveOverDataFileMessage) when SavesOverDataFile.
 void RefuseSaveOverDataFile(const std::string& dataFileName, const std::string& path);

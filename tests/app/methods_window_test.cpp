@@ -180,6 +180,11 @@ TEST_F(MethodsWindowTest, CancelStopsTheBootstrapWithoutIntervals) {
     EXPECT_EQ(Status(), "Bootstrap cancelled.");
     EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
     EXPECT_TRUE(Part<QPushButton>("ButtonBootstrap")->isEnabled());
+    Bootstrap(400);  // the next run's status is its own
+    ASSERT_TRUE(WaitFor([&] { return !Methods()->BootstrapRunning(); }));
+    EXPECT_EQ(Status(), "quartzite_tab.txt   N = 40   ranges and intervals at 95 %");
+    Methods()->grab().save(QDir(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR))
+                               .filePath(QStringLiteral("methods_window_after_cancel.png")));
 }
 
 TEST_F(MethodsWindowTest, ALevelChangeAbandonsARunningBootstrap) {
