@@ -21,9 +21,10 @@ struct Winding {
     }
 };
 
-// +1 when edge a runs above edge b over the x they share, −1 below, 0 along it. Exact for
-// edges that do not cross: the later-starting edge's left end lies over the other, or on it,
-// and then the earlier-ending edge's right end does.
+// +1 when edge a runs above edge b over the x they share (both met by the sweep line), −1
+// below, 0 along it. Edges that do not cross keep one order there: the later-starting edge's
+// left end lies over or under the other, or on it, and then the earlier-ending edge's right
+// end does.
 int Above(const OutlineEdge& a, const OutlineEdge& b) {
     if (a.p.x >= b.p.x) {
         if (const int side = Turn(b.p, b.q, a.p)) return side;
