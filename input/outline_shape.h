@@ -13,7 +13,7 @@ struct OutlineVertex {
 /// Whether the rings of a polygon bound the region whose moments Green's theorem gives.
 enum class OutlineFault {
     None,
-    CrossesItself,  ///< two edges of one ring cross
+    CrossesItself,  ///< two edges of one ring cross, or it winds round a face twice or both ways
     RingsCross,     ///< edges of two rings cross
     HoleOutside,    ///< a hole lies outside the outer ring, or partly
     HolesOverlap,   ///< two holes share a face, one inside the other or over it
