@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "core/varnel_error.h"
 #include "input/geojson_outlines.h"
@@ -16,21 +17,28 @@ constexpr std::size_t kLongestFirstLine = 1 << 20;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kUtf16Message =
     "The file is UTF-16 text, which is not read: save it as UTF-8 or plain text.";
+constexpr const char* kUtf32Message =
+    "The file is UTF-32 text, which is not read: save it as UTF-8 or plain text.";
 constexpr const char* kUnusedColumnsMessage =
     "The chosen columns are not used: the file is not a table with a header line.";
 
-// True for a file that starts with the byte-order mark of UTF-16, either byte order (a
-// spreadsheet's "Unicode text"); a data file never does.
-bool StartsAsUtf16(const std::string& path) {
+// The refusal of a file that starts with the byte-order mark of UTF-32 or UTF-16, either byte
+// order (a spreadsheet's "Unicode text"), or nothing; a data file never starts so. UTF-32's
+// little-endian mark begins with UTF-16's, so it is looked for first.
+const char* WideTextMessage(const std::string& path) {
     try {
         TextLines lines(path);
         std::string start;
         bool cut = false;
-        lines.ReadLine(start, 2, cut);
-        return start == "\xFF\xFE" || start == "\xFE\xFF";
+        lines.ReadLine(start, 4, cut);
+        using namespace std::string_view_literals;
+        if (start == "\xFF\xFE\0\0"sv || start == "\0\0\xFE\xFF"sv) return kUtf32Message;
+        start.resize(std::min<std::size_t>(start.size(), 2));
+        if (start == "\xFF\xFE" || start == "\xFE\xFF") return kUtf16Message;
     } catch (const VarnelError&) {
-        return false;  // unreadable: the data reader's count says so
+        // Unreadable: the data reader's count says so.
     }
+    return nullptr;
 }
 
 bool HasJsonName(const std::string& path) {
@@ -122,7 +130,7 @@ EllipseFileKind DetectEllipseFileKind(const std::string& path, char decimalSepar
 
 DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& path,
                                       char decimalSeparator, const ImportOptions& options) {
-    if (StartsAsUtf16(path)) throw VarnelError(kUtf16Message);
+    if (const char* message = WideTextMessage(path)) throw VarnelError(message);
     const EllipseFileKind kind = DetectEllipseFileKind(path, decimalSeparator);
     if (kind == EllipseFileKind::Table) return ReadTable(state, path, options);
     DataFileReading reading = kind == EllipseFileKind::GeoJson

@@ -39,8 +39,8 @@ struct DataFileReading {
 /// and ParseDataFile, unchanged; a table or GeoJSON file by its importer into the same fields
 /// (DataFileName, DataCount, DataFirstLine, RPost, PhiPost in radians) with the same outcomes.
 /// Columns chosen for a file that is not a table are not used, and a notice says so. Throws
-/// what ParseDataFile throws, and VarnelError for a UTF-16 file and a table header or GeoJSON
-/// file the importers cannot read; nothing is stored before the count succeeds.
+/// what ParseDataFile throws, and VarnelError for a UTF-16 or UTF-32 file and a table header or
+/// GeoJSON file the importers cannot read; nothing is stored before the count succeeds.
 DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& path,
                                       char decimalSeparator, const ImportOptions& options = {});
 

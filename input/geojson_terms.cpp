@@ -39,6 +39,8 @@ const char* FaultText(OutlineFault fault) {
             return "has rings that cross each other.";
         case OutlineFault::HoleOutside:
             return "has a hole outside its outer ring.";
+        case OutlineFault::HolesOverlap:
+            return "has holes that overlap.";
         case OutlineFault::None:
             break;
     }

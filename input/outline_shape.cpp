@@ -5,27 +5,16 @@
 #include <set>
 #include <tuple>
 
+#include "input/outline_winding.h"
+
 namespace varnel {
 
 namespace {
 
-constexpr std::size_t kMostHoleSteps = std::size_t{1} << 27;
-
-struct Edge {
-    OutlineVertex p, q;  // p before q in (x, y) order
-    std::size_t ring;
-};
+using Edge = OutlineEdge;
 
 bool Before(const OutlineVertex& a, const OutlineVertex& b) {
     return std::tie(a.x, a.y) < std::tie(b.x, b.y);
-}
-
-// The sign of the turn a → b → c: the cross product (b − a) × (c − a), in extended precision.
-int Turn(const OutlineVertex& a, const OutlineVertex& b, const OutlineVertex& c) {
-    using Long = long double;
-    const Long cross =
-        (Long{b.x} - a.x) * (Long{c.y} - a.y) - (Long{b.y} - a.y) * (Long{c.x} - a.x);
-    return (cross > 0) - (cross < 0);
 }
 
 // True when the edges cross at a point inside both.
@@ -53,7 +42,7 @@ std::vector<Edge> EdgesOf(const std::vector<OutlineVertex>& vertices,
         for (std::size_t i = 0; i < ring.size(); ++i) {
             const OutlineVertex& a = ring[i];
             const OutlineVertex& b = ring[(i + 1) % ring.size()];
-            edges.push_back(Before(a, b) ? Edge{a, b, r} : Edge{b, a, r});
+            edges.push_back(Before(a, b) ? Edge{a, b, r, 1} : Edge{b, a, r, -1});
         }
     }
     return edges;
@@ -130,42 +119,6 @@ OutlineFault FirstCrossing(const std::vector<Edge>& edges) {
     return OutlineFault::None;
 }
 
-// +1 inside the ring [start, end), −1 outside, 0 on its boundary (crossing-number rule).
-int Side(const OutlineVertex& point, const std::vector<OutlineVertex>& vertices, std::size_t start,
-         std::size_t end) {
-    bool inside = false;
-    for (std::size_t i = start, j = end - 1; i < end; j = i++) {
-        const OutlineVertex &a = vertices[i], &b = vertices[j];
-        if (Turn(a, b, point) == 0 && std::min(a.x, b.x) <= point.x &&
-            point.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= point.y &&
-            point.y <= std::max(a.y, b.y)) {
-            return 0;
-        }
-        if ((a.y > point.y) != (b.y > point.y)) {
-            // The edge's x at the point's height, compared without division.
-            using Long = long double;
-            const Long dx = (Long{b.x} - a.x) * (Long{point.y} - a.y);
-            const Long run = (Long{point.x} - a.x) * (Long{b.y} - a.y);
-            if ((b.y > a.y) ? run < dx : run > dx) inside = !inside;
-        }
-    }
-    return inside ? 1 : -1;
-}
-
-bool AHoleIsOutside(const std::vector<OutlineVertex>& vertices,
-                    const std::vector<std::size_t>& ringEnds) {
-    const std::size_t outerEnd = ringEnds[0];
-    if (outerEnd < 3 || (ringEnds.size() - 1) * outerEnd > kMostHoleSteps) return false;
-    for (std::size_t r = 1; r < ringEnds.size(); ++r) {
-        for (std::size_t i = ringEnds[r - 1]; i < ringEnds[r]; ++i) {
-            const int side = Side(vertices[i], vertices, 0, outerEnd);
-            if (side < 0) return true;
-            if (side > 0) break;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 OutlineFault CheckOutline(const std::vector<OutlineVertex>& vertices,
@@ -173,9 +126,9 @@ OutlineFault CheckOutline(const std::vector<OutlineVertex>& vertices,
     if (ringEnds.empty() || vertices.size() > kMostCheckedOutlineVertices) {
         return OutlineFault::None;
     }
-    const OutlineFault crossing = FirstCrossing(EdgesOf(vertices, ringEnds));
-    if (crossing != OutlineFault::None) return crossing;
-    return AHoleIsOutside(vertices, ringEnds) ? OutlineFault::HoleOutside : OutlineFault::None;
+    const std::vector<Edge> edges = EdgesOf(vertices, ringEnds);
+    const OutlineFault crossing = FirstCrossing(edges);
+    return crossing != OutlineFault::None ? crossing : WindingFault(edges);
 }
 
 }  // namespace varnel

@@ -194,6 +194,19 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
                      12),
          {"The file is UTF-16 text, which is not read: save it as UTF-8 or plain text."},
          Leaves::Everything},
+        {"UTF-32 text",
+         std::string("\xFF\xFE\0\0"
+                     "2\0\0\0,\0\0\0",
+                     12),
+         {"The file is UTF-32 text, which is not read: save it as UTF-8 or plain text."},
+         Leaves::Everything},
+        {"an outline with two identical holes",
+         "{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"id\": \"g1\", "
+         "\"geometry\": {\"type\": \"Polygon\", \"coordinates\": [[[0, 0], [4, 0], [4, 4], [0, "
+         "4]], "
+         "[[1, 1], [2, 1], [2, 2], [1, 2]], [[1, 1], [2, 1], [2, 2], [1, 2]]]}}]}",
+         {"Feature #1 (id \"g1\"): polygon #1 has holes that overlap."},
+         Leaves::Everything},
         {"an outline crossing itself",
          "{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"id\": 4, "
          "\"geometry\": {\"type\": \"Polygon\", \"coordinates\": "
@@ -353,6 +366,17 @@ TEST_F(HostileInputTest, ABrokenQuantileTableStillLetsFilesBeAnalysed) {
          "3 0,859 1,5 199,5\n4 0.6 1 19\n",
          {IoErrorMessage(kIoInvalidNumericInput)},
          false},
+        {"a fifth number in the row for N = 3",
+         kFile,
+         "3 0.859 1.5 199.5 7\n4 0.6 1 19\n",
+         {kDamagedQuantileTableMessage},
+         false},
+        {"a byte-order mark",
+         kFile,
+         "\xEF\xBB\xBF"
+         "3 0.859 1.5 199.5\n",
+         {IoErrorMessage(kIoInvalidNumericInput)},
+         true},
         {"a folder", kFolder, "", {kMissingQuantileTableMessage}, false},
         {"a FIFO that no program writes", kFifo, "", {IoErrorMessage(kIoAccessDenied)}, false},
     };

@@ -142,6 +142,8 @@ TEST_F(EllipseImportTest, HoldsTablesToTheCapacityOfTenThousandRows) {
 TEST_F(EllipseImportTest, AFileTheImportersCannotReadChangesNothing) {
     const std::string utf16 =
         "The file is UTF-16 text, which is not read: save it as UTF-8 or plain text.";
+    const std::string utf32 =
+        "The file is UTF-32 text, which is not read: save it as UTF-8 or plain text.";
     const std::string nul(1, '\0');
     const std::pair<std::string, std::string> cases[] = {
         {"Ratio,Orientation\n2,30\n",
@@ -157,6 +159,9 @@ TEST_F(EllipseImportTest, AFileTheImportersCannotReadChangesNothing) {
              nul + "," + nul + "3" + nul + "0" + nul,
          utf16},
         {"\xFE\xFF" + nul + "2" + nul + "," + nul + "3" + nul + "0", utf16},
+        {"\xFF\xFE" + nul + nul + "2" + nul + nul + nul + "," + nul + nul + nul, utf32},
+        {nul + nul + "\xFE\xFF" + nul + nul + nul + "2" + nul + nul + nul + ",", utf32},
+        {"\xFF\xFE" + nul, utf16},  // too short for UTF-32's mark
     };
     ASSERT_TRUE(Read("2,30\n3,40\n").parse.ok);
     for (const auto& [bytes, message] : cases) {

@@ -133,6 +133,14 @@ TEST_F(GeoJsonTest, SaysWhatIsWrongAndWhere) {
          "\"coordinates\": [[" +
              triangle + "], [" + square + ", [[5, 5], [6, 5], [6, 6], [5, 5]]]]}}]}",
          "Feature #1 (name \"g3\"): polygon #2 has a hole outside its outer ring."},
+        {"{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"id\": \"g1\", "
+         "\"geometry\": " +
+             Polygon(square +
+                     ", [[1, 1], [2, 1], [2, 2], [1, 1]], [[2, 1], [2, 2], [1, 1], [2, 1]]") +
+             "}]}",
+         "Feature #1 (id \"g1\"): polygon #1 has holes that overlap."},
+        {Collection({Polygon("[[1, 1], [0, 0], [2, 0], [1, 1], [0, 3], [2, 3], [1, 1]]")}),
+         "Feature #1 (id 1): polygon #1 crosses itself, so it bounds no region."},
         {"{\"type\": \"FeatureCollection\", \"features\": [{\"geometry\": " + Polygon(triangle) +
              ", \"geometry\": " + Polygon(triangle) + "}]}",
          "Feature #1: the key \"geometry\" occurs twice in one object."},
