@@ -54,20 +54,6 @@ double ReadNumber(ByteReader& reader, bool& malformed, bool& newLine) {
     return value.value_or(0.0);
 }
 
-// Moves past the rest of the line up to and including its LF; true when it holds a character
-// above code 32 (a fifth number, or anything else after the row's four).
-bool SkipRestOfLine(ByteReader& reader) {
-    bool text = false;
-    for (std::string_view bytes; !(bytes = reader.Buffered()).empty();) {
-        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
-        text = text || std::any_of(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(end),
-                                   [](char c) { return !IsSpaceOrControl(c); });
-        reader.Skip(std::min(end + 1, bytes.size()));
-        if (end < bytes.size()) break;
-    }
-    return text;
-}
-
 // Entries N … 10000 of the three tables as a table that ended before row N leaves them.
 void ClearRowsFrom(AnalysisState& state, int N) {
     for (auto* table : {&state.FQuantile39, &state.FQuantile50, &state.FQuantile95}) {
@@ -90,10 +76,10 @@ bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
         state.FQuantile39[N] = ReadNumber(reader, malformed, cutShort);
         state.FQuantile50[N] = ReadNumber(reader, malformed, cutShort);
         state.FQuantile95[N] = ReadNumber(reader, malformed, cutShort);
-        const bool longer = SkipRestOfLine(reader);
+        reader.SkipLine();  // the rest of the row's line
         if (malformed) throw VarnelError(IoErrorMessage(kIoInvalidNumericInput));
-        // A row missing, cut short or run together with the next would put rows on the wrong N.
-        if (rowN != N || cutShort || longer) {
+        // A row missing or cut short would shift every later row onto the wrong N.
+        if (rowN != N || cutShort) {
             ClearRowsFrom(state, N);
             break;
         }

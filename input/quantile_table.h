@@ -8,12 +8,11 @@
 namespace varnel {
 
 /// Reads "finv.dat" from `folder` (the folder of the running executable) into the three
-/// F-quantile tables. Row N holds N and its three quantiles, and nothing else, on one line: from
-/// the first row that does not (a row missing, cut short, out of order or with more than four
-/// numbers) the entries are 0, as if the file ended there. A byte-order mark is not skipped: it
-/// makes the first number malformed. Returns false when no file of that name exists (a folder does
-/// not count). Throws VarnelError with the I/O error text on a malformed number
-/// ("入力値が数値ではありません") or a read error; rows read before it stay stored.
+/// F-quantile tables. Row N holds N and its three quantiles on one line: from the first row that
+/// does not (a row missing, cut short or out of order) the entries are 0, as if the file ended
+/// there. Returns false when no file of that name exists (a folder does not count). Throws
+/// VarnelError with the I/O error text on a malformed number ("入力値が数値ではありません") or a
+/// read error; rows read before it stay stored.
 bool LoadFQuantileTable(AnalysisState& state, const std::string& folder);
 
 /// The first N (3 … 10000) for which some level's table holds no usable quantile (0, as a
