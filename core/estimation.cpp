@@ -92,7 +92,12 @@ void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
 void RefuseUndeterminedEstimate(const AnalysisState& state) {
     // Two data always lie on one line; the Open command reports them as too few instead.
     if (state.DataCount < 3) return;
-    if (CovarianceIsSingular(state.PreVectors.data(), state.DataCount)) ThrowDivisionByZero();
+    // Observed vectors on one line anywhere make T² at zero strain N − 1, as the F test of no
+    // strain finds; pre vectors on one line at the estimate leave it undetermined.
+    if (CovarianceIsSingular(state.PostVectors.data(), state.DataCount) ||
+        CovarianceIsSingular(state.PreVectors.data(), state.DataCount)) {
+        ThrowDivisionByZero();
+    }
 }
 
 }  // namespace varnel

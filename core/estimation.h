@@ -50,15 +50,16 @@ StrainVector MinimizeStrain(StrainVector s, ProgressSink* progress,
 /// estimated ellipse (EstimatedRatio, EstimatedPhiDegrees).
 void StoreEstimate(AnalysisState& state, StrainVector estimate);
 
-/// Throws the division-by-zero error when the pre vectors 1 … N of the state (N ≥ 3) have a
-/// singular covariance about their mean (CovarianceIsSingular): T² is then N − 1 at every strain
-/// and the data do not determine one.
+/// Throws the division-by-zero error when the post vectors 1 … N of the state (N ≥ 3), or its
+/// pre vectors, have a singular covariance about their mean (CovarianceIsSingular): observed
+/// vectors on one line anywhere, which the F test of no strain refuses too, or pre vectors whose
+/// T² is N − 1 at every strain, so that the data do not determine one.
 void RefuseUndeterminedEstimate(const AnalysisState& state);
 
 /// The estimation of the Open command: post vectors, then InitialStrainGuess and MinimizeStrain
 /// of the fast path of the objective (FastObjective); one reference evaluation at the estimate
-/// leaves the pre-strain data of x_s in the state, RefuseUndeterminedEstimate judges them, and
-/// last StoreEstimate stores x_s.
+/// leaves the pre-strain data of x_s in the state, RefuseUndeterminedEstimate judges them and the
+/// post vectors, and last StoreEstimate stores x_s.
 void EstimateStrain(AnalysisState& state, ProgressSink* progress);
 
 }  // namespace varnel

@@ -17,15 +17,15 @@ namespace varnel::methods {
 namespace {
 
 // T² of the data at zero strain, by the program's own objective, retro-deforming into buffers
-// of its own so that the state keeps the pre-strain data the analysis left. Data whose
-// covariance is singular there give T² = N − 1 whatever their mean, an infinite F: the test
-// divides by zero, as the Open command does for such pre vectors at its estimate.
+// of its own so that the state keeps the pre-strain data the analysis left. Observed vectors
+// whose covariance is singular give T² = N − 1 whatever their mean, an infinite F: the test
+// divides by zero, judging the state's post vectors as the Open command does.
 double TSquaredAtZeroStrain(const AnalysisState& state) {
     const std::size_t size = std::size_t(state.DataCount) + 1;
     std::vector<double> ratios(size), orientations(size);
     std::vector<StrainVector> vectors(size);
     const double T0 = TSquaredInto(state, StrainVector{0.0, 0.0}, {ratios, orientations, vectors});
-    if (CovarianceIsSingular(vectors.data(), state.DataCount)) ThrowDivisionByZero();
+    if (CovarianceIsSingular(state.PostVectors.data(), state.DataCount)) ThrowDivisionByZero();
     return T0;
 }
 

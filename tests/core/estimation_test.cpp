@@ -125,6 +125,12 @@ TEST(EstimateStrain, RefusesDataWhosePreVectorsLieOnOneLineAtTheEstimate) {
         {"on one line through zero up to 1e-9", testing_support::NearlyCollinearData(10, 4, 1e-9)},
         {"on one line through zero up to 1e-12",
          testing_support::NearlyCollinearData(-35, 100, 1e-12)},
+        // The estimate of these stops where the T² valley along the line is too narrow for the
+        // simplex: R_s 1.556 for this pattern, 1.613 for another of the same size.
+        {"on one line through zero up to 1e-6", testing_support::NearlyCollinearData(10, 20, 1e-6)},
+        // Their pre vectors are spread at the estimate, but the post vectors lie on one line
+        // and give T² = N − 1 at zero strain, an infinite F in the test of no strain.
+        {"on the line x2 = 0.3 + 0.5 x1, which misses zero", testing_support::OffOriginLine()},
     };
     for (const Case& c : cases) {
         auto state = StateOf(c.data);

@@ -149,9 +149,19 @@ std::vector<StrainVector> NearlyOnALine(double axisDegrees, double offset, int c
     return v;
 }
 
+// Nine ellipses of ratios 1.2 to 4 whose long axes lie within ±`widthDegrees` of one axis.
+std::vector<StrainVector> TightFabric(double axisDegrees, double widthDegrees) {
+    std::vector<StrainVector> v(1);
+    for (int k = 0; k < 9; ++k) {
+        const double phi = axisDegrees + widthDegrees * (k * 5 % 9 - 4) / 4.0;
+        v.push_back(EllipseToVector(1.2 + 0.35 * k, phi * kDegree));
+    }
+    return v;
+}
+
 TEST(CovarianceIsSingular, TellsSetsOnOneLineToTheirRoundingFromThinAndTinySets) {
     // The eigenvalue ratio of the covariance of NearlyOnALine is about 4.5 noise²: the share
-    // 1e-14 falls at a noise of 5e-8.
+    // 1e-4 falls at a noise of 4.7e-3. That of TightFabric is 2.1e-4 at ±0.3°, 2.3e-5 at ±0.1°.
     struct Case {
         const char* name;
         std::vector<StrainVector> vectors;  // [0] unused
@@ -165,7 +175,11 @@ TEST(CovarianceIsSingular, TellsSetsOnOneLineToTheirRoundingFromThinAndTinySets)
         {"all equal", {{}, {0.2, 0.1}, {0.2, 0.1}, {0.2, 0.1}}, true},
         {"one vector", {{}, {0.5, 0.5}}, true},
         {"off a line by 1e-9 of the spread", NearlyOnALine(40.0, 0.5, 100, 1e-9), true},
-        {"off a line by 1e-6 of the spread", NearlyOnALine(40.0, 0.5, 100, 1e-6), false},
+        {"off a line by 1e-6 of the spread", NearlyOnALine(40.0, 0.5, 100, 1e-6), true},
+        {"off a line by 3e-3 of the spread", NearlyOnALine(40.0, 0.5, 100, 3e-3), true},
+        {"off a line by 1e-2 of the spread", NearlyOnALine(40.0, 0.5, 100, 1e-2), false},
+        {"long axes within ±0.1° of one axis", TightFabric(25.0, 0.1), true},
+        {"long axes within ±0.3° of one axis", TightFabric(25.0, 0.3), false},
         {"a cluster 1e-10 wide", Cluster(0.5, 10.0, 1e-10), false},
         {"nearly round: a cluster 1e-7 wide at the origin", Cluster(0.0, 0.0, 1e-7), false},
         {"a wide cluster", Cluster(1.0, 0.0, 0.3), false},

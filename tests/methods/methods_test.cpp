@@ -57,14 +57,17 @@ TEST(ComputeMethods, ReportsTheThreeEllipseExample) {
 }
 
 TEST(ComputeMethods, DividesByZeroWhereTheDataHaveASingularCovarianceAtZeroStrain) {
-    // Post vectors (0.5, y) on a line that misses the origin: the Open finds an estimate, but
-    // under no strain T² is N − 1 whatever the mean, and F would be infinite.
+    // Post vectors (0.5, y) on a line that misses the origin: under no strain T² is N − 1
+    // whatever the mean, and F would be infinite. The Open refuses them alike, so the state has
+    // its post vectors but no estimate.
     std::vector<Ellipse> data;
     for (const double y : {-0.3, 0.0, 0.4, 0.1}) {
         const varnel::Ellipse e = VectorToEllipse({0.5, y});
         data.push_back({e.R, e.phi * 180.0 / std::numbers::pi});
     }
-    auto state = EstimatedStateOf(data);
+    auto state = testing_support::StateOf(data);
+    EXPECT_EQ(testing_support::ErrorTextOf([&] { EstimateStrain(*state, nullptr); }),
+              kDivisionByZeroMessage);
     EXPECT_EQ(testing_support::ErrorTextOf([&] { ComputeMethods(*state); }),
               kDivisionByZeroMessage);
 }

@@ -37,6 +37,16 @@ inline std::vector<DatumInDegrees> NearlyCollinearData(double axisDegrees, int c
     return data;
 }
 
+/// Five ellipses whose log-strain vectors lie on the line x2 = 0.3 + 0.5 x1, which misses the
+/// origin.
+inline std::vector<DatumInDegrees> OffOriginLine() {
+    return {{1.4390821211212688, 37.02730204953858},
+            {1.7599245744924963, 27.452091606486942},
+            {2.215972863599532, 23.136515010028354},
+            {2.817902689865013, 20.78806437753466},
+            {3.598887779134067, 19.329904127045047}};
+}
+
 /// `count` data alternating between two ellipses: their vectors always lie on one line.
 inline std::vector<DatumInDegrees> TwoDistinctEllipses(int count) {
     std::vector<DatumInDegrees> data;
