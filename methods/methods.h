@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -85,27 +86,67 @@ std::vector<Ellipse> ObservedEllipses(const AnalysisState& state);
 /// calls agree.
 MethodsResult ComputeMethods(const AnalysisState& state);
 
-/// A central percentile interval.
+/// An interval of one quantity (NaN ends where it is undefined).
 struct Interval {
     double lo = 0.0;
     double hi = 0.0;
 };
 
-/// Percentile intervals of the ratio and of the orientation (degrees) of one estimator.
+/// Marginal intervals of the ratio and of the orientation (degrees) of one estimator.
 struct BootstrapIntervals {
     Interval R;
     Interval phiDegrees;
+};
+
+/// A symmetric 2 × 2 covariance of an estimate, in the frame where the estimate is the circle
+/// (its pre-strain space).
+struct Covariance2 {
+    double c11 = 0.0, c12 = 0.0, c22 = 0.0;
+};
+
+/// Studentised distances of one resample's estimate from the data's (methods/studentised.h).
+struct ResamplePivots {
+    StrainVector z;       // C*^(−1/2) δ: the studentised error of the resample's estimate
+    double region = 0.0;  // |z|² = δᵀ C*⁻¹ δ
+    double phi = 0.0;     // (2φ* − 2φ̂) / se*(2φ)
+};
+
+/// The bootstrap's confidence region of one estimator: the analytic region's ellipse about the
+/// estimate in its pre-strain space, vᵀ C⁻¹ v ≤ quantile, carried forward by the estimate.
+struct BootstrapRegion {
+    StrainVector centre;  // the data's estimate
+    Covariance2 scale;    // C of the data
+    double quantile = 0.0;
+    std::array<StrainVector, kRegionPoints> points{};  // log-strain vectors, t = 5°, 10°, … 360°
+    bool holdsZeroStrain = false;
+    Interval R;           // from 1 when the region holds zero strain
+    Interval phiDegrees;  // NaN ends when the region holds zero strain
+};
+
+/// Everything a bootstrap states about one estimator at one level.
+struct BootstrapStatements {
+    BootstrapIntervals intervals;  // marginal, one quantity at a time
+    BootstrapRegion region;        // joint
 };
 
 /// One estimator over the resamples of a bootstrap.
 struct EstimatorBootstrap {
     /// Its estimates of the resamples it succeeded on, in resample order.
     std::vector<StrainLocation> estimates;
+    /// Studentised distances of the same resamples from the data's estimate.
+    std::vector<ResamplePivots> pivots;
+    /// The data's estimate as a log-strain vector and its scale; none where the scale is
+    /// singular.
+    StrainVector centre;
+    std::optional<Covariance2> scale;
     /// Resamples it failed on: no estimate (a singular moment matrix, no convergence), an error
-    /// of its computation, or a value that is not finite.
+    /// of its computation, a value that is not finite, or a singular scale.
     int failed = 0;
-    /// Percentile intervals over `estimates`; none when more than 1 % of the resamples failed.
+    /// Marginal bootstrap-t intervals of R and φ at the level; none when more than 1 % of the
+    /// resamples failed.
     std::optional<BootstrapIntervals> intervals;
+    /// The region at the level and its ranges; present with `intervals`.
+    std::optional<BootstrapRegion> region;
 };
 
 /// Result of RunBootstrap.
