@@ -58,7 +58,7 @@ struct Tally {
 // it, its marginal intervals, and the sets where the region held zero strain (undefined φ).
 struct BootstrapTally {
     int sets = 0, notEstimated = 0;
-    int region = 0, rRange = 0, phiRange = 0, rInterval = 0, phiInterval = 0, zero = 0, rLow = 0;
+    int region = 0, rRange = 0, phiRange = 0, rInterval = 0, phiInterval = 0, zero = 0;
 };
 
 // One initial ellipse: ln R0 ~ N(0.3, 0.25) folded at 0, or R0 uniform on [1, 3]; θ uniform.
@@ -130,7 +130,6 @@ void TallyStatements(const varnel::methods::EstimatorBootstrap& e, const Cell& c
     t.zero += region.holdsZeroStrain;
     t.rRange += region.R.lo <= cell.Rs && cell.Rs <= region.R.hi;
     t.rInterval += e.intervals->R.lo <= cell.Rs && cell.Rs <= e.intervals->R.hi;
-    t.rLow += cell.Rs < e.intervals->R.lo;
     t.phiRange += CoversOrientation(region.phiDegrees, strainDegrees);
     t.phiInterval += CoversOrientation(e.intervals->phiDegrees, strainDegrees);
 }
@@ -166,7 +165,6 @@ void PrintBootstrapRows(const Cell& cell, const Settings& settings,
                     i % 2 == 0 ? "t2" : "hyperbolic", settings.bootstrapLevels[i / 2], t.sets,
                     t.notEstimated, share(t.region), share(t.rRange), share(t.rInterval), phi,
                     share(t.zero));
-        std::printf("   low %.3f\n", share(t.rLow));
     }
 }
 
