@@ -22,9 +22,14 @@ ShapePoint Removed(StrainVector x, ShapePoint p) {
     return RemoveStrain(x, p);
 }
 
+// Points on one line leave a covariance whose determinant is rounding: a squared correlation
+// within this of 1 is singular.
+constexpr double kSingularCorrelation = 1e-10;
+
 bool IsUsable(const Covariance2& c) {
     const double det = c.c11 * c.c22 - c.c12 * c.c12;
-    return std::isfinite(det) && c.c11 > 0.0 && c.c22 > 0.0 && det > 0.0;
+    return std::isfinite(det) && c.c11 > 0.0 && c.c22 > 0.0 &&
+           det > kSingularCorrelation * c.c11 * c.c22;
 }
 
 // vᵀ C⁻¹ v = (c22 v1² − 2 c12 v1 v2 + c11 v2²) / det C.
