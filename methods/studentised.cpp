@@ -167,18 +167,24 @@ double LeastReaching(const SimulatedRatios& simulated, double s, double q) {
 // ln R by inverting the simulated estimate: the r whose central `level` of simulated ln R holds
 // the estimate's. It starts at zero strain exactly when the region holds zero strain: where the
 // inversion reaches zero strain but the region does not, it starts at the region's least R.
+// Where the region holds zero strain it reaches at least the `level` quantile of the simulated
+// ln R at zero strain.
 Interval RatioInterval(const std::vector<ResamplePivots>& pivots, const BootstrapRegion& region,
                        int levelPercent) {
     const SimulatedRatios simulated(pivots, region);
     const double s = std::hypot(region.centre.x1, region.centre.x2);
     const double tail = (1.0 - levelPercent / 100.0) / 2.0;
-    double lo = LeastReaching(simulated, s, 1.0 - tail);
+    double lo = LeastReaching(simulated, s, 1.0 - tail), hi = LeastReaching(simulated, s, tail);
     if (region.holdsZeroStrain) {
+        // An estimate closer to zero strain than zero strain itself would give leaves no r with
+        // the estimate in its central part: the interval reaches at least the ln R that zero
+        // strain gives at the level.
         lo = 0.0;
+        hi = std::max(hi, simulated.QuantileAt(0.0, levelPercent / 100.0));
     } else if (lo == 0.0) {
         lo = std::log(region.R.lo);
     }
-    return {std::exp(lo), std::exp(LeastReaching(simulated, s, tail))};
+    return {std::exp(lo), std::exp(hi)};
 }
 
 BootstrapIntervals MarginalIntervals(const std::vector<ResamplePivots>& pivots,
