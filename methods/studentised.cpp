@@ -15,12 +15,31 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Beyond this cosh |x| · cosh ρ the Cartesian boost cancels, and the polar form removes x.
 constexpr double kCancellingBoost = 1e3;
 
-ShapePoint Removed(StrainVector x, ShapePoint p) {
-    if (std::cosh(std::hypot(x.x1, x.x2)) * p.t > kCancellingBoost) {
-        return RemoveStrainFromPolarForm(x, p).point;
+// The strain x removed from p as RemoveStrain does, its boost of rapidity −|x| along u = x / |x|
+// computed once: t′ = t + c1 t − s (u·w), w′ = w + (c1 (u·w) − s t) u with c1 = cosh |x| − 1 =
+// 2 sinh²(|x|/2), s = sinh |x|; by the polar form where that would cancel.
+class Remover {
+public:
+    explicit Remover(StrainVector x) : x_(x) {
+        const double r = std::hypot(x.x1, x.x2);
+        if (r > 0.0) {
+            const double half = std::sinh(r / 2.0);
+            u1_ = x.x1 / r;
+            u2_ = x.x2 / r;
+            c1_ = 2.0 * half * half;
+            s_ = std::sinh(r);
+        }
     }
-    return RemoveStrain(x, p);
-}
+    ShapePoint operator()(ShapePoint p) const {
+        if ((1.0 + c1_) * p.t > kCancellingBoost) return RemoveStrainFromPolarForm(x_, p).point;
+        const double uw = u1_ * p.w1 + u2_ * p.w2, along = c1_ * uw - s_ * p.t;
+        return {p.t + c1_ * p.t - s_ * uw, p.w1 + along * u1_, p.w2 + along * u2_};
+    }
+
+private:
+    StrainVector x_;
+    double u1_ = 1.0, u2_ = 0.0, c1_ = 0.0, s_ = 0.0;
+};
 
 // Points on one line leave a covariance whose determinant is rounding: a squared correlation
 // within this of 1 is singular.
@@ -131,26 +150,28 @@ public:
         for (const ResamplePivots& p : pivots) {
             const StrainVector v = Times(root, p.z);
             const double length = std::hypot(v.x1, v.x2);
-            lengths_.push_back(length);
-            cosines_.push_back(length > 0.0 ? (v.x1 * u1 + v.x2 * u2) / length : 0.0);
+            const double cosine = length > 0.0 ? (v.x1 * u1 + v.x2 * u2) / length : 0.0;
+            coshes_.push_back(std::cosh(length));
+            alongs_.push_back(std::sinh(length) * cosine);
             longest_ = std::max(longest_, length);
         }
     }
     // The type-7 quantile at q of the simulated ln R for the truth ln R = r.
     double QuantileAt(double r, double q) const {
-        std::vector<double> d(lengths_.size());
+        const double c = std::cosh(r), s = std::sinh(r);
+        std::vector<double>& d = buffer_;
+        d.resize(coshes_.size());
         for (std::size_t b = 0; b < d.size(); ++b) {
-            const double c = std::cosh(r) * std::cosh(lengths_[b]) +
-                             std::sinh(r) * std::sinh(lengths_[b]) * cosines_[b];
-            d[b] = std::acosh(std::max(c, 1.0));
+            d[b] = std::acosh(std::max(c * coshes_[b] + s * alongs_[b], 1.0));
         }
-        return Quantile(std::move(d), q);
+        return Quantile(d, q);
     }
     double Longest() const { return longest_; }
 
 private:
-    std::vector<double> lengths_, cosines_;
+    std::vector<double> coshes_, alongs_;  // cosh |v| and sinh |v| cos γ
     double longest_ = 0.0;
+    mutable std::vector<double> buffer_;
 };
 
 // The least r ≥ 0 whose quantile at q of the simulated ln R reaches s (it grows with r).
@@ -206,7 +227,7 @@ BootstrapIntervals MarginalIntervals(const std::vector<ResamplePivots>& pivots,
 }  // namespace
 
 StrainVector PreVectorAt(StrainVector a, StrainVector b) {
-    return VectorOfShapePoint(Removed(a, ShapePointOfVector(b)));
+    return VectorOfShapePoint(Remover(a)(ShapePointOfVector(b)));
 }
 
 StrainVector PostVectorAt(StrainVector a, StrainVector v) {
@@ -214,9 +235,10 @@ StrainVector PostVectorAt(StrainVector a, StrainVector v) {
 }
 
 std::optional<Covariance2> T2ScaleOf(const std::vector<ShapePoint>& points, StrainVector x) {
+    const Remover removed(x);
     Covariance2 sum;
     for (const ShapePoint& point : points) {
-        const StrainVector p = VectorOfShapePoint(Removed(x, point));
+        const StrainVector p = VectorOfShapePoint(removed(point));
         sum.c11 += p.x1 * p.x1;
         sum.c12 += p.x1 * p.x2;
         sum.c22 += p.x2 * p.x2;
@@ -227,27 +249,27 @@ std::optional<Covariance2> T2ScaleOf(const std::vector<ShapePoint>& points, Stra
 
 std::optional<Covariance2> HyperbolicMeanScaleOf(const std::vector<ShapePoint>& points,
                                                  StrainVector h) {
+    // One pass: Σ (w − w̄)(w − w̄)ᵀ = Σ w wᵀ − N w̄ w̄ᵀ, where w̄ is near 0 (h is the points'
+    // direction of mean), so nothing cancels.
+    const Remover removed(h);
     double t = 0.0, m1 = 0.0, m2 = 0.0;
-    std::vector<ShapePoint> removed;
-    removed.reserve(points.size());
+    Covariance2 sum;
     for (const ShapePoint& point : points) {
-        removed.push_back(Removed(h, point));
-        t += removed.back().t;
-        m1 += removed.back().w1;
-        m2 += removed.back().w2;
+        const ShapePoint p = removed(point);
+        t += p.t;
+        m1 += p.w1;
+        m2 += p.w2;
+        sum.c11 += p.w1 * p.w1;
+        sum.c12 += p.w1 * p.w2;
+        sum.c22 += p.w2 * p.w2;
     }
     const double n = double(points.size());
     t /= n;
     m1 /= n;
     m2 /= n;
-    Covariance2 sum;
-    for (const ShapePoint& p : removed) {
-        sum.c11 += (p.w1 - m1) * (p.w1 - m1);
-        sum.c12 += (p.w1 - m1) * (p.w2 - m2);
-        sum.c22 += (p.w2 - m2) * (p.w2 - m2);
-    }
     const double divisor = (n - 1.0) * n * t * t;
-    return Usable({sum.c11 / divisor, sum.c12 / divisor, sum.c22 / divisor});
+    return Usable({(sum.c11 - n * m1 * m1) / divisor, (sum.c12 - n * m1 * m2) / divisor,
+                   (sum.c22 - n * m2 * m2) / divisor});
 }
 
 ResamplePivots PivotsOf(StrainVector resample, const Covariance2& scale, StrainVector data) {
@@ -276,11 +298,14 @@ bool RegionHolds(const BootstrapRegion& region, StrainVector x) {
 
 double Quantile(std::vector<double> values, double q) {
     if (values.empty()) return kNaN;
-    std::sort(values.begin(), values.end());
+    // The order statistics at ⌊h⌋ and ⌊h⌋ + 1, h = (n − 1) q, without sorting the rest.
     const double h = double(values.size() - 1) * q;
-    const std::size_t below = std::size_t(std::floor(h));
-    if (below + 1 >= values.size()) return values.back();
-    return values[below] + (h - double(below)) * (values[below + 1] - values[below]);
+    const std::size_t below = std::min(std::size_t(std::floor(h)), values.size() - 1);
+    const auto at = values.begin() + std::ptrdiff_t(below);
+    std::nth_element(values.begin(), at, values.end());
+    if (below + 1 >= values.size()) return *at;
+    const double next = *std::min_element(at + 1, values.end());
+    return *at + (h - double(below)) * (next - *at);
 }
 
 }  // namespace varnel::methods
