@@ -136,6 +136,11 @@ std::string CsvNumber(std::optional<double> value) {
     return value ? FileNumber(*value) : std::string();
 }
 
+// A bootstrap end in the CSV file: empty where it is undefined.
+std::string CsvEnd(std::optional<double> value) {
+    return value && !std::isnan(*value) ? FileNumber(*value) : std::string();
+}
+
 std::string CsvLine(const std::vector<std::string>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -195,14 +200,14 @@ std::string MethodsCsv(const MethodsSummary& summary) {
                          CsvNumber(row.phiRange ? std::optional(row.phiRange->min) : std::nullopt),
                          CsvNumber(row.phiRange ? std::optional(row.phiRange->max) : std::nullopt),
                          std::to_string(summary.levelPercent),
-                         CsvNumber(b ? std::optional(b->R.lo) : std::nullopt),
-                         CsvNumber(b ? std::optional(b->R.hi) : std::nullopt),
-                         CsvNumber(b ? std::optional(b->phiDegrees.lo) : std::nullopt),
-                         CsvNumber(b ? std::optional(b->phiDegrees.hi) : std::nullopt),
-                         CsvNumber(r ? std::optional(r->R.lo) : std::nullopt),
-                         CsvNumber(r ? std::optional(r->R.hi) : std::nullopt),
-                         CsvNumber(r ? std::optional(r->phiDegrees.lo) : std::nullopt),
-                         CsvNumber(r ? std::optional(r->phiDegrees.hi) : std::nullopt), row.notes});
+                         CsvEnd(b ? std::optional(b->R.lo) : std::nullopt),
+                         CsvEnd(b ? std::optional(b->R.hi) : std::nullopt),
+                         CsvEnd(b ? std::optional(b->phiDegrees.lo) : std::nullopt),
+                         CsvEnd(b ? std::optional(b->phiDegrees.hi) : std::nullopt),
+                         CsvEnd(r ? std::optional(r->R.lo) : std::nullopt),
+                         CsvEnd(r ? std::optional(r->R.hi) : std::nullopt),
+                         CsvEnd(r ? std::optional(r->phiDegrees.lo) : std::nullopt),
+                         CsvEnd(r ? std::optional(r->phiDegrees.hi) : std::nullopt), row.notes});
     }
     text += "\r\n" + CsvLine({"test", "statistic", "value", "classes", "p", "verdict"});
     for (const TestRow& row : TestRows(summary.result)) {

@@ -198,15 +198,20 @@ void RunSet(AnalysisState& state, const Cell& cell, const Settings& settings,
     }
 }
 
-// Whether a bootstrap statement is far from its level in a short run.
-bool BootstrapFarFromPromise(const Settings& settings, const std::vector<BootstrapTally>& tallies) {
+// Whether a bootstrap region or interval is far from its level: by more than 10 points or four
+// binomial standard errors √(L (1 − L) / n), whichever is more.
+bool BootstrapFarFromPromise(const Cell& cell, const Settings& settings,
+                             const std::vector<BootstrapTally>& tallies) {
     for (std::size_t i = 0; i < tallies.size(); ++i) {
         const BootstrapTally& t = tallies[i];
         const int n = t.sets - t.notEstimated;
         if (n < t.sets / 2) return true;
         const double level = settings.bootstrapLevels[i / 2] / 100.0;
-        for (int hits : {t.region, t.rInterval, t.phiInterval}) {
-            if (std::fabs(double(hits) / n - level) > 0.10) return true;
+        const double tolerance = std::max(0.10, 4.0 * std::sqrt(level * (1.0 - level) / n));
+        // Without strain the true φ is undefined.
+        const int phi = cell.Rs == 1.0 ? int(std::lround(level * n)) : t.phiInterval;
+        for (int hits : {t.region, t.rInterval, phi}) {
+            if (std::fabs(double(hits) / n - level) > tolerance) return true;
         }
     }
     return false;
@@ -340,7 +345,7 @@ int main(int argc, char** argv) {
         if (settings.resamples > 0) {
             PrintBootstrapRows(cell, settings, bootstrap);
             std::fflush(stdout);
-            far = far || BootstrapFarFromPromise(settings, bootstrap);
+            far = far || BootstrapFarFromPromise(cell, settings, bootstrap);
         }
     }
     return settings.check && far ? 1 : 0;
