@@ -163,15 +163,15 @@ struct BootstrapResult {
 /// (maximum B, position per finished resample) and stops early when `cancel` becomes true (then
 /// returns std::nullopt). Uses both cores.
 /// Resample b takes its N indices from stream b of `seed` (methods/random_stream.h): the same
-/// indices on every machine, and the same intervals on any number of threads. Its T² estimate is
+/// indices on every machine, and the same results on any number of threads. Its T² estimate is
 /// the strain where T² vanishes, the point the Open command's minimisation closes in on (they
 /// agree to rounding), reached by Newton steps (T2EstimateOf) instead of thousands of simplex
-/// evaluations. Intervals are type-7 percentiles over an estimator's successes, given only when
-/// at most 1 % of the resamples failed it; φ is taken relative to the data's own estimate
-/// (phi_s, the hyperbolic mean's φ), wrapped into ±90°, and given back as that estimate plus the
-/// percentiles, so an interval may reach beyond ±90°. The sink hears only from the calling
-/// thread. Throws VarnelError for N < 3 or B below FewestResamples (methods/bootstrap.h), and
-/// std::bad_alloc when memory runs out.
+/// evaluations; with it each estimator gives its own scale. The region and the intervals come
+/// from the studentised errors of an estimator's successes (methods/studentised.h), given only
+/// when at most 1 % of the resamples failed it; φ is taken relative to the data's own estimate
+/// and may reach beyond ±90°. The sink hears only from the calling thread. Throws VarnelError
+/// for N < 3 or B below FewestResamples (methods/bootstrap.h), and std::bad_alloc when memory
+/// runs out.
 std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, std::uint32_t seed,
                                             ConfidenceLevel level, ProgressSink* progress,
                                             const std::atomic<bool>* cancel);
