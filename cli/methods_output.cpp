@@ -149,8 +149,9 @@ std::string ResampleHelp() {
     return "Bootstrap of the T2 estimate and the hyperbolic mean from B resamples, studentised "
            "by each resample's own scale: marginal intervals of R and of phi (each alone at the "
            "--level), and the ranges of R and phi over a region of the strain at the --level "
-           "(both at once; a region holding zero strain gives R from 1 and phi undefined). B up "
-           "to " +
+           "(both at once, so each range covers its quantity more often than the level; at 39 "
+           "the region is the one-standard-error ellipse, about 68 % for each quantity; a region "
+           "holding zero strain gives R from 1 and phi undefined). B up to " +
            std::to_string(kMostResamples) + " and at least " + floors +
            ", so that each tail beyond an interval holds " +
            std::to_string(methods::kFewestTailResamples) +
