@@ -208,20 +208,25 @@ Interval RatioInterval(const std::vector<ResamplePivots>& pivots, const Bootstra
     return {std::exp(lo), std::exp(hi)};
 }
 
-BootstrapIntervals MarginalIntervals(const std::vector<ResamplePivots>& pivots,
-                                     const BootstrapRegion& region, int levelPercent) {
+// φ̂ − (the quantiles of the resamples' studentised turns) · se(2φ) / 2, in degrees; undefined
+// where it would span 180° or more (every orientation) or the estimate is zero strain.
+Interval OrientationInterval(const std::vector<ResamplePivots>& pivots,
+                             const BootstrapRegion& region, int levelPercent) {
     std::vector<double> phi;
     for (const ResamplePivots& p : pivots) phi.push_back(p.phi);
     const double tail = (1.0 - levelPercent / 100.0) / 2.0;
-    BootstrapIntervals intervals{RatioInterval(pivots, region, levelPercent), {kNaN, kNaN}};
-    if (!region.holdsZeroStrain) {
-        const double se = TwoPhiError(region.centre, region.scale);
-        const double toDegrees = 90.0 / kPi;  // half of 2φ, in degrees
-        const double reference = DegreesOf(region.centre);
-        intervals.phiDegrees = {reference - Quantile(phi, 1.0 - tail) * se * toDegrees,
-                                reference - Quantile(phi, tail) * se * toDegrees};
-    }
-    return intervals;
+    const double se = TwoPhiError(region.centre, region.scale) * 90.0 / kPi;  // half, degrees
+    const double reference = DegreesOf(region.centre);
+    const Interval interval{reference - Quantile(phi, 1.0 - tail) * se,
+                            reference - Quantile(phi, tail) * se};
+    if (!(interval.hi - interval.lo < 180.0)) return {kNaN, kNaN};
+    return interval;
+}
+
+BootstrapIntervals MarginalIntervals(const std::vector<ResamplePivots>& pivots,
+                                     const BootstrapRegion& region, int levelPercent) {
+    return {RatioInterval(pivots, region, levelPercent),
+            OrientationInterval(pivots, region, levelPercent)};
 }
 
 }  // namespace

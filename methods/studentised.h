@@ -38,10 +38,12 @@ ResamplePivots PivotsOf(StrainVector resample, const Covariance2& scale, StrainV
 /// region pivots: the region is {Exp_ê(v) : vᵀ Ĉ⁻¹ v ≤ q}, sampled at t = 5°, 10°, … 360° as
 /// the analytic region is. It holds zero strain when Log_ê(0) = −ê lies in it: then the R range
 /// starts at 1 and the φ range is NaN; otherwise they are the extremes over the 72 points, φ
-/// taken relative to φ̂ and wrapped into ±90°. The marginal intervals are bootstrap-t intervals:
-/// ln R in |ê| − (t_hi, t_lo) · se, the R interval starting at 1 where the region holds zero
-/// strain or its lower end falls below 0; φ likewise about φ̂ (NaN where the region holds zero
-/// strain).
+/// taken relative to φ̂ and wrapped into ±90°. The marginal interval of ln R holds each r whose
+/// simulated estimates ln |Exp_{r û}(Ĉ^(1/2) z_b)| hold |ê| in their central `level`; it starts
+/// at zero strain (R = 1) exactly when the region holds zero strain. The interval of φ is a
+/// bootstrap-t interval, φ̂ − (the quantiles of the phi pivots) · se(2φ) / 2, given also where
+/// the region holds zero strain (it says where φ lies if the strain is not zero), and NaN where it
+/// would span 180° or more.
 BootstrapStatements StatementsOf(const std::vector<ResamplePivots>& pivots, StrainVector centre,
                                  const Covariance2& scale, int levelPercent);
 

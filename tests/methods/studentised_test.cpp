@@ -121,7 +121,15 @@ TEST(StatementsOf, StartsAtOneAndLeavesPhiUndefinedWhereTheRegionHoldsZeroStrain
     EXPECT_NEAR(wide.region.R.hi, std::exp(0.3 + 0.48), 1e-12);
     EXPECT_TRUE(std::isnan(wide.region.phiDegrees.lo) && std::isnan(wide.region.phiDegrees.hi));
     EXPECT_EQ(wide.intervals.R.lo, 1.0);
-    EXPECT_TRUE(std::isnan(wide.intervals.phiDegrees.lo));
+    // The φ interval says where φ lies if the strain is not zero: 45° ∓ 47.5 · se(2φ) / 2 with
+    // se(2φ) = σ / sinh 0.3; about an estimate at ln R = 0.05 it would span more than 180°.
+    const double half = 47.5 * 0.01 / std::sinh(0.3) / 2 * kDegrees;
+    EXPECT_NEAR(wide.intervals.phiDegrees.lo, 45.0 - half, 1e-9);
+    EXPECT_NEAR(wide.intervals.phiDegrees.hi, 45.0 + half, 1e-9);
+    const BootstrapStatements round =
+        StatementsOf(EvenPivots(), {0.05, 0.0}, {1e-4, 0.0, 1e-4}, 95);
+    EXPECT_TRUE(std::isnan(round.intervals.phiDegrees.lo) &&
+                std::isnan(round.intervals.phiDegrees.hi));
     const BootstrapStatements narrow =
         StatementsOf(EvenPivots(), {0.0, 0.3}, {1e-4, 0.0, 1e-4}, 50);
     EXPECT_FALSE(narrow.region.holdsZeroStrain);
