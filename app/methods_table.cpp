@@ -1,6 +1,7 @@
 #include "app/methods_table.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "core/number_format.h"
 #include "methods/bootstrap.h"
@@ -39,6 +40,9 @@ struct EstimatorRow {
     std::optional<methods::BootstrapIntervals> Intervals() const {
         return bootstrap ? bootstrap->intervals : std::nullopt;
     }
+    std::optional<methods::BootstrapRegion> Region() const {
+        return bootstrap ? bootstrap->region : std::nullopt;
+    }
 };
 
 // Bootstrap notes: the count of resamples, and of those an estimator failed on.
@@ -73,13 +77,27 @@ std::vector<EstimatorRow> EstimatorRows(const MethodsSummary& s, char separator)
     };
 }
 
-// The screen's bootstrap cell: the interval, why there is none, or "—" where none applies.
+// An interval on screen, or "undefined" where it has no ends (φ of a region holding zero strain).
+std::string IntervalText(const methods::Interval& interval, char separator) {
+    if (std::isnan(interval.lo) || std::isnan(interval.hi)) return "undefined";
+    return NumberRange(interval.lo, interval.hi, separator);
+}
+
+// The screen's bootstrap cell: the marginal interval, why there is none, or "—" where none
+// applies.
 std::string IntervalCell(const EstimatorRow& row, int B,
                          methods::Interval methods::BootstrapIntervals::*which, char separator) {
     if (!row.bootstrap) return kNone;
     if (!row.bootstrap->intervals) return methods::NotEstimatedText(row.bootstrap->failed, B);
-    const methods::Interval& interval = (*row.bootstrap->intervals).*which;
-    return NumberRange(interval.lo, interval.hi, separator);
+    return IntervalText((*row.bootstrap->intervals).*which, separator);
+}
+
+// The range over the bootstrap region, as IntervalCell.
+std::string RegionCell(const EstimatorRow& row, int B,
+                       methods::Interval methods::BootstrapRegion::*which, char separator) {
+    if (!row.bootstrap) return kNone;
+    if (!row.bootstrap->region) return methods::NotEstimatedText(row.bootstrap->failed, B);
+    return IntervalText((*row.bootstrap->region).*which, separator);
 }
 
 struct TestRow {
@@ -118,6 +136,11 @@ std::string CsvNumber(std::optional<double> value) {
     return value ? FileNumber(*value) : std::string();
 }
 
+// A bootstrap end in the CSV file: empty where it is undefined.
+std::string CsvEnd(std::optional<double> value) {
+    return value && !std::isnan(*value) ? FileNumber(*value) : std::string();
+}
+
 std::string CsvLine(const std::vector<std::string>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -131,7 +154,8 @@ std::string CsvLine(const std::vector<std::string>& fields) {
 TextTable EstimatorTable(const MethodsSummary& summary, char separator) {
     const std::string level = " (" + std::to_string(summary.levelPercent) + " %)";
     TextTable table{{"Estimator", "R", "φ (°)", "R range" + level, "φ range" + level,
-                     "Bootstrap R" + level, "Bootstrap φ" + level, "Notes"},
+                     "Bootstrap R interval" + level, "Bootstrap φ interval" + level,
+                     "Bootstrap R range" + level, "Bootstrap φ range" + level, "Notes"},
                     {}};
     const int B = summary.bootstrap ? summary.bootstrap->B : 0;
     for (const EstimatorRow& row : EstimatorRows(summary, separator)) {
@@ -143,6 +167,8 @@ TextTable EstimatorTable(const MethodsSummary& summary, char separator) {
             row.phiRange ? NumberRange(row.phiRange->min, row.phiRange->max, separator) : kNone,
             IntervalCell(row, B, &methods::BootstrapIntervals::R, separator),
             IntervalCell(row, B, &methods::BootstrapIntervals::phiDegrees, separator),
+            RegionCell(row, B, &methods::BootstrapRegion::R, separator),
+            RegionCell(row, B, &methods::BootstrapRegion::phiDegrees, separator),
             row.notes,
         });
     }
@@ -160,21 +186,28 @@ TextTable FabricTestTable(const methods::MethodsResult& result, char separator) 
 }
 
 std::string MethodsCsv(const MethodsSummary& summary) {
-    std::string text = CsvLine({"estimator", "R", "phi_deg", "R_min", "R_max", "phi_min_deg",
-                                "phi_max_deg", "level_percent", "bootstrap_R_lo", "bootstrap_R_hi",
-                                "bootstrap_phi_lo_deg", "bootstrap_phi_hi_deg", "notes"});
+    std::string text =
+        CsvLine({"estimator", "R", "phi_deg", "R_min", "R_max", "phi_min_deg", "phi_max_deg",
+                 "level_percent", "bootstrap_R_lo", "bootstrap_R_hi", "bootstrap_phi_lo_deg",
+                 "bootstrap_phi_hi_deg", "bootstrap_R_range_lo", "bootstrap_R_range_hi",
+                 "bootstrap_phi_range_lo_deg", "bootstrap_phi_range_hi_deg", "notes"});
     for (const EstimatorRow& row : EstimatorRows(summary, '.')) {
         const std::optional<methods::BootstrapIntervals> b = row.Intervals();
+        const std::optional<methods::BootstrapRegion> r = row.Region();
         text += CsvLine({row.name, CsvNumber(row.R), CsvNumber(row.phi),
                          CsvNumber(row.RRange ? std::optional(row.RRange->min) : std::nullopt),
                          CsvNumber(row.RRange ? std::optional(row.RRange->max) : std::nullopt),
                          CsvNumber(row.phiRange ? std::optional(row.phiRange->min) : std::nullopt),
                          CsvNumber(row.phiRange ? std::optional(row.phiRange->max) : std::nullopt),
                          std::to_string(summary.levelPercent),
-                         CsvNumber(b ? std::optional(b->R.lo) : std::nullopt),
-                         CsvNumber(b ? std::optional(b->R.hi) : std::nullopt),
-                         CsvNumber(b ? std::optional(b->phiDegrees.lo) : std::nullopt),
-                         CsvNumber(b ? std::optional(b->phiDegrees.hi) : std::nullopt), row.notes});
+                         CsvEnd(b ? std::optional(b->R.lo) : std::nullopt),
+                         CsvEnd(b ? std::optional(b->R.hi) : std::nullopt),
+                         CsvEnd(b ? std::optional(b->phiDegrees.lo) : std::nullopt),
+                         CsvEnd(b ? std::optional(b->phiDegrees.hi) : std::nullopt),
+                         CsvEnd(r ? std::optional(r->R.lo) : std::nullopt),
+                         CsvEnd(r ? std::optional(r->R.hi) : std::nullopt),
+                         CsvEnd(r ? std::optional(r->phiDegrees.lo) : std::nullopt),
+                         CsvEnd(r ? std::optional(r->phiDegrees.hi) : std::nullopt), row.notes});
     }
     text += "\r\n" + CsvLine({"test", "statistic", "value", "classes", "p", "verdict"});
     for (const TestRow& row : TestRows(summary.result)) {

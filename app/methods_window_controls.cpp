@@ -52,6 +52,21 @@ QLabel* Heading(const char* text) {
     return label;
 }
 
+// What the ranges and intervals of the estimator table say, and what they cannot see.
+QLabel* StatementsNote() {
+    auto* note = new QLabel(QString::fromUtf8(
+        "Ranges are the least and greatest R and φ over a confidence region of both at once, so "
+        "each covers its quantity more often than the level (at 39 % the region is the "
+        "one-standard-error ellipse, about 68 % for each quantity); a region holding zero strain "
+        "gives R from 1 and no φ. Bootstrap intervals are about one quantity alone, at the "
+        "level. The analytic region takes its size from the F distribution, the bootstrap's from "
+        "the resamples, so the two differ most for few data. Neither sees an initial fabric, "
+        "ellipses that are not independent or strain that varies across the sample."));
+    note->setObjectName(QStringLiteral("StatementsNote"));
+    note->setWordWrap(true);
+    return note;
+}
+
 }  // namespace
 
 TFormMethods::TFormMethods(UserInterface& ui, QWidget* parent)
@@ -86,6 +101,7 @@ QWidget* TFormMethods::CreateTablesColumn() {
     layout->addWidget(Heading("Estimators of the strain"));
     EstimatorGrid = CreateGrid("EstimatorGrid");
     layout->addWidget(EstimatorGrid);
+    layout->addWidget(StatementsNote());
     layout->addWidget(Heading("Fabric tests"));
     TestGrid = CreateGrid("TestGrid");
     layout->addWidget(TestGrid);

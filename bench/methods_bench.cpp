@@ -1,7 +1,8 @@
 // The estimators and tests of --methods and the bootstrap of --bootstrap on 252 synthetic
-// ellipses: 1000 resamples on all cores, one resample's T² estimate by Newton steps, and the
-// same estimate as the Open command's minimisation reaches it (what a resample would cost that
-// way).
+// ellipses: 1000 resamples on all cores with their studentised regions and intervals (target:
+// under 0.5 s on two cores), one resample's T² estimate and scales by Newton steps, the same
+// estimate as the Open command's minimisation reaches it (what a resample would cost that way),
+// and the statements at another level from resamples already drawn.
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_data.h"
@@ -26,6 +27,17 @@ void BM_Bootstrap(benchmark::State& run) {
     for (auto _ : run) {
         benchmark::DoNotOptimize(methods::RunBootstrap(*state, kResamples, 1,
                                                        ConfidenceLevel::Level95, nullptr, nullptr));
+    }
+}
+
+void BM_StateAtAnotherLevel(benchmark::State& run) {
+    const auto state = EstimatedState(kCount);
+    const auto result =
+        methods::RunBootstrap(*state, kResamples, 1, ConfidenceLevel::Level95, nullptr, nullptr);
+    for (auto _ : run) {
+        methods::EstimatorBootstrap t2 = result->t2;
+        methods::StateAtLevel(t2, result->B, 50);
+        benchmark::DoNotOptimize(t2.region);
     }
 }
 
@@ -79,6 +91,7 @@ void BM_ResampleByTheOpenCommand(benchmark::State& run) {
 }
 
 BENCHMARK(BM_Bootstrap)->ArgName("N")->Arg(kCount)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StateAtAnotherLevel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComputeMethods)
     ->ArgName("N")
     ->Arg(kCount)

@@ -41,11 +41,18 @@ Json MethodsJson(const methods::MethodsResult& m) {
                                                {"p", Value(m.symmetryIndex.p)}}}}}};
 }
 
+Json Pair(const methods::Interval& i) { return Json::array({Value(i.lo), Value(i.hi)}); }
+
+// The marginal intervals as "R" and "phi", the ranges over the region as "R_range" and
+// "phi_range" (null where the region holds zero strain and φ is undefined).
 Json IntervalsJson(const methods::EstimatorBootstrap& e) {
-    if (!e.intervals) return Json(nullptr);
+    if (!e.intervals || !e.region) return Json(nullptr);
     const methods::BootstrapIntervals& i = *e.intervals;
-    return Json{{"R", Json::array({Value(i.R.lo), Value(i.R.hi)})},
-                {"phi", Json::array({Value(i.phiDegrees.lo), Value(i.phiDegrees.hi)})}};
+    const methods::BootstrapRegion& region = *e.region;
+    return Json{{"R", Pair(i.R)},
+                {"phi", Pair(i.phiDegrees)},
+                {"R_range", Pair(region.R)},
+                {"phi_range", region.holdsZeroStrain ? Json(nullptr) : Pair(region.phiDegrees)}};
 }
 
 // "failed" counts the resamples without a T² estimate, as before each estimator kept its own.
@@ -99,26 +106,38 @@ std::vector<std::string> MethodsLines(const methods::MethodsResult& m, char s) {
     return lines;
 }
 
-// An estimator's intervals, or why it has none; an estimator other than T² (whose count heads
-// the block) says how many resamples it failed on.
-std::string IntervalsLine(const std::string& name, const methods::EstimatorBootstrap& e, int B,
-                          bool ownCount, char s) {
-    if (!e.intervals) return name + ": " + methods::NotEstimatedText(e.failed, B);
+// "lo to hi", or "undefined" for an interval without ends.
+std::string IntervalText(const methods::Interval& i, char s) {
+    if (std::isnan(i.lo) || std::isnan(i.hi)) return "undefined";
+    return FormatFixed3(i.lo, s) + " to " + FormatFixed3(i.hi, s);
+}
+
+// An estimator's marginal intervals and the ranges over its region, or why it has none; an
+// estimator other than T² (whose count heads the block) says how many resamples it failed on.
+std::vector<std::string> IntervalsLines(const std::string& name,
+                                        const methods::EstimatorBootstrap& e, int B, bool ownCount,
+                                        char s) {
+    if (!e.intervals || !e.region) return {name + ": " + methods::NotEstimatedText(e.failed, B)};
     const methods::BootstrapIntervals& i = *e.intervals;
-    std::string line = name + ": R = " + FormatFixed3(i.R.lo, s) + " to " +
-                       FormatFixed3(i.R.hi, s) + ", phi = " + FormatFixed3(i.phiDegrees.lo, s) +
-                       " to " + FormatFixed3(i.phiDegrees.hi, s) + " (deg)";
-    if (ownCount && e.failed > 0) line += ", " + std::to_string(e.failed) + " failed";
-    return line;
+    const methods::BootstrapRegion& region = *e.region;
+    std::string intervals = name + ": intervals R = " + IntervalText(i.R, s) +
+                            ", phi = " + IntervalText(i.phiDegrees, s) + " (deg)";
+    if (ownCount && e.failed > 0) intervals += ", " + std::to_string(e.failed) + " failed";
+    std::string ranges = name + ": region R = " + IntervalText(region.R, s) +
+                         ", phi = " + IntervalText(region.phiDegrees, s) + " (deg)";
+    if (region.holdsZeroStrain) ranges += ", holds zero strain";
+    return {intervals, ranges};
 }
 
 std::vector<std::string> BootstrapLines(const methods::BootstrapResult& b, char s) {
-    return {"",
-            "Bootstrap: " + std::to_string(b.B) + " resamples, seed " + std::to_string(b.seed) +
-                ", " + std::to_string(b.levelPercent) + " % intervals, " +
-                std::to_string(b.t2.failed) + " failed",
-            IntervalsLine("t2", b.t2, b.B, false, s),
-            IntervalsLine("hyperbolic mean", b.hyperbolicMean, b.B, true, s)};
+    std::vector<std::string> lines{"", "Bootstrap: " + std::to_string(b.B) + " resamples, seed " +
+                                           std::to_string(b.seed) + ", " +
+                                           std::to_string(b.levelPercent) + " % level, " +
+                                           std::to_string(b.t2.failed) + " failed"};
+    for (std::string& line : IntervalsLines("t2", b.t2, b.B, false, s)) lines.push_back(line);
+    for (std::string& line : IntervalsLines("hyperbolic mean", b.hyperbolicMean, b.B, true, s))
+        lines.push_back(line);
+    return lines;
 }
 
 std::string ResampleHelp() {
@@ -127,7 +146,12 @@ std::string ResampleHelp() {
         floors += (floors.empty() ? "" : ", ") + std::to_string(methods::FewestResamples(level)) +
                   (floors.empty() ? " at --level " : " at ") + std::to_string(level);
     }
-    return "Percentile intervals of the estimates from B resamples, up to " +
+    return "Bootstrap of the T2 estimate and the hyperbolic mean from B resamples, studentised "
+           "by each resample's own scale: marginal intervals of R and of phi (each alone at the "
+           "--level), and the ranges of R and phi over a region of the strain at the --level "
+           "(both at once, so each range covers its quantity more often than the level; at 39 "
+           "the region is the one-standard-error ellipse, about 68 % for each quantity; a region "
+           "holding zero strain gives R from 1 and phi undefined). B up to " +
            std::to_string(kMostResamples) + " and at least " + floors +
            ", so that each tail beyond an interval holds " +
            std::to_string(methods::kFewestTailResamples) +

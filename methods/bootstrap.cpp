@@ -12,6 +12,7 @@
 #include "core/worker_pool.h"
 #include "methods/estimators.h"
 #include "methods/random_stream.h"
+#include "methods/studentised.h"
 
 namespace varnel::methods {
 
@@ -42,55 +43,46 @@ auto Attempt(Estimate estimate) -> std::optional<decltype(estimate())> {
     }
 }
 
-// Ratio and orientation of each resample an estimator succeeded on, in resample order.
+// Ratio, orientation and pivots of each resample an estimator succeeded on, in resample order.
 template <typename Location>
-EstimatorBootstrap Gather(const std::vector<ResampleEstimates>& resamples, Location location) {
+EstimatorBootstrap Gather(const std::vector<ResampleEstimates>& resamples, StrainVector centre,
+                          Location location) {
     EstimatorBootstrap estimator;
+    estimator.centre = centre;
     for (const ResampleEstimates& resample : resamples) {
-        if (const std::optional<StrainLocation> estimate = location(resample)) {
-            estimator.estimates.push_back(*estimate);
-        } else {
+        const auto estimate = location(resample);
+        if (!estimate) {
             ++estimator.failed;
+            continue;
         }
+        const auto& [x, scale] = *estimate;
+        estimator.estimates.push_back({std::exp(std::hypot(x.x1, x.x2)), DegreesOf(x)});
+        estimator.pivots.push_back(PivotsOf(x, scale, centre));
     }
     return estimator;
 }
 
-// Percentile intervals of R and φ, φ taken relative to the data's own estimate and wrapped into
-// ±90°, so that a turn across ±90° does not split the interval.
-BootstrapIntervals IntervalsOf(const std::vector<StrainLocation>& estimates,
-                               double referenceDegrees, int levelPercent) {
-    std::vector<double> R, relativePhi;
-    for (const StrainLocation& estimate : estimates) {
-        R.push_back(estimate.R);
-        relativePhi.push_back(ReduceOrientation(estimate.phiDegrees - referenceDegrees));
-    }
-    const Interval phi = PercentileInterval(relativePhi, levelPercent);
-    return {PercentileInterval(R, levelPercent),
-            {referenceDegrees + phi.lo, referenceDegrees + phi.hi}};
-}
+using Scaled = std::optional<std::pair<StrainVector, Covariance2>>;
 
-void AddIntervals(EstimatorBootstrap& estimator, int B, double referenceDegrees, int levelPercent) {
-    if (TooManyFailed(estimator.failed, B)) return;
-    estimator.intervals = IntervalsOf(estimator.estimates, referenceDegrees, levelPercent);
-}
-
-BootstrapResult Summarise(const std::vector<ResampleEstimates>& resamples, double t2Phi,
-                          double meanPhi, int levelPercent) {
+BootstrapResult Summarise(const std::vector<ResampleEstimates>& resamples,
+                          const std::vector<ShapePoint>& points, StrainVector t2Centre,
+                          int levelPercent) {
     BootstrapResult result;
     result.B = int(resamples.size());
     result.levelPercent = levelPercent;
-    result.t2 = Gather(resamples, [](const ResampleEstimates& r) -> std::optional<StrainLocation> {
-        if (!r.t2) return std::nullopt;
-        return StrainLocation{std::exp(std::hypot(r.t2->x1, r.t2->x2)), DegreesOf(*r.t2)};
+    result.t2 = Gather(resamples, t2Centre, [](const ResampleEstimates& r) -> Scaled {
+        if (!r.t2 || !r.t2Scale) return std::nullopt;
+        return std::pair{*r.t2, *r.t2Scale};
     });
-    result.hyperbolicMean =
-        Gather(resamples, [](const ResampleEstimates& r) -> std::optional<StrainLocation> {
-            if (!r.hyperbolicMean) return std::nullopt;
-            return StrainLocation{r.hyperbolicMean->R, r.hyperbolicMean->phiDegrees};
-        });
-    AddIntervals(result.t2, result.B, t2Phi, levelPercent);
-    AddIntervals(result.hyperbolicMean, result.B, meanPhi, levelPercent);
+    const StrainVector meanCentre = VectorOf(HyperbolicMeanOf(points));
+    result.hyperbolicMean = Gather(resamples, meanCentre, [](const ResampleEstimates& r) -> Scaled {
+        if (!r.hyperbolicMean || !r.hyperbolicMeanScale) return std::nullopt;
+        return std::pair{VectorOf(*r.hyperbolicMean), *r.hyperbolicMeanScale};
+    });
+    result.t2.scale = T2ScaleOf(points, t2Centre);
+    result.hyperbolicMean.scale = HyperbolicMeanScaleOf(points, meanCentre);
+    StateAtLevel(result.t2, result.B, levelPercent);
+    StateAtLevel(result.hyperbolicMean, result.B, levelPercent);
     return result;
 }
 
@@ -120,17 +112,8 @@ std::vector<std::uint32_t> ResampleIndices(int N, std::uint32_t seed, int b) {
 }
 
 Interval PercentileInterval(std::vector<double> values, int levelPercent) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    if (values.empty()) return {nan, nan};
-    std::sort(values.begin(), values.end());
-    const auto quantile = [&values](double q) {
-        const double h = double(values.size() - 1) * q;
-        const std::size_t below = std::size_t(std::floor(h));
-        if (below + 1 >= values.size()) return values.back();
-        return values[below] + (h - double(below)) * (values[below + 1] - values[below]);
-    };
     const double tail = (1.0 - levelPercent / 100.0) / 2.0;
-    return {quantile(tail), quantile(1.0 - tail)};
+    return {Quantile(values, tail), Quantile(values, 1.0 - tail)};
 }
 
 int FewestResamples(int levelPercent) {
@@ -162,7 +145,21 @@ ResampleEstimates EstimatesOf(const std::vector<ShapePoint>& sample) {
     if (estimates.t2 && !(std::isfinite(estimates.t2->x1) && std::isfinite(estimates.t2->x2))) {
         estimates.t2.reset();
     }
+    if (estimates.t2) estimates.t2Scale = T2ScaleOf(sample, *estimates.t2);
+    if (estimates.hyperbolicMean) {
+        estimates.hyperbolicMeanScale = HyperbolicMeanScaleOf(sample, start);
+    }
     return estimates;
+}
+
+void StateAtLevel(EstimatorBootstrap& estimator, int B, int levelPercent) {
+    estimator.intervals.reset();
+    estimator.region.reset();
+    if (TooManyFailed(estimator.failed, B) || !estimator.scale) return;
+    const BootstrapStatements statements =
+        StatementsOf(estimator.pivots, estimator.centre, *estimator.scale, levelPercent);
+    estimator.intervals = statements.intervals;
+    estimator.region = statements.region;
 }
 
 std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, std::uint32_t seed,
@@ -204,8 +201,11 @@ std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, s
     });
     if (finished.load() < B) return std::nullopt;
     if (progress) progress->SetPosition(B);
-    BootstrapResult result = Summarise(estimates, ReduceOrientation(EstimatedPhiDegrees(state)),
-                                       HyperbolicMeanOf(points).phiDegrees, levelPercent);
+    // The centre of the T² statements: the Open command's estimate, polished by Newton steps to
+    // the zero of the mean pre vector the pivots assume.
+    const StrainVector t2Centre =
+        T2EstimateOf(points, state.StrainEstimate).value_or(state.StrainEstimate);
+    BootstrapResult result = Summarise(estimates, points, t2Centre, levelPercent);
     result.seed = seed;
     return result;
 }

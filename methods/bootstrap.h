@@ -41,15 +41,22 @@ std::vector<std::uint32_t> ResampleIndices(int N, std::uint32_t seed, int b);
 /// (Hyndman & Fan's type 7). NaN ends for no values.
 Interval PercentileInterval(std::vector<double> values, int levelPercent);
 
-/// One resample's estimates, each estimator's on its own: nothing where it failed.
+/// One resample's estimates, each estimator's on its own with its scale: nothing where it failed.
 struct ResampleEstimates {
     std::optional<StrainVector> t2;
     std::optional<HyperbolicMean> hyperbolicMean;
+    std::optional<Covariance2> t2Scale, hyperbolicMeanScale;
 };
 
-/// The T² estimate and the hyperbolic mean of the shape points `sample`. An estimator fails
-/// alone when it finds no estimate, throws (any std::exception but std::bad_alloc, which is
-/// passed on) or gives a value that is not finite.
+/// The T² estimate and the hyperbolic mean of the shape points `sample`, each with its own
+/// scale (methods/studentised.h). An estimator fails alone when it finds no estimate, throws
+/// (any std::exception but std::bad_alloc, which is passed on), gives a value that is not finite
+/// or a singular scale.
 ResampleEstimates EstimatesOf(const std::vector<ShapePoint>& sample);
+
+/// The intervals and region of `estimator` at `levelPercent` from its pivots, or none of them
+/// when more than 1 % of the B resamples failed it or its data's scale is singular. RunBootstrap
+/// gives them at its level; another level needs no new resamples.
+void StateAtLevel(EstimatorBootstrap& estimator, int B, int levelPercent);
 
 }  // namespace varnel::methods

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -85,27 +86,67 @@ std::vector<Ellipse> ObservedEllipses(const AnalysisState& state);
 /// calls agree.
 MethodsResult ComputeMethods(const AnalysisState& state);
 
-/// A central percentile interval.
+/// An interval of one quantity (NaN ends where it is undefined).
 struct Interval {
     double lo = 0.0;
     double hi = 0.0;
 };
 
-/// Percentile intervals of the ratio and of the orientation (degrees) of one estimator.
+/// Marginal intervals of the ratio and of the orientation (degrees) of one estimator.
 struct BootstrapIntervals {
     Interval R;
     Interval phiDegrees;
+};
+
+/// A symmetric 2 × 2 covariance of an estimate, in the frame where the estimate is the circle
+/// (its pre-strain space).
+struct Covariance2 {
+    double c11 = 0.0, c12 = 0.0, c22 = 0.0;
+};
+
+/// Studentised distances of one resample's estimate from the data's (methods/studentised.h).
+struct ResamplePivots {
+    StrainVector z;       // C*^(−1/2) δ: the studentised error of the resample's estimate
+    double region = 0.0;  // |z|² = δᵀ C*⁻¹ δ
+    double phi = 0.0;     // (2φ* − 2φ̂) / se*(2φ)
+};
+
+/// The bootstrap's confidence region of one estimator: the analytic region's ellipse about the
+/// estimate in its pre-strain space, vᵀ C⁻¹ v ≤ quantile, carried forward by the estimate.
+struct BootstrapRegion {
+    StrainVector centre;  // the data's estimate
+    Covariance2 scale;    // C of the data
+    double quantile = 0.0;
+    std::array<StrainVector, kRegionPoints> points{};  // log-strain vectors, t = 5°, 10°, … 360°
+    bool holdsZeroStrain = false;
+    Interval R;           // from 1 when the region holds zero strain
+    Interval phiDegrees;  // NaN ends when the region holds zero strain
+};
+
+/// Everything a bootstrap states about one estimator at one level.
+struct BootstrapStatements {
+    BootstrapIntervals intervals;  // marginal, one quantity at a time
+    BootstrapRegion region;        // joint
 };
 
 /// One estimator over the resamples of a bootstrap.
 struct EstimatorBootstrap {
     /// Its estimates of the resamples it succeeded on, in resample order.
     std::vector<StrainLocation> estimates;
+    /// Studentised distances of the same resamples from the data's estimate.
+    std::vector<ResamplePivots> pivots;
+    /// The data's estimate as a log-strain vector and its scale; none where the scale is
+    /// singular.
+    StrainVector centre;
+    std::optional<Covariance2> scale;
     /// Resamples it failed on: no estimate (a singular moment matrix, no convergence), an error
-    /// of its computation, or a value that is not finite.
+    /// of its computation, a value that is not finite, or a singular scale.
     int failed = 0;
-    /// Percentile intervals over `estimates`; none when more than 1 % of the resamples failed.
+    /// Marginal bootstrap-t intervals of R and φ at the level; none when more than 1 % of the
+    /// resamples failed.
     std::optional<BootstrapIntervals> intervals;
+    /// The region at the level and its ranges; present with `intervals`.
+    std::optional<BootstrapRegion> region;
 };
 
 /// Result of RunBootstrap.
@@ -122,15 +163,15 @@ struct BootstrapResult {
 /// (maximum B, position per finished resample) and stops early when `cancel` becomes true (then
 /// returns std::nullopt). Uses both cores.
 /// Resample b takes its N indices from stream b of `seed` (methods/random_stream.h): the same
-/// indices on every machine, and the same intervals on any number of threads. Its T² estimate is
+/// indices on every machine, and the same results on any number of threads. Its T² estimate is
 /// the strain where T² vanishes, the point the Open command's minimisation closes in on (they
 /// agree to rounding), reached by Newton steps (T2EstimateOf) instead of thousands of simplex
-/// evaluations. Intervals are type-7 percentiles over an estimator's successes, given only when
-/// at most 1 % of the resamples failed it; φ is taken relative to the data's own estimate
-/// (phi_s, the hyperbolic mean's φ), wrapped into ±90°, and given back as that estimate plus the
-/// percentiles, so an interval may reach beyond ±90°. The sink hears only from the calling
-/// thread. Throws VarnelError for N < 3 or B below FewestResamples (methods/bootstrap.h), and
-/// std::bad_alloc when memory runs out.
+/// evaluations; with it each estimator gives its own scale. The region and the intervals come
+/// from the studentised errors of an estimator's successes (methods/studentised.h), given only
+/// when at most 1 % of the resamples failed it; φ is taken relative to the data's own estimate
+/// and may reach beyond ±90°. The sink hears only from the calling thread. Throws VarnelError
+/// for N < 3 or B below FewestResamples (methods/bootstrap.h), and std::bad_alloc when memory
+/// runs out.
 std::optional<BootstrapResult> RunBootstrap(const AnalysisState& state, int B, std::uint32_t seed,
                                             ConfidenceLevel level, ProgressSink* progress,
                                             const std::atomic<bool>* cancel);

@@ -3,11 +3,13 @@
 // and the fabric tests, and prints how often the region and the ranges cover the true strain
 // and how often each test rejects at 5 %. Not part of the test run, except for one short
 // fixed-seed run; a full table takes minutes.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,7 +19,9 @@
 #include "core/estimation.h"
 #include "core/strain_vector.h"
 #include "input/quantile_table.h"
+#include "methods/bootstrap.h"
 #include "methods/methods.h"
+#include "methods/studentised.h"
 
 namespace {
 
@@ -38,6 +42,8 @@ struct Settings {
     int levelPercent = 95;
     double strainDegrees = 30.0;
     bool check = false;  // exit 1 when a share is far from its promise (the short test run)
+    int resamples = 0;   // B of a bootstrap of each set; 0 for none
+    std::vector<int> bootstrapLevels;  // levels the bootstrap is stated at, from the same resamples
     std::vector<Cell> cells;
 };
 
@@ -46,6 +52,13 @@ struct Tally {
     int sets = 0, failed = 0;
     int region = 0, rRange = 0, phiRange = 0, nanRanges = 0;
     int noStrain = 0, chi2 = 0, symmetryIndex = 0;
+};
+
+// Coverage of one estimator's bootstrap statements at one level: its region, the ranges over
+// it, its marginal intervals, and the sets where the region held zero strain (undefined φ).
+struct BootstrapTally {
+    int sets = 0, notEstimated = 0;
+    int region = 0, rRange = 0, phiRange = 0, rInterval = 0, phiInterval = 0, zero = 0;
 };
 
 // One initial ellipse: ln R0 ~ N(0.3, 0.25) folded at 0, or R0 uniform on [1, 3]; θ uniform.
@@ -95,8 +108,68 @@ ConfidenceLevel LevelOf(int percent) {
     return ConfidenceLevel::Level95;
 }
 
+// φ in [lo, hi] modulo 180° (a bootstrap interval may reach beyond ±90°); NaN ends cover all.
+bool CoversOrientation(varnel::methods::Interval interval, double degrees) {
+    if (std::isnan(interval.lo)) return true;
+    for (double turn : {-180.0, 0.0, 180.0}) {
+        if (interval.lo <= degrees + turn && degrees + turn <= interval.hi) return true;
+    }
+    return false;
+}
+
+void TallyStatements(const varnel::methods::EstimatorBootstrap& e, const Cell& cell,
+                     double strainDegrees, BootstrapTally& t) {
+    ++t.sets;
+    if (!e.intervals || !e.region) {
+        ++t.notEstimated;
+        return;
+    }
+    const double phi = strainDegrees * std::numbers::pi / 180.0;
+    const varnel::methods::BootstrapRegion& region = *e.region;
+    t.region += varnel::methods::RegionHolds(region, varnel::EllipseToVector(cell.Rs, phi));
+    t.zero += region.holdsZeroStrain;
+    t.rRange += region.R.lo <= cell.Rs && cell.Rs <= region.R.hi;
+    t.rInterval += e.intervals->R.lo <= cell.Rs && cell.Rs <= e.intervals->R.hi;
+    t.phiRange += CoversOrientation(region.phiDegrees, strainDegrees);
+    t.phiInterval += CoversOrientation(e.intervals->phiDegrees, strainDegrees);
+}
+
+// The bootstrap of an estimated set, stated at each of the levels from the same resamples;
+// tallies[2 l] for the T² estimate at level l, tallies[2 l + 1] for the hyperbolic mean.
+void TallyBootstrap(const AnalysisState& state, const Cell& cell, const Settings& settings,
+                    std::uint32_t seed, std::vector<BootstrapTally>& tallies) {
+    const int first = settings.bootstrapLevels.front();
+    std::optional<varnel::methods::BootstrapResult> result = varnel::methods::RunBootstrap(
+        state, settings.resamples, seed, LevelOf(first), nullptr, nullptr);
+    if (!result) return;
+    for (std::size_t l = 0; l < settings.bootstrapLevels.size(); ++l) {
+        const int level = settings.bootstrapLevels[l];
+        varnel::methods::StateAtLevel(result->t2, result->B, level);
+        varnel::methods::StateAtLevel(result->hyperbolicMean, result->B, level);
+        TallyStatements(result->t2, cell, settings.strainDegrees, tallies[2 * l]);
+        TallyStatements(result->hyperbolicMean, cell, settings.strainDegrees, tallies[2 * l + 1]);
+    }
+}
+
+void PrintBootstrapRows(const Cell& cell, const Settings& settings,
+                        const std::vector<BootstrapTally>& tallies) {
+    for (std::size_t i = 0; i < tallies.size(); ++i) {
+        const BootstrapTally& t = tallies[i];
+        const int n = t.sets - t.notEstimated;
+        auto share = [n](int hits) { return n > 0 ? double(hits) / n : 0.0; };
+        char phi[32] = "    -      -";
+        if (cell.Rs != 1.0) {
+            std::snprintf(phi, sizeof phi, "%.3f  %.3f", share(t.phiRange), share(t.phiInterval));
+        }
+        std::printf("  bootstrap %-10s %2d %%  %5d %4d  %.3f  %.3f  %.3f  %s  %.3f\n",
+                    i % 2 == 0 ? "t2" : "hyperbolic", settings.bootstrapLevels[i / 2], t.sets,
+                    t.notEstimated, share(t.region), share(t.rRange), share(t.rInterval), phi,
+                    share(t.zero));
+    }
+}
+
 void RunSet(AnalysisState& state, const Cell& cell, const Settings& settings,
-            std::mt19937_64& random, Tally& tally) {
+            std::mt19937_64& random, Tally& tally, std::vector<BootstrapTally>& bootstrap) {
     const double strainPhi = settings.strainDegrees * std::numbers::pi / 180.0;
     FillPopulation(state, cell, strainPhi, random);
     ++tally.sets;
@@ -117,9 +190,31 @@ void RunSet(AnalysisState& state, const Cell& cell, const Settings& settings,
         tally.noStrain += methods.noStrain.p <= 0.05;
         tally.chi2 += methods.symmetryChi2.p <= 0.05;
         tally.symmetryIndex += methods.symmetryIndex.p <= 0.05;
+        if (settings.resamples > 0) {
+            TallyBootstrap(state, cell, settings, std::uint32_t(tally.sets), bootstrap);
+        }
     } catch (const std::exception&) {
         ++tally.failed;
     }
+}
+
+// Whether a bootstrap region or interval is far from its level: by more than 10 points or four
+// binomial standard errors √(L (1 − L) / n), whichever is more.
+bool BootstrapFarFromPromise(const Cell& cell, const Settings& settings,
+                             const std::vector<BootstrapTally>& tallies) {
+    for (std::size_t i = 0; i < tallies.size(); ++i) {
+        const BootstrapTally& t = tallies[i];
+        const int n = t.sets - t.notEstimated;
+        if (n < t.sets / 2) return true;
+        const double level = settings.bootstrapLevels[i / 2] / 100.0;
+        const double tolerance = std::max(0.10, 4.0 * std::sqrt(level * (1.0 - level) / n));
+        // Without strain the true φ is undefined.
+        const int phi = cell.Rs == 1.0 ? int(std::lround(level * n)) : t.phiInterval;
+        for (int hits : {t.region, t.rInterval, phi}) {
+            if (std::fabs(double(hits) / n - level) > tolerance) return true;
+        }
+    }
+    return false;
 }
 
 // Whether a cell is far from what it promises: the region covering well below its level, or a
@@ -165,6 +260,20 @@ bool ParseCells(const std::string& text, Settings& settings) {
     return !settings.cells.empty();
 }
 
+// "95,50" → {95, 50}; the first level must allow B resamples.
+bool ParseLevels(const std::string& text, std::vector<int>& levels) {
+    levels.clear();
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) end = text.size();
+        const int level = std::atoi(text.substr(start, end - start).c_str());
+        if (level != 39 && level != 50 && level != 95) return false;
+        levels.push_back(level);
+        start = end + 1;
+    }
+    return !levels.empty();
+}
+
 bool ParseArguments(int argc, char** argv, Settings& settings) {
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i], value = argv[i + 1];
@@ -174,6 +283,10 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
             settings.seed = std::strtoull(value.c_str(), nullptr, 10);
         } else if (name == "--level") {
             settings.levelPercent = std::atoi(value.c_str());
+        } else if (name == "--bootstrap") {
+            settings.resamples = std::atoi(value.c_str());
+        } else if (name == "--bootstrap-levels") {
+            if (!ParseLevels(value, settings.bootstrapLevels)) return false;
         } else if (name == "--check") {
             settings.check = value == "on";
         } else if (name == "--cells") {
@@ -187,7 +300,10 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
             for (double Rs : {1.0, 2.0}) settings.cells.push_back({Population::LogNormal, N, Rs});
         }
     }
-    return argc % 2 == 1 && settings.sets > 0;
+    if (settings.bootstrapLevels.empty()) settings.bootstrapLevels = {settings.levelPercent};
+    return argc % 2 == 1 && settings.sets > 0 &&
+           (settings.resamples == 0 || settings.resamples >= varnel::methods::FewestResamples(
+                                                                 settings.bootstrapLevels.front()));
 }
 
 }  // namespace
@@ -195,10 +311,10 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
 int main(int argc, char** argv) {
     Settings settings;
     if (!ParseArguments(argc, argv, settings)) {
-        std::fprintf(
-            stderr,
-            "usage: calibration [--sets S] [--seed S] [--level 39|50|95] "
-            "[--cells POPULATION:N:RS,...] [--check on]  (POPULATION lognormal or uniform)\n");
+        std::fprintf(stderr,
+                     "usage: calibration [--sets S] [--seed S] [--level 39|50|95] "
+                     "[--cells POPULATION:N:RS,...] [--bootstrap B [--bootstrap-levels 95,50]] "
+                     "[--check on]  (POPULATION lognormal or uniform)\n");
         return 2;
     }
     auto state = std::make_unique<AnalysisState>();
@@ -210,13 +326,27 @@ int main(int argc, char** argv) {
                 settings.levelPercent, settings.sets, settings.seed);
     std::printf(
         "population    N    Rs  sets fail  region R-rng φ-rng  NaN    F-test χ²     Isym\n");
+    if (settings.resamples > 0) {
+        std::printf(
+            "  bootstrap of %d resamples: estimator level sets n/e  region R-rng R-int "
+            "φ-rng  φ-int  zero\n",
+            settings.resamples);
+    }
     std::mt19937_64 random(settings.seed);
     bool far = false;
     for (const Cell& cell : settings.cells) {
         Tally tally;
-        for (int s = 0; s < settings.sets; ++s) RunSet(*state, cell, settings, random, tally);
+        std::vector<BootstrapTally> bootstrap(2 * settings.bootstrapLevels.size());
+        for (int s = 0; s < settings.sets; ++s) {
+            RunSet(*state, cell, settings, random, tally, bootstrap);
+        }
         PrintRow(cell, tally);
         far = far || FarFromPromise(cell, tally, settings.levelPercent);
+        if (settings.resamples > 0) {
+            PrintBootstrapRows(cell, settings, bootstrap);
+            std::fflush(stdout);
+            far = far || BootstrapFarFromPromise(cell, settings, bootstrap);
+        }
     }
     return settings.check && far ? 1 : 0;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/support/comma_locale.h"
 
 namespace varnel::app {
@@ -24,23 +26,34 @@ MethodsSummary Example() {
 
 TEST(EstimatorTable, ShowsEachEstimatorWithWhatAppliesToIt) {
     const TextTable table = EstimatorTable(Example(), '.');
-    EXPECT_EQ(table.header, (std::vector<std::string>{"Estimator", "R", "φ (°)", "R range (95 %)",
-                                                      "φ range (95 %)", "Bootstrap R (95 %)",
-                                                      "Bootstrap φ (95 %)", "Notes"}));
+    EXPECT_EQ(table.header, (std::vector<std::string>{
+                                "Estimator", "R", "φ (°)", "R range (95 %)", "φ range (95 %)",
+                                "Bootstrap R interval (95 %)", "Bootstrap φ interval (95 %)",
+                                "Bootstrap R range (95 %)", "Bootstrap φ range (95 %)", "Notes"}));
     const std::vector<std::vector<std::string>> rows = {
-        {"T²", "1.844", "35.103", "1.656 – 2.052", "30.500 – 39.750", "—", "—", ""},
-        {"Hyperbolic mean", "1.900", "-12.250", "—", "—", "—", "—", "κ = 4.500"},
-        {"Harmonic mean", "1.750", "33.300", "—", "—", "—", "—", ""},
-        {"Rf/φ bounds", "1.990", "—", "—", "—", "—", "—",
+        {"T²", "1.844", "35.103", "1.656 – 2.052", "30.500 – 39.750", "—", "—", "—", "—", ""},
+        {"Hyperbolic mean", "1.900", "-12.250", "—", "—", "—", "—", "—", "—", "κ = 4.500"},
+        {"Harmonic mean", "1.750", "33.300", "—", "—", "—", "—", "—", "—", ""},
+        {"Rf/φ bounds", "1.990", "—", "—", "—", "—", "—", "—", "—",
          "Ri<Rs, Ri = 1.658, Rf 1.200 – 3.300, fluctuation 62.000°"},
     };
     EXPECT_EQ(table.rows, rows);
 }
 
-// An estimator's bootstrap: its intervals, or none, and how many resamples it failed on.
+// An estimator's bootstrap: its intervals and the ranges over its region, or none, and how many
+// resamples it failed on.
 methods::EstimatorBootstrap Estimator(std::optional<methods::BootstrapIntervals> intervals,
-                                      int failed) {
-    return {{}, failed, intervals};
+                                      int failed, methods::Interval R = {1.6, 2.1},
+                                      methods::Interval phi = {31.0, 39.5}) {
+    methods::EstimatorBootstrap e;
+    e.failed = failed;
+    e.intervals = intervals;
+    if (intervals) {
+        e.region = methods::BootstrapRegion{};
+        e.region->R = R;
+        e.region->phiDegrees = phi;
+    }
+    return e;
 }
 
 TEST(EstimatorTable, AddsTheBootstrapIntervalsOrWhyThereAreNoneAndCountsFailedResamples) {
@@ -49,14 +62,32 @@ TEST(EstimatorTable, AddsTheBootstrapIntervalsOrWhyThereAreNoneAndCountsFailedRe
     s.bootstrap = methods::BootstrapResult{
         500, 1, 39, Estimator({{{1.7, 1.95}, {33.0, 37.2505}}}, 3), Estimator(std::nullopt, 7)};
     const TextTable table = EstimatorTable(s, '.');
-    EXPECT_EQ(table.header[5], "Bootstrap R (39 %)");
+    EXPECT_EQ(table.header[5], "Bootstrap R interval (39 %)");
+    EXPECT_EQ(table.header[7], "Bootstrap R range (39 %)");
     EXPECT_EQ(table.rows[0][5], "1.700 – 1.950");
     EXPECT_EQ(table.rows[0][6], "33.000 – 37.251");
-    EXPECT_EQ(table.rows[0][7], "bootstrap of 500 resamples, 3 without estimate");
-    EXPECT_EQ(table.rows[1][5], "not estimated: 7 of 500 resamples failed");
-    EXPECT_EQ(table.rows[1][6], "not estimated: 7 of 500 resamples failed");
-    EXPECT_EQ(table.rows[1][7], "κ = 4.500, 7 resamples without estimate");
+    EXPECT_EQ(table.rows[0][7], "1.600 – 2.100");
+    EXPECT_EQ(table.rows[0][8], "31.000 – 39.500");
+    EXPECT_EQ(table.rows[0][9], "bootstrap of 500 resamples, 3 without estimate");
+    for (int column = 5; column <= 8; ++column)
+        EXPECT_EQ(table.rows[1][column], "not estimated: 7 of 500 resamples failed");
+    EXPECT_EQ(table.rows[1][9], "κ = 4.500, 7 resamples without estimate");
     EXPECT_EQ(table.rows[2][5], "—");
+    EXPECT_EQ(table.rows[2][7], "—");
+}
+
+TEST(EstimatorTable, CallsPhiUndefinedWhereTheRegionHoldsZeroStrain) {
+    MethodsSummary s = Example();
+    const double nan = std::nan("");
+    s.bootstrap = methods::BootstrapResult{
+        400, 1, 95, Estimator({{{1.0, 1.2}, {nan, nan}}}, 0, {1.0, 1.3}, {nan, nan}),
+        Estimator({{{1.0, 1.25}, {nan, nan}}}, 0, {1.0, 1.35}, {nan, nan})};
+    const TextTable table = EstimatorTable(s, '.');
+    EXPECT_EQ(table.rows[0][5], "1.000 – 1.200");
+    EXPECT_EQ(table.rows[0][6], "undefined");
+    EXPECT_EQ(table.rows[0][7], "1.000 – 1.300");
+    EXPECT_EQ(table.rows[0][8], "undefined");
+    EXPECT_EQ(table.rows[1][8], "undefined");
 }
 
 TEST(EstimatorTable, WritesNumbersWithTheUsersDecimalSeparator) {
@@ -110,12 +141,13 @@ TEST(MethodsCsv, WritesBothTablesInFullPrecisionQuotingTextWithCommas) {
                                            Estimator({{{1.8, 2.0}, {-15.0, -9.5}}}, 0)};
     const std::string expected =
         "estimator,R,phi_deg,R_min,R_max,phi_min_deg,phi_max_deg,level_percent,bootstrap_R_lo,"
-        "bootstrap_R_hi,bootstrap_phi_lo_deg,bootstrap_phi_hi_deg,notes\r\n"
-        "T²,1.8441,35.1034,1.656,2.052,30.5,39.75,95,1.7,1.95,33,37.25,bootstrap of 500 "
-        "resamples\r\n"
-        "Hyperbolic mean,1.9,-12.25,,,,,95,1.8,2,-15,-9.5,κ = 4.500\r\n"
-        "Harmonic mean,1.75,33.3,,,,,95,,,,,\r\n"
-        "Rf/φ bounds,1.99,,,,,,95,,,,,\"Ri<Rs, Ri = 1.658, Rf 1.200 – 3.300, fluctuation "
+        "bootstrap_R_hi,bootstrap_phi_lo_deg,bootstrap_phi_hi_deg,bootstrap_R_range_lo,"
+        "bootstrap_R_range_hi,bootstrap_phi_range_lo_deg,bootstrap_phi_range_hi_deg,notes\r\n"
+        "T²,1.8441,35.1034,1.656,2.052,30.5,39.75,95,1.7,1.95,33,37.25,1.6,2.1,31,39.5,bootstrap "
+        "of 500 resamples\r\n"
+        "Hyperbolic mean,1.9,-12.25,,,,,95,1.8,2,-15,-9.5,1.6,2.1,31,39.5,κ = 4.500\r\n"
+        "Harmonic mean,1.75,33.3,,,,,95,,,,,,,,,\r\n"
+        "Rf/φ bounds,1.99,,,,,,95,,,,,,,,,\"Ri<Rs, Ri = 1.658, Rf 1.200 – 3.300, fluctuation "
         "62.000°\"\r\n"
         "\r\n"
         "test,statistic,value,classes,p,verdict\r\n"

@@ -198,7 +198,7 @@ TEST_F(MethodsWindowTest, ALevelChangeAbandonsARunningBootstrap) {
     EXPECT_FALSE(Methods()->BootstrapRunning());
     EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
     EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(5)->text(),
-              QStringLiteral("Bootstrap R (50 %)"));
+              QStringLiteral("Bootstrap R interval (50 %)"));
 }
 
 TEST_F(MethodsWindowTest, SavesThePlotInTheFormatOfItsNameAtTheSizeShown) {

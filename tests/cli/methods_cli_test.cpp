@@ -50,9 +50,9 @@ TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
         "Fabric tests",
         "no strain: F = 3.107, p = 0.3723",
         "no significant strain, p = 0.3723",
-        "Bootstrap: 400 resamples, seed 1, 95 % intervals, ",
+        "Bootstrap: 400 resamples, seed 1, 95 % level, ",
         "t2: not estimated: ",
-        "hyperbolic mean: R = ",
+        "hyperbolic mean: not estimated: ",
     };
     for (const std::string& line : expected) {
         const bool found = std::any_of(block.begin(), block.end(),
@@ -85,7 +85,9 @@ TEST_F(MethodsCliTest, SaysNoSignificantStrainExactlyWhenTheFTestDoesNotReject) 
 TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
     const CliRun run =
         Cli("--json --methods --bootstrap 300 --seed 7 --level 50 " + example + " " + quartzite);
-    EXPECT_EQ(run.status, 1) << run.err;  // the T² intervals of the three ellipses are left out
+    // The intervals of the three ellipses are left out: a resample of fewer than three distinct
+    // data has neither a T² estimate nor a scale for its hyperbolic mean.
+    EXPECT_EQ(run.status, 1) << run.err;
     const std::vector<std::string> lines = LinesOf(run.out);
     ASSERT_EQ(lines.size(), 2u);
     const nlohmann::json first = nlohmann::json::parse(lines[0]);
@@ -103,8 +105,8 @@ TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
     EXPECT_TRUE(few["t2"].is_null());
     EXPECT_GT(few["failed"].get<int>(), 3);
     EXPECT_EQ(few["failed_per_estimator"],
-              (nlohmann::json{{"t2", few["failed"]}, {"hyperbolic_mean", 0}}));
-    EXPECT_TRUE(few["hyperbolic_mean"]["R"].is_array());
+              (nlohmann::json{{"t2", few["failed"]}, {"hyperbolic_mean", few["failed"]}}));
+    EXPECT_TRUE(few["hyperbolic_mean"].is_null());
 
     const nlohmann::json bootstrap = nlohmann::json::parse(lines[1])["bootstrap"];
     EXPECT_EQ(bootstrap["B"], 300);
@@ -120,6 +122,58 @@ TEST_F(MethodsCliTest, WritesTheMethodsAndTheBootstrapIntoEachFilesJson) {
     const double Rs = nlohmann::json::parse(lines[1])["R_s"];
     EXPECT_LT(bootstrap["t2"]["R"][0].get<double>(), Rs);
     EXPECT_GT(bootstrap["t2"]["R"][1].get<double>(), Rs);
+    // The ranges over the 50 % region of both at once are wider than the 50 % interval of each.
+    for (const char* estimator : {"t2", "hyperbolic_mean"}) {
+        for (const auto& [interval, range] : {std::pair{"R", "R_range"}, {"phi", "phi_range"}}) {
+            const nlohmann::json& i = bootstrap[estimator][interval];
+            const nlohmann::json& r = bootstrap[estimator][range];
+            EXPECT_LT(r[0].get<double>(), i[0].get<double>()) << estimator << range;
+            EXPECT_GT(r[1].get<double>(), i[1].get<double>()) << estimator << range;
+        }
+    }
+}
+
+TEST_F(MethodsCliTest, PrintsTheRegionsRangesAndLeavesPhiUndefinedWhereItHoldsZeroStrain) {
+    struct Case {
+        std::string arguments;
+        std::vector<std::string> lines;  // beginnings of lines of the bootstrap block
+        bool phiRange;                   // "phi_range" of the T² estimate is a pair
+    };
+    // Twelve nearly circular ellipses in all directions: no strain to speak of.
+    std::string round;
+    for (int k = 0; k < 12; ++k)
+        round += "1.1" + std::to_string(k % 3) + " " + std::to_string(15 * k - 80) + "\n";
+    const std::string unstrained = folder.Write("round.txt", round);
+    const Case cases[] = {
+        {"--bootstrap 400 " + quartzite,
+         {"Bootstrap: 400 resamples, seed 1, 95 % level, 0 failed", "t2: intervals R = ",
+          "t2: region R = ", "hyperbolic mean: intervals R = ", "hyperbolic mean: region R = "},
+         true},
+        {"--bootstrap 400 " + unstrained,
+         {"t2: intervals R = 1.000 to ", "t2: region R = 1.000 to "},
+         false},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Cli(c.arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::vector<std::string> printed = LinesOf(run.out);
+        for (const std::string& line : c.lines) {
+            const bool found =
+                std::any_of(printed.begin(), printed.end(),
+                            [&](const std::string& l) { return l.rfind(line, 0) == 0; });
+            EXPECT_TRUE(found) << line << "\n" << run.out;
+        }
+        if (!c.phiRange) {
+            EXPECT_NE(run.out.find("phi = undefined (deg), holds zero strain"), std::string::npos)
+                << run.out;
+        }
+        const CliRun json = Cli("--json " + c.arguments);
+        const nlohmann::json object = nlohmann::json::parse(json.out);
+        const nlohmann::json& t2 = object["bootstrap"]["t2"];
+        EXPECT_EQ(t2["phi_range"].is_array(), c.phiRange) << json.out;
+        EXPECT_EQ(t2["phi_range"].is_null(), !c.phiRange) << json.out;
+        EXPECT_EQ(t2["R_range"][0].get<double>() == 1.0, !c.phiRange) << json.out;
+    }
 }
 
 TEST_F(MethodsCliTest, RepeatsABootstrapForItsSeedOnly) {

@@ -9,6 +9,7 @@
 #include "core/messages.h"
 #include "core/worker_pool.h"
 #include "methods/estimators.h"
+#include "methods/studentised.h"
 #include "tests/methods/synthetic_sets.h"
 #include "tests/support/error_text.h"
 #include "tests/support/recording_progress.h"
@@ -132,12 +133,42 @@ TEST(RunBootstrap, KeepsAPhiIntervalWholeAcrossNinetyDegrees) {
     EXPECT_TRUE(phi.hi > 90.0 || phi.lo < -90.0) << phi.lo << " " << phi.hi;
     EXPECT_LT(phi.lo, EstimatedPhiDegrees(*state));
     EXPECT_GT(phi.hi, EstimatedPhiDegrees(*state));
+    // So does the φ range over the region, which holds the interval.
+    ASSERT_TRUE(result->t2.region);
+    const Interval range = result->t2.region->phiDegrees;
+    EXPECT_LT(range.hi - range.lo, 40.0);
+    EXPECT_LT(range.lo, phi.lo);
+    EXPECT_GT(range.hi, phi.hi);
+}
+
+TEST(RunBootstrap, CentresEachRegionOnItsEstimateWithTheDatasOwnScale) {
+    const std::vector<Ellipse> data = EllipsesOf(Population{.count = 60, .seed = 4});
+    const auto state = EstimatedStateOf(data);
+    const auto result = RunBootstrap(*state, 400, 3, ConfidenceLevel::Level95, nullptr, nullptr);
+    ASSERT_TRUE(result && result->t2.region && result->hyperbolicMean.region);
+    const std::vector<ShapePoint> points = ShapePointsOf(data);
+    const BootstrapRegion& t2 = *result->t2.region;
+    EXPECT_NEAR(t2.centre.x1, state->StrainEstimate.x1, 1e-7);
+    EXPECT_NEAR(t2.centre.x2, state->StrainEstimate.x2, 1e-7);
+    EXPECT_EQ(t2.scale.c11, T2ScaleOf(points, t2.centre)->c11);
+    EXPECT_EQ(result->hyperbolicMean.region->scale.c22,
+              HyperbolicMeanScaleOf(points, VectorOf(HyperbolicMeanOf(points)))->c22);
+    EXPECT_TRUE(RegionHolds(t2, t2.centre));
+    EXPECT_EQ(result->t2.pivots.size(), result->t2.estimates.size());
+    // Stated again at 50 % from the same resamples: a smaller region.
+    EstimatorBootstrap again = result->t2;
+    StateAtLevel(again, result->B, 50);
+    ASSERT_TRUE(again.region);
+    EXPECT_LT(again.region->quantile, t2.quantile);
+    EXPECT_GT(again.region->R.lo, t2.R.lo);
+    EXPECT_LT(again.region->R.hi, t2.R.hi);
 }
 
 TEST(RunBootstrap, EachEstimatorKeepsItsOwnResamplesAndGivesNoIntervalsForTooManyFailures) {
     // Of three data, a resample drawing fewer than three distinct ones has its pre vectors on one
     // line through the origin at its T² estimate: T² does not exist there. Its hyperbolic mean
-    // does.
+    // does, but the covariance of its points is singular too, and it has no scale to be
+    // studentised by.
     const auto state = EstimatedStateOf({{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}});
     constexpr int kB = 270;
     int degenerate = 0;
@@ -151,9 +182,9 @@ TEST(RunBootstrap, EachEstimatorKeepsItsOwnResamplesAndGivesNoIntervalsForTooMan
     EXPECT_EQ(result->t2.estimates.size(), std::size_t(kB - degenerate));
     EXPECT_GT(degenerate, kB / 100);
     EXPECT_FALSE(result->t2.intervals);
-    EXPECT_EQ(result->hyperbolicMean.failed, 0);
-    EXPECT_EQ(result->hyperbolicMean.estimates.size(), std::size_t(kB));
-    EXPECT_TRUE(result->hyperbolicMean.intervals);
+    EXPECT_EQ(result->hyperbolicMean.failed, degenerate);
+    EXPECT_FALSE(result->hyperbolicMean.intervals);
+    EXPECT_FALSE(result->t2.region || result->hyperbolicMean.region);
     EXPECT_EQ(NotEstimatedText(degenerate, kB),
               "not estimated: " + std::to_string(degenerate) + " of 270 resamples failed");
 }
