@@ -52,10 +52,10 @@ bool MomentMatrixIsSingular(const StrainVector* vectors, int count);
 
 /// Vectors whose covariance about their mean has a smallest eigenvalue at most this share of its
 /// largest lie on one line as far as the estimation can tell: the valley of T² across that line
-/// is then so narrow that the simplex stops on its side with T² near 0 yet off the estimate,
-/// measured off by up to 50 % in R_s at shares up to 7.5e-7 (three ellipses within 0.13° of one
-/// axis), which the certificate kCertifiedTSquared cannot tell. 1e-5 is the geometric middle
-/// between that and the tightest fabric of ±1° measured (1.8e-4); the examples and ordinary
+/// is then so narrow that the simplex stops on its side, measured off by up to 50 % in R_s at
+/// shares up to 7.5e-7 (three ellipses within 0.13° of one axis), and by up to 3e-4 with T²
+/// still below kCertifiedTSquared at shares up to 2e-20. 1e-5 lies 13 times above the first and
+/// 18 times below the tightest fabric of ±1° measured (1.8e-4); the examples and ordinary
 /// synthetic sets lie at 0.0097 and above.
 inline constexpr long double kUndeterminedShare = 1e-5L;
 
