@@ -46,7 +46,14 @@ void OpenParsedFile(AnalysisState& state, const DataFileReading& reading, Confid
         for (std::string& line : badRatios) Add(result, Notice::Kind::MemoLine, std::move(line));
         return;
     }
-    EstimateStrain(state, progress);
+    try {
+        EstimateStrain(state, progress);
+    } catch (const MinimumNotReached& stopped) {
+        // A message, as for the program's other refusals; the earlier analysis stays.
+        Add(result, Notice::Kind::Message,
+            MinimumNotReachedText(stopped.TSquared(), decimalSeparator));
+        return;
+    }
     if (state.DataCount < 3) {
         Add(result, Notice::Kind::Message, kTooFewDataMessage);
         result.outcome = Outcome::EstimatedOnly;

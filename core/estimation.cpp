@@ -1,9 +1,12 @@
 #include "core/estimation.h"
 
+#include <charconv>
+#include <cmath>
 #include <numbers>
 
 #include "core/checked_math.h"
 #include "core/fast_objective.h"
+#include "core/messages.h"
 #include "core/minimizers.h"
 #include "core/objective.h"
 #include "core/t_squared.h"
@@ -84,9 +87,30 @@ void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
     const StrainVector estimate = MinimizeStrain(InitialStrainGuess(state, f), progress, f);
     // The last trial point of the minimiser is not the estimate: leave the pre-strain data of
     // the estimate itself for the confidence region and the Pre-strain plot.
-    TSquaredOfStrain(state, estimate);
+    const double tSquared = TSquaredOfStrain(state, estimate);
     RefuseUndeterminedEstimate(state);
+    // Two data have T² = 1 at every strain; the Open command reports them as too few instead.
+    if (state.DataCount >= 3 && !(tSquared <= kCertifiedTSquared)) {
+        throw MinimumNotReached(tSquared);
+    }
     StoreEstimate(state, estimate);
+}
+
+MinimumNotReached::MinimumNotReached(double tSquared)
+    : VarnelError(MinimumNotReachedText(tSquared, '.')), tSquared_(tSquared) {}
+
+std::string MinimumNotReachedText(double tSquared, char decimalSeparator) {
+    std::string number = "NAN";
+    if (!std::isnan(tSquared)) {
+        char text[64];  // locale-independent, unlike printf under the desktop program's locale
+        const std::to_chars_result end =
+            std::to_chars(text, text + sizeof text, tSquared, std::chars_format::general, 3);
+        number.assign(text, end.ptr);
+        for (char& c : number) {
+            if (c == '.') c = decimalSeparator;
+        }
+    }
+    return kMinimumNotReachedPrefix + number + kMinimumNotReachedSuffix;
 }
 
 void RefuseUndeterminedEstimate(const AnalysisState& state) {

@@ -17,6 +17,10 @@ inline constexpr const char* kDamagedQuantileTableMessage =
 /// Followed by N: a data file whose N has no usable quantile in finv.dat.
 inline constexpr const char* kNoQuantileForDataCountPrefix =
     "Error not estimated: \"finv.dat\" holds no quantile for N = ";
+/// Around T² at the estimate (EstimateStrain): an Open whose minimisation stopped short of T² = 0.
+inline constexpr const char* kMinimumNotReachedPrefix =
+    "The strain could not be estimated: the minimisation ended at T² = ";
+inline constexpr const char* kMinimumNotReachedSuffix = ", not at its minimum 0.";
 inline constexpr const char* kTooManyDataMessage =
     "Too many data (more than 10000).\r\nExecution terminated";
 inline constexpr const char* kApplicationTitle = "Varnel";

@@ -53,9 +53,11 @@ bool MomentMatrixIsSingular(const StrainVector* vectors, int count);
 /// Vectors whose covariance about their mean has a smallest eigenvalue at most this share of its
 /// largest lie on one line as far as the estimation can tell: the valley of T² across that line
 /// is then so narrow that the simplex stops on its side, measured off by up to 50 % in R_s at
-/// shares up to 7.5e-7 (three ellipses within 0.13° of one axis); the examples and ordinary
+/// shares up to 7.5e-7 (three ellipses within 0.13° of one axis), and by up to 3e-4 with T²
+/// still below kCertifiedTSquared at shares up to 2e-20. 1e-5 lies 13 times above the first and
+/// 18 times below the tightest fabric of ±1° measured (1.8e-4); the examples and ordinary
 /// synthetic sets lie at 0.0097 and above.
-inline constexpr long double kUndeterminedShare = 1e-4L;
+inline constexpr long double kUndeterminedShare = 1e-5L;
 
 /// Whether the covariance of vectors[1 … count] about their mean is singular: all of them equal,
 /// or its eigenvalues, found in its principal frame from deviations summed in extended precision,

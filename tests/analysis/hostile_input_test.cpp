@@ -164,7 +164,12 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
         {"two data", "2,30\n3,40\n", {kTooFewDataMessage}, Leaves::EarlierRegion, 2},
         {"one datum", "2,30\n", {kDivisionByZeroMessage}, Leaves::Everything},
         {"empty file", "", {kInvalidOperationMessage}, Leaves::Everything},
-        {"φ of 1e300 degrees", "2,1e300\n3,40\n1.5,-20\n", {}, Leaves::NewResults},
+        // The reference path retro-deforms an orientation this large by a difference of angles
+        // that has lost every digit: its T² at the estimate is not 0.
+        {"φ of 1e300 degrees",
+         "2,1e300\n3,40\n1.5,-20\n",
+         {MinimumNotReachedText(0.442, '.')},
+         Leaves::Everything},
         {"collinear at 90°",
          DataFileText(CollinearData(90, 4)),
          {kDivisionByZeroMessage},

@@ -96,6 +96,12 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
          {Caption("two.txt"), Message(kTooFewDataMessage)},
          Outcome::EstimatedOnly,
          true},
+        {"stops.txt",
+         "82.1,-5.4\n27.6,-1.3\n45.1,-0.4\n",
+         {Caption("stops.txt"), Message("The strain could not be estimated: the minimisation "
+                                        "ended at T² = 1.97, not at its minimum 0.")},
+         Outcome::Ended,
+         true},
         {"one.txt",
          "2,30\n",
          {Caption("one.txt"), Error(kDivisionByZeroMessage)},
