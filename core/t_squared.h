@@ -51,13 +51,14 @@ bool FrameIsSingular(const FrameMoments& f);
 bool MomentMatrixIsSingular(const StrainVector* vectors, int count);
 
 /// Vectors whose covariance about their mean has a smallest eigenvalue at most this share of its
-/// largest lie on one line as far as the estimation can tell: the valley of T² across that line
-/// is then so narrow that the simplex stops on its side, measured off by up to 50 % in R_s at
-/// shares up to 7.5e-7 (three ellipses within 0.13° of one axis), and by up to 3e-4 with T²
-/// still below kCertifiedTSquared at shares up to 2e-20. 1e-5 lies 13 times above the first and
-/// 18 times below the tightest fabric of ±1° measured (1.8e-4); the examples and ordinary
-/// synthetic sets lie at 0.0097 and above.
-inline constexpr long double kUndeterminedShare = 1e-5L;
+/// largest lie on one line as far as the estimation can tell: no strain is then better than
+/// another. Estimates the simplex leaves short of the minimum in a thin valley (measured at
+/// shares up to 7.5e-7, up to 50 % off in R_s) are refused by their T² (kCertifiedTSquared);
+/// the wrong estimates that T² does not give away were all measured at shares below 2e-20.
+/// 1e-10 lies far above them and above data on a line up to 1e-9 of their spread (5.5e-16 at
+/// most), and far below fabrics within ±0.1° of one axis (1.8e-6 and above), three ellipses
+/// within ±1.1° (2.8e-8) and the examples and ordinary synthetic sets (0.0097 and above).
+inline constexpr long double kUndeterminedShare = 1e-10L;
 
 /// Whether the covariance of vectors[1 … count] about their mean is singular: all of them equal,
 /// or its eigenvalues, found in its principal frame from deviations summed in extended precision,
