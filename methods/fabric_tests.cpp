@@ -140,6 +140,14 @@ std::vector<double> RetroDeformedOffsets(const std::vector<Ellipse>& ellipses,
     return offsets;
 }
 
+int SymmetryNullSetsFor(int N) {
+    constexpr long long kMostSimulatedEllipses = 1000000;
+    for (int sets : {kSymmetryNullSets, 499, 199}) {
+        if ((sets + 1LL) * N <= kMostSimulatedEllipses) return sets;
+    }
+    return 99;
+}
+
 int SymmetryClassesFor(int N) { return N >= kManyData ? kClassesForMany : std::max(3, N / 5); }
 
 std::int64_t SquaredClassCounts(const std::vector<double>& offsetsDegrees, int classes) {

@@ -49,7 +49,8 @@ MethodsResult ComputeMethods(const AnalysisState& state) {
     result.harmonicMean = HarmonicMeanOf(ellipses);
     result.rfMaxMin = RfMaxMinOf(ellipses);
     result.noStrain = NoStrainTestOf(TSquaredAtZeroStrain(state), state.DataCount);
-    const SymmetryTests symmetry = SymmetryTestsOf(ellipses, result.t2, kSymmetryNullSeed);
+    const SymmetryTests symmetry = SymmetryTestsOf(ellipses, result.t2, kSymmetryNullSeed,
+                                                   SymmetryNullSetsFor(state.DataCount));
     result.symmetryChi2 = symmetry.chi2;
     result.symmetryIndex = symmetry.index;
     result.symmetryNull = symmetry.null;

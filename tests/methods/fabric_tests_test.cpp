@@ -82,6 +82,13 @@ TEST(SymmetryChi2, UsesEighteenClassesFromNinetyDataAndFewerBelow) {
     }
 }
 
+TEST(SymmetryTests, SimulateFewerSetsOfManyData) {
+    const std::pair<int, int> cases[] = {{3, 999},    {252, 999},  {1000, 999},
+                                         {1001, 499}, {2000, 499}, {2001, 199},
+                                         {5000, 199}, {5001, 99},  {10000, 99}};
+    for (const auto& [count, sets] : cases) EXPECT_EQ(SymmetryNullSetsFor(count), sets) << count;
+}
+
 TEST(SymmetryChi2, CountsClassesWithTheirLowerBoundsIn) {
     // N = 15: classes [−90, −30), [−30, 30), [30, 90); 90° is −90°.
     struct Case {
