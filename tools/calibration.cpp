@@ -265,6 +265,7 @@ int main(int argc, char** argv) {
         Tally tally;
         for (int s = 0; s < settings.sets; ++s) RunSet(*state, cell, settings, random, tally);
         PrintRow(cell, tally);
+        std::fflush(stdout);  // a long run shows each cell as it ends
         far = far || FarFromPromise(cell, tally, settings.levelPercent);
     }
     return settings.check && far ? 1 : 0;
