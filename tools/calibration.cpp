@@ -2,7 +2,8 @@
 // populations, strains them by a known strain, runs the Open command's estimation and region
 // and the fabric tests, and prints how often the region and the ranges cover the true strain
 // and how often each test rejects at 5 %. Populations with an initial fabric (a mode of initial
-// long axes at β from the strain axis, or an imbricated larger half) measure the tests' power.
+// long axes at β from the strain axis, or an imbricated larger half) measure the tests' power;
+// a set strained before the strain shows what no test can see.
 // Not part of the test run, except for one short fixed-seed run; a full table takes minutes.
 #include <cmath>
 #include <cstdio>
@@ -25,7 +26,7 @@ namespace {
 using varnel::AnalysisState;
 using varnel::ConfidenceLevel;
 
-enum class Population { LogNormal, Uniform, Fabric, Imbricated };
+enum class Population { LogNormal, Uniform, Fabric, Imbricated, Prestrained };
 
 struct Cell {
     Population population = Population::LogNormal;
@@ -33,7 +34,8 @@ struct Cell {
     double Rs = 2.0;  // 1 draws sets without strain: the tests' size
     // Fabric: initial long axes normal about β from the strain axis with spread σ (degrees).
     // Imbricated: the same for the ellipses with ln R0 above its mean, the others isotropic.
-    double betaDegrees = 0.0, sigmaDegrees = 30.0;
+    // Prestrained: an isotropic set strained by `prestrainRatio` along β before the strain.
+    double betaDegrees = 0.0, sigmaDegrees = 30.0, prestrainRatio = 1.5;
 };
 
 bool IsIsotropic(const Cell& cell) {
@@ -66,6 +68,12 @@ varnel::Ellipse InitialEllipse(std::mt19937_64& random, const Cell& cell, double
         R = std::uniform_real_distribution<double>(1.0, 3.0)(random);
     } else {
         R = std::exp(std::fabs(std::normal_distribution<double>(0.3, 0.25)(random)));
+    }
+    if (cell.population == Population::Prestrained) {
+        // An earlier homogeneous strain: the composition is again one strain of an isotropic set.
+        const double beta = strainPhi + cell.betaDegrees * kRadian;
+        const varnel::Ellipse pre = varnel::SuperposeStrain(cell.prestrainRatio, R, theta(random));
+        return {pre.R, pre.phi + beta};
     }
     const bool oriented = cell.population == Population::Fabric ||
                           (cell.population == Population::Imbricated && std::log(R) > 0.3);
@@ -154,6 +162,11 @@ std::string NameOf(const Cell& cell) {
     switch (cell.population) {
         case Population::Uniform:
             return "uniform";
+        case Population::Prestrained: {
+            char text[48];
+            std::snprintf(text, sizeof text, "pre%g/%g", cell.betaDegrees, cell.prestrainRatio);
+            return text;
+        }
         case Population::Fabric:
         case Population::Imbricated: {
             char text[48];
@@ -177,7 +190,8 @@ void PrintRow(const Cell& cell, const Tally& t) {
                 share(t.chi2), share(t.symmetryIndex));
 }
 
-// One cell: POPULATION:N:RS, for fabric and imbricated optionally :BETA:SIGMA (degrees).
+// One cell: POPULATION:N:RS, for fabric and imbricated optionally :BETA:SIGMA (degrees), for
+// prestrained :BETA:RATIO.
 bool ParseCell(const std::string& item, Cell& cell) {
     char name[16];
     const int fields = std::sscanf(item.c_str(), "%15[a-z]:%d:%lf:%lf:%lf", name, &cell.N, &cell.Rs,
@@ -191,12 +205,16 @@ bool ParseCell(const std::string& item, Cell& cell) {
         cell.population = Population::Imbricated;
         if (fields < 4) cell.betaDegrees = 30.0;
         if (fields < 5) cell.sigmaDegrees = 15.0;
+    } else if (population == "prestrained") {
+        cell.population = Population::Prestrained;
+        if (fields < 4) cell.betaDegrees = 45.0;
+        if (fields == 5) cell.prestrainRatio = cell.sigmaDegrees;
     } else if (population != "lognormal") {
         return false;
     }
     const int most = IsIsotropic(cell) ? 3 : 5;
     return fields >= 3 && fields <= most && cell.N >= 3 && cell.N <= varnel::kMaxData &&
-           cell.Rs >= 1.0 && cell.sigmaDegrees >= 0.0;
+           cell.Rs >= 1.0 && cell.sigmaDegrees >= 0.0 && cell.prestrainRatio >= 1.0;
 }
 
 bool ParseCells(const std::string& text, Settings& settings) {
@@ -247,7 +265,8 @@ int main(int argc, char** argv) {
             stderr,
             "usage: calibration [--sets S] [--seed S] [--level 39|50|95] "
             "[--cells POPULATION:N:RS[:BETA:SIGMA],...] [--check on]  (POPULATION lognormal, "
-            "uniform, fabric (default β 0°, σ 30°) or imbricated (β 30°, σ 15°))\n");
+            "uniform, fabric (default β 0°, σ 30°), imbricated (β 30°, σ 15°) or prestrained "
+            "(β 45°, ratio 1.5))\n");
         return 2;
     }
     auto state = std::make_unique<AnalysisState>();
