@@ -141,11 +141,6 @@ const char* const kFabricTestNote =
     "from a few dozen ellipses, a single-mode fabric only from hundreds. A fabric aligned with "
     "the strain, as an earlier strain leaves it, looks exactly like more strain to every Rf/φ "
     "method: no test here can see it, and the estimate then includes it.";
-both symmetry tests take p from 999 simulated sets of
-    "
-    "the data's own retro-deformed ratios with random orientations. They see an initial fabric "
-    "oblique to the strain or imbricated, given enough ellipses. A fabric aligned with the "
-    "strain looks exactly like more strain to every Rf/φ method: no test here can see it.";
 
 TextTable EstimatorTable(const MethodsSummary& summary, char separator) {
     const std::string level = " (" + std::to_string(summary.levelPercent) + " %)";
