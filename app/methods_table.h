@@ -38,6 +38,10 @@ TextTable EstimatorTable(const MethodsSummary& summary, char decimalSeparator);
 /// a one-line verdict at the 5 % level; numbers as in EstimatorTable.
 TextTable FabricTestTable(const methods::MethodsResult& result, char decimalSeparator);
 
+/// What the fabric tests check, how often they reject a set without an initial fabric and what
+/// no test can see: the note under the Methods window's table of tests.
+extern const char* const kFabricTestNote;
+
 /// Both tables as comma-separated UTF-8 text with '.' decimals and full precision, the
 /// estimators, an empty line, then the tests; lines end in CR LF.
 std::string MethodsCsv(const MethodsSummary& summary);

@@ -105,6 +105,9 @@ QWidget* TFormMethods::CreateTablesColumn() {
     layout->addWidget(Heading("Fabric tests"));
     TestGrid = CreateGrid("TestGrid");
     layout->addWidget(TestGrid);
+    auto* note = Named(new QLabel(QString::fromUtf8(kFabricTestNote)), "FabricTestNote");
+    note->setWordWrap(true);
+    layout->addWidget(note);
     layout->addWidget(CreateBootstrapRow());
     layout->addStretch(1);
     layout->addWidget(CreateSaveRow());

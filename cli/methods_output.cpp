@@ -162,7 +162,16 @@ std::string ResampleHelp() {
 
 void AddMethodsOptions(CLI::App& app, MethodsRequest& request) {
     app.add_flag("--methods", request.methods,
-                 "Also the hyperbolic and harmonic means, Rf max/min and the fabric tests");
+                 "Also the hyperbolic and harmonic means, Rf max/min and the fabric tests: no "
+                 "strain (F test that the mean log-strain vector is zero), symmetry chi2 (are "
+                 "the retro-deformed orientations uniform about the strain axis?) and symmetry "
+                 "index (are the ellipses symmetric about their mean orientation?). Each rejects "
+                 "about 5 % of sets without an initial fabric at p < 0.05 (the chi2 test up to "
+                 "7.6 % in simulations); the symmetry tests take p "
+                 "from 999 simulated sets (fewer above 1000 data). They see an imbricated fabric "
+                 "from a few dozen ellipses, a single-mode fabric only from hundreds. A fabric "
+                 "aligned with the strain, as an earlier strain leaves it, looks exactly like "
+                 "more strain to every Rf/phi method: no test sees it");
     app.add_option("--bootstrap", request.bootstrap, ResampleHelp());
     app.add_option("--seed", request.seed, "Seed of the bootstrap's resamples (default 1)");
 }

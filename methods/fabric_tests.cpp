@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
-#include <boost/math/distributions/chi_squared.hpp>
 #include <boost/math/distributions/fisher_f.hpp>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <numbers>
 
 #include "core/strain_vector.h"
 #include "core/worker_pool.h"
 #include "methods/estimators.h"
+#include "methods/hyperboloid.h"
 #include "methods/random_stream.h"
 
 namespace varnel::methods {
@@ -20,78 +21,84 @@ namespace {
 constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr int kClassesForMany = 18;
 constexpr int kManyData = 90;
+constexpr int kMostFailedPercent = 1;
 
-// Offsets d_i in [−90°, 90°) about the vector mean and which ratios reach the harmonic mean,
-// with what the reflected sets need: sin 2d_i and Σ cos 2d_i, which a reflection keeps.
-struct OffsetSet {
-    std::vector<double> offsets, sin2;
-    std::vector<std::uint8_t> large;
-    double cosSum = 0.0;
-    int largeCount = 0;
+// One simulated set's statistics, in the order of the tests (larger is more asymmetric), and its
+// tie-breaking draw.
+struct NullSet {
+    bool estimated = false;
+    std::int64_t squares = 0;
+    int imbalance = 0;
+    std::uint64_t tie = 0;
 };
 
-// |A − B| + |C − D| from the number of offsets at or below zero, among all and among the large
-// ratios. Integer, so the reflected sets compare with the observed one exactly.
-int Imbalance(const OffsetSet& set, int belowAll, int belowLarge) {
-    const int A = belowLarge, B = set.largeCount - belowLarge;
-    const int C = belowAll - belowLarge, D = int(set.offsets.size()) - set.largeCount - C;
-    return std::abs(A - B) + std::abs(C - D);
-}
+// Orientation of a shape point in degrees: φ = ½ atan2(w2, w1).
+double DegreesOf(ShapePoint p) { return 0.5 * std::atan2(p.w2, p.w1) / kRadian; }
 
-// Whether x in (−180°, 180°] lies at or below zero once reduced into [−90°, 90°).
-inline int AtOrBelowZero(double x) { return (int(x <= 0.0) & int(x >= -90.0)) | int(x >= 90.0); }
+// Scratch of one thread: the simulated set's points, its offsets and its ellipses.
+struct NullScratch {
+    std::vector<ShapePoint> points;
+    std::vector<double> offsets;
+    std::vector<Ellipse> ellipses;
+};
 
-// ±1 for datum `bit` of a word of flips: −1 where the bit is set.
-inline double SignOf(std::uint64_t word, std::size_t bit) {
-    return 1.0 - 2.0 * double((word >> bit) & 1u);
-}
-
-// Imbalance of reflected set j: d_i → ±d_i, then measured about the reflected set's own vector
-// mean δ = ½ atan2(Σ ±sin 2d_i, Σ cos 2d_i). Loops without branches over 64 data a word, and
-// four running sums, in a fixed order.
-int ReflectedImbalance(const OffsetSet& set, std::uint32_t seed, int j,
-                       std::vector<std::uint64_t>& flips) {
-    RandomStream random(seed, kReflectionStreams + std::uint32_t(j));
-    for (std::uint64_t& word : flips) word = random.Next();
-    const std::size_t n = set.offsets.size();
-    double sums[4] = {0.0, 0.0, 0.0, 0.0};
-    for (std::size_t first = 0; first < n; first += 64) {
-        const std::uint64_t word = flips[first / 64];
-        for (std::size_t i = first; i < std::min(n, first + 64); ++i) {
-            sums[i % 4] += SignOf(word, i - first) * set.sin2[i];
-        }
+// Simulated set j: pre ellipses (R_i, φ_s + θ_i), θ_i = π (u_i − ½) with u_i from 53 random
+// bits, strained by x_s; then both statistics at the set's own estimate.
+NullSet SimulatedSet(const std::vector<Ellipse>& pre, StrainVector xs, std::uint32_t seed, int j,
+                     int classes, NullScratch& scratch) {
+    RandomStream random(seed, kSymmetryNullStreams + 1 + std::uint32_t(j));
+    NullSet set;
+    set.tie = random.Next();
+    const double axis = 0.5 * std::atan2(xs.x2, xs.x1);
+    for (std::size_t i = 0; i < pre.size(); ++i) {
+        const double theta = std::numbers::pi * (double(random.Next() >> 11) * 0x1p-53 - 0.5);
+        scratch.points[i] = ApplyStrain(xs, ShapePointOf(pre[i].R, axis + theta));
     }
-    const double sinSum = (sums[0] + sums[1]) + (sums[2] + sums[3]);
-    const double delta = 0.5 * std::atan2(sinSum, set.cosSum) / kRadian;
-    int belowAll = 0, belowLarge = 0;
-    for (std::size_t first = 0; first < n; first += 64) {
-        const std::uint64_t word = flips[first / 64];
-        for (std::size_t i = first; i < std::min(n, first + 64); ++i) {
-            const int below = AtOrBelowZero(SignOf(word, i - first) * set.offsets[i] - delta);
-            belowAll += below;
-            belowLarge += below & set.large[i];
-        }
+    const std::optional<StrainVector> estimate = T2EstimateOf(scratch.points, xs);
+    if (!estimate || !std::isfinite(estimate->x1) || !std::isfinite(estimate->x2)) return set;
+    const double estimateDegrees = 0.5 * std::atan2(estimate->x2, estimate->x1) / kRadian;
+    for (std::size_t i = 0; i < pre.size(); ++i) {
+        const ShapePoint post = scratch.points[i];
+        scratch.offsets[i] = DegreesOf(RemoveStrain(*estimate, post)) - estimateDegrees;
+        // R = e^ρ = cosh ρ + sinh ρ.
+        scratch.ellipses[i] = {post.t + std::hypot(post.w1, post.w2), DegreesOf(post)};
     }
-    return Imbalance(set, belowAll, belowLarge);
+    set.estimated = true;
+    set.squares = SquaredClassCounts(scratch.offsets, classes);
+    set.imbalance = ImbalanceOf(scratch.ellipses);
+    return set;
 }
 
-// Reflected sets whose imbalance is at least the observed one, counted on all cores; each set's
-// flips come from its own stream, so the count does not depend on the threads.
-int CountAsImbalanced(const OffsetSet& set, int observed, std::uint32_t seed) {
+// All simulated sets on all cores; each set draws from its own stream into its own slot, so the
+// result does not depend on the threads.
+std::vector<NullSet> SimulatedSets(const std::vector<Ellipse>& pre, StrainVector xs,
+                                   std::uint32_t seed, int sets, int classes) {
+    std::vector<NullSet> results(std::size_t(std::max(sets, 0)));
     const int parts = ParallelWidth();
-    std::vector<int> counts(std::size_t(parts), 0);
-    std::vector<std::vector<std::uint64_t>> flips(
-        std::size_t(parts), std::vector<std::uint64_t>((set.offsets.size() + 63) / 64));
+    std::vector<NullScratch> scratch(
+        std::size_t(parts), {std::vector<ShapePoint>(pre.size()), std::vector<double>(pre.size()),
+                             std::vector<Ellipse>(pre.size())});
     std::atomic<int> next{0};
     RunInParallel(parts, [&](int part) {
-        for (int j; (j = next.fetch_add(1)) < kReflectedSets;) {
-            counts[std::size_t(part)] +=
-                ReflectedImbalance(set, seed, j, flips[std::size_t(part)]) >= observed;
+        for (int j; (j = next.fetch_add(1)) < sets;) {
+            results[std::size_t(j)] =
+                SimulatedSet(pre, xs, seed, j, classes, scratch[std::size_t(part)]);
         }
     });
-    int total = 0;
-    for (int c : counts) total += c;
-    return total;
+    return results;
+}
+
+// Monte Carlo p with random tie-breaking: (1 + #{T_j > T} + #{T_j = T, u_j < u_0}) / (1 + M).
+template <typename Statistic>
+double MonteCarloP(const std::vector<NullSet>& sets, const NullSet& observed, Statistic statistic) {
+    int beyond = 1, estimated = 0;
+    for (const NullSet& set : sets) {
+        if (!set.estimated) continue;
+        ++estimated;
+        const auto t = statistic(set), t0 = statistic(observed);
+        beyond += t > t0 || (t == t0 && set.tie < observed.tie);
+    }
+    return double(beyond) / double(1 + estimated);
 }
 
 }  // namespace
@@ -111,60 +118,99 @@ NoStrainTest NoStrainTestOf(double tSquaredAtZero, int N) {
     return test;
 }
 
-std::vector<double> RetroDeformedOffsets(const std::vector<Ellipse>& ellipses,
-                                         StrainLocation strain) {
-    std::vector<double> offsets;
-    offsets.reserve(ellipses.size());
+std::vector<Ellipse> RetroDeformedEllipses(const std::vector<Ellipse>& ellipses,
+                                           StrainLocation strain) {
+    std::vector<Ellipse> pre;
+    pre.reserve(ellipses.size());
     const double inverseRatio = 1.0 / strain.R;
     for (const Ellipse& e : ellipses) {
         // Remove the strain along its long axis; θ′ is measured from that axis.
-        const varnel::Ellipse pre =
+        const varnel::Ellipse p =
             SuperposeStrain(inverseRatio, e.R, (e.phiDegrees - strain.phiDegrees) * kRadian);
-        offsets.push_back(ReduceOffset(pre.phi / kRadian));
+        pre.push_back({p.R, ReduceOffset(p.phi / kRadian)});
     }
+    return pre;
+}
+
+std::vector<double> RetroDeformedOffsets(const std::vector<Ellipse>& ellipses,
+                                         StrainLocation strain) {
+    std::vector<double> offsets;
+    for (const Ellipse& e : RetroDeformedEllipses(ellipses, strain))
+        offsets.push_back(e.phiDegrees);
     return offsets;
+}
+
+int SymmetryNullSetsFor(int N) {
+    constexpr long long kMostSimulatedEllipses = 1000000;
+    for (int sets : {kSymmetryNullSets, 499, 199}) {
+        if ((sets + 1LL) * N <= kMostSimulatedEllipses) return sets;
+    }
+    return 99;
+}
+
+int SymmetryClassesFor(int N) { return N >= kManyData ? kClassesForMany : std::max(3, N / 5); }
+
+std::int64_t SquaredClassCounts(const std::vector<double>& offsetsDegrees, int classes) {
+    std::vector<std::int64_t> counts(std::size_t(classes), 0);
+    const double width = 180.0 / classes;
+    for (double theta : offsetsDegrees) {
+        const int j =
+            std::clamp(int(std::floor((ReduceOffset(theta) + 90.0) / width)), 0, classes - 1);
+        ++counts[std::size_t(j)];
+    }
+    std::int64_t squares = 0;
+    for (std::int64_t count : counts) squares += count * count;
+    return squares;
 }
 
 SymmetryChi2 SymmetryChi2Of(const std::vector<double>& offsetsDegrees) {
     const int N = int(offsetsDegrees.size());
     SymmetryChi2 test;
-    test.classes = N >= kManyData ? kClassesForMany : std::max(3, N / 5);
-    std::vector<int> observed(std::size_t(test.classes), 0);
-    const double width = 180.0 / test.classes;
-    for (double theta : offsetsDegrees) {
-        const int j =
-            std::clamp(int(std::floor((ReduceOffset(theta) + 90.0) / width)), 0, test.classes - 1);
-        ++observed[std::size_t(j)];
-    }
-    const long double expected = static_cast<long double>(N) / test.classes;
-    long double chi2 = 0;
-    for (int count : observed) chi2 += (count - expected) * (count - expected) / expected;
-    test.chi2 = double(chi2);
-    const boost::math::chi_squared distribution(test.classes - 1);
-    test.p = boost::math::cdf(boost::math::complement(distribution, test.chi2));
+    test.classes = SymmetryClassesFor(N);
+    // Σ (O_j − N/k)² / (N/k) = k Σ O_j² / N − N.
+    const long double squares = SquaredClassCounts(offsetsDegrees, test.classes);
+    test.chi2 = double(test.classes * squares / N - N);
     return test;
 }
 
-SymmetryIndex SymmetryIndexOf(const std::vector<Ellipse>& ellipses, std::uint32_t seed) {
+int ImbalanceOf(const std::vector<Ellipse>& ellipses) {
     const StrainLocation mean = HarmonicMeanOf(ellipses);
-    OffsetSet set;
-    int belowAll = 0, belowLarge = 0;
+    int A = 0, B = 0, C = 0, D = 0;
     for (const Ellipse& e : ellipses) {
-        const double d = ReduceOffset(e.phiDegrees - mean.phiDegrees);
-        const bool large = e.R >= mean.R;
-        set.offsets.push_back(d);
-        set.sin2.push_back(std::sin(2.0 * d * kRadian));
-        set.cosSum += std::cos(2.0 * d * kRadian);
-        set.large.push_back(large);
-        set.largeCount += large;
-        belowAll += d <= 0.0;
-        belowLarge += large && d <= 0.0;
+        const bool below = ReduceOffset(e.phiDegrees - mean.phiDegrees) <= 0.0;
+        if (e.R >= mean.R) {
+            (below ? A : B) += 1;
+        } else {
+            (below ? C : D) += 1;
+        }
     }
-    const int observed = Imbalance(set, belowAll, belowLarge);
-    SymmetryIndex index;
-    index.Isym = 1.0 - double(observed) / double(ellipses.size());
-    index.p = (1.0 + CountAsImbalanced(set, observed, seed)) / (1.0 + kReflectedSets);
-    return index;
+    return std::abs(A - B) + std::abs(C - D);
+}
+
+SymmetryTests SymmetryTestsOf(const std::vector<Ellipse>& ellipses, StrainLocation strain,
+                              std::uint32_t seed, int sets) {
+    const std::vector<Ellipse> pre = RetroDeformedEllipses(ellipses, strain);
+    std::vector<double> offsets;
+    for (const Ellipse& e : pre) offsets.push_back(e.phiDegrees);
+    SymmetryTests tests;
+    tests.chi2 = SymmetryChi2Of(offsets);
+    const NullSet observed{.estimated = true,
+                           .squares = SquaredClassCounts(offsets, tests.chi2.classes),
+                           .imbalance = ImbalanceOf(ellipses),
+                           .tie = RandomStream(seed, kSymmetryNullStreams).Next()};
+    tests.index.Isym = 1.0 - double(observed.imbalance) / double(ellipses.size());
+    const std::vector<NullSet> null =
+        SimulatedSets(pre, EllipseToVector(strain.R, strain.phiDegrees * kRadian), seed, sets,
+                      tests.chi2.classes);
+    tests.null.sets = sets;
+    for (const NullSet& set : null) tests.null.failed += !set.estimated;
+    if (std::int64_t(tests.null.failed) * 100 > std::int64_t(sets) * kMostFailedPercent) {
+        tests.chi2.p = tests.index.p = std::numeric_limits<double>::quiet_NaN();
+        return tests;
+    }
+    tests.chi2.p = MonteCarloP(null, observed, [](const NullSet& s) { return s.squares; });
+    tests.index.p = MonteCarloP(null, observed, [](const NullSet& s) { return s.imbalance; });
+    return tests;
 }
 
 }  // namespace varnel::methods

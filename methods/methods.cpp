@@ -49,8 +49,11 @@ MethodsResult ComputeMethods(const AnalysisState& state) {
     result.harmonicMean = HarmonicMeanOf(ellipses);
     result.rfMaxMin = RfMaxMinOf(ellipses);
     result.noStrain = NoStrainTestOf(TSquaredAtZeroStrain(state), state.DataCount);
-    result.symmetryChi2 = SymmetryChi2Of(RetroDeformedOffsets(ellipses, result.t2));
-    result.symmetryIndex = SymmetryIndexOf(ellipses, kSymmetryIndexSeed);
+    const SymmetryTests symmetry = SymmetryTestsOf(ellipses, result.t2, kSymmetryNullSeed,
+                                                   SymmetryNullSetsFor(state.DataCount));
+    result.symmetryChi2 = symmetry.chi2;
+    result.symmetryIndex = symmetry.index;
+    result.symmetryNull = symmetry.null;
     return result;
 }
 

@@ -49,17 +49,26 @@ struct NoStrainTest {
 /// window and of `varnel-cli --methods` alike.
 inline constexpr double kSignificanceLevel = 0.05;
 
-/// χ² test of uniform orientations of the retro-deformed ellipses about the strain axis.
+/// χ² test of uniform orientations of the retro-deformed ellipses about the strain axis; p from
+/// simulated sets (SymmetryTestsOf in methods/fabric_tests.h), not from the χ²(k − 1) law, which
+/// the estimate's two degrees of freedom make too conservative.
 struct SymmetryChi2 {
     double chi2 = 0.0;
     int classes = 0;
     double p = 1.0;
 };
 
-/// Symmetry index of the Rf/φ distribution about its vector mean, with its reflection p value.
+/// Symmetry index of the Rf/φ distribution about its vector mean; p from the same simulated sets.
 struct SymmetryIndex {
     double Isym = 0.0;
     double p = 1.0;
+};
+
+/// The simulated sets of both symmetry tests: how many were drawn and how many of them had no
+/// T² estimate (skipped; beyond 1 % of them both p values are NaN).
+struct SymmetryNull {
+    int sets = 0;
+    int failed = 0;
 };
 
 /// Everything the Methods window and `varnel-cli --methods` show for one data set.
@@ -71,18 +80,19 @@ struct MethodsResult {
     NoStrainTest noStrain;
     SymmetryChi2 symmetryChi2;
     SymmetryIndex symmetryIndex;
+    SymmetryNull symmetryNull;
 };
 
-/// Seed of the generator whose streams flip the reflected sets of the symmetry index (fixed, so
-/// that the p value of a data set never changes).
-inline constexpr std::uint32_t kSymmetryIndexSeed = 1;
+/// Seed of the generator whose streams draw the simulated sets of the symmetry tests (fixed, so
+/// that the p values of a data set never change).
+inline constexpr std::uint32_t kSymmetryNullSeed = 1;
 
 /// The observed ellipses 1 … DataCount of the state (RPost, PhiPost converted to degrees).
 std::vector<Ellipse> ObservedEllipses(const AnalysisState& state);
 
 /// Estimators and fabric tests of an analysed state (EstimateStrain has run; N ≥ 3). Writes
 /// nothing to the state: its T² evaluation fills buffers of its own. Throws VarnelError on
-/// failure. The reflections of the symmetry index draw from kSymmetryIndexSeed, so repeated
+/// failure. The simulated sets of the symmetry tests draw from kSymmetryNullSeed, so repeated
 /// calls agree.
 MethodsResult ComputeMethods(const AnalysisState& state);
 

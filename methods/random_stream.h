@@ -9,8 +9,8 @@ namespace varnel::methods {
 ///   start: state = Mix(seed · 2³² + stream)
 ///   draw:  state = state + 0x9E3779B97F4A7C15; return Mix(state)
 ///   Mix(z): z = (z ⊕ z≫30) · 0xBF58476D1CE4E5B9; z = (z ⊕ z≫27) · 0x94D049BB133111EB; z ⊕ z≫31
-/// Each bootstrap resample b draws from stream b, each reflected set j of the symmetry index from
-/// stream kReflectionStreams + j, so no result depends on which thread made it.
+/// Each bootstrap resample b draws from stream b, each simulated set j of the symmetry tests from
+/// stream kSymmetryNullStreams + 1 + j, so no result depends on which thread made it.
 class RandomStream {
 public:
     RandomStream(std::uint32_t seed, std::uint32_t stream);
@@ -29,7 +29,7 @@ private:
     std::uint64_t state_;
 };
 
-/// First stream of the symmetry index's reflected sets; bootstrap resamples use the streams below.
-inline constexpr std::uint32_t kReflectionStreams = 0x80000000u;
+/// First stream of the symmetry tests' simulated sets; bootstrap resamples use the streams below.
+inline constexpr std::uint32_t kSymmetryNullStreams = 0x80000000u;
 
 }  // namespace varnel::methods

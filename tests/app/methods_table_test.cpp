@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "tests/support/comma_locale.h"
 
@@ -112,8 +113,8 @@ TEST(FabricTestTable, GivesTheVerdictOfEachTestByItsPValue) {
         "Asymmetric about the mean orientation: an initial fabric is likely."};
     const std::string kept[] = {
         "No strain shown at the 5 % level.",
-        "Retro-deformed orientations are uniform, as for a random initial fabric.",
-        "Symmetric about the mean orientation."};
+        "No departure from uniform retro-deformed orientations shown at the 5 % level.",
+        "No asymmetry about the mean orientation shown at the 5 % level."};
     for (const Case& c : cases) {
         methods::MethodsResult r = Example().result;
         r.noStrain.p = r.symmetryChi2.p = r.symmetryIndex.p = c.p;
@@ -123,6 +124,16 @@ TEST(FabricTestTable, GivesTheVerdictOfEachTestByItsPValue) {
             EXPECT_EQ(table.rows[row][2], c.shown);
             EXPECT_EQ(table.rows[row][3], c.rejected ? rejected[row] : kept[row]) << c.p;
         }
+    }
+}
+
+TEST(FabricTestTable, SaysASymmetryTestWithoutPWasNotTested) {
+    methods::MethodsResult r = Example().result;
+    r.symmetryChi2.p = r.symmetryIndex.p = std::numeric_limits<double>::quiet_NaN();
+    const TextTable table = FabricTestTable(r, '.');
+    for (int row : {1, 2}) {
+        EXPECT_EQ(table.rows[std::size_t(row)][3],
+                  "Not tested: too many simulated sets had no estimate.");
     }
 }
 
@@ -152,8 +163,8 @@ TEST(MethodsCsv, WritesBothTablesInFullPrecisionQuotingTextWithCommas) {
         "\r\n"
         "test,statistic,value,classes,p,verdict\r\n"
         "No strain,F,25.5,,2e-05,Strained: the ellipses are not an unstrained isotropic set.\r\n"
-        "Symmetry χ²,χ²,4.75,8,0.69,\"Retro-deformed orientations are uniform, as for a random "
-        "initial fabric.\"\r\n"
+        "Symmetry χ²,χ²,4.75,8,0.69,No departure from uniform retro-deformed orientations shown "
+        "at the 5 % level.\r\n"
         "Symmetry index,Isym,0.85,,0.0431,Asymmetric about the mean orientation: an initial "
         "fabric is likely.\r\n";
     EXPECT_EQ(MethodsCsv(s), expected);

@@ -116,6 +116,8 @@ TEST_F(MethodsWindowTest, ListsTheThreeTestsWithPValuesAndVerdicts) {
         EXPECT_TRUE(p == "< 0.001" || (std::stod(p) >= 0.0 && std::stod(p) <= 1.0)) << p;
         EXPECT_GT(Cell("TestGrid", row, 3).size(), 20u);
     }
+    const std::string note = Part<QLabel>("FabricTestNote")->text().toStdString();
+    EXPECT_NE(note.find("aligned with the strain"), std::string::npos);
     // 40 ellipses strained to R ≈ 1.8 leave no doubt about the strain.
     EXPECT_EQ(Cell("TestGrid", 0, 2), "< 0.001");
     EXPECT_EQ(Cell("TestGrid", 0, 3),

@@ -82,29 +82,38 @@ TEST(SymmetryChi2, UsesEighteenClassesFromNinetyDataAndFewerBelow) {
     }
 }
 
+TEST(SymmetryTests, SimulateFewerSetsOfManyData) {
+    const std::pair<int, int> cases[] = {{3, 999},    {252, 999},  {1000, 999},
+                                         {1001, 499}, {2000, 499}, {2001, 199},
+                                         {5000, 199}, {5001, 99},  {10000, 99}};
+    for (const auto& [count, sets] : cases) EXPECT_EQ(SymmetryNullSetsFor(count), sets) << count;
+}
+
 TEST(SymmetryChi2, CountsClassesWithTheirLowerBoundsIn) {
-    // N = 15: classes [−90, −30), [−30, 30), [30, 90); 90° is −90°. χ²(2) has p = e^(−χ²/2).
+    // N = 15: classes [−90, −30), [−30, 30), [30, 90); 90° is −90°.
     struct Case {
         std::vector<double> offsets;
         double chi2;
+        std::int64_t squares;
     };
     const Case cases[] = {
-        {{-60, -60, -60, -60, -60, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 10.0},
-        {{90, -90, -89, -31, 89.9, -30, -30, 0, 29.9, 29.99, 30, 30, 30, 60, 89}, 0.4},
-        {{90, 90, 90, 90, 90, -30, -30, -30, -30, -30, 30, 30, 30, 30, 30}, 0.0},
+        {{-60, -60, -60, -60, -60, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 10.0, 25 + 100},
+        {{90, -90, -89, -31, 89.9, -30, -30, 0, 29.9, 29.99, 30, 30, 30, 60, 89},
+         0.4,
+         36 + 25 + 16},
+        {{90, 90, 90, 90, 90, -30, -30, -30, -30, -30, 30, 30, 30, 30, 30}, 0.0, 75},
     };
     for (const Case& c : cases) {
         const SymmetryChi2 test = SymmetryChi2Of(c.offsets);
         EXPECT_NEAR(test.chi2, c.chi2, 1e-12);
-        EXPECT_NEAR(test.p, std::exp(-c.chi2 / 2.0), 1e-12);
+        EXPECT_EQ(SquaredClassCounts(c.offsets, 3), c.squares);
     }
-    // N = 25: five classes, χ²(4) has p = e^(−χ²/2) (1 + χ²/2). Counts 9, 4, 4, 4, 4: χ² = 4.
+    // N = 25: five classes. Counts 9, 4, 4, 4, 4: χ² = (25 + 4 · 1) / 5 = 4.
     std::vector<double> offsets(9, -80.0);
     for (double centre : {-40.0, 0.0, 40.0, 80.0}) offsets.insert(offsets.end(), 4, centre);
     const SymmetryChi2 five = SymmetryChi2Of(offsets);
     EXPECT_EQ(five.classes, 5);
     EXPECT_NEAR(five.chi2, 4.0, 1e-12);
-    EXPECT_NEAR(five.p, std::exp(-2.0) * (1 + 2.0), 1e-12);
 }
 
 TEST(RetroDeformedOffsets, AreThePreStrainOrientationsOfTheObjectiveAboutTheStrainAxis) {
@@ -112,10 +121,12 @@ TEST(RetroDeformedOffsets, AreThePreStrainOrientationsOfTheObjectiveAboutTheStra
     const auto state = EstimatedStateOf(data);
     const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
     const std::vector<double> offsets = RetroDeformedOffsets(data, strain);
+    const std::vector<Ellipse> pre = RetroDeformedEllipses(data, strain);
     TSquaredOfStrain(*state, state->StrainEstimate);
     for (int k = 1; k <= state->DataCount; ++k) {
         const double expected = ReduceOffset(state->PhiPre[k] / kRadian - strain.phiDegrees);
         EXPECT_NEAR(ReduceOffset(offsets[std::size_t(k - 1)] - expected), 0.0, 1e-9) << k;
+        EXPECT_NEAR(pre[std::size_t(k - 1)].R, state->RPre[k], 1e-9 * state->RPre[k]) << k;
     }
 }
 
@@ -134,25 +145,91 @@ TEST(SymmetryIndex, CountsEllipsesOnEachSideOfTheVectorMean) {
         {{{2.0, 80.0}, {2.0, -80.0}, {1.2, 85.0}, {1.2, -85.0}}, 1.0},
     };
     for (const Case& c : cases) {
-        const SymmetryIndex index = SymmetryIndexOf(c.data, 1);
+        EXPECT_EQ(ImbalanceOf(c.data), int(std::lround(4 * (1.0 - c.Isym))))
+            << c.data[2].phiDegrees;
+        const SymmetryIndex index = SymmetryTestsOf(c.data, {1.5, 0.0}, 1, 99).index;
         EXPECT_DOUBLE_EQ(index.Isym, c.Isym) << c.data[2].phiDegrees;
-        EXPECT_GE(index.p, 1.0 / (1 + kReflectedSets));
-        EXPECT_LE(index.p, 1.0);
     }
 }
 
-TEST(SymmetryIndex, GivesTheSamePOnAnyNumberOfThreads) {
+// Sets of known answer for both symmetry tests, with their simulated null of M sets.
+struct SymmetryCase {
+    const char* name;
+    std::vector<Ellipse> pre;  // initial ellipses, φ from the strain axis
+    double leastChi2P, mostChi2P, leastIndexP, mostIndexP;
+};
+
+// 2 · pairs initial ellipses mirrored about the strain axis, at evenly spaced offsets.
+std::vector<Ellipse> Mirrored(int pairs) {
+    std::vector<Ellipse> pre;
+    for (int i = 0; i < pairs; ++i) {
+        const double theta = 90.0 * (i + 0.5) / pairs, R = 1.3 + 0.1 * (i % 7);
+        pre.push_back({R, theta});
+        pre.push_back({R, -theta});
+    }
+    return pre;
+}
+
+// Large ellipses within 20° to 40° of the strain axis and small ones within −40° to −20°.
+std::vector<Ellipse> OneSided(int count) {
+    std::vector<Ellipse> pre;
+    for (int i = 0; i < count; ++i) {
+        const double spread = 20.0 * i / count;
+        pre.push_back(i % 2 ? Ellipse{2.5, 20.0 + spread} : Ellipse{1.2, -20.0 - spread});
+    }
+    return pre;
+}
+
+TEST(SymmetryTests, GiveTheSimulatedPOfKnownSets) {
+    constexpr int kSets = 999;
+    constexpr double kSmallest = 1.0 / (kSets + 1);
+    const SymmetryCase cases[] = {
+        // Offsets spread evenly (χ² = 0) and mirror pairs (I_sym = 1): no set is more symmetric.
+        {"mirrored", Mirrored(30), 0.5, 1.0, 0.5, 1.0},
+        // Every offset within a third of the range, large and small on opposite sides.
+        {"one-sided", OneSided(40), kSmallest, kSmallest, kSmallest, kSmallest},
+    };
+    const StrainLocation strain{2.0, 25.0};
+    for (const SymmetryCase& c : cases) {
+        std::vector<Ellipse> turned;
+        for (const Ellipse& e : c.pre) turned.push_back({e.R, e.phiDegrees + strain.phiDegrees});
+        const std::vector<Ellipse> data = testing_support::Strained(turned, strain);
+        const auto state = EstimatedStateOf(data);
+        const StrainLocation estimate{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
+        const SymmetryTests tests = SymmetryTestsOf(data, estimate, 1, kSets);
+        EXPECT_EQ(tests.null.sets, kSets) << c.name;
+        EXPECT_EQ(tests.null.failed, 0) << c.name;
+        EXPECT_GE(tests.chi2.p, c.leastChi2P) << c.name;
+        EXPECT_LE(tests.chi2.p, c.mostChi2P) << c.name;
+        EXPECT_GE(tests.index.p, c.leastIndexP) << c.name;
+        EXPECT_LE(tests.index.p, c.mostIndexP) << c.name;
+    }
+}
+
+TEST(SymmetryTests, GiveNoPWhenTheSimulatedSetsHaveNoEstimate) {
+    // Identical ellipses leave circles at their own strain: every simulated set is one point.
+    const std::vector<Ellipse> data(10, Ellipse{2.0, 10.0});
+    const SymmetryTests tests = SymmetryTestsOf(data, {2.0, 10.0}, 1, 99);
+    EXPECT_EQ(tests.null.failed, 99);
+    EXPECT_TRUE(std::isnan(tests.chi2.p));
+    EXPECT_TRUE(std::isnan(tests.index.p));
+}
+
+TEST(SymmetryTests, GiveTheSamePOnAnyNumberOfThreads) {
     const std::vector<Ellipse> data = EllipsesOf(Population{
         .count = 100, .seed = 5, .largeFabricDegrees = 30.0, .largeFabricHalfWidth = 30.0});
-    const SymmetryIndex parallel = SymmetryIndexOf(data, 3);
-    // Started inside a part, the reflected sets run one after another on one thread.
-    SymmetryIndex serial;
+    const StrainLocation strain{1.8, 30.0};
+    const SymmetryTests parallel = SymmetryTestsOf(data, strain, 3, 199);
+    // Started inside a part, the simulated sets run one after another on one thread.
+    SymmetryTests serial;
     RunInParallel(2, [&](int part) {
-        if (part == 0) serial = SymmetryIndexOf(data, 3);
+        if (part == 0) serial = SymmetryTestsOf(data, strain, 3, 199);
     });
-    EXPECT_EQ(serial.p, parallel.p);
-    EXPECT_EQ(serial.Isym, parallel.Isym);
-    EXPECT_NE(SymmetryIndexOf(data, 4).p, parallel.p);  // another seed, other reflections
+    EXPECT_EQ(serial.chi2.p, parallel.chi2.p);
+    EXPECT_EQ(serial.index.p, parallel.index.p);
+    EXPECT_EQ(serial.index.Isym, parallel.index.Isym);
+    const SymmetryTests other = SymmetryTestsOf(data, strain, 4, 199);
+    EXPECT_TRUE(other.chi2.p != parallel.chi2.p || other.index.p != parallel.index.p);
 }
 
 // Synthetic sets without an initial fabric: each test rejects about one in twenty at 5 %.
@@ -166,8 +243,9 @@ TEST(FabricTests, GiveLargePOnIsotropicSets) {
         const std::vector<Ellipse> data = EllipsesOf(population);
         const auto state = EstimatedStateOf(data);
         const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
-        chi2 += SymmetryChi2Of(RetroDeformedOffsets(data, strain)).p < 0.05;
-        index += SymmetryIndexOf(data, 1).p < 0.05;
+        const SymmetryTests tests = SymmetryTestsOf(data, strain, 1, 199);
+        chi2 += tests.chi2.p < 0.05;
+        index += tests.index.p < 0.05;
         population.strain = {1.0, 0.0};
         const auto unstrained = StateOf(EllipsesOf(population));
         noStrain += NoStrainTestOf(TSquaredOfStrain(*unstrained, {0.0, 0.0}), 252).p < 0.05;
@@ -179,7 +257,9 @@ TEST(FabricTests, GiveLargePOnIsotropicSets) {
     EXPECT_LE(index, kMostRejections);
 }
 
-TEST(FabricTests, GiveTinyPOnSetsWithAnInitialFabric) {
+TEST(FabricTests, GiveTheSmallestPOnSetsWithAnInitialFabric) {
+    constexpr int kSets = 999;
+    constexpr double kSmallest = 1.0 / (kSets + 1);
     for (std::uint32_t seed : {1u, 2u, 3u}) {
         // Initial long axes within ±25° of 60° from the strain axis: the retro-deformed
         // orientations crowd into a few classes.
@@ -187,11 +267,15 @@ TEST(FabricTests, GiveTinyPOnSetsWithAnInitialFabric) {
             {.count = 252, .seed = seed, .fabricDegrees = 60.0, .fabricHalfWidth = 25.0});
         const auto state = EstimatedStateOf(aligned);
         const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
-        EXPECT_LT(SymmetryChi2Of(RetroDeformedOffsets(aligned, strain)).p, 1e-6) << seed;
+        EXPECT_EQ(SymmetryTestsOf(aligned, strain, 1, kSets).chi2.p, kSmallest) << seed;
         // The more elongated half within ±20° of 40° from the strain axis, to one side of it.
         const std::vector<Ellipse> imbricated = EllipsesOf(
             {.count = 252, .seed = seed, .largeFabricDegrees = 40.0, .largeFabricHalfWidth = 20.0});
-        EXPECT_LE(SymmetryIndexOf(imbricated, 1).p, 1e-3) << seed;
+        const auto imbricatedState = EstimatedStateOf(imbricated);
+        const StrainLocation imbricatedStrain{EstimatedRatio(*imbricatedState),
+                                              EstimatedPhiDegrees(*imbricatedState)};
+        EXPECT_EQ(SymmetryTestsOf(imbricated, imbricatedStrain, 1, kSets).index.p, kSmallest)
+            << seed;
     }
 }
 

@@ -36,6 +36,7 @@ TEST(ComputeMethods, LeavesTheAnalysedStateAsItFoundIt) {
     EXPECT_EQ(again.symmetryIndex.p, result.symmetryIndex.p);
     EXPECT_EQ(again.noStrain.p, result.noStrain.p);
     EXPECT_EQ(again.symmetryChi2.chi2, result.symmetryChi2.chi2);
+    EXPECT_EQ(again.symmetryChi2.p, result.symmetryChi2.p);
 }
 
 TEST(ComputeMethods, ReportsTheThreeEllipseExample) {
@@ -49,6 +50,8 @@ TEST(ComputeMethods, ReportsTheThreeEllipseExample) {
     EXPECT_NEAR(result.noStrain.F, F, 1e-4);
     EXPECT_NEAR(result.noStrain.p, 1.0 / std::sqrt(1.0 + 2.0 * F), 1e-6);
     EXPECT_EQ(result.symmetryChi2.classes, 3);
+    EXPECT_EQ(result.symmetryNull.sets, 999);
+    EXPECT_EQ(result.symmetryNull.failed, 0);
     EXPECT_EQ(result.rfMaxMin.rfMax, 3.0);
     EXPECT_EQ(result.rfMaxMin.rfMin, 1.5);
     EXPECT_NEAR(result.rfMaxMin.fluctuationDegrees, 60.0, 1e-9);

@@ -27,7 +27,7 @@ TEST(RandomStream, RepeatsEachStreamAndSeparatesStreamsAndSeeds) {
     EXPECT_EQ(firstDraws(1, 0), firstDraws(1, 0));
     std::set<std::array<std::uint64_t, 3>> distinct;
     for (std::uint32_t seed : {0u, 1u, 2u}) {
-        for (std::uint32_t stream : {0u, 1u, 2u, kReflectionStreams})
+        for (std::uint32_t stream : {0u, 1u, 2u, kSymmetryNullStreams})
             distinct.insert(firstDraws(seed, stream));
     }
     EXPECT_EQ(distinct.size(), 12u);
