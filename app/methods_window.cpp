@@ -28,12 +28,21 @@ constexpr const char* kNoAnalysisStatus =
 // The bootstrap draws from one fixed seed, so a data set always gives the same intervals.
 constexpr std::uint32_t kBootstrapSeed = 1;
 
+// A column title on screen, broken into short lines ("Bootstrap\nR interval\n(95 %)") so that
+// the columns are as narrow as their numbers and the table fits beside the plot.
+QString ScreenHeader(const std::string& title) {
+    QString text = QString::fromStdString(title);
+    text.replace(QStringLiteral("Bootstrap "), QStringLiteral("Bootstrap\n"));
+    text.replace(QStringLiteral(" ("), QStringLiteral("\n("));
+    return text;
+}
+
 void Fill(QTableWidget& grid, const TextTable& table) {
     grid.clear();
     grid.setColumnCount(static_cast<int>(table.header.size()));
     grid.setRowCount(static_cast<int>(table.rows.size()));
     QStringList header;
-    for (const std::string& h : table.header) header << QString::fromStdString(h);
+    for (const std::string& h : table.header) header << ScreenHeader(h);
     grid.setHorizontalHeaderLabels(header);
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         for (std::size_t c = 0; c < table.rows[r].size(); ++c) {

@@ -18,7 +18,7 @@ namespace varnel::app {
 namespace {
 
 constexpr int kWidth = 1280;
-constexpr int kHeight = 600;
+constexpr int kHeight = 700;  // fits a 1280 × 800 screen with its title bar and panel
 constexpr int kFewestResamples = 100;
 constexpr int kMostResamples = 100000;
 constexpr int kDefaultResamples = 1000;
@@ -41,6 +41,11 @@ QTableWidget* CreateGrid(const char* name) {
     grid->setWordWrap(true);
     grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Without scroll bars a grid squeezed below its rows would hide them: it keeps its height.
+    grid->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+    // Wrapped notes take as many lines as the width the layout finally gives their column.
+    QObject::connect(grid->horizontalHeader(), &QHeaderView::sectionResized, grid,
+                     &QTableView::resizeRowsToContents);
     return grid;
 }
 
@@ -87,9 +92,10 @@ TFormMethods::~TFormMethods() { bootstrap_->Abandon(); }
 
 void TFormMethods::CreateControls() {
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(CreateTablesColumn(), 3);
+    // The tables take two thirds: eight columns of numbers and a column of notes.
+    layout->addWidget(CreateTablesColumn(), 2);
     PlotView = Named(new RfPhiView, "PlotView");
-    layout->addWidget(PlotView, 2);
+    layout->addWidget(PlotView, 1);
 }
 
 QWidget* TFormMethods::CreateTablesColumn() {
