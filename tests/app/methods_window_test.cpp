@@ -101,7 +101,7 @@ TEST_F(MethodsWindowTest, ShowsTheEstimateWithTheReportsRangesAndFollowsTheLevel
     EXPECT_EQ(range39.substr(0, 5), ReportValue("   min = ").substr(0, 5));
     EXPECT_NE(Status().find("at 39 %"), std::string::npos);
     EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(3)->text(),
-              QStringLiteral("R range (39 %)"));
+              QStringLiteral("R range\n(39 %)"));
 }
 
 TEST_F(MethodsWindowTest, ListsTheThreeTestsWithPValuesAndVerdicts) {
@@ -200,7 +200,7 @@ TEST_F(MethodsWindowTest, ALevelChangeAbandonsARunningBootstrap) {
     EXPECT_FALSE(Methods()->BootstrapRunning());
     EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
     EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(5)->text(),
-              QStringLiteral("Bootstrap R interval (50 %)"));
+              QStringLiteral("Bootstrap\nR interval\n(50 %)"));
 }
 
 TEST_F(MethodsWindowTest, SavesThePlotInTheFormatOfItsNameAtTheSizeShown) {
