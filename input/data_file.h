@@ -42,7 +42,8 @@ inline constexpr double kLargestAxialRatio = 100.0;
 
 /// Appends "Invalid R at line #k" to `memoLines` for every R below 1 or above
 /// kLargestAxialRatio (NaN too), k being the file's line of the datum (datum i is on line
-/// i + DataFirstLine - 1); true when any was found.
+/// i + DataFirstLine - 1); true when any was found. A GeoJSON outline above the limit never
+/// gets here: its reader refuses it, naming the feature.
 bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines);
 
 /// Converts one field of a data line as the reader does: the runtime's conversion error

@@ -85,9 +85,9 @@ DataFileReading ReadTable(AnalysisState& state, const std::string& path,
     return reading;
 }
 
-DataFileReading ReadGeoJson(AnalysisState& state, const std::string& path) {
+DataFileReading ReadGeoJson(AnalysisState& state, const std::string& path, char decimalSeparator) {
     DataFileReading reading;
-    const GeoJsonOutlines outlines = ReadGeoJsonOutlines(path, kMaxData);
+    const GeoJsonOutlines outlines = ReadGeoJsonOutlines(path, kMaxData, decimalSeparator);
     if (outlines.tooMany) {
         reading.count = CountOutcome::TooManyData;
         return reading;
@@ -134,7 +134,7 @@ DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& p
     const EllipseFileKind kind = DetectEllipseFileKind(path, decimalSeparator);
     if (kind == EllipseFileKind::Table) return ReadTable(state, path, options);
     DataFileReading reading = kind == EllipseFileKind::GeoJson
-                                  ? ReadGeoJson(state, path)
+                                  ? ReadGeoJson(state, path, decimalSeparator)
                                   : ReadDataLines(state, path, decimalSeparator);
     if (options.columns) reading.notices.insert(reading.notices.begin(), kUnusedColumnsMessage);
     return reading;

@@ -11,6 +11,7 @@
 
 #include "core/io_error.h"
 #include "core/varnel_error.h"
+#include "input/data_file.h"
 #include "input/geojson_terms.h"
 #include "input/json_input.h"
 #include "input/outline_moments.h"
@@ -51,7 +52,8 @@ Nesting Enclosing(Nesting elements) { return static_cast<Nesting>(static_cast<in
 // running sums of its rings: memory stays small whatever the size of the outlines.
 class OutlineReader : public nlohmann::json_sax<Json> {
 public:
-    explicit OutlineReader(int maxEllipses) : maxEllipses_(maxEllipses) {}
+    OutlineReader(int maxEllipses, char decimalSeparator)
+        : maxEllipses_(maxEllipses), decimalSeparator_(decimalSeparator) {}
 
     GeoJsonOutlines outlines;
     std::string error;  // set when the reader stopped the parse
@@ -107,6 +109,7 @@ private:
     void EndPolygon();
 
     int maxEllipses_;
+    char decimalSeparator_;
     std::vector<Frame> frames_;
     int skippedDepth_ = 0;  // containers opened inside one the reader does not follow
     Key key_ = Key::Other;
@@ -355,6 +358,13 @@ bool OutlineReader::EndGeometry() {
         if (!ellipse.valid) {
             return FailInFeature("polygon #" + std::to_string(p + 1) + " encloses no area.");
         }
+        // The same test as the validation of every datum's R, on the R stored; refused here
+        // so that the message names the outline, not its place among the ellipses.
+        if (static_cast<double>(ellipse.ratio) > kLargestAxialRatio) {
+            outlineFault_ = "polygon #" + std::to_string(p + 1) + " " +
+                            geojson::RatioAboveLimitText(ellipse.ratio, decimalSeparator_);
+            return true;
+        }
         outlines.ellipses.push_back(
             {static_cast<double>(ellipse.ratio), static_cast<double>(ellipse.degrees)});
     }
@@ -367,7 +377,8 @@ struct FileCloser {
 
 }  // namespace
 
-GeoJsonOutlines ReadGeoJsonOutlines(const std::string& path, int maxEllipses) {
+GeoJsonOutlines ReadGeoJsonOutlines(const std::string& path, int maxEllipses,
+                                    char decimalSeparator) {
     const int fd = OpenRegularFile(path);
     std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
     if (!file) {
@@ -381,7 +392,7 @@ GeoJsonOutlines ReadGeoJsonOutlines(const std::string& path, int maxEllipses) {
                           " MiB are not read; this one has " +
                           std::to_string(static_cast<std::uint64_t>(info.st_size) >> 20) + " MiB.");
     }
-    OutlineReader reader(maxEllipses);
+    OutlineReader reader(maxEllipses, decimalSeparator);
     JsonInput input(file.get());
     const bool parsed = Json::sax_parse(input.begin(), input.end(), &reader);
     if (std::ferror(file.get())) ThrowIoErrorFromErrno(EIO);

@@ -29,8 +29,10 @@ struct GeoJsonOutlines {
 /// each part of a MultiPolygon, less its holes, becomes its moment-equivalent ellipse.
 /// Throws VarnelError for a file that cannot be read or is over kLargestGeoJsonFile, invalid
 /// JSON (with its position), a document that is not a FeatureCollection, malformed
-/// coordinates or a polygon without area (naming the feature), and a collection without a
-/// polygon.
-GeoJsonOutlines ReadGeoJsonOutlines(const std::string& path, int maxEllipses);
+/// coordinates, a polygon without area or whose ellipse has R above kLargestAxialRatio
+/// (naming the feature; the ratio written with `decimalSeparator`), and a collection without
+/// a polygon.
+GeoJsonOutlines ReadGeoJsonOutlines(const std::string& path, int maxEllipses,
+                                    char decimalSeparator);
 
 }  // namespace varnel

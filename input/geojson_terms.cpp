@@ -1,6 +1,27 @@
 #include "input/geojson_terms.h"
 
+#include <charconv>
+
+#include "input/data_file.h"
+
 namespace varnel::geojson {
+
+namespace {
+
+// `number` in the general form with `digits` significant digits and `decimalSeparator`;
+// formatted apart from the locale, as printf under the desktop program's locale is not.
+std::string GeneralText(long double number, int digits, char decimalSeparator) {
+    char text[64];
+    const std::to_chars_result end =
+        std::to_chars(text, text + sizeof text, number, std::chars_format::general, digits);
+    std::string general(text, end.ptr);
+    for (char& c : general) {
+        if (c == '.') c = decimalSeparator;
+    }
+    return general;
+}
+
+}  // namespace
 
 Key KeyOf(const std::string& name) {
     if (name == "type") return Key::Type;
@@ -45,6 +66,17 @@ const char* FaultText(OutlineFault fault) {
             break;
     }
     return "";
+}
+
+std::string RatioAboveLimitText(long double ratio, char decimalSeparator) {
+    constexpr int kDigits = 4, kMostDigits = 21;  // 21 tell any two long doubles apart
+    const std::string limit = GeneralText(kLargestAxialRatio, kDigits, decimalSeparator);
+    std::string number = GeneralText(ratio, kDigits, decimalSeparator);
+    for (int digits = kDigits + 1; number == limit && digits <= kMostDigits; ++digits) {
+        number = GeneralText(ratio, digits, decimalSeparator);
+    }
+    return "is an ellipse of axial ratio " + number + ", above the largest the program analyses (" +
+           limit + ").";
 }
 
 std::string JsonErrorText(const std::string& what, std::size_t position) {

@@ -30,6 +30,11 @@ std::string LabelText(const std::string& text, bool quoted);
 /// What a message says of a polygon with `fault` after "polygon #k ".
 const char* FaultText(OutlineFault fault);
 
+/// What a message says after "polygon #k " of a polygon whose ellipse has R = `ratio` above
+/// kLargestAxialRatio: R to 4 significant digits, more where those would read as the limit
+/// ("100.02", not "100"), with `decimalSeparator`.
+std::string RatioAboveLimitText(long double ratio, char decimalSeparator);
+
 /// "Invalid JSON: " and the reason of a JSON library error without its "[json.exception.…] "
 /// prefix, cut to a length a message box shows; the byte position is added where the reason
 /// gives none.

@@ -223,6 +223,16 @@ TEST_F(HostileInputTest, EveryHostileFileEndsInAMessageOrAResult) {
              ", \"geometry\": " + triangle + "}]}",
          {"Feature #1: the key \"geometry\" occurs twice in one object."},
          Leaves::Everything},
+        // Pretty-printed, as GIS programs write: the outline is named, not its ellipse's place.
+        {"a sliver of a grain 1000 times longer than wide",
+         "{\n  \"type\": \"FeatureCollection\",\n  \"features\": [\n    {\"type\": \"Feature\", "
+         "\"id\": \"g1\", \"geometry\": " +
+             triangle + "},\n    {\"type\": \"Feature\", \"id\": \"g2\",\n     \"geometry\": " +
+             "{\"type\": \"Polygon\", \"coordinates\": [\n       [[0, 0], [1000, 0], [1000, 1], "
+             "[0, 1], [0, 0]]\n     ]}}\n  ]\n}\n",
+         {"Feature #2 (id \"g2\"): polygon #1 is an ellipse of axial ratio 1000, above the largest "
+          "the program analyses (100)."},
+         Leaves::Everything},
         {"ten each of two ellipses",
          DataFileText(testing_support::TwoDistinctEllipses(20)),
          {kDivisionByZeroMessage},

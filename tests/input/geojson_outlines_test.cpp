@@ -47,7 +47,7 @@ std::string Polygon(const std::string& rings) {
 class GeoJsonTest : public ::testing::Test {
 protected:
     GeoJsonOutlines Read(const std::string& text, int maxEllipses = 10000) {
-        return ReadGeoJsonOutlines(folder.Write("outlines.geojson", text), maxEllipses);
+        return ReadGeoJsonOutlines(folder.Write("outlines.geojson", text), maxEllipses, '.');
     }
     std::string ErrorOf(const std::string& text) {
         return ErrorTextOf([&] { Read(text); });
@@ -92,6 +92,11 @@ TEST_F(GeoJsonTest, SaysWhatIsWrongAndWhere) {
     const std::string triangle = "[[0, 0], [1, 0], [0, 1], [0, 0]]";
     const std::string square = "[[0, 0], [4, 0], [4, 4], [0, 4], [0, 0]]";
     const std::string deep = "{\"type\": \"FeatureCollection\", \"features\": [{\"properties\": ";
+    // An a × b rectangle has the central second moments a²/12 and b²/12 per unit area along its
+    // sides, so its ellipse has R = √(a²/b²) = a / b.
+    const double thinRatio = std::sqrt((1000.0 * 1000.0 / 12) / (1.0 * 1.0 / 12));
+    char thinText[32];
+    std::snprintf(thinText, sizeof thinText, "%.4g", thinRatio);
     struct Case {
         std::string text;
         std::string message;
@@ -154,8 +159,22 @@ TEST_F(GeoJsonTest, SaysWhatIsWrongAndWhere) {
          "Invalid JSON: more than 1 MiB without a string or number (at byte " +
              std::to_string(deep.size() - 2 + (1 << 20) + 1) + ")"},
         {"{\"type\": \"FeatureCollection\", \"features\": [1]}", "Feature #1 is not an object."},
+        {Collection({Polygon(triangle),
+                     "{\"type\": \"MultiPolygon\", \"coordinates\": [[" + triangle + "], [" +
+                         Ring(Rectangle(1000, 1, 30, 512345.5, 4123456.25)) + "]]}"}),
+         "Feature #2 (id 2): polygon #2 is an ellipse of axial ratio " + std::string(thinText) +
+             ", above the largest the program analyses (100)."},
     };
     for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << c.text.substr(0, 300);
+}
+
+TEST_F(GeoJsonTest, WritesARatioAboveTheLimitWithTheDecimalSeparatorAndDigitsBeyondIt) {
+    const std::string path =
+        folder.Write("thin.geojson", Collection({Polygon(Ring(Rectangle(100.02, 1, 0)))}));
+    EXPECT_EQ(
+        ErrorTextOf([&] { ReadGeoJsonOutlines(path, 10000, ','); }),
+        "Feature #1 (id 1): polygon #1 is an ellipse of axial ratio 100,02, above the largest "
+        "the program analyses (100).");
 }
 
 TEST_F(GeoJsonTest, StopsPastTheCapacity) {
@@ -173,10 +192,11 @@ TEST_F(GeoJsonTest, StopsPastTheCapacity) {
 TEST_F(GeoJsonTest, RefusesAGigabyteFileWithoutReadingIt) {
     const std::string path = folder.Write("huge.geojson", "{\"type\": \"FeatureCollection\"");
     std::filesystem::resize_file(path, std::uintmax_t{1} << 30);  // sparse: no disk used
-    EXPECT_EQ(ErrorTextOf([&] { ReadGeoJsonOutlines(path, 10000); }),
+    EXPECT_EQ(ErrorTextOf([&] { ReadGeoJsonOutlines(path, 10000, '.'); }),
               "GeoJSON files over 128 MiB are not read; this one has 1024 MiB.");
-    EXPECT_EQ(ErrorTextOf([&] { ReadGeoJsonOutlines((folder.Path() / "none.json").string(), 1); }),
-              "ファイルが見つかりません");
+    EXPECT_EQ(
+        ErrorTextOf([&] { ReadGeoJsonOutlines((folder.Path() / "none.json").string(), 1, '.'); }),
+        "ファイルが見つかりません");
 }
 
 }  // namespace
