@@ -84,11 +84,19 @@ private:
 /// 0.": T² with 3 significant digits, "NAN" for a NaN.
 std::string MinimumNotReachedText(double tSquared, char decimalSeparator);
 
+/// Where the minimisation ended at `estimate` with T² = `tSquared` above kCertifiedTSquared:
+/// solves for the strain at which the mean pre vector vanishes (FindMeanPreVectorRoot) from the
+/// estimate, then from the mean post vector, then from the origin, and stores the first root
+/// whose T² is at most kCertifiedTSquared and whose pre vectors RefuseUndeterminedEstimate passes,
+/// with its pre-strain data in the state. Where none does, it leaves the pre-strain data of
+/// `estimate`, refuses them as RefuseUndeterminedEstimate does, or throws MinimumNotReached.
+void FinishEstimate(AnalysisState& state, StrainVector estimate, double tSquared);
+
 /// The estimation of the Open command: post vectors, then InitialStrainGuess and MinimizeStrain
 /// of the fast path of the objective (FastObjective); one reference evaluation at the estimate
-/// leaves the pre-strain data of x_s in the state, RefuseUndeterminedEstimate judges them and the
-/// post vectors, T² there must not exceed kCertifiedTSquared (MinimumNotReached), and last
-/// StoreEstimate stores x_s.
+/// leaves the pre-strain data of x_s in the state; where T² there exceeds kCertifiedTSquared
+/// (N ≥ 3), FinishEstimate takes over; otherwise RefuseUndeterminedEstimate judges them and the
+/// post vectors and StoreEstimate stores x_s.
 void EstimateStrain(AnalysisState& state, ProgressSink* progress);
 
 }  // namespace varnel
