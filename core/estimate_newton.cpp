@@ -6,6 +6,7 @@
 
 #include "core/objective.h"
 #include "core/strain_vector.h"
+#include "core/t_squared.h"
 #include "core/varnel_error.h"
 
 namespace varnel {
@@ -55,6 +56,45 @@ private:
 
 double Length(StrainVector v) { return std::hypot(v.x1, v.x2); }
 
+// The pre vector of the post vector p retro-deformed by the strain x, through shape tensors of
+// determinant 1: C = exp([[p1, p2], [p2, −p1]]), the pre tensor P = F⁻¹ C F⁻¹ with
+// F⁻¹ = exp(−½ [[x1, x2], [x2, −x1]]), and P = cosh r I + (sinh r / r) [[v1, v2], [v2, −v1]].
+// No difference of angles enters, so it holds where the reference path's orientations are too
+// large for one.
+StrainVector TensorPreVector(StrainVector p, StrainVector x) {
+    using L = long double;
+    const L pr = std::sqrt(L(p.x1) * p.x1 + L(p.x2) * p.x2);
+    const L pShare = pr == 0 ? 1.0L : std::sinh(pr) / pr;
+    const L c11 = std::cosh(pr) + pShare * p.x1, c22 = std::cosh(pr) - pShare * p.x1,
+            c12 = pShare * p.x2;
+    const L xr = std::sqrt(L(x.x1) * x.x1 + L(x.x2) * x.x2) / 2;
+    const L xShare = xr == 0 ? 0.5L : std::sinh(xr) / (2 * xr);
+    const L f11 = std::cosh(xr) - xShare * x.x1, f22 = std::cosh(xr) + xShare * x.x1,
+            f12 = -xShare * x.x2;
+    // G = F⁻¹ C, then P = G F⁻¹.
+    const L g11 = f11 * c11 + f12 * c12, g12 = f11 * c12 + f12 * c22;
+    const L g21 = f12 * c11 + f22 * c12, g22 = f12 * c12 + f22 * c22;
+    const L p11 = g11 * f11 + g12 * f12, p22 = g21 * f12 + g22 * f22, p12 = g11 * f12 + g12 * f22;
+    const L d1 = (p11 - p22) / 2, d2 = p12;
+    const L sinhR = std::sqrt(d1 * d1 + d2 * d2);
+    const L share = sinhR == 0 ? 1.0L : std::asinh(sinhR) / sinhR;
+    return {static_cast<double>(d1 * share), static_cast<double>(d2 * share)};
+}
+
+// T² of the pre vectors of the strain x by TensorPreVector, or infinity where it fails.
+double TensorTSquared(const AnalysisState& state, StrainVector x) {
+    std::vector<StrainVector> vectors(state.DataCount + 1);
+    for (int k = 1; k <= state.DataCount; ++k) {
+        vectors[k] = TensorPreVector(state.PostVectors[k], x);
+    }
+    try {
+        const double tSquared = TSquaredOfVectors(vectors.data(), state.DataCount);
+        return std::isnan(tSquared) ? HUGE_VAL : tSquared;
+    } catch (const VarnelError&) {
+        return HUGE_VAL;
+    }
+}
+
 }  // namespace
 
 std::optional<StrainVector> FindMeanPreVectorRoot(const AnalysisState& state, StrainVector start,
@@ -96,7 +136,7 @@ std::optional<StrainVector> FindMeanPreVectorRoot(const AnalysisState& state, St
         }
         if (!improved) break;
     }
-    if (here.tSquared <= acceptedTSquared) return x;
+    if (here.tSquared <= acceptedTSquared && TensorTSquared(state, x) <= acceptedTSquared) return x;
     return std::nullopt;
 }
 
