@@ -66,7 +66,8 @@ void RefuseUndeterminedEstimate(const AnalysisState& state);
 /// ones that the share refuses. One that stopped on the side of a valley too narrow for it stays
 /// near the maximum N − 1: at least 1.97 (N = 3) on the sets that pass the share, R_s off by up
 /// to 66 %. 1e-6 lies 5000 times above the one and 2e6 times below the other, and leaves the
-/// mean pre vector of an accepted estimate within 1e-3 of its standard error from zero.
+/// mean pre vector of an accepted estimate within 1e-3 of its standard error from zero. An
+/// estimate above it is finished by Newton steps (FinishEstimate), which then must reach it.
 inline constexpr double kCertifiedTSquared = 1e-6;
 
 /// Thrown by EstimateStrain when T² at the estimate exceeds kCertifiedTSquared (N ≥ 3); what()
