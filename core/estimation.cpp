@@ -3,8 +3,10 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "core/checked_math.h"
+#include "core/estimate_newton.h"
 #include "core/fast_objective.h"
 #include "core/messages.h"
 #include "core/minimizers.h"
@@ -88,12 +90,36 @@ void EstimateStrain(AnalysisState& state, ProgressSink* progress) {
     // The last trial point of the minimiser is not the estimate: leave the pre-strain data of
     // the estimate itself for the confidence region and the Pre-strain plot.
     const double tSquared = TSquaredOfStrain(state, estimate);
-    RefuseUndeterminedEstimate(state);
     // Two data have T² = 1 at every strain; the Open command reports them as too few instead.
     if (state.DataCount >= 3 && !(tSquared <= kCertifiedTSquared)) {
-        throw MinimumNotReached(tSquared);
+        FinishEstimate(state, estimate, tSquared);
+        return;
     }
+    RefuseUndeterminedEstimate(state);
     StoreEstimate(state, estimate);
+}
+
+void FinishEstimate(AnalysisState& state, StrainVector estimate, double tSquared) {
+    const StrainVector starts[] = {estimate, MeanPostVector(state), {0.0, 0.0}};
+    for (const StrainVector start : starts) {
+        const std::optional<StrainVector> root =
+            FindMeanPreVectorRoot(state, start, kCertifiedTSquared);
+        if (!root) continue;
+        // The reference evaluation at the root leaves its pre-strain data in the state.
+        const double rootTSquared = TSquaredOfStrain(state, *root);
+        if (!(rootTSquared <= kCertifiedTSquared)) continue;
+        try {
+            RefuseUndeterminedEstimate(state);
+        } catch (const VarnelError&) {
+            continue;
+        }
+        StoreEstimate(state, *root);
+        return;
+    }
+    // No start reached the root: refuse as the minimisation left it.
+    TSquaredOfStrain(state, estimate);
+    RefuseUndeterminedEstimate(state);
+    throw MinimumNotReached(tSquared);
 }
 
 MinimumNotReached::MinimumNotReached(double tSquared)

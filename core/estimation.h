@@ -66,7 +66,8 @@ void RefuseUndeterminedEstimate(const AnalysisState& state);
 /// ones that the share refuses. One that stopped on the side of a valley too narrow for it stays
 /// near the maximum N − 1: at least 1.97 (N = 3) on the sets that pass the share, R_s off by up
 /// to 66 %. 1e-6 lies 5000 times above the one and 2e6 times below the other, and leaves the
-/// mean pre vector of an accepted estimate within 1e-3 of its standard error from zero.
+/// mean pre vector of an accepted estimate within 1e-3 of its standard error from zero. An
+/// estimate above it is finished by Newton steps (FinishEstimate), which then must reach it.
 inline constexpr double kCertifiedTSquared = 1e-6;
 
 /// Thrown by EstimateStrain when T² at the estimate exceeds kCertifiedTSquared (N ≥ 3); what()
@@ -84,11 +85,19 @@ private:
 /// 0.": T² with 3 significant digits, "NAN" for a NaN.
 std::string MinimumNotReachedText(double tSquared, char decimalSeparator);
 
+/// Where the minimisation ended at `estimate` with T² = `tSquared` above kCertifiedTSquared:
+/// solves for the strain at which the mean pre vector vanishes (FindMeanPreVectorRoot) from the
+/// estimate, then from the mean post vector, then from the origin, and stores the first root
+/// whose T² is at most kCertifiedTSquared and whose pre vectors RefuseUndeterminedEstimate passes,
+/// with its pre-strain data in the state. Where none does, it leaves the pre-strain data of
+/// `estimate`, refuses them as RefuseUndeterminedEstimate does, or throws MinimumNotReached.
+void FinishEstimate(AnalysisState& state, StrainVector estimate, double tSquared);
+
 /// The estimation of the Open command: post vectors, then InitialStrainGuess and MinimizeStrain
 /// of the fast path of the objective (FastObjective); one reference evaluation at the estimate
-/// leaves the pre-strain data of x_s in the state, RefuseUndeterminedEstimate judges them and the
-/// post vectors, T² there must not exceed kCertifiedTSquared (MinimumNotReached), and last
-/// StoreEstimate stores x_s.
+/// leaves the pre-strain data of x_s in the state; where T² there exceeds kCertifiedTSquared
+/// (N ≥ 3), FinishEstimate takes over; otherwise RefuseUndeterminedEstimate judges them and the
+/// post vectors and StoreEstimate stores x_s.
 void EstimateStrain(AnalysisState& state, ProgressSink* progress);
 
 }  // namespace varnel

@@ -53,8 +53,9 @@ bool MomentMatrixIsSingular(const StrainVector* vectors, int count);
 /// Vectors whose covariance about their mean has a smallest eigenvalue at most this share of its
 /// largest lie on one line as far as the estimation can tell: no strain is then better than
 /// another. Estimates the simplex leaves short of the minimum in a thin valley (measured at
-/// shares up to 7.5e-7, up to 50 % off in R_s) are refused by their T² (kCertifiedTSquared);
-/// the wrong estimates that T² does not give away were all measured at shares below 2e-20.
+/// shares up to 7.5e-7, up to 50 % off in R_s) are caught by their T² (kCertifiedTSquared) and
+/// finished by Newton steps; the wrong estimates that T² does not give away were all measured at
+/// shares below 2e-20.
 /// 1e-10 lies far above them and above data on a line up to 1e-9 of their spread (5.5e-16 at
 /// most), and far below fabrics within ±0.1° of one axis (1.8e-6 and above), three ellipses
 /// within ±1.1° (2.8e-8) and the examples and ordinary synthetic sets (0.0097 and above).

@@ -159,6 +159,34 @@ TEST(EstimateStrain, RecoversATinyStrainFromNearlyRoundEllipses) {
     }
 }
 
+TEST(EstimateStrain, FinishesByNewtonStepsWhereTheSimplexStopsShort) {
+    struct Case {
+        std::vector<testing_support::DatumInDegrees> data;
+        double R, phiDegrees;  // the root in 40 digits, computed by shape tensors
+    };
+    const Case cases[] = {
+        {{{1.0005344682044817, 54.273229988944962},
+          {93.945155486328503, 15.584392043443444},
+          {45.276646624008222, 87.157004248657728}},
+         1.4641225295,
+         32.1719938108},
+        {{{91.177, 3.0817}, {90.092, 3.0695}, {90.825, 58.003}}, 5.2294512529, 4.6274208888},
+    };
+    for (const Case& c : cases) {
+        auto state = StateOf(c.data);
+        ComputePostVectors(*state);
+        const ObjectiveFunction objective = ReferenceObjective(*state);
+        const StrainVector simplex =
+            MinimizeStrain(InitialStrainGuess(*state, objective), nullptr, objective);
+        EXPECT_GT(TSquaredOfStrain(*state, simplex), 1.0) << c.R;  // the simplex stops short
+        EstimateStrain(*state, nullptr);
+        EXPECT_NEAR(EstimatedRatio(*state), c.R, 1e-9);
+        EXPECT_NEAR(EstimatedPhiDegrees(*state), c.phiDegrees, 1e-8);
+        const StrainVector m = MeanPreVector(*state);
+        EXPECT_LE(std::hypot(m.x1, m.x2), 1e-12) << c.R;
+    }
+}
+
 TEST(EstimateStrain, AgreesWithTheMinimisationOfTheReferenceObjective) {
     // The minimiser ends where the mean pre vector vanishes to rounding; both paths get there.
     constexpr double kReferenceAgreement = 1e-9;
