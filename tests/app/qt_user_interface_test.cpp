@@ -117,13 +117,15 @@ TEST(QtUserInterface, SaveDialogAddsTheDefaultExtensionAndCancelGivesNothing) {
     const SaveDialogRequest request{
         "Enhanced metafile (*.emf)|*.emf|PNG image (*.png)|*.png", "emf", true, {}};
     WhenModalOpens<QFileDialog>([&](QFileDialog& dialog) {
-        // The user goes to the folder and types a name without extension.
+        // The user goes to the folder and types a name without extension (one that names
+        // nothing in the working folder either: Qt's dialog looks for the typed name there
+        // before it adds the extension).
         dialog.setDirectory(QString::fromStdString(folder.Path().string()));
         dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
-            ->setText(QStringLiteral("plot"));
+            ->setText(QStringLiteral("strain-plot"));
         QMetaObject::invokeMethod(&dialog, "accept");
     });
-    EXPECT_EQ(ui.AskSaveFileName(request), folder.PathOf("plot.emf"));
+    EXPECT_EQ(ui.AskSaveFileName(request), folder.PathOf("strain-plot.emf"));
     WhenModalOpens<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_EQ(ui.AskSaveFileName(request), std::nullopt);
 }
