@@ -1,6 +1,7 @@
 #include "input/geojson_terms.h"
 
 #include <charconv>
+#include <cstdio>
 
 #include "input/data_file.h"
 
@@ -49,7 +50,21 @@ bool Followed(Role role, Key key) {
 std::string LabelText(const std::string& text, bool quoted) {
     const std::string cut =
         text.size() > kLongestLabel ? text.substr(0, kLongestLabel) + "..." : text;
-    return quoted ? "\"" + cut + "\"" : cut;
+    // Written back as JSON would write it, so that a NUL, a line break or a quote in an id
+    // neither cuts the message nor forges a line of it.
+    std::string label = quoted ? "\"" : "";
+    for (const char c : cut) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            label += escape;
+        } else {
+            if (quoted && (c == '"' || c == '\\')) label += '\\';
+            label += c;
+        }
+    }
+    return quoted ? label + "\"" : label;
 }
 
 const char* FaultText(OutlineFault fault) {
