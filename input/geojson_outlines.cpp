@@ -359,14 +359,19 @@ bool OutlineReader::EndGeometry() {
             return FailInFeature("polygon #" + std::to_string(p + 1) + " encloses no area.");
         }
         // The same test as the validation of every datum's R, on the R stored; refused here
-        // so that the message names the outline, not its place among the ellipses.
-        if (static_cast<double>(ellipse.ratio) > kLargestAxialRatio) {
+        // so that the message names the outline, not its place among the ellipses. A ratio
+        // from the moments carries their rounding (a 100 × 1 rectangle turned 33° gives
+        // 100.0000000000004), so one within 1e-12 of the limit is the limit.
+        double ratio = static_cast<double>(ellipse.ratio);
+        if (ratio > kLargestAxialRatio && ratio <= kLargestAxialRatio * (1.0 + 1e-12)) {
+            ratio = kLargestAxialRatio;
+        }
+        if (ratio > kLargestAxialRatio) {
             outlineFault_ = "polygon #" + std::to_string(p + 1) + " " +
                             geojson::RatioAboveLimitText(ellipse.ratio, decimalSeparator_);
             return true;
         }
-        outlines.ellipses.push_back(
-            {static_cast<double>(ellipse.ratio), static_cast<double>(ellipse.degrees)});
+        outlines.ellipses.push_back({ratio, static_cast<double>(ellipse.degrees)});
     }
     return true;
 }

@@ -63,19 +63,20 @@ TEST_F(GeoJsonTest, EveryPolygonBecomesItsEllipseInFileOrder) {
         "{\"type\": \"Point\", \"coordinates\": [1, 2]}",
         "{\"type\": \"MultiPolygon\", \"coordinates\": [[" + Ring(Rectangle(4, 2, 0)) + ", " +
             Ring(Rectangle(2, 1, 0)) + "], [" + Ring(Rectangle(3, 1, 100, 5, 5)) + "]]}",
-        "null",
-        "{\"type\": \"LineString\", \"coordinates\": " + square + "}",
+        "null", "{\"type\": \"LineString\", \"coordinates\": " + square + "}",
         "{\"type\": \"MultiLineString\", \"coordinates\": [" + square + "]}",
         "{\"type\": \"GeometryCollection\", \"geometries\": [" + Polygon(square) + "]}",
         "{\"type\": \"Polygon\", \"coordinates\": []}",
+        Polygon(Ring(Rectangle(100, 1, 33))),  // the largest ratio, to the moments' rounding
     }));
-    ASSERT_EQ(outlines.ellipses.size(), 4u);
-    const double expected[][3] = {{4, 30, 1e-7}, {3, -40, 1e-8}, {2, 0, 1e-12}, {3, -80, 1e-12}};
-    for (std::size_t i = 0; i < 4; ++i) {
+    ASSERT_EQ(outlines.ellipses.size(), 5u);
+    const double expected[][3] = {
+        {4, 30, 1e-7}, {3, -40, 1e-8}, {2, 0, 1e-12}, {3, -80, 1e-12}, {100, 33, 1e-12}};
+    for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_NEAR(outlines.ellipses[i].ratio, expected[i][0], expected[i][2]) << i;
         EXPECT_NEAR(outlines.ellipses[i].degrees, expected[i][1], expected[i][2] * 100) << i;
     }
-    EXPECT_EQ(outlines.features, 9);
+    EXPECT_EQ(outlines.features, 10);
     EXPECT_EQ(outlines.skipped, 6);
     EXPECT_FALSE(outlines.tooMany);
 }
@@ -133,6 +134,11 @@ TEST_F(GeoJsonTest, SaysWhatIsWrongAndWhere) {
              Polygon(square + ", [[1, 1], [5, 1], [5, 3], [1, 3], [1, 1]]") +
              ", \"id\": \"grain 7\", \"properties\": {\"area\": 4}}]}",
          "Feature #1 (id \"grain 7\"): polygon #1 has rings that cross each other."},
+        {"{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"geometry\": " +
+             Polygon(square + ", [[1, 1], [5, 1], [5, 3], [1, 3], [1, 1]]") +
+             ", \"id\": \"a\\u0000b\\nFeature #9 \\\"c\"}]}",
+         "Feature #1 (id \"a\\u0000b\\u000aFeature #9 \\\"c\"): polygon #1 has rings that cross "
+         "each other."},
         {"{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"properties\": "
          "{\"tags\": [1], \"name\": \"g3\"}, \"geometry\": {\"type\": \"MultiPolygon\", "
          "\"coordinates\": [[" +
