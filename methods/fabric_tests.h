@@ -54,7 +54,8 @@ struct SymmetryTests {
 };
 
 /// The symmetry χ² of the retro-deformed offsets and the symmetry index of the ellipses, with p
-/// values from a parametric null: simulated set j keeps the retro-deformed ratios R_i, gives them
+/// values from a parametric null: simulated set j keeps the retro-deformed ratios R_i (ln R_i
+/// shrunk by half the variance of the mean pre vector, see fabric_tests.cpp), gives them
 /// orientations θ_i uniform on [−90°, 90°) about the strain axis (from stream
 /// kSymmetryNullStreams + 1 + j of `seed`), strains them by `strain`, re-estimates the strain
 /// (T2EstimateOf) and measures both statistics as for the data. With ties broken by one draw u

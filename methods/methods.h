@@ -118,7 +118,6 @@ struct Covariance2 {
 struct ResamplePivots {
     StrainVector z;       // C*^(−1/2) δ: the studentised error of the resample's estimate
     double region = 0.0;  // |z|² = δᵀ C*⁻¹ δ
-    double phi = 0.0;     // (2φ* − 2φ̂) / se*(2φ)
 };
 
 /// The bootstrap's confidence region of one estimator: the analytic region's ellipse about the

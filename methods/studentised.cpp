@@ -57,19 +57,6 @@ double QuadraticForm(const Covariance2& c, StrainVector v) {
     return (c.c22 * v.x1 * v.x1 - 2.0 * c.c12 * v.x1 * v.x2 + c.c11 * v.x2 * v.x2) / det;
 }
 
-// uᵀ C u for a unit vector u.
-double Along(const Covariance2& c, double u1, double u2) {
-    return c.c11 * u1 * u1 + 2.0 * c.c12 * u1 * u2 + c.c22 * u2 * u2;
-}
-
-// The standard error of 2φ (radians) at the estimate e with scale C: across e, over sinh |e|, the
-// radius of the circle of ratio R on the hyperboloid.
-double TwoPhiError(StrainVector e, const Covariance2& c) {
-    const double r = std::hypot(e.x1, e.x2);
-    if (!(r > 0.0)) return kNaN;
-    return std::sqrt(Along(c, -e.x2 / r, e.x1 / r)) / std::sinh(r);
-}
-
 // The symmetric square root of C: (C + √det C · I) / √(tr C + 2 √det C).
 Covariance2 SquareRoot(const Covariance2& c) {
     const double root = std::sqrt(c.c11 * c.c22 - c.c12 * c.c12);
@@ -137,20 +124,23 @@ void SampleRegion(BootstrapRegion& region) {
     }
 }
 
-// The errors C^(1/2) z of the resamples, carried to the data's scale, as lengths |v| and
-// cosines of their angles with the estimate: what a truth of ln R = r along the estimate would
-// give as the estimate's ln R, cosh d = cosh r cosh |v| + sinh r sinh |v| cos γ.
-class SimulatedRatios {
+// The errors v_b = C^(1/2) z_b of the resamples, carried to the data's scale: what the
+// estimate of a truth x would be, Exp_x(v_b). For a truth of ln R = r along the estimate the
+// estimate's ln R is d with cosh d = cosh r cosh |v| + sinh r sinh |v| cos γ, γ the angle of v
+// with the estimate.
+class SimulatedErrors {
 public:
-    SimulatedRatios(const std::vector<ResamplePivots>& pivots, const BootstrapRegion& region) {
+    SimulatedErrors(const std::vector<ResamplePivots>& pivots, const BootstrapRegion& region)
+        : centre_(region.centre) {
         const Covariance2 root = SquareRoot(region.scale);
-        const double r = std::hypot(region.centre.x1, region.centre.x2);
-        const double u1 = r > 0.0 ? region.centre.x1 / r : 1.0;
-        const double u2 = r > 0.0 ? region.centre.x2 / r : 0.0;
+        const double r = std::hypot(centre_.x1, centre_.x2);
+        const double u1 = r > 0.0 ? centre_.x1 / r : 1.0;
+        const double u2 = r > 0.0 ? centre_.x2 / r : 0.0;
         for (const ResamplePivots& p : pivots) {
             const StrainVector v = Times(root, p.z);
             const double length = std::hypot(v.x1, v.x2);
             const double cosine = length > 0.0 ? (v.x1 * u1 + v.x2 * u2) / length : 0.0;
+            errors_.push_back(v);
             coshes_.push_back(std::cosh(length));
             alongs_.push_back(std::sinh(length) * cosine);
             longest_ = std::max(longest_, length);
@@ -166,16 +156,27 @@ public:
         }
         return Quantile(d, q);
     }
+    // The turns of 2φ (radians) from a truth of ln R = r along the estimate to its simulated
+    // estimates.
+    std::vector<double> TurnsAt(double r) const {
+        const double s = std::hypot(centre_.x1, centre_.x2);
+        const StrainVector truth{centre_.x1 * r / s, centre_.x2 * r / s};
+        std::vector<double> turns;
+        for (const StrainVector& v : errors_) turns.push_back(Turn(truth, PostVectorAt(truth, v)));
+        return turns;
+    }
     double Longest() const { return longest_; }
 
 private:
+    StrainVector centre_;
+    std::vector<StrainVector> errors_;
     std::vector<double> coshes_, alongs_;  // cosh |v| and sinh |v| cos γ
     double longest_ = 0.0;
     mutable std::vector<double> buffer_;
 };
 
 // The least r ≥ 0 whose quantile at q of the simulated ln R reaches s (it grows with r).
-double LeastReaching(const SimulatedRatios& simulated, double s, double q) {
+double LeastReaching(const SimulatedErrors& simulated, double s, double q) {
     double lo = 0.0, hi = s + simulated.Longest() + 1e-9;
     if (simulated.QuantileAt(lo, q) >= s) return 0.0;
     for (int step = 0; step < 60 && hi - lo > 1e-12 * (1.0 + hi); ++step) {
@@ -186,49 +187,47 @@ double LeastReaching(const SimulatedRatios& simulated, double s, double q) {
 }
 
 // ln R by inverting the simulated estimate: the r whose central `level` of simulated ln R holds
-// the estimate's. It starts at zero strain exactly when the region holds zero strain: where the
-// inversion reaches zero strain but the region does not, it starts at the region's least R.
-// Where the region holds zero strain it reaches at least the `level` quantile of the simulated
-// ln R at zero strain.
-Interval RatioInterval(const std::vector<ResamplePivots>& pivots, const BootstrapRegion& region,
+// the estimate's. It starts at zero strain exactly when the region holds zero strain (so that
+// with no strain it covers as often as the region): where the region does not hold zero strain
+// but the inversion reaches it, it starts at the region's least R.
+Interval RatioInterval(const SimulatedErrors& simulated, const BootstrapRegion& region,
                        int levelPercent) {
-    const SimulatedRatios simulated(pivots, region);
     const double s = std::hypot(region.centre.x1, region.centre.x2);
     const double tail = (1.0 - levelPercent / 100.0) / 2.0;
-    double lo = LeastReaching(simulated, s, 1.0 - tail), hi = LeastReaching(simulated, s, tail);
+    double lo = LeastReaching(simulated, s, 1.0 - tail);
+    const double hi = LeastReaching(simulated, s, tail);
     if (region.holdsZeroStrain) {
-        // An estimate closer to zero strain than zero strain itself would give leaves no r with
-        // the estimate in its central part: the interval reaches at least the ln R that zero
-        // strain gives at the level.
         lo = 0.0;
-        hi = std::max(hi, simulated.QuantileAt(0.0, levelPercent / 100.0));
     } else if (lo == 0.0) {
         lo = std::log(region.R.lo);
     }
-    return {std::exp(lo), std::exp(hi)};
+    return {std::exp(lo), std::exp(std::max(lo, hi))};
 }
 
-// φ̂ − (the quantiles of the resamples' studentised turns) · se(2φ) / 2, in degrees; undefined
-// where it would span 180° or more (every orientation) or the estimate is zero strain.
-Interval OrientationInterval(const std::vector<ResamplePivots>& pivots,
-                             const BootstrapRegion& region, int levelPercent) {
-    std::vector<double> phi;
-    for (const ResamplePivots& p : pivots) phi.push_back(p.phi);
-    const double tail = (1.0 - levelPercent / 100.0) / 2.0;
-    const double se = TwoPhiError(region.centre, region.scale) * 90.0 / kPi;  // half, degrees
+// φ̂ − half the central `level` of the turns from a truth to its simulated estimates, the truth
+// along the estimate at the median-unbiased ln R (the r whose simulated ln R has the estimate's
+// as its median): the estimate's own ln R is biased upwards, and would make the orientation of
+// a weakly strained sample look better known than it is. Undefined where that ln R is zero
+// strain or the interval would span 180° or more.
+Interval OrientationInterval(const SimulatedErrors& simulated, const BootstrapRegion& region,
+                             int levelPercent) {
+    const double r = LeastReaching(simulated, std::hypot(region.centre.x1, region.centre.x2), 0.5);
+    if (!(r > 0.0)) return {kNaN, kNaN};
+    const std::vector<double> turns = simulated.TurnsAt(r);
+    const double tail = (1.0 - levelPercent / 100.0) / 2.0, half = 90.0 / kPi;  // degrees of φ
     const double reference = DegreesOf(region.centre);
-    const Interval interval{reference - Quantile(phi, 1.0 - tail) * se,
-                            reference - Quantile(phi, tail) * se};
+    const Interval interval{reference - Quantile(turns, 1.0 - tail) * half,
+                            reference - Quantile(turns, tail) * half};
     if (!(interval.hi - interval.lo < 180.0)) return {kNaN, kNaN};
     return interval;
 }
 
 BootstrapIntervals MarginalIntervals(const std::vector<ResamplePivots>& pivots,
                                      const BootstrapRegion& region, int levelPercent) {
-    return {RatioInterval(pivots, region, levelPercent),
-            OrientationInterval(pivots, region, levelPercent)};
+    const SimulatedErrors simulated(pivots, region);
+    return {RatioInterval(simulated, region, levelPercent),
+            OrientationInterval(simulated, region, levelPercent)};
 }
-
 }  // namespace
 
 StrainVector PreVectorAt(StrainVector a, StrainVector b) {
@@ -280,7 +279,7 @@ std::optional<Covariance2> HyperbolicMeanScaleOf(const std::vector<ShapePoint>& 
 ResamplePivots PivotsOf(StrainVector resample, const Covariance2& scale, StrainVector data) {
     const StrainVector d = PreVectorAt(resample, data);
     const StrainVector z = Times(InverseSquareRoot(scale), {-d.x1, -d.x2});
-    return {z, z.x1 * z.x1 + z.x2 * z.x2, Turn(data, resample) / TwoPhiError(resample, scale)};
+    return {z, z.x1 * z.x1 + z.x2 * z.x2};
 }
 
 BootstrapStatements StatementsOf(const std::vector<ResamplePivots>& pivots, StrainVector centre,

@@ -27,10 +27,9 @@ std::optional<Covariance2> T2ScaleOf(const std::vector<ShapePoint>& points, Stra
 std::optional<Covariance2> HyperbolicMeanScaleOf(const std::vector<ShapePoint>& points,
                                                  StrainVector h);
 
-/// Studentised distances of a resample's estimate e* (scale C*) from the data's estimate ê:
-/// region = δᵀ C*⁻¹ δ with δ = Log_{e*}(ê), the distance the analytic region measures with the
-/// truth in place of ê; lnR = (|e*| − |ê|) / √(uᵀ C* u) with u = e* / |e*|; phi = the turn
-/// from 2φ̂ to 2φ* (wrapped into ±180°, in radians) times sinh |e*| / √(u⊥ᵀ C* u⊥).
+/// Studentised distance of a resample's estimate e* (scale C*) from the data's estimate ê:
+/// z = C*^(−1/2) δ with δ = −Log_{e*}(ê), the error the analytic region measures with the truth
+/// in place of ê, and region = |z|².
 ResamplePivots PivotsOf(StrainVector resample, const Covariance2& scale, StrainVector data);
 
 /// Region, ranges and marginal intervals at `levelPercent` from the pivots of the resamples and
@@ -38,11 +37,11 @@ ResamplePivots PivotsOf(StrainVector resample, const Covariance2& scale, StrainV
 /// region pivots: the region is {Exp_ê(v) : vᵀ Ĉ⁻¹ v ≤ q}, sampled at t = 5°, 10°, … 360° as
 /// the analytic region is. It holds zero strain when Log_ê(0) = −ê lies in it: then the R range
 /// starts at 1 and the φ range is NaN; otherwise they are the extremes over the 72 points, φ
-/// taken relative to φ̂ and wrapped into ±90°. The marginal interval of ln R holds each r whose
-/// simulated estimates ln |Exp_{r û}(Ĉ^(1/2) z_b)| hold |ê| in their central `level`; it starts
-/// at zero strain (R = 1) exactly when the region holds zero strain. The interval of φ is a
-/// bootstrap-t interval, φ̂ − (the quantiles of the phi pivots) · se(2φ) / 2, given also where
-/// the region holds zero strain (it says where φ lies if the strain is not zero), and NaN where it
+/// taken relative to φ̂ and wrapped into ±90°. The marginal intervals invert the simulated
+/// estimates Exp_x(Ĉ^(1/2) z_b) of a truth x along ê: ln R holds each r whose simulated ln R
+/// hold |ê| in their central `level` (from zero strain exactly when the region holds zero
+/// strain); φ is φ̂ less half the central `level` of the turns of 2φ from x to its simulated
+/// estimates, x at the median-unbiased ln R, and NaN where that is zero strain or the interval
 /// would span 180° or more.
 BootstrapStatements StatementsOf(const std::vector<ResamplePivots>& pivots, StrainVector centre,
                                  const Covariance2& scale, int levelPercent);

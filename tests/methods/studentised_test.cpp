@@ -69,18 +69,14 @@ TEST(PivotsOf, StudentisesTheErrorByTheResamplesOwnScale) {
     // is −(0.1, 0.1).
     const ResamplePivots q = PivotsOf({0.1, 0.1}, {0.02, 0.01, 0.02}, {0.0, 0.0});
     EXPECT_NEAR(q.region, 2.0 / 3.0, 1e-12);
-    // φ: a resample turned by 2° in 2φ from the data's, across a scale of 0.04 · sinh |e*|.
-    const double r = 0.8, turn = 2.0 / kDegrees;
-    const ResamplePivots t =
-        PivotsOf({r * std::cos(turn), r * std::sin(turn)}, {0.0016, 0.0, 0.0016}, {0.5, 0.0});
-    EXPECT_NEAR(t.phi, turn * std::sinh(r) / 0.04, 1e-12);
 }
 
-// 101 resamples whose studentised errors lie along the estimate, t = −50 … 50, as do their
-// φ pivots.
-std::vector<ResamplePivots> EvenPivots() {
+// 101 resamples whose studentised errors are t = −50 … 50 times `direction`.
+std::vector<ResamplePivots> EvenPivots(StrainVector direction = {1.0, 0.0}) {
     std::vector<ResamplePivots> pivots;
-    for (int t = -50; t <= 50; ++t) pivots.push_back({{double(t), 0.0}, double(t * t), double(t)});
+    for (int t = -50; t <= 50; ++t) {
+        pivots.push_back({{t * direction.x1, t * direction.x2}, double(t * t)});
+    }
     return pivots;
 }
 
@@ -102,12 +98,25 @@ TEST(StatementsOf, SamplesTheRegionAndInvertsTheStudentisedErrors) {
     // Along the axis the simulated ln R is r + σ t: ln R runs over 1 ∓ σ · 47.5.
     EXPECT_NEAR(s.intervals.R.lo, std::exp(1.0 - sigma * 47.5), 1e-9);
     EXPECT_NEAR(s.intervals.R.hi, std::exp(1.0 + sigma * 47.5), 1e-9);
-    // φ: φ̂ ∓ 47.5 · se(2φ) / 2, se(2φ) = σ / sinh 1.
-    const double half = 47.5 * sigma / std::sinh(1.0) / 2 * kDegrees;
-    EXPECT_NEAR(s.intervals.phiDegrees.lo, -half, 1e-9);
-    EXPECT_NEAR(s.intervals.phiDegrees.hi, half, 1e-9);
+    // Errors along the estimate do not turn it.
+    EXPECT_NEAR(s.intervals.phiDegrees.lo, 0.0, 1e-12);
+    EXPECT_NEAR(s.intervals.phiDegrees.hi, 0.0, 1e-12);
     EXPECT_TRUE(RegionHolds(s.region, {1.0 + 0.99 * radius, 0.0}));
     EXPECT_FALSE(RegionHolds(s.region, {1.0 + 1.01 * radius, 0.0}));
+}
+
+TEST(StatementsOf, TurnsTheOrientationAboutTheMedianUnbiasedRatio) {
+    // Errors σ t across an estimate at ln R = 1: a truth at ln R = r gives cosh d = cosh r ·
+    // cosh σt, whose median (|t| = 25) is 1 at cosh r = cosh 1 / cosh 0.25; the error σt turns
+    // 2φ by atan(tanh σt / sinh r) (a right triangle on the hyperboloid), and the interval is
+    // ∓ half the turn at the 97.5th percentile, halfway between t = 47 and 48.
+    const double sigma = 0.01, r = std::acosh(std::cosh(1.0) / std::cosh(0.25));
+    const BootstrapStatements s =
+        StatementsOf(EvenPivots({0.0, 1.0}), {1.0, 0.0}, {1e-4, 0.0, 1e-4}, 95);
+    auto turn = [&](double t) { return std::atan(std::tanh(sigma * t) / std::sinh(r)); };
+    const double half = 0.5 * 0.5 * (turn(47) + turn(48)) * kDegrees;
+    EXPECT_NEAR(s.intervals.phiDegrees.lo, -half, 1e-9);
+    EXPECT_NEAR(s.intervals.phiDegrees.hi, half, 1e-9);
 }
 
 TEST(StatementsOf, StartsAtOneAndLeavesPhiUndefinedWhereTheRegionHoldsZeroStrain) {
@@ -121,11 +130,8 @@ TEST(StatementsOf, StartsAtOneAndLeavesPhiUndefinedWhereTheRegionHoldsZeroStrain
     EXPECT_NEAR(wide.region.R.hi, std::exp(0.3 + 0.48), 1e-12);
     EXPECT_TRUE(std::isnan(wide.region.phiDegrees.lo) && std::isnan(wide.region.phiDegrees.hi));
     EXPECT_EQ(wide.intervals.R.lo, 1.0);
-    // The φ interval says where φ lies if the strain is not zero: 45° ∓ 47.5 · se(2φ) / 2 with
-    // se(2φ) = σ / sinh 0.3; about an estimate at ln R = 0.05 it would span more than 180°.
-    const double half = 47.5 * 0.01 / std::sinh(0.3) / 2 * kDegrees;
-    EXPECT_NEAR(wide.intervals.phiDegrees.lo, 45.0 - half, 1e-9);
-    EXPECT_NEAR(wide.intervals.phiDegrees.hi, 45.0 + half, 1e-9);
+    // About an estimate at ln R = 0.05 even zero strain gives a larger median ln R (0.25): the
+    // orientation has no interval.
     const BootstrapStatements round =
         StatementsOf(EvenPivots(), {0.05, 0.0}, {1e-4, 0.0, 1e-4}, 95);
     EXPECT_TRUE(std::isnan(round.intervals.phiDegrees.lo) &&
