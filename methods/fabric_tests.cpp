@@ -218,8 +218,8 @@ SymmetryTests SymmetryTestsOf(const std::vector<Ellipse>& ellipses, StrainLocati
                            .tie = RandomStream(seed, kSymmetryNullStreams).Next()};
     tests.index.Isym = 1.0 - double(observed.imbalance) / double(ellipses.size());
     const std::vector<NullSet> null =
-        SimulatedSets(RatiosForNull(pre), EllipseToVector(strain.R, strain.phiDegrees * kRadian), seed, sets,
-                      tests.chi2.classes);
+        SimulatedSets(RatiosForNull(pre), EllipseToVector(strain.R, strain.phiDegrees * kRadian),
+                      seed, sets, tests.chi2.classes);
     tests.null.sets = sets;
     for (const NullSet& set : null) tests.null.failed += !set.estimated;
     if (std::int64_t(tests.null.failed) * 100 > std::int64_t(sets) * kMostFailedPercent) {

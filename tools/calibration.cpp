@@ -387,7 +387,8 @@ int main(int argc, char** argv) {
             stderr,
             "usage: calibration [--sets S] [--seed S] [--level 39|50|95] "
             "[--cells POPULATION:N:RS[:BETA:SIGMA],...] [--bootstrap B [--bootstrap-levels 95,50]] "
-            "[--check on] [--tests off]  (POPULATION lognormal, uniform, fabric (default β 0°, σ 30°), "
+            "[--check on] [--tests off]  (POPULATION lognormal, uniform, fabric (default β 0°, σ "
+            "30°), "
             "imbricated (β 30°, σ 15°) or prestrained (β 45°, ratio 1.5))\n");
         return 2;
     }
