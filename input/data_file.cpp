@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "core/checked_math.h"
 #include "core/messages.h"
@@ -58,6 +59,55 @@ double ConvertField(std::string_view field, char decimalSeparator) {
     return StoreDouble(*value);
 }
 
+// The two fields of a line and their values, in extended precision; a value is missing where
+// its field is not a number.
+struct LineFields {
+    std::string_view r, phi;
+    std::optional<long double> rValue, phiValue;
+
+    bool BothNumbers() const { return rValue && phiValue; }
+};
+
+// A field in the locale's convention, or else with "." as decimal point: the reader knows no
+// thousands separators, so a "." can only be a decimal point, whatever the locale.
+std::optional<long double> FieldValue(std::string_view field, char decimalSeparator) {
+    std::optional<long double> value = TextToFloat(field, decimalSeparator);
+    if (!value && decimalSeparator != '.') value = TextToFloat(field, '.');
+    return value;
+}
+
+LineFields SplitAt(std::string_view text, std::size_t separator, char decimalSeparator) {
+    LineFields fields{text.substr(0, separator), text.substr(separator + 1), {}, {}};
+    fields.rValue = FieldValue(fields.r, decimalSeparator);
+    fields.phiValue = FieldValue(fields.phi, decimalSeparator);
+    return fields;
+}
+
+// A line the comma split leaves with a field that is not a number, split instead at its first
+// tab (or, without one, its first blank) into two numbers with decimal commas: "1,5<TAB>30,5".
+std::optional<LineFields> DecimalCommaFields(std::string_view text) {
+    std::size_t separator = text.find('\t');
+    if (separator == std::string_view::npos) separator = text.find(' ');
+    if (separator == std::string_view::npos) return std::nullopt;
+    LineFields fields{text.substr(0, separator), text.substr(separator + 1), {}, {}};
+    fields.rValue = TextToFloat(fields.r, ',');
+    fields.phiValue = TextToFloat(fields.phi, ',');
+    if (!fields.BothNumbers()) return std::nullopt;
+    return fields;
+}
+
+// The fields of a line that splits at `separator` (SeparatorPosition) as the reader takes them:
+// split there with both fields numbers in the locale's convention; failing that, with "." read
+// as decimal point; failing that, after a comma split, as two numbers with decimal commas.
+// Every line the first rule reads is thus read exactly as before. Nothing when no rule reads it.
+std::optional<LineFields> ReadableFields(std::string_view text, std::size_t separator,
+                                         char decimalSeparator) {
+    const LineFields fields = SplitAt(text, separator, decimalSeparator);
+    if (fields.BothNumbers()) return fields;
+    if (text[separator] == ',') return DecimalCommaFields(text);
+    return std::nullopt;
+}
+
 // Removes leading and trailing characters with codes 0 to 32, as the reader trims a line.
 std::string_view TrimControlAndBlank(std::string_view text) {
     const auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= 32; };
@@ -82,9 +132,10 @@ bool IsDataLine(std::string_view line, char decimalSeparator) {
     const std::string_view text = TrimControlAndBlank(line);
     const std::size_t separator = SeparatorPosition(text);
     if (separator == std::string_view::npos) return false;
-    for (const std::string_view field : {text.substr(0, separator), text.substr(separator + 1)}) {
-        const std::optional<long double> value = TextToFloat(field, decimalSeparator);
-        if (!value || std::fabs(*value) > static_cast<long double>(DBL_MAX)) return false;
+    const std::optional<LineFields> fields = ReadableFields(text, separator, decimalSeparator);
+    if (!fields) return false;
+    for (const long double value : {*fields->rValue, *fields->phiValue}) {
+        if (std::fabs(value) > static_cast<long double>(DBL_MAX)) return false;
     }
     return true;
 }
@@ -117,10 +168,15 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
             if (cut) ThrowNotANumber(text, true);  // the R field goes on beyond the cut
             return {false, k};
         }
-        state.RPost[k] = ConvertField(text.substr(0, separator), decimalSeparator);
-        if (cut) ThrowNotANumber(text.substr(separator + 1), true);
-        const double degrees = ConvertField(text.substr(separator + 1), decimalSeparator);
-        state.PhiPost[k] = DegreesToStoredRadians(degrees);
+        std::optional<LineFields> fields;
+        if (!cut) fields = ReadableFields(text, separator, decimalSeparator);
+        // A line no rule reads: the error of its first field that is not a number.
+        if (!fields) fields = SplitAt(text, separator, decimalSeparator);
+        if (!fields->rValue) ThrowNotANumber(fields->r, false);
+        state.RPost[k] = StoreDouble(*fields->rValue);
+        if (cut) ThrowNotANumber(fields->phi, true);
+        if (!fields->phiValue) ThrowNotANumber(fields->phi, false);
+        state.PhiPost[k] = DegreesToStoredRadians(StoreDouble(*fields->phiValue));
     }
     return {true, 0};
 }

@@ -28,11 +28,13 @@ struct ParseOutcome {
 };
 
 /// Reads R and φ (degrees, stored in radians) of lines 1 … DataCount of DataFileName into
-/// RPost and PhiPost, numbers written with `decimalSeparator`. Throws VarnelError for a field
-/// that is not a number ("'%s' は浮動小数点数ではありません", NUL shown as "␀", a field over 200
-/// cut there and marked "..."), a value too large for a double (overflow) and I/O errors; lines
-/// before the failure stay stored. A line's text (without characters up to 32 at its ends) is
-/// held up to 1 MiB: a longer line fails as the field it is cut in, marked "...".
+/// RPost and PhiPost, numbers written with `decimalSeparator`. A line split at its first comma,
+/// tab or blank whose fields are not both such numbers is read with "." as decimal point, or,
+/// split at a comma, at its first tab or blank as two numbers with decimal commas. Throws
+/// VarnelError for a field that is not a number ("'%s' は浮動小数点数ではありません", NUL shown as
+/// "␀", a field over 200 cut there and marked "..."), a value too large for a double (overflow) and
+/// I/O errors; lines before the failure stay stored. A line's text (without characters up to 32 at
+/// its ends) is held up to 1 MiB: a longer line fails as the field it is cut in, marked "...".
 ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator);
 
 /// The largest axial ratio the program accepts. Past a ratio of about 1e4 the retro-deformation
