@@ -7,6 +7,7 @@
 
 #include "core/checked_math.h"
 #include "core/messages.h"
+#include "core/report.h"
 #include "input/byte_reader.h"
 #include "input/text_to_float.h"
 
@@ -46,17 +47,69 @@ std::string QuotedField(std::string_view field, bool lineCut) {
     return cut ? quoted + "..." : quoted;
 }
 
-// The runtime's conversion error, naming the field's text.
-[[noreturn]] void ThrowNotANumber(std::string_view field, bool lineCut) {
-    throw VarnelError("'" + QuotedField(field, lineCut) + "' は浮動小数点数ではありません");
+// The runtime's conversion error, naming the field's text, with `detail` below it.
+[[noreturn]] void ThrowNotANumber(std::string_view field, bool lineCut, std::string detail = {}) {
+    throw VarnelError("'" + QuotedField(field, lineCut) + "' は浮動小数点数ではありません",
+                      std::move(detail));
 }
 
 // A field as the runtime converts it; a value beyond the range of a double overflows when it
 // is stored.
-double ConvertField(std::string_view field, char decimalSeparator) {
+double ConvertField(std::string_view field, char decimalSeparator, const std::string& where) {
     const std::optional<long double> value = TextToFloat(field, decimalSeparator);
-    if (!value) ThrowNotANumber(field, false);
+    if (!value) {
+        ThrowNotANumber(field, false, "'" + QuotedField(field, false) + "' " + where);
+    }
     return StoreDouble(*value);
+}
+
+// Where a field of a data line stands, for the English line below an error.
+struct FieldPlace {
+    std::string fileName;  // without its folder
+    int line = 0;
+    const char* field = "R";  // "R" or "φ"
+
+    std::string Where() const {
+        return std::string(field) + " on line " + std::to_string(line) + " of " + fileName;
+    }
+};
+
+// The English line below the conversion error of a data-file field: where it is, and why.
+std::string NotANumberDetail(std::string_view field, bool lineCut, const FieldPlace& place) {
+    if (lineCut) {
+        return "line " + std::to_string(place.line) + " of " + place.fileName +
+               " is longer than 1 MiB";
+    }
+    if (field.find_first_not_of(' ') == std::string_view::npos) {
+        return "no number for " + place.Where() + ": the field is empty";
+    }
+    const std::string detail =
+        "'" + QuotedField(field, false) + "', " + place.Where() + ", is not a number";
+    if (field.starts_with("\xEF\xBB\xBF")) {
+        return detail + ": the file starts with a byte-order mark; save it without one";
+    }
+    const std::size_t text = field.find_first_not_of(' ');
+    const std::size_t end = field.find_last_not_of(' ');
+    if (field.substr(text, end + 1 - text).find_first_of(",\t ") != std::string_view::npos) {
+        return detail +
+               ": a line holds two numbers, R and φ, separated by a comma, a tab or blanks, "
+               "and one kind of decimal separator";
+    }
+    return detail;
+}
+
+[[noreturn]] void ThrowNotANumberAt(std::string_view field, bool lineCut, const FieldPlace& place) {
+    ThrowNotANumber(field, lineCut, NotANumberDetail(field, lineCut, place));
+}
+
+// StoreDouble, the overflow saying which field of which line.
+double StoreField(long double value, const FieldPlace& place) {
+    if (std::isfinite(value) && std::fabs(value) > static_cast<long double>(DBL_MAX)) {
+        throw VarnelError(kOverflowMessage, place.Where() +
+                                                " is beyond the largest number the program "
+                                                "holds, about 1.8e308");
+    }
+    return StoreDouble(value);
 }
 
 // The two fields of a line and their values, in extended precision; a value is missing where
@@ -118,8 +171,8 @@ std::string_view TrimControlAndBlank(std::string_view text) {
 
 }  // namespace
 
-double ConvertDataField(std::string_view field, char decimalSeparator) {
-    return ConvertField(field, decimalSeparator);
+double ConvertDataField(std::string_view field, char decimalSeparator, const std::string& where) {
+    return ConvertField(field, decimalSeparator, where);
 }
 
 double DegreesToStoredRadians(double degrees) {
@@ -140,12 +193,14 @@ bool IsDataLine(std::string_view line, char decimalSeparator) {
     return true;
 }
 
-CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath) {
+CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath,
+                                    std::string* unreadable) {
     long long count = 0;
     try {
         ByteReader reader(chosenPath);
         while (count <= kMaxData && reader.SkipLine()) ++count;
-    } catch (const VarnelError&) {
+    } catch (const VarnelError& error) {
+        if (unreadable) *unreadable = error.Detail();
         return CountOutcome::Unreadable;
     }
     if (count > kMaxData) return CountOutcome::TooManyData;
@@ -158,25 +213,28 @@ CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& cho
 ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
     if (state.DataCount <= 0) return {true, 0};
     ByteReader reader(state.DataFileName);
+    const std::string fileName = FileNameWithoutFolder(state.DataFileName);
     std::string line;
     for (int k = 1; k <= state.DataCount; ++k) {
         // A file that ended early gives empty lines.
         const bool cut = reader.ReadTrimmedLine(line, kLongestLine) == TrimmedLine::Cut;
         const std::string_view text = line;
         const std::size_t separator = SeparatorPosition(text);
+        FieldPlace place{fileName, k, "R"};
         if (separator == std::string_view::npos) {
-            if (cut) ThrowNotANumber(text, true);  // the R field goes on beyond the cut
+            if (cut) ThrowNotANumberAt(text, true, place);  // the R field goes on beyond the cut
             return {false, k};
         }
         std::optional<LineFields> fields;
         if (!cut) fields = ReadableFields(text, separator, decimalSeparator);
         // A line no rule reads: the error of its first field that is not a number.
         if (!fields) fields = SplitAt(text, separator, decimalSeparator);
-        if (!fields->rValue) ThrowNotANumber(fields->r, false);
-        state.RPost[k] = StoreDouble(*fields->rValue);
-        if (cut) ThrowNotANumber(fields->phi, true);
-        if (!fields->phiValue) ThrowNotANumber(fields->phi, false);
-        state.PhiPost[k] = DegreesToStoredRadians(StoreDouble(*fields->phiValue));
+        if (!fields->rValue) ThrowNotANumberAt(fields->r, false, place);
+        state.RPost[k] = StoreField(*fields->rValue, place);
+        place.field = "φ";
+        if (cut) ThrowNotANumberAt(fields->phi, true, place);
+        if (!fields->phiValue) ThrowNotANumberAt(fields->phi, false, place);
+        state.PhiPost[k] = DegreesToStoredRadians(StoreField(*fields->phiValue, place));
     }
     return {true, 0};
 }

@@ -33,6 +33,20 @@ protected:
     std::string ConversionError(const std::string& bytes, char separator = '.') {
         return testing_support::ErrorTextOf([&] { Read(bytes, separator); });
     }
+    // The line below the error that reading `bytes` ends with, the file's name as "F".
+    std::string ErrorDetail(const std::string& bytes, char separator = '.') {
+        try {
+            Read(bytes, separator);
+        } catch (const VarnelError& error) {
+            std::string detail = error.Detail();
+            const std::string name = "data" + std::to_string(files_ - 1) + ".txt";
+            if (const std::size_t at = detail.find(name); at != std::string::npos) {
+                detail.replace(at, name.size(), "F");
+            }
+            return detail;
+        }
+        return "(no error)";
+    }
 
     std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
     testing_support::TestFolder folder;
@@ -58,13 +72,18 @@ TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
         const char* line;
         const char* message;
         char separator = '.';
+        const char* detail = nullptr;  // the line below the message, the file named "F"
     };
     const Case cases[] = {
-        {"2 30 40", "'30 40' は浮動小数点数ではありません"},
+        {"2 30 40", "'30 40' は浮動小数点数ではありません", '.',
+         "'30 40', φ on line 1 of F, is not a number: a line holds two numbers, R and φ, "
+         "separated by a comma, a tab or blanks, and one kind of decimal separator"},
         {"2,30,40", "'30,40' は浮動小数点数ではありません"},
-        {",30", "'' は浮動小数点数ではありません"},
+        {",30", "'' は浮動小数点数ではありません", '.',
+         "no number for R on line 1 of F: the field is empty"},
         {"2,", "'' は浮動小数点数ではありません"},
-        {"abc,30", "'abc' は浮動小数点数ではありません"},
+        {"2,30\nabc,30", "'abc' は浮動小数点数ではありません", '.',
+         "'abc', R on line 2 of F, is not a number"},
         {"1.5\t3,0", "'1.5\t3' は浮動小数点数ではありません"},  // one decimal separator a line
         {"1,5,30", "'5,30' は浮動小数点数ではありません"},
         {"1,5 30 40", "'5 30 40' は浮動小数点数ではありません"},
@@ -75,12 +94,20 @@ TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
         {"\xEF\xBB\xBF"
          "2,30",
          "'\xEF\xBB\xBF"
-         "2' は浮動小数点数ではありません"},
+         "2' は浮動小数点数ではありません",
+         '.',
+         "'\xEF\xBB\xBF"
+         "2', R on line 1 of F, is not a number: the file starts with a byte-order mark; save "
+         "it without one"},
         {"1e99999,3", "'1e99999' は浮動小数点数ではありません"},
-        {"1e400,3", kOverflowMessage},
+        {"1e400,3", kOverflowMessage, '.',
+         "R on line 1 of F is beyond the largest number the program holds, about 1.8e308"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ConversionError(c.line, c.separator), c.message) << c.line;
+        if (c.detail) {
+            EXPECT_EQ(ErrorDetail(c.line, c.separator), c.detail) << c.line;
+        }
     }
 }
 
