@@ -14,8 +14,26 @@
 namespace varnel::analysis {
 namespace {
 
-void Add(CommandResult& result, Notice::Kind kind, std::string text = {}) {
-    result.notices.push_back({kind, std::move(text)});
+void Add(CommandResult& result, Notice::Kind kind, std::string text = {}, std::string detail = {}) {
+    result.notices.push_back({kind, std::move(text), std::move(detail)});
+}
+
+// The English line below an error of the estimation that says nothing more: what in the data
+// makes the arithmetic fault.
+std::string EstimationDetail(const AnalysisState& state, const std::string& message) {
+    const std::string file = FileNameWithoutFolder(state.DataFileName);
+    if (state.DataCount == 0) return file + ": the file is empty";
+    if (state.DataCount < 3) {
+        const std::string ellipses = state.DataCount == 1 ? " ellipse" : " ellipses";
+        return file + " holds " + std::to_string(state.DataCount) + ellipses +
+               ": 3 or more ellipses are needed";
+    }
+    if (message == kDivisionByZeroMessage) {
+        return "the " + std::to_string(state.DataCount) + " ellipses of " + file +
+               " determine no strain: their log-strain vectors lie on one line";
+    }
+    return "the strain of the " + std::to_string(state.DataCount) + " ellipses of " + file +
+           " could not be computed";
 }
 
 // Region, ranges, report and frames for `level`, shared by both commands. It does not
@@ -53,6 +71,9 @@ void OpenParsedFile(AnalysisState& state, const DataFileReading& reading, Confid
         Add(result, Notice::Kind::Message,
             MinimumNotReachedText(stopped.TSquared(), decimalSeparator));
         return;
+    } catch (const VarnelError& error) {
+        if (!error.Detail().empty()) throw;
+        throw VarnelError(error.what(), EstimationDetail(state, error.what()));
     }
     if (state.DataCount < 3) {
         Add(result, Notice::Kind::Message, kTooFewDataMessage);
@@ -70,7 +91,7 @@ CommandResult Guarded(Steps&& steps) {
         steps(result);
     } catch (const std::exception& error) {
         result.outcome = Outcome::Ended;
-        Add(result, Notice::Kind::Error, UserMessageOf(error));
+        Add(result, Notice::Kind::Error, UserMessageOf(error), UserDetailOf(error));
     }
     return result;
 }
@@ -102,6 +123,18 @@ std::vector<std::string> MessagesOf(const CommandResult& result) {
     return messages;
 }
 
+std::vector<std::string> MessagesWithDetailsOf(const CommandResult& result) {
+    std::vector<std::string> messages;
+    for (const Notice& notice : result.notices) {
+        if (notice.kind == Notice::Kind::Message || notice.kind == Notice::Kind::MemoLine ||
+            notice.kind == Notice::Kind::Error) {
+            messages.push_back(notice.detail.empty() ? notice.text
+                                                     : notice.text + "\n" + notice.detail);
+        }
+    }
+    return messages;
+}
+
 CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath,
                              ConfidenceLevel level, char decimalSeparator, ProgressSink* progress,
                              const ImportOptions& import) {
@@ -113,7 +146,7 @@ CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath
                 OpenParsedFile(opened, reading, level, decimalSeparator, progress, result);
                 return;
             case CountOutcome::Unreadable:
-                Add(result, Notice::Kind::Message, kInvalidDataFileMessage);
+                Add(result, Notice::Kind::Message, kInvalidDataFileMessage, reading.unreadable);
                 return;
             case CountOutcome::TooManyData:
                 Add(result, Notice::Kind::Message, kTooManyDataMessage);
@@ -127,7 +160,7 @@ CommandResult RunOpenOfCountedFile(AnalysisState& state, const AnalysisState& co
                                    ProgressSink* progress) {
     return OpenOnCopy(state, counted, [&](AnalysisState& opened, CommandResult& result) {
         const DataFileReading reading{
-            CountOutcome::Counted, ParseDataFile(opened, decimalSeparator), {}};
+            CountOutcome::Counted, ParseDataFile(opened, decimalSeparator), {}, {}};
         OpenParsedFile(opened, reading, level, decimalSeparator, progress, result);
     });
 }

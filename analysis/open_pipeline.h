@@ -31,6 +31,7 @@ struct Notice {
     };
     Kind kind = Kind::Message;
     std::string text;
+    std::string detail;  ///< one English line below a Message or Error: what, where and a hint
 
     friend bool operator==(const Notice&, const Notice&) = default;
 };
@@ -45,6 +46,10 @@ struct CommandResult {
 /// The texts a user reads besides the report and the caption, in order: message boxes, memo
 /// lines and the message of the error that ended the command.
 std::vector<std::string> MessagesOf(const CommandResult& result);
+
+/// MessagesOf with each notice's detail, where it has one, on a line of its own below it
+/// ("\n" between).
+std::vector<std::string> MessagesWithDetailsOf(const CommandResult& result);
 
 /// File > Open after the dialog: counts, parses and validates the chosen file (a table or
 /// GeoJSON file by its importer, with `import`; what the import tells the user comes first, as

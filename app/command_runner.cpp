@@ -11,7 +11,7 @@ void RunCommand(UserInterface& ui, const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& error) {
-        ui.ShowError(ErrorBoxText(UserMessageOf(error)));
+        ui.ShowError(ErrorBoxText(UserMessageOf(error), UserDetailOf(error)));
     }
 }
 

@@ -85,7 +85,9 @@ void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
                 setWindowTitle(QString::fromStdString(" Varnel  [ " + notice.text + " ]"));
                 break;
             case Kind::Message:
-                ui_.ShowMessage(notice.text);
+                // The detail below the message's own lines, after a line feed of its own.
+                ui_.ShowMessage(notice.detail.empty() ? notice.text
+                                                      : notice.text + "\n" + notice.detail);
                 break;
             case Kind::MemoLine:
                 Memo->appendPlainText(QString::fromStdString(notice.text));
@@ -95,7 +97,7 @@ void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
                 break;
             case Kind::Error:
                 // The command's one handler shows it in the error box.
-                throw VarnelError(notice.text);
+                throw VarnelError(notice.text, notice.detail);
         }
     }
     if (result.outcome == analysis::Outcome::Reported) RedrawPlots();

@@ -6,6 +6,7 @@
 #include "app/korvath_main.h"
 #include "app/qt_user_interface.h"
 #include "core/messages.h"
+#include "core/varnel_error.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -19,8 +20,10 @@ int main(int argc, char* argv[]) {
         formMain.show();
         return QApplication::exec();
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QString::fromUtf8(varnel::kApplicationTitle),
-                              QString::fromStdString(error.what()));
+        const std::string detail = varnel::UserDetailOf(error);
+        QMessageBox::critical(
+            nullptr, QString::fromUtf8(varnel::kApplicationTitle),
+            QString::fromStdString(detail.empty() ? error.what() : error.what() + ("\n" + detail)));
         return 1;
     }
 }

@@ -11,6 +11,7 @@
 #include "app/picture_save.h"
 #include "app/rfphi_view.h"
 #include "app/save_refusal.h"
+#include "core/confidence_region.h"
 #include "core/messages.h"
 #include "core/replacing_file.h"
 #include "core/report.h"
@@ -89,9 +90,13 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
 }
 
 std::string TFormMethods::AnalysisStatus() const {
-    return FileNameWithoutFolder(state_->DataFileName) +
-           "   N = " + std::to_string(state_->DataCount) + "   ranges and intervals at " +
-           std::to_string(summary_->levelPercent) + " %";
+    const std::string status = FileNameWithoutFolder(state_->DataFileName) +
+                               "   N = " + std::to_string(state_->DataCount) +
+                               "   ranges and intervals at " +
+                               std::to_string(summary_->levelPercent) + " %";
+    // Where the report shows NAN, a second line says why.
+    const std::string reason = RangesUnavailableReason(*state_);
+    return reason.empty() ? status : status + "\n" + reason;
 }
 
 void TFormMethods::SetOpenedFiles(std::vector<std::string> openedFiles) {

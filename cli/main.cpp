@@ -50,6 +50,9 @@ void LoadQuantiles(AnalysisState& state) {
         }
     } catch (const std::exception& error) {
         std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';
+        if (const std::string detail = UserDetailOf(error); !detail.empty()) {
+            std::cerr << detail << '\n';
+        }
     }
 }
 
@@ -80,7 +83,7 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         state, path, LevelOf(options.levelPercent), separator, nullptr, options.import.options);
     const cli::MethodsOutcome methods =
         cli::RunMethods(state, result.outcome, options.methods, LevelOf(options.levelPercent));
-    for (const std::string& message : analysis::MessagesOf(result)) {
+    for (const std::string& message : analysis::MessagesWithDetailsOf(result)) {
         std::cerr << path << ": " << TerminalText(message) << '\n';
     }
     for (const std::string& message : methods.messages) {
@@ -96,6 +99,9 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         cli::RunExports(state, options.exports, separator);
     } catch (const std::exception& error) {
         std::cerr << path << ": " << TerminalText(UserMessageOf(error)) << '\n';
+        if (const std::string detail = UserDetailOf(error); !detail.empty()) {
+            std::cerr << detail << '\n';
+        }
         return false;
     }
     // The report shows the ranges as NAN; the run must not pass for a full analysis.

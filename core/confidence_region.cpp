@@ -117,4 +117,15 @@ void ComputeConfidenceResults(AnalysisState& state, ConfidenceLevel level) {
     }
 }
 
+std::string RangesUnavailableReason(const AnalysisState& state) {
+    if (std::isnan(state.X1Range.min)) {
+        return "finv.dat holds no quantile for N = " + std::to_string(state.DataCount) +
+               " at this level, so no range is known.";
+    }
+    if (std::isnan(state.RRange.min)) {
+        return "The region at this level reaches zero strain, so R and φ have no bounds.";
+    }
+    return {};
+}
+
 }  // namespace varnel

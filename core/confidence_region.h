@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "core/analysis_state.h"
 
 namespace varnel {
@@ -26,5 +28,9 @@ void ComputeRegionRanges(AnalysisState& state);
 /// The three operations above, in order: the numeric part of the result stage. Without a
 /// usable quantile for N no range is known: all four ranges are NaN.
 void ComputeConfidenceResults(AnalysisState& state, ConfidenceLevel level);
+
+/// One line that says why the report shows NAN for the ranges ComputeConfidenceResults left,
+/// or "" when every range is a number.
+std::string RangesUnavailableReason(const AnalysisState& state);
 
 }  // namespace varnel

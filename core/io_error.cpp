@@ -1,6 +1,7 @@
 #include "core/io_error.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace varnel {
 
@@ -57,8 +58,38 @@ int IoErrorCodeFromErrno(int errorNumber) {
     }
 }
 
-void ThrowIoErrorFromErrno(int errorNumber) {
-    throw VarnelError(IoErrorMessage(IoErrorCodeFromErrno(errorNumber)));
+std::string IoErrorDetail(int errorNumber, const std::string& path) {
+    const char* what = "cannot read or write";
+    switch (errorNumber) {
+        case ENOENT:
+            what = "file not found";
+            break;
+        case EACCES:
+        case EPERM:
+            what = "no permission for";
+            break;
+        case EROFS:
+            what = "read-only file system holds";
+            break;
+        case EISDIR:
+            what = "a folder, not a file";
+            break;
+        case ENOSPC:
+        case EDQUOT:
+            what = "no room left on the disk for";
+            break;
+        default:
+            break;
+    }
+    // The system's own English description, whatever language the locale's messages are in.
+    const char* reason = ::strerrordesc_np(errorNumber);
+    const std::string because = reason ? reason : "error " + std::to_string(errorNumber);
+    return std::string(what) + ": " + path + " (" + because + ")";
+}
+
+void ThrowIoErrorFromErrno(int errorNumber, const std::string& path) {
+    throw VarnelError(IoErrorMessage(IoErrorCodeFromErrno(errorNumber)),
+                      IoErrorDetail(errorNumber, path));
 }
 
 }  // namespace varnel

@@ -29,7 +29,11 @@ inline constexpr int kIoSystemErrorBase = 1000;
 /// kIoSystemErrorBase + errno.
 int IoErrorCodeFromErrno(int errorNumber);
 
-/// Throws VarnelError with the I/O error text for errno.
-[[noreturn]] void ThrowIoErrorFromErrno(int errorNumber);
+/// The English line below an I/O error: what happened to `path` and the system's reason, e.g.
+/// "file not found: /data/a.txt (No such file or directory)".
+std::string IoErrorDetail(int errorNumber, const std::string& path);
+
+/// Throws VarnelError with the I/O error text for errno and, as its detail, IoErrorDetail.
+[[noreturn]] void ThrowIoErrorFromErrno(int errorNumber, const std::string& path);
 
 }  // namespace varnel

@@ -186,7 +186,7 @@ std::optional<FileSaveFailure> TryReplaceFile(const std::string& path, std::stri
 
 void ReplaceFile(const std::string& path, std::string_view contents) {
     if (const auto failure = TryReplaceFile(path, contents))
-        ThrowIoErrorFromErrno(failure->errorNumber);
+        ThrowIoErrorFromErrno(failure->errorNumber, path);
 }
 
 bool SameExistingFile(const std::string& first, const std::string& second) {

@@ -16,13 +16,13 @@ constexpr std::size_t kBufferSize = 1 << 16;
 constexpr char kEndOfText = 26;  // Ctrl-Z
 }  // namespace
 
-ByteReader::ByteReader(const std::string& path) : buffer_(kBufferSize) {
+ByteReader::ByteReader(const std::string& path) : path_(path), buffer_(kBufferSize) {
     const int fd = OpenRegularFile(path);
     file_ = ::fdopen(fd, "rb");
     if (!file_) {
         const int error = errno;
         ::close(fd);
-        ThrowIoErrorFromErrno(error);
+        ThrowIoErrorFromErrno(error, path);
     }
 }
 
@@ -33,7 +33,7 @@ bool ByteReader::Refill() {
     size_ = 0;
     if (endOfText_) return false;
     size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    if (size_ == 0 && std::ferror(file_)) ThrowIoErrorFromErrno(errno);
+    if (size_ == 0 && std::ferror(file_)) ThrowIoErrorFromErrno(errno, path_);
     if (const void* end = std::memchr(buffer_.data(), kEndOfText, size_)) {
         size_ = static_cast<std::size_t>(static_cast<const char*>(end) - buffer_.data());
         endOfText_ = true;

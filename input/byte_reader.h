@@ -46,6 +46,7 @@ public:
 private:
     bool Refill();
 
+    std::string path_;  // for the detail of a read error
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
     std::size_t position_ = 0;

@@ -41,13 +41,16 @@ std::vector<std::string> HeaderNames(std::string_view header, char separator) {
     return names;
 }
 
-// One cell as a number; nothing for an empty or missing cell.
-std::optional<double> CellValue(const std::vector<std::string>& cells, int column) {
+// One cell as a number; nothing for an empty or missing cell. `where` names the row for the
+// detail of an error.
+std::optional<double> CellValue(const std::vector<std::string>& cells, int column,
+                                const std::string& where) {
     if (column < 0 || static_cast<std::size_t>(column) >= cells.size()) return std::nullopt;
     const std::string_view text = CellText(cells[static_cast<std::size_t>(column)]);
     if (text.empty()) return std::nullopt;
     const char decimalSeparator = text.find(',') != std::string_view::npos ? ',' : '.';
-    return ConvertDataField(text, decimalSeparator);
+    return ConvertDataField(text, decimalSeparator,
+                            "in column " + std::to_string(column + 1) + where + " is not a number");
 }
 
 // The column a choice names: a 1-based number, or a name matched as header names are.
@@ -192,13 +195,14 @@ TableColumns ChosenColumns(std::string_view header, const ColumnChoice& choice) 
     return columns;
 }
 
-RowEllipse ReadRow(std::string_view line, const TableColumns& columns) {
+RowEllipse ReadRow(std::string_view line, const TableColumns& columns, const std::string& where) {
     const std::vector<std::string> cells = SplitCells(line, columns.separator);
     if (cells.size() > columns.cells) return {};
-    const std::optional<double> first = CellValue(cells, columns.first);
-    const std::optional<double> second =
-        columns.layout == ColumnLayout::RatioAndAngle ? first : CellValue(cells, columns.second);
-    const std::optional<double> angle = CellValue(cells, columns.angle);
+    const std::optional<double> first = CellValue(cells, columns.first, where);
+    const std::optional<double> second = columns.layout == ColumnLayout::RatioAndAngle
+                                             ? first
+                                             : CellValue(cells, columns.second, where);
+    const std::optional<double> angle = CellValue(cells, columns.angle, where);
     if (!first || !second || !angle) return {};
     RowEllipse row{true, *first, ReduceHalfTurns(*angle)};
     // R = Major / Minor or Max / Min, the quotient in extended precision like the estimation's;

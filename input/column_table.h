@@ -69,8 +69,10 @@ struct RowEllipse {
 
 /// Reads one row (not valid: see RowEllipse). A cell holding a comma reads it as the decimal
 /// separator. Throws the reader's conversion error for a cell that is not a number, and the
-/// floating-point error of a ratio that divides by zero or overflows.
-RowEllipse ReadRow(std::string_view line, const TableColumns& columns);
+/// floating-point error of a ratio that divides by zero or overflows. `where` (" on line 4 of
+/// a.csv") ends the conversion error's detail, after the cell's column.
+RowEllipse ReadRow(std::string_view line, const TableColumns& columns,
+                   const std::string& where = {});
 
 /// `degrees` less the whole half-turns that bring it into (−90°, 90°]; exact for every finite
 /// value.

@@ -3,9 +3,11 @@
 #include <cfloat>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "core/checked_math.h"
 #include "core/messages.h"
+#include "core/report.h"
 #include "input/byte_reader.h"
 #include "input/text_to_float.h"
 
@@ -45,17 +47,118 @@ std::string QuotedField(std::string_view field, bool lineCut) {
     return cut ? quoted + "..." : quoted;
 }
 
-// The runtime's conversion error, naming the field's text.
-[[noreturn]] void ThrowNotANumber(std::string_view field, bool lineCut) {
-    throw VarnelError("'" + QuotedField(field, lineCut) + "' は浮動小数点数ではありません");
+// The runtime's conversion error, naming the field's text, with `detail` below it.
+[[noreturn]] void ThrowNotANumber(std::string_view field, bool lineCut, std::string detail = {}) {
+    throw VarnelError("'" + QuotedField(field, lineCut) + "' は浮動小数点数ではありません",
+                      std::move(detail));
 }
 
 // A field as the runtime converts it; a value beyond the range of a double overflows when it
 // is stored.
-double ConvertField(std::string_view field, char decimalSeparator) {
+double ConvertField(std::string_view field, char decimalSeparator, const std::string& where) {
     const std::optional<long double> value = TextToFloat(field, decimalSeparator);
-    if (!value) ThrowNotANumber(field, false);
+    if (!value) {
+        ThrowNotANumber(field, false, "'" + QuotedField(field, false) + "' " + where);
+    }
     return StoreDouble(*value);
+}
+
+// Where a field of a data line stands, for the English line below an error.
+struct FieldPlace {
+    std::string fileName;  // without its folder
+    int line = 0;
+    const char* field = "R";  // "R" or "φ"
+
+    std::string Where() const {
+        return std::string(field) + " on line " + std::to_string(line) + " of " + fileName;
+    }
+};
+
+// The English line below the conversion error of a data-file field: where it is, and why.
+std::string NotANumberDetail(std::string_view field, bool lineCut, const FieldPlace& place) {
+    if (lineCut) {
+        return "line " + std::to_string(place.line) + " of " + place.fileName +
+               " is longer than 1 MiB";
+    }
+    if (field.find_first_not_of(' ') == std::string_view::npos) {
+        return "no number for " + place.Where() + ": the field is empty";
+    }
+    const std::string detail =
+        "'" + QuotedField(field, false) + "', " + place.Where() + ", is not a number";
+    if (field.starts_with("\xEF\xBB\xBF")) {
+        return detail + ": the file starts with a byte-order mark; save it without one";
+    }
+    const std::size_t text = field.find_first_not_of(' ');
+    const std::size_t end = field.find_last_not_of(' ');
+    if (field.substr(text, end + 1 - text).find_first_of(",\t ") != std::string_view::npos) {
+        return detail +
+               ": a line holds two numbers, R and φ, separated by a comma, a tab or blanks, "
+               "and one kind of decimal separator";
+    }
+    return detail;
+}
+
+[[noreturn]] void ThrowNotANumberAt(std::string_view field, bool lineCut, const FieldPlace& place) {
+    ThrowNotANumber(field, lineCut, NotANumberDetail(field, lineCut, place));
+}
+
+// StoreDouble, the overflow saying which field of which line.
+double StoreField(long double value, const FieldPlace& place) {
+    if (std::isfinite(value) && std::fabs(value) > static_cast<long double>(DBL_MAX)) {
+        throw VarnelError(kOverflowMessage, place.Where() +
+                                                " is beyond the largest number the program "
+                                                "holds, about 1.8e308");
+    }
+    return StoreDouble(value);
+}
+
+// The two fields of a line and their values, in extended precision; a value is missing where
+// its field is not a number.
+struct LineFields {
+    std::string_view r, phi;
+    std::optional<long double> rValue, phiValue;
+
+    bool BothNumbers() const { return rValue && phiValue; }
+};
+
+// A field in the locale's convention, or else with "." as decimal point: the reader knows no
+// thousands separators, so a "." can only be a decimal point, whatever the locale.
+std::optional<long double> FieldValue(std::string_view field, char decimalSeparator) {
+    std::optional<long double> value = TextToFloat(field, decimalSeparator);
+    if (!value && decimalSeparator != '.') value = TextToFloat(field, '.');
+    return value;
+}
+
+LineFields SplitAt(std::string_view text, std::size_t separator, char decimalSeparator) {
+    LineFields fields{text.substr(0, separator), text.substr(separator + 1), {}, {}};
+    fields.rValue = FieldValue(fields.r, decimalSeparator);
+    fields.phiValue = FieldValue(fields.phi, decimalSeparator);
+    return fields;
+}
+
+// A line the comma split leaves with a field that is not a number, split instead at its first
+// tab (or, without one, its first blank) into two numbers with decimal commas: "1,5<TAB>30,5".
+std::optional<LineFields> DecimalCommaFields(std::string_view text) {
+    std::size_t separator = text.find('\t');
+    if (separator == std::string_view::npos) separator = text.find(' ');
+    if (separator == std::string_view::npos) return std::nullopt;
+    LineFields fields{text.substr(0, separator), text.substr(separator + 1), {}, {}};
+    fields.rValue = TextToFloat(fields.r, ',');
+    fields.phiValue = TextToFloat(fields.phi, ',');
+    if (!fields.BothNumbers()) return std::nullopt;
+    return fields;
+}
+
+// The fields of a line that splits at `separator` (SeparatorPosition) as the reader takes them:
+// split there with both fields numbers in the locale's convention; failing that, with "." read
+// as decimal point; failing that, after a comma split, as two numbers with decimal commas.
+// Every line the first rule reads is thus read exactly as before. Nothing when no rule reads it.
+std::optional<LineFields> ReadableFields(std::string_view text, std::size_t separator,
+                                         char decimalSeparator) {
+    const LineFields fields = SplitAt(text, separator, decimalSeparator);
+    if (fields.BothNumbers()) return fields;
+    if (text[separator] == ',') return DecimalCommaFields(text);
+    return std::nullopt;
 }
 
 // Removes leading and trailing characters with codes 0 to 32, as the reader trims a line.
@@ -68,8 +171,8 @@ std::string_view TrimControlAndBlank(std::string_view text) {
 
 }  // namespace
 
-double ConvertDataField(std::string_view field, char decimalSeparator) {
-    return ConvertField(field, decimalSeparator);
+double ConvertDataField(std::string_view field, char decimalSeparator, const std::string& where) {
+    return ConvertField(field, decimalSeparator, where);
 }
 
 double DegreesToStoredRadians(double degrees) {
@@ -82,19 +185,22 @@ bool IsDataLine(std::string_view line, char decimalSeparator) {
     const std::string_view text = TrimControlAndBlank(line);
     const std::size_t separator = SeparatorPosition(text);
     if (separator == std::string_view::npos) return false;
-    for (const std::string_view field : {text.substr(0, separator), text.substr(separator + 1)}) {
-        const std::optional<long double> value = TextToFloat(field, decimalSeparator);
-        if (!value || std::fabs(*value) > static_cast<long double>(DBL_MAX)) return false;
+    const std::optional<LineFields> fields = ReadableFields(text, separator, decimalSeparator);
+    if (!fields) return false;
+    for (const long double value : {*fields->rValue, *fields->phiValue}) {
+        if (std::fabs(value) > static_cast<long double>(DBL_MAX)) return false;
     }
     return true;
 }
 
-CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath) {
+CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath,
+                                    std::string* unreadable) {
     long long count = 0;
     try {
         ByteReader reader(chosenPath);
         while (count <= kMaxData && reader.SkipLine()) ++count;
-    } catch (const VarnelError&) {
+    } catch (const VarnelError& error) {
+        if (unreadable) *unreadable = error.Detail();
         return CountOutcome::Unreadable;
     }
     if (count > kMaxData) return CountOutcome::TooManyData;
@@ -107,20 +213,28 @@ CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& cho
 ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
     if (state.DataCount <= 0) return {true, 0};
     ByteReader reader(state.DataFileName);
+    const std::string fileName = FileNameWithoutFolder(state.DataFileName);
     std::string line;
     for (int k = 1; k <= state.DataCount; ++k) {
         // A file that ended early gives empty lines.
         const bool cut = reader.ReadTrimmedLine(line, kLongestLine) == TrimmedLine::Cut;
         const std::string_view text = line;
         const std::size_t separator = SeparatorPosition(text);
+        FieldPlace place{fileName, k, "R"};
         if (separator == std::string_view::npos) {
-            if (cut) ThrowNotANumber(text, true);  // the R field goes on beyond the cut
+            if (cut) ThrowNotANumberAt(text, true, place);  // the R field goes on beyond the cut
             return {false, k};
         }
-        state.RPost[k] = ConvertField(text.substr(0, separator), decimalSeparator);
-        if (cut) ThrowNotANumber(text.substr(separator + 1), true);
-        const double degrees = ConvertField(text.substr(separator + 1), decimalSeparator);
-        state.PhiPost[k] = DegreesToStoredRadians(degrees);
+        std::optional<LineFields> fields;
+        if (!cut) fields = ReadableFields(text, separator, decimalSeparator);
+        // A line no rule reads: the error of its first field that is not a number.
+        if (!fields) fields = SplitAt(text, separator, decimalSeparator);
+        if (!fields->rValue) ThrowNotANumberAt(fields->r, false, place);
+        state.RPost[k] = StoreField(*fields->rValue, place);
+        place.field = "φ";
+        if (cut) ThrowNotANumberAt(fields->phi, true, place);
+        if (!fields->phiValue) ThrowNotANumberAt(fields->phi, false, place);
+        state.PhiPost[k] = DegreesToStoredRadians(StoreField(*fields->phiValue, place));
     }
     return {true, 0};
 }

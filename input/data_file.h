@@ -18,8 +18,10 @@ enum class CountOutcome {
 /// Counts the lines of the file the user chose (the dialog is the caller's) and, on success,
 /// stores the path in DataFileName, the count in DataCount and 1 in DataFirstLine. A file of
 /// more than 10000 lines is refused before anything is stored (counting stops at line 10001);
-/// anything but a regular file is unreadable.
-CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath);
+/// anything but a regular file is unreadable, and `unreadable`, when given, then says why
+/// (IoErrorDetail).
+CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath,
+                                    std::string* unreadable = nullptr);
 
 /// Outcome of parsing: ok, or the 1-based number of the line without a separator.
 struct ParseOutcome {
@@ -28,11 +30,14 @@ struct ParseOutcome {
 };
 
 /// Reads R and φ (degrees, stored in radians) of lines 1 … DataCount of DataFileName into
-/// RPost and PhiPost, numbers written with `decimalSeparator`. Throws VarnelError for a field
-/// that is not a number ("'%s' は浮動小数点数ではありません", NUL shown as "␀", a field over 200
-/// cut there and marked "..."), a value too large for a double (overflow) and I/O errors; lines
-/// before the failure stay stored. A line's text (without characters up to 32 at its ends) is
-/// held up to 1 MiB: a longer line fails as the field it is cut in, marked "...".
+/// RPost and PhiPost, numbers written with `decimalSeparator`. A line split at its first comma,
+/// tab or blank whose fields are not both such numbers is read with "." as decimal point, or,
+/// split at a comma, at its first tab or blank as two numbers with decimal commas. Throws
+/// VarnelError for a field that is not a number ("'%s' は浮動小数点数ではありません", NUL shown as
+/// "␀", a field over 200 cut there and marked "..."), a value too large for a double (overflow) and
+/// I/O errors, each with a detail naming the field, its line and the file; lines before the
+/// failure stay stored. A line's text (without characters up to 32 at
+/// its ends) is held up to 1 MiB: a longer line fails as the field it is cut in, marked "...".
 ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator);
 
 /// The largest axial ratio the program accepts. Past a ratio of about 1e4 the retro-deformation
@@ -47,8 +52,10 @@ inline constexpr double kLargestAxialRatio = 100.0;
 bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines);
 
 /// Converts one field of a data line as the reader does: the runtime's conversion error
-/// ("'%s' は浮動小数点数ではありません") for text that is not a number, overflow beyond a double.
-double ConvertDataField(std::string_view field, char decimalSeparator);
+/// ("'%s' は浮動小数点数ではありません") for text that is not a number, its detail "'%s' " +
+/// `where`
+/// ("in column 2 on line 4 of a.csv is not a number"); overflow beyond a double.
+double ConvertDataField(std::string_view field, char decimalSeparator, const std::string& where);
 
 /// φ in degrees as the reader stores it: × π / 180 in extended precision, rounded to a double.
 double DegreesToStoredRadians(double degrees);

@@ -70,7 +70,7 @@ bool StartsLikeJson(TextLines& lines, std::string_view firstLine) {
 DataFileReading ReadDataLines(AnalysisState& state, const std::string& path,
                               char decimalSeparator) {
     DataFileReading reading;
-    reading.count = ChooseAndCountDataFile(state, path);
+    reading.count = ChooseAndCountDataFile(state, path, &reading.unreadable);
     if (reading.count == CountOutcome::Counted)
         reading.parse = ParseDataFile(state, decimalSeparator);
     return reading;
@@ -80,7 +80,7 @@ DataFileReading ReadTable(AnalysisState& state, const std::string& path,
                           const ImportOptions& options) {
     DataFileReading reading;
     TableColumns columns;
-    reading.count = CountTableFile(state, path, options.columns, columns);
+    reading.count = CountTableFile(state, path, options.columns, columns, &reading.unreadable);
     if (reading.count == CountOutcome::Counted) reading.parse = ParseTableFile(state, columns);
     return reading;
 }

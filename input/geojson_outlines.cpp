@@ -389,7 +389,7 @@ GeoJsonOutlines ReadGeoJsonOutlines(const std::string& path, int maxEllipses,
     if (!file) {
         const int error = errno;
         ::close(fd);
-        ThrowIoErrorFromErrno(error);
+        ThrowIoErrorFromErrno(error, path);
     }
     struct stat info {};
     if (::fstat(fd, &info) == 0 && static_cast<std::uint64_t>(info.st_size) > kLargestGeoJsonFile) {
@@ -400,7 +400,7 @@ GeoJsonOutlines ReadGeoJsonOutlines(const std::string& path, int maxEllipses,
     OutlineReader reader(maxEllipses, decimalSeparator);
     JsonInput input(file.get());
     const bool parsed = Json::sax_parse(input.begin(), input.end(), &reader);
-    if (std::ferror(file.get())) ThrowIoErrorFromErrno(EIO);
+    if (std::ferror(file.get())) ThrowIoErrorFromErrno(EIO, path);
     if (reader.outlines.tooMany) return std::move(reader.outlines);
     if (input.Overlong()) {
         throw VarnelError(

@@ -77,7 +77,12 @@ bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
         state.FQuantile50[N] = ReadNumber(reader, malformed, cutShort);
         state.FQuantile95[N] = ReadNumber(reader, malformed, cutShort);
         reader.SkipLine();  // the rest of the row's line
-        if (malformed) throw VarnelError(IoErrorMessage(kIoInvalidNumericInput));
+        if (malformed) {
+            throw VarnelError(IoErrorMessage(kIoInvalidNumericInput),
+                              "a number of the row for N = " + std::to_string(N) + " of " + path +
+                                  " is malformed: the table holds plain numbers with \".\" "
+                                  "decimals");
+        }
         // A row missing or cut short would shift every later row onto the wrong N.
         if (rowN != N || cutShort) {
             ClearRowsFrom(state, N);

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/report.h"
 #include "core/varnel_error.h"
 #include "input/text_lines.h"
 
@@ -14,7 +15,8 @@ constexpr const char* kNoTableRowsMessage = "The table has a header line but no 
 }  // namespace
 
 CountOutcome CountTableFile(AnalysisState& state, const std::string& path,
-                            const std::optional<ColumnChoice>& choice, TableColumns& columns) {
+                            const std::optional<ColumnChoice>& choice, TableColumns& columns,
+                            std::string* unreadable) {
     // I/O errors make the file unreadable, as in the count of a data file; a header that
     // names no known columns is the user's to read.
     std::unique_ptr<TextLines> lines;
@@ -24,14 +26,16 @@ CountOutcome CountTableFile(AnalysisState& state, const std::string& path,
         bool cut = false;
         if (!lines->ReadLine(header, kLongestTableLine, cut)) return CountOutcome::Unreadable;
         if (cut) lines->SkipLine();  // the rest of an overlong header
-    } catch (const VarnelError&) {
+    } catch (const VarnelError& error) {
+        if (unreadable) *unreadable = error.Detail();
         return CountOutcome::Unreadable;
     }
     columns = choice ? ChosenColumns(header, *choice) : DetectColumns(header);
     long long rows = 0;
     try {
         while (rows <= kMaxData && lines->SkipLine()) ++rows;
-    } catch (const VarnelError&) {
+    } catch (const VarnelError& error) {
+        if (unreadable) *unreadable = error.Detail();
         return CountOutcome::Unreadable;
     }
     if (rows > kMaxData) return CountOutcome::TooManyData;
@@ -44,6 +48,7 @@ CountOutcome CountTableFile(AnalysisState& state, const std::string& path,
 
 ParseOutcome ParseTableFile(AnalysisState& state, const TableColumns& columns) {
     TextLines lines(state.DataFileName);
+    const std::string fileName = FileNameWithoutFolder(state.DataFileName);
     lines.SkipLine();  // the header
     std::string line;
     bool cut = false;
@@ -51,7 +56,8 @@ ParseOutcome ParseTableFile(AnalysisState& state, const TableColumns& columns) {
         const int lineNumber = k + 1;
         if (!lines.ReadLine(line, kLongestTableLine, cut)) line.clear();  // ended early
         if (cut) return {false, lineNumber};
-        const RowEllipse row = ReadRow(line, columns);
+        const RowEllipse row =
+            ReadRow(line, columns, " on line " + std::to_string(lineNumber) + " of " + fileName);
         if (!row.valid) return {false, lineNumber};
         state.RPost[k] = row.ratio;
         state.PhiPost[k] = DegreesToStoredRadians(row.degrees);

@@ -15,7 +15,8 @@ constexpr std::size_t kBufferSize = 1 << 16;
 constexpr char kEndOfText = 26;  // Ctrl-Z
 }  // namespace
 
-TextLines::TextLines(const std::string& path) : fd_(OpenRegularFile(path)), buffer_(kBufferSize) {
+TextLines::TextLines(const std::string& path)
+    : path_(path), fd_(OpenRegularFile(path)), buffer_(kBufferSize) {
     struct stat info {};
     if (::fstat(fd_, &info) == 0) size_ = static_cast<std::uint64_t>(info.st_size);
 }
@@ -28,7 +29,7 @@ bool TextLines::Fill() {
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             const int error = errno;
-            ThrowIoErrorFromErrno(error);
+            ThrowIoErrorFromErrno(error, path_);
         }
         position_ = 0;
         filled_ = static_cast<std::size_t>(got);

@@ -31,6 +31,7 @@ private:
     bool Fill();
     bool AtEnd();
 
+    std::string path_;  // for the detail of a read error
     int fd_ = -1;
     std::uint64_t size_ = 0;
     std::vector<char> buffer_;

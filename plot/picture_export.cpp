@@ -97,7 +97,7 @@ void SavePictureFile(const std::string& path, std::string_view bytes) {
     const auto failure = TryReplaceFile(path, bytes);
     if (!failure) return;
     if (failure->stage == FileSaveFailure::Stage::Write) {
-        ThrowIoErrorFromErrno(failure->errorNumber);
+        ThrowIoErrorFromErrno(failure->errorNumber, path);
     }
     throw VarnelError("ファイル \"" + path + "\". " + std::strerror(failure->errorNumber) +
                       " を作成できません");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/io_error.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/quantile_table.h"
@@ -28,11 +29,15 @@ using Kind = Notice::Kind;
 
 constexpr const char* kFourEllipses = "2,30\n3,40\n1.5,-20\n2.5,10\n";
 
-Notice Caption(const std::string& name) { return {Kind::Caption, name}; }
-Notice Message(const std::string& text) { return {Kind::Message, text}; }
-Notice MemoLine(const std::string& text) { return {Kind::MemoLine, text}; }
-Notice Report() { return {Kind::Report, {}}; }
-Notice Error(const std::string& text) { return {Kind::Error, text}; }
+Notice Caption(const std::string& name) { return {Kind::Caption, name, {}}; }
+Notice Message(const std::string& text, const std::string& detail = {}) {
+    return {Kind::Message, text, detail};
+}
+Notice MemoLine(const std::string& text) { return {Kind::MemoLine, text, {}}; }
+Notice Report() { return {Kind::Report, {}, {}}; }
+Notice Error(const std::string& text, const std::string& detail = {}) {
+    return {Kind::Error, text, detail};
+}
 
 struct OpenCase {
     const char* file;
@@ -106,12 +111,27 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
          true},
         {"one.txt",
          "2,30\n",
-         {Caption("one.txt"), Error(kDivisionByZeroMessage)},
+         {Caption("one.txt"),
+          Error(kDivisionByZeroMessage, "one.txt holds 1 ellipse: 3 or more ellipses are needed")},
          Outcome::Ended,
          false},
+        {"empty.txt",
+         "",
+         {Caption("empty.txt"), Error(kInvalidOperationMessage, "empty.txt: the file is empty")},
+         Outcome::Ended,
+         false},
+        {"collinear.txt",
+         "2,30\n2,30\n2,30\n3,40\n",
+         {Caption("collinear.txt"), Error(kDivisionByZeroMessage,
+                                          "the 4 ellipses of collinear.txt determine no strain: "
+                                          "their log-strain vectors lie on "
+                                          "one line")},
+         Outcome::Ended,
+         true},
         {"text.txt",
          "2,30\nabc,40\n1.5,-20\n",
-         {Error("'abc' は浮動小数点数ではありません")},
+         {Error("'abc' は浮動小数点数ではありません",
+                "'abc', R on line 2 of text.txt, is not a number")},
          Outcome::Ended,
          false},
     };
@@ -162,9 +182,10 @@ TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCa
 TEST_F(OpenPipelineTest, AFileThatCannotBeCountedGivesOnlyItsMessage) {
     ASSERT_EQ(Open("good.txt", kFourEllipses).outcome, Outcome::Reported);
     const auto before = std::make_unique<AnalysisState>(*state);
-    const CommandResult result = RunOpenCommand(*state, (folder.Path() / "missing.txt").string(),
-                                                ConfidenceLevel::Level95, '.');
-    EXPECT_EQ(result.notices, std::vector<Notice>{Message(kInvalidDataFileMessage)});
+    const std::string missing = (folder.Path() / "missing.txt").string();
+    const CommandResult result = RunOpenCommand(*state, missing, ConfidenceLevel::Level95, '.');
+    EXPECT_EQ(result.notices, std::vector<Notice>{Message(kInvalidDataFileMessage,
+                                                          IoErrorDetail(ENOENT, missing))});
     EXPECT_EQ(result.outcome, Outcome::Ended);
     EXPECT_TRUE(testing_support::SameStateBytes(*state, *before));
 }
@@ -215,9 +236,11 @@ TEST_F(OpenPipelineTest, AnErrorOfTheResultStageEndsTheLevelChange) {
 
 TEST(MessagesOf, KeepsMessagesMemoLinesAndTheErrorInOrder) {
     CommandResult result;
-    result.notices = {Caption("a.txt"), MemoLine("first"), Report(), Message("second"),
-                      Error("third")};
+    result.notices = {Caption("a.txt"), MemoLine("first"), Report(), Message("second", "why"),
+                      Error("third", "where")};
     EXPECT_EQ(MessagesOf(result), (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(MessagesWithDetailsOf(result),
+              (std::vector<std::string>{"first", "second\nwhy", "third\nwhere"}));
 }
 
 }  // namespace

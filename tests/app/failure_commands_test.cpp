@@ -70,18 +70,25 @@ TEST_F(FailureCommandsTest, AHostileFileEndsTheOpenInTheErrorBox) {
         const char* name;
         std::string content;
         std::string error;
+        std::string detail;  // the English line below
     };
     const Case cases[] = {
         {"letters.txt", std::string(10'000'000, 'x') + ",30\n2,10\n1.2,80\n",
-         "'" + std::string(200, 'x') + "...' は浮動小数点数ではありません."},
-        {"identical.txt", "2,30\n2,30\n2,30\n", std::string(kDivisionByZeroMessage) + "."},
-        {"unit.txt", "1,0\n1,30\n1,-60\n", std::string(kInvalidOperationMessage) + "."},
+         "'" + std::string(200, 'x') + "...' は浮動小数点数ではありません.",
+         "line 1 of letters.txt is longer than 1 MiB"},
+        {"identical.txt", "2,30\n2,30\n2,30\n", std::string(kDivisionByZeroMessage) + ".",
+         "the 3 ellipses of identical.txt determine no strain: their log-strain vectors lie on "
+         "one line"},
+        {"unit.txt", "1,0\n1,30\n1,-60\n", std::string(kInvalidOperationMessage) + ".",
+         "the strain of the 3 ellipses of unit.txt could not be computed"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ui.errors.clear();
+        ui.errorDetails.clear();
         Open(WriteFile(c.name, c.content));
         EXPECT_EQ(ui.errors, std::vector<std::string>{c.error});
+        EXPECT_EQ(ui.errorDetails, std::vector<std::string>{c.detail});
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(MemoText(), earlierReport);
     }

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/rfphi_view.h"
+#include "core/confidence_region.h"
 #include "core/messages.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/app/wait_for_events.h"
@@ -102,6 +103,15 @@ TEST_F(MethodsWindowTest, ShowsTheEstimateWithTheReportsRangesAndFollowsTheLevel
     EXPECT_NE(Status().find("at 39 %"), std::string::npos);
     EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(3)->text(),
               QStringLiteral("R range\n(39 %)"));
+    EXPECT_EQ(Status().find('\n'), std::string::npos);
+    // Three ellipses at 95 %: the report's ranges are NAN, and the status says why below its
+    // line.
+    form->findChild<QRadioButton*>(QStringLiteral("RadioButton95"))->click();
+    Open(std::string(VARNEL_EXAMPLES_DIR) + "/three_ellipses.csv");
+    const std::string status = Status(), reason = RangesUnavailableReason(form->State());
+    EXPECT_NE(reason, "");
+    EXPECT_EQ(status.substr(status.find('\n') + 1), reason);
+    EXPECT_NE(status.find("N = 3"), std::string::npos);
 }
 
 TEST_F(MethodsWindowTest, ListsTheThreeTestsWithPValuesAndVerdicts) {

@@ -3,6 +3,7 @@
 #include <QRadioButton>
 #include <QStringList>
 
+#include "core/io_error.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "tests/app/main_window_fixture.h"
@@ -140,6 +141,8 @@ TEST_F(MainWindowTest, TheCaptionNamesTheNewFileBeforeItsMessageShows) {
 TEST_F(MainWindowTest, AFileThatCannotBeReadIsAnInvalidDataFile) {
     Open(Path("missing.txt"));
     EXPECT_EQ(ui.messages, std::vector<std::string>{kInvalidDataFileMessage});
+    EXPECT_EQ(ui.messageDetails,
+              std::vector<std::string>{IoErrorDetail(ENOENT, Path("missing.txt"))});
     EXPECT_EQ(form->windowTitle().toStdString(), " Varnel");
     EXPECT_EQ(form->State().DataCount, 0);
 }

@@ -145,7 +145,9 @@ TEST_F(CliSaveTest, LinksAreFollowedToTheFileTheyNameAndALoopIsAnError) {
     fs::create_symlink("loop.txt", folder_ / "loop.txt");
     const CliRun grid = Cli("data.txt --t2-grid loop.txt");
     EXPECT_EQ(grid.status, 1);
-    EXPECT_EQ(grid.err, "data.txt: ファイル名の指定が間違っています\n");
+    EXPECT_EQ(grid.err,
+              "data.txt: ファイル名の指定が間違っています\ncannot read or write: loop.txt (Too "
+              "many levels of symbolic links)\n");
     const CliRun picture = Cli("data.txt --post-svg loop.txt");
     EXPECT_EQ(picture.status, 1);
     EXPECT_EQ(
@@ -163,7 +165,8 @@ TEST_F(CliSaveTest, PermissionsBindAsTheShellsRedirectionWould) {
         const char* err;  // nullptr: the file holds the new save
     } cases[] = {
         {"write-protected file, grid", 0444, 0755, "--t2-grid", 1,
-         "data.txt: ファイルへのアクセスが拒否されました\n"},
+         "data.txt: ファイルへのアクセスが拒否されました\nno permission for: saved (Permission "
+         "denied)\n"},
         {"write-protected file, picture", 0444, 0755, "--pre-svg", 1,
          "data.txt: ファイル \"saved\". Permission denied を作成できません\n"},
         {"writable file, write-protected folder", 0640, 0555, "--t2-grid", 0, nullptr},
@@ -218,7 +221,9 @@ TEST_F(CliSaveTest, JsonNamesEveryFileWhateverBytesItsNameHolds) {
     }
     const CliRun run = Cli(arguments + " missing\xE9.txt data.txt");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "missing\xE9.txt: Invalid data file\nExecution terminated\n");
+    EXPECT_EQ(run.err,
+              "missing\xE9.txt: Invalid data file\nExecution terminated\nfile not found: "
+              "missing\xE9.txt (No such file or directory)\n");
     std::istringstream lines(run.out);
     std::vector<std::string> files;
     for (std::string line; std::getline(lines, line);) {

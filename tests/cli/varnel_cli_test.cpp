@@ -66,12 +66,16 @@ TEST_F(VarnelCliTest, ReportsEachFileAndSkipsTheOnesItCannotAnalyse) {
         {Write("bad_ratio.txt", "2,10\n0.5,40\n1.5,3\n0.9,1\n"),
          "bad_ratio.txt: Invalid R at line #2\nbad_ratio.txt: Invalid R at line #4\n"},
         {Write("two.txt", "2,10\n3,40\n"), "two.txt: Number of data < 3.\nError not estimated.\n"},
-        {Write("word.txt", "2,ten\n3,40\n1,1\n"), "word.txt: 'ten' は浮動小数点数ではありません\n"},
+        // An error, and a message of the program, with the English line below.
+        {Write("word.txt", "2,ten\n3,40\n1,1\n"),
+         "word.txt: 'ten' は浮動小数点数ではありません\n'ten', φ on line 1 of word.txt, is not a "
+         "number\n"},
         {(folder_ / "missing.txt").string(),
-         "missing.txt: Invalid data file\nExecution terminated\n"},
-        {Write("one.txt", "2,10\n"), "one.txt: 0 による浮動小数点数除算\n"},
-        {Write("long.txt", "2,10\n1.5," + std::string(3 << 20, '7') + "\n3,40\n"),
-         "long.txt: '" + std::string(200, '7') + "...' は浮動小数点数ではありません\n"},
+         "missing.txt: Invalid data file\nExecution terminated\nfile not found: missing.txt (No "
+         "such file or directory)\n"},
+        {Write("one.txt", "2,10\n"),
+         "one.txt: 0 による浮動小数点数除算\none.txt holds 1 ellipse: 3 or more ellipses are "
+         "needed\n"},
     };
     for (const Case& c : cases) {
         const CliRun run = Cli(good + " " + c.file + " " + good);
@@ -120,7 +124,9 @@ TEST_F(VarnelCliTest, CollinearDataEndInADivisionByZeroAndNearlyRoundOnesInAnEst
             const std::string name =
                 "collinear_" + std::to_string(int(axis)) + "_" + std::to_string(count) + ".txt";
             files += " " + Write(name, DataFileText(testing_support::CollinearData(axis, count)));
-            expectedErrors += name + ": 0 による浮動小数点数除算\n";
+            expectedErrors += name + ": 0 による浮動小数点数除算\nthe " + std::to_string(count) +
+                              " ellipses of " + name +
+                              " determine no strain: their log-strain vectors lie on one line\n";
         }
     }
     const std::string round =
@@ -179,7 +185,9 @@ TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
     EXPECT_EQ(several.err.substr(0, several.err.find('\n')), "Exports need exactly one data file.");
     const CliRun full = Cli(data + " --t2-grid /dev/full");
     EXPECT_EQ(full.status, 1);
-    EXPECT_EQ(full.err, data + ": ディスクがいっぱいです\n");
+    EXPECT_EQ(full.err, data +
+                            ": ディスクがいっぱいです\nno room left on the disk for: /dev/full (No "
+                            "space left on device)\n");
     const std::string picture = (folder_ / "none" / "p.svg").string();
     const CliRun noFolder = Cli(data + " --post-svg " + picture);
     EXPECT_EQ(noFolder.status, 1);
@@ -201,7 +209,11 @@ TEST_F(VarnelCliTest, WithoutAQuantileForNTheRangesAreUnavailableAndTheRunFails)
         {"missing", nullptr, "File \"finv.dat\" does not exist.\nError not estimated.\n", false},
         {"empty", "", damaged, false},
         {"negative", "3 -1 -2 -3\n", damaged, false},
-        {"malformed", "3 1 2 x\n", "finv.dat: 入力値が数値ではありません\n", false},
+        {"malformed", "3 1 2 x\n",
+         "finv.dat: 入力値が数値ではありません\na number of the row for N = 3 of " +
+             (folder_ / "bin" / "finv.dat").string() +
+             " is malformed: the table holds plain numbers with \".\" decimals\n",
+         false},
         {"only the row for N = 3", "3 0.859 1.5 199.5\n", damaged, true},
     };
     const std::string data = Write("three.txt", "2,10\n3,40\n1.5,-20\n");
@@ -234,7 +246,8 @@ TEST_F(VarnelCliTest, AnErrorWithoutARuntimeNumberIsNumberedApart) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const CliRun run = Cli(data + " --t2-grid " + fifo);  // no process reads it: ENXIO
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, data + ": I/O エラー (1006)\n");
+    EXPECT_EQ(run.err, data + ": I/O エラー (1006)\ncannot read or write: " + fifo +
+                           " (No such device or address)\n");
 }
 
 TEST_F(VarnelCliTest, ExportsTheRfPhiPlotInEachFormatAtTheAskedSize) {

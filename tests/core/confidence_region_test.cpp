@@ -87,6 +87,8 @@ TEST(ComputeConfidenceResults, WithoutAUsableQuantileNoRangeIsKnown) {
              {state->X1Range, state->X2Range, state->RRange, state->PhiRange}) {
             EXPECT_TRUE(std::isnan(range.min) && std::isnan(range.max)) << quantile;
         }
+        EXPECT_EQ(RangesUnavailableReason(*state),
+                  "finv.dat holds no quantile for N = 5 at this level, so no range is known.");
         EXPECT_EQ(state->StrainEstimate, estimate);
         // The region shrinks onto x_s, where the mean pre vector is zero.
         for (int i = 1; i <= kRegionPoints; ++i) {
@@ -265,6 +267,11 @@ TEST(ComputeRegionRanges, TakesRangesOrNotANumberWhenTheBoxHoldsTheOrigin) {
         EXPECT_DOUBLE_EQ(state->X2Range.max, c.center.x2 + c.radius) << c.name;
         EXPECT_EQ(std::isnan(state->RRange.min), !c.numbers) << c.name;
         EXPECT_EQ(std::isnan(state->PhiRange.max), !c.numbers) << c.name;
+        EXPECT_EQ(RangesUnavailableReason(*state),
+                  c.numbers ? ""
+                            : "The region at this level reaches zero strain, so R and φ have no "
+                              "bounds.")
+            << c.name;
         if (c.numbers) {
             EXPECT_LE(state->RRange.min, state->RRange.max) << c.name;
         }

@@ -41,9 +41,26 @@ TEST(IoErrorFromErrno, GivesTheRuntimeTextOnlyToErrorsOfTheSameMeaning) {
         {EHOSTUNREACH, "I/O エラー (1113)"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(testing_support::ErrorTextOf([&] { ThrowIoErrorFromErrno(c.errorNumber); }),
+        EXPECT_EQ(testing_support::ErrorTextOf([&] { ThrowIoErrorFromErrno(c.errorNumber, "a"); }),
                   c.message)
             << "errno " << c.errorNumber;
+    }
+}
+
+// Below the runtime's text, in English whatever the locale: what happened, the path, and
+// the system's description.
+TEST(IoErrorDetail, SaysWhatHappenedToWhichPath) {
+    EXPECT_EQ(IoErrorDetail(ENOENT, "/d/a.txt"),
+              "file not found: /d/a.txt (No such file or directory)");
+    EXPECT_EQ(IoErrorDetail(EISDIR, "/d"), "a folder, not a file: /d (Is a directory)");
+    EXPECT_EQ(IoErrorDetail(EIO, "/d/a.txt"),
+              "cannot read or write: /d/a.txt (Input/output error)");
+    try {
+        ThrowIoErrorFromErrno(ENOSPC, "/d/b.png");
+    } catch (const VarnelError& error) {
+        EXPECT_STREQ(error.what(), "ディスクがいっぱいです");
+        EXPECT_EQ(error.Detail(),
+                  "no room left on the disk for: /d/b.png (No space left on device)");
     }
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <numbers>
+#include <optional>
 
 #include "core/checked_math.h"
 #include "core/messages.h"
@@ -32,6 +33,20 @@ protected:
     std::string ConversionError(const std::string& bytes, char separator = '.') {
         return testing_support::ErrorTextOf([&] { Read(bytes, separator); });
     }
+    // The line below the error that reading `bytes` ends with, the file's name as "F".
+    std::string ErrorDetail(const std::string& bytes, char separator = '.') {
+        try {
+            Read(bytes, separator);
+        } catch (const VarnelError& error) {
+            std::string detail = error.Detail();
+            const std::string name = "data" + std::to_string(files_ - 1) + ".txt";
+            if (const std::size_t at = detail.find(name); at != std::string::npos) {
+                detail.replace(at, name.size(), "F");
+            }
+            return detail;
+        }
+        return "(no error)";
+    }
 
     std::unique_ptr<AnalysisState> state_ = std::make_unique<AnalysisState>();
     testing_support::TestFolder folder;
@@ -56,62 +71,89 @@ TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
     struct Case {
         const char* line;
         const char* message;
+        char separator = '.';
+        const char* detail = nullptr;  // the line below the message, the file named "F"
     };
     const Case cases[] = {
-        {"2 30 40", "'30 40' は浮動小数点数ではありません"},
+        {"2 30 40", "'30 40' は浮動小数点数ではありません", '.',
+         "'30 40', φ on line 1 of F, is not a number: a line holds two numbers, R and φ, "
+         "separated by a comma, a tab or blanks, and one kind of decimal separator"},
         {"2,30,40", "'30,40' は浮動小数点数ではありません"},
-        {",30", "'' は浮動小数点数ではありません"},
+        {",30", "'' は浮動小数点数ではありません", '.',
+         "no number for R on line 1 of F: the field is empty"},
         {"2,", "'' は浮動小数点数ではありません"},
-        {"abc,30", "'abc' は浮動小数点数ではありません"},
-        {"2\t1,5", "'2\t1' は浮動小数点数ではありません"},  // the comma is looked for first
+        {"2,30\nabc,30", "'abc' は浮動小数点数ではありません", '.',
+         "'abc', R on line 2 of F, is not a number"},
+        {"1.5\t3,0", "'1.5\t3' は浮動小数点数ではありません"},  // one decimal separator a line
+        {"1,5,30", "'5,30' は浮動小数点数ではありません"},
+        {"1,5 30 40", "'5 30 40' は浮動小数点数ではありません"},
+        {"1.5\tabc", "'abc' は浮動小数点数ではありません", ','},  // 1.5 is a number here
         {"0x10,3", "'0x10' は浮動小数点数ではありません"},
         {"nan,3", "'nan' は浮動小数点数ではありません"},
         {"inf,3", "'inf' は浮動小数点数ではありません"},
         {"\xEF\xBB\xBF"
          "2,30",
          "'\xEF\xBB\xBF"
-         "2' は浮動小数点数ではありません"},
+         "2' は浮動小数点数ではありません",
+         '.',
+         "'\xEF\xBB\xBF"
+         "2', R on line 1 of F, is not a number: the file starts with a byte-order mark; save "
+         "it without one"},
         {"1e99999,3", "'1e99999' は浮動小数点数ではありません"},
-        {"1e400,3", kOverflowMessage},
+        {"1e400,3", kOverflowMessage, '.',
+         "R on line 1 of F is beyond the largest number the program holds, about 1.8e308"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ConversionError(c.line), c.message) << c.line;
-}
-
-TEST_F(DataFileTest, AcceptsTheRuntimeNumberForms) {
-    struct Case {
-        const char* line;
-        double R;
-    };
-    const Case cases[] = {{"+2. 0", 2.0},   {". 0", 0.0},    {"1e 0", 1.0},    {"1E+ 0", 1.0},
-                          {"25e-1 0", 2.5}, {"-.5 0", -0.5}, {"1e-400 0", 0.0}};
     for (const Case& c : cases) {
-        ASSERT_TRUE(Read(c.line).ok) << c.line;
-        EXPECT_EQ(state_->RPost[1], c.R) << c.line;
+        EXPECT_EQ(ConversionError(c.line, c.separator), c.message) << c.line;
+        if (c.detail) {
+            EXPECT_EQ(ErrorDetail(c.line, c.separator), c.detail) << c.line;
+        }
     }
 }
 
-TEST_F(DataFileTest, ReadsNumbersWithTheDecimalSeparatorOfTheUsersLocale) {
-    // With a decimal comma every comma splits the line, so such files hold whole numbers or
-    // exponents only, separated by tabs or blanks; a decimal point does not convert.
-    ASSERT_TRUE(Read("2\t30\n25e-1 -10", ',').ok);
-    EXPECT_EQ(state_->RPost[2], 2.5);
-    EXPECT_DOUBLE_EQ(state_->PhiPost[2], -10 * kDegree);
-    EXPECT_EQ(ConversionError("1.5\t30", ','), "'1.5' は浮動小数点数ではありません");
-    EXPECT_EQ(ConversionError("1,5\t30", ','), "'5\t30' は浮動小数点数ではありません");
-}
-
-// Qt sets the C locale from the user's environment: under a German one the reader must read
-// exactly as under "C", taking the separator it is given.
-TEST_F(DataFileTest, ReadsTheSameUnderACommaLocale) {
-    testing_support::ScopedCommaLocale comma;
-    ASSERT_TRUE(comma.Active());
-    ASSERT_TRUE(Read("2\t30\n25e-1 -105e-1\n125e-2\t1", ',').ok);
-    EXPECT_EQ(state_->RPost[2], 2.5);
-    EXPECT_EQ(state_->PhiPost[2], StoreDouble(-10.5L * (std::numbers::pi_v<long double> / 180)));
-    EXPECT_EQ(ConversionError("1.5\t30", ','), "'1.5' は浮動小数点数ではありません");
-    ASSERT_TRUE(Read("1.5,-10.5\n", '.').ok);
-    EXPECT_EQ(state_->RPost[1], 1.5);
-    EXPECT_EQ(ConversionError("1.5\t3,0", '.'), "'1.5\t3' は浮動小数点数ではありません");
+// A line the rule of the first comma, tab or blank reads is read by it alone; one it rejects is
+// read with "." as decimal point in any locale, or, split at a comma, at its first tab or
+// blank as two numbers with decimal commas. The reader takes the separator it is given: the
+// rows read alike under "C" and under a comma locale, which Qt sets from the environment.
+TEST_F(DataFileTest, AcceptsTheRuntimeNumberFormsAndEitherDecimalSeparator) {
+    struct Case {
+        const char* line;
+        double R;
+        double degrees = 0;
+        char separator = '.';
+    };
+    const Case cases[] = {
+        {"+2. 0", 2.0},
+        {". 0", 0.0},
+        {"1e 0", 1.0},
+        {"1E+ 0", 1.0},
+        {"25e-1 0", 2.5},
+        {"-.5 0", -0.5},
+        {"1e-400 0", 0.0},
+        {"2\t30", 2, 30, ','},
+        {"25e-1 -10", 2.5, -10, ','},
+        {"1,5", 1, 5, ','},  // the comma splits a line whose fields it leaves numbers
+        {"2.410\t55", 2.41, 55, ','},
+        {"2.410,55", 2.41, 55, ','},
+        {"1.5 -10.5", 1.5, -10.5, ','},
+        {"1,543\t55,0", 1.543, 55, ','},
+        {"1,543\t55,0", 1.543, 55},
+        {"1,5   30", 1.5, 30, ','},
+        {"2\t1,5", 2, 1.5},
+        {"1,5 \t 2,5", 1.5, 2.5},
+    };
+    for (const bool commaLocale : {false, true}) {
+        std::optional<testing_support::ScopedCommaLocale> locale;
+        if (commaLocale) {
+            ASSERT_TRUE(locale.emplace().Active());
+        }
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.line) + " with " + c.separator);
+            ASSERT_TRUE(Read(c.line, c.separator).ok);
+            EXPECT_EQ(state_->RPost[1], c.R);
+            EXPECT_EQ(state_->PhiPost[1], DegreesToStoredRadians(c.degrees));
+        }
+    }
 }
 
 // A line's text is kept up to 1 MiB; a longer one ends the read with the conversion error of
@@ -259,8 +301,25 @@ TEST_F(DataFileTest, ValidationListsEveryRatioBelowOneOrAboveOneHundred) {
 TEST(IsDataLine, AgreesWithTheReaderOnEveryFirstLine) {
     testing_support::TestFolder folder;
     auto state = std::make_unique<AnalysisState>();
-    for (const char* line : {"2,30", " 2 , 30 ", "2\t30", "2 30", "2;30", " ", "2,", ",30",
-                             "2,30,40", "R,phi", "1e400,3", "1e-400,3", "inf,3", ". 0", "1,5\t30",
+    for (const char* line : {"2,30",
+                             " 2 , 30 ",
+                             "2\t30",
+                             "2 30",
+                             "2;30",
+                             " ",
+                             "2,",
+                             ",30",
+                             "2,30,40",
+                             "R,phi",
+                             "1e400,3",
+                             "1e-400,3",
+                             "inf,3",
+                             ". 0",
+                             "1,5\t30",
+                             "2.5\t30",
+                             "1,5,30",
+                             "1.5\t3,0",
+                             "1e400\t1,5",
                              "\xEF\xBB\xBF"
                              "2,3"}) {
         for (const char separator : {'.', ','}) {
