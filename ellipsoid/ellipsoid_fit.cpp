@@ -1,0 +1,273 @@
+#include "ellipsoid/ellipsoid_fit.h"
+
+#include <Eigen/Dense>
+#include <cmath>
+#include <numbers>
+
+namespace varnel::ellipsoid {
+
+namespace {
+
+constexpr double kRadian = std::numbers::pi / 180.0;
+
+// Planes that leave the ellipsoid undetermined leave a second null vector of the linear system:
+// its singular value relative to the largest falls to rounding.
+constexpr double kUndeterminedShare = 1e-9;
+
+using Matrix2 = Eigen::Matrix2d;
+using Matrix3 = Eigen::Matrix3d;
+using Vector = Eigen::VectorXd;
+
+Eigen::Vector3d ToEigen(const Vector3& v) { return {v[0], v[1], v[2]}; }
+
+// The plane's axes as the columns of a 3 × 2 matrix.
+Eigen::Matrix<double, 3, 2> BasisOf(Plane plane) {
+    const PlaneAxes axes = AxesOf(plane);
+    Eigen::Matrix<double, 3, 2> P;
+    P.col(0) = ToEigen(axes.strike);
+    P.col(1) = ToEigen(axes.downDip);
+    return P;
+}
+
+// The unit-area shape matrix S of a 2-D strain, uᵀ S u = 1 on its ellipse: Rot(φ) diag(1/R, R)
+// Rot(φ)ᵀ, and its inverse square root Rot(φ) diag(√R, 1/√R) Rot(φ)ᵀ.
+Matrix2 Rotated(double phiDegrees, double along, double across) {
+    const double c = std::cos(phiDegrees * kRadian), s = std::sin(phiDegrees * kRadian);
+    Matrix2 rotation;
+    rotation << c, -s, s, c;
+    return rotation * Eigen::Vector2d(along, across).asDiagonal() * rotation.transpose();
+}
+
+Matrix2 ShapeMatrixOf(const SectionStrain& s) { return Rotated(s.phiDegrees, 1.0 / s.R, s.R); }
+
+Matrix2 InverseRootOf(const SectionStrain& s) {
+    return Rotated(s.phiDegrees, std::sqrt(s.R), 1.0 / std::sqrt(s.R));
+}
+
+// The log-strain vector of A = S^(−1/2) M S^(−1/2), M the section of Q at unit area: A is
+// cosh d · I + sinh d · N with N symmetric, traceless, N² = I, so its logarithm is d N and the
+// vector (d N11, d N12) has length d, the hyperbolic distance of M from S. sinh d is read off
+// A's traceless part, which stays exact where d is small.
+Eigen::Vector2d MisfitVector(const Matrix3& Q, const Eigen::Matrix<double, 3, 2>& P,
+                             const Matrix2& inverseRoot) {
+    Matrix2 M = P.transpose() * Q * P;
+    M /= std::sqrt(M.determinant());
+    const Matrix2 A = inverseRoot * M * inverseRoot;
+    const Eigen::Vector2d traceless(0.5 * (A(0, 0) - A(1, 1)), 0.5 * (A(0, 1) + A(1, 0)));
+    const double sinhD = traceless.norm();
+    const double scale = sinhD > 1e-8 ? std::asinh(sinhD) / sinhD : 1.0;
+    return scale * traceless;
+}
+
+// exp of a symmetric matrix by its eigenvectors.
+Matrix3 ExpSymmetric(const Matrix3& L) {
+    const Eigen::SelfAdjointEigenSolver<Matrix3> eigen(L);
+    return eigen.eigenvectors() * eigen.eigenvalues().array().exp().matrix().asDiagonal() *
+           eigen.eigenvectors().transpose();
+}
+
+Matrix3 SqrtSymmetric(const Matrix3& Q) {
+    const Eigen::SelfAdjointEigenSolver<Matrix3> eigen(Q);
+    return eigen.eigenvectors() * eigen.eigenvalues().array().sqrt().matrix().asDiagonal() *
+           eigen.eigenvectors().transpose();
+}
+
+// A symmetric traceless matrix from its five free entries.
+Matrix3 TracelessOf(const Eigen::Matrix<double, 5, 1>& x) {
+    Matrix3 L;
+    L << x(0), x(2), x(3), x(2), x(1), x(4), x(3), x(4), -x(0) - x(1);
+    return L;
+}
+
+// The coefficients of uᵀ Q w in the unknowns q11 q12 q13 q22 q23 q33.
+Eigen::Matrix<double, 1, 6> Quadratic(const Eigen::Vector3d& u, const Eigen::Vector3d& w) {
+    Eigen::Matrix<double, 1, 6> row;
+    int column = 0;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = i; j < 3; ++j) {
+            row(column++) = i == j ? u(i) * w(i) : u(i) * w(j) + u(j) * w(i);
+        }
+    }
+    return row;
+}
+
+void CheckSections(const std::vector<SectionStrain>& sections) {
+    if (sections.size() < 3) {
+        throw SectionsRefused("3 or more sections are needed; the table holds " +
+                              std::to_string(sections.size()));
+    }
+    for (const SectionStrain& s : sections) {
+        if (!(s.plane.dipDegrees >= 0.0 && s.plane.dipDegrees <= 90.0)) {
+            throw SectionsRefused("the dip of section " + s.name + " is not between 0 and 90°");
+        }
+        if (!std::isfinite(s.plane.strikeDegrees) || !std::isfinite(s.phiDegrees)) {
+            throw SectionsRefused("section " + s.name + " has a strike or φ that is no number");
+        }
+        if (!(s.R >= 1.0 && std::isfinite(s.R))) {
+            throw SectionsRefused("section " + s.name + " has a ratio R below 1 or no number");
+        }
+    }
+}
+
+// The linear solution: Q (det 1, positive definite) from the smallest right singular vector.
+Matrix3 LinearSolution(const std::vector<SectionStrain>& sections) {
+    const int m = int(sections.size()), unknowns = 6 + m;
+    Eigen::MatrixXd A = Eigen::MatrixXd::Zero(3 * m, unknowns);
+    for (int j = 0; j < m; ++j) {
+        const Eigen::Matrix<double, 3, 2> P = BasisOf(sections[std::size_t(j)].plane);
+        const Matrix2 S = ShapeMatrixOf(sections[std::size_t(j)]);
+        A.block<1, 6>(3 * j, 0) = Quadratic(P.col(0), P.col(0));
+        A.block<1, 6>(3 * j + 1, 0) = Quadratic(P.col(0), P.col(1));
+        A.block<1, 6>(3 * j + 2, 0) = Quadratic(P.col(1), P.col(1));
+        A(3 * j, 6 + j) = -S(0, 0);
+        A(3 * j + 1, 6 + j) = -S(0, 1);
+        A(3 * j + 2, 6 + j) = -S(1, 1);
+    }
+    const Eigen::JacobiSVD<Eigen::MatrixXd> svd(A, Eigen::ComputeFullV);
+    const Vector& sigma = svd.singularValues();
+    if (A.rows() < unknowns - 1 || sigma(unknowns - 2) <= kUndeterminedShare * sigma(0)) {
+        throw SectionsRefused(
+            "the planes of the sections leave the ellipsoid undetermined (parallel planes, or "
+            "all planes through one line)");
+    }
+    Vector v = svd.matrixV().col(unknowns - 1);
+    Matrix3 Q;
+    Q << v(0), v(1), v(2), v(1), v(3), v(4), v(2), v(4), v(5);
+    if (Q.trace() < 0.0) {
+        Q = -Q;
+        v = -v;
+    }
+    const Eigen::SelfAdjointEigenSolver<Matrix3> eigen(Q);
+    if (!(eigen.eigenvalues()(0) > 0.0) || !(v.tail(m).minCoeff() > 0.0)) {
+        throw SectionsRefused("no ellipsoid has sections like these");
+    }
+    return Q / std::cbrt(Q.determinant());
+}
+
+// Levenberg–Marquardt on Q = Q0^(1/2) exp(L) Q0^(1/2), L symmetric and traceless (volume kept),
+// over the misfit vectors of all sections; a numerical Jacobian is enough for five unknowns.
+Matrix3 Refined(const std::vector<SectionStrain>& sections, const Matrix3& Q0) {
+    const int m = int(sections.size());
+    std::vector<Eigen::Matrix<double, 3, 2>> bases;
+    std::vector<Matrix2> roots;
+    for (const SectionStrain& s : sections) {
+        bases.push_back(BasisOf(s.plane));
+        roots.push_back(InverseRootOf(s));
+    }
+    const Matrix3 root = SqrtSymmetric(Q0);
+    auto QOf = [&](const Eigen::Matrix<double, 5, 1>& x) {
+        return Matrix3(root * ExpSymmetric(TracelessOf(x)) * root);
+    };
+    auto residuals = [&](const Eigen::Matrix<double, 5, 1>& x) {
+        const Matrix3 Q = QOf(x);
+        Vector r(2 * m);
+        for (int j = 0; j < m; ++j) {
+            r.segment<2>(2 * j) = MisfitVector(Q, bases[std::size_t(j)], roots[std::size_t(j)]);
+        }
+        return r;
+    };
+    Eigen::Matrix<double, 5, 1> x = Eigen::Matrix<double, 5, 1>::Zero();
+    Vector r = residuals(x);
+    double cost = r.squaredNorm(), lambda = 1e-3;
+    constexpr double h = 1e-7;
+    for (int iteration = 0; iteration < 200 && cost > 0.0; ++iteration) {
+        Eigen::MatrixXd J(2 * m, 5);
+        for (int p = 0; p < 5; ++p) {
+            Eigen::Matrix<double, 5, 1> step = Eigen::Matrix<double, 5, 1>::Zero();
+            step(p) = h;
+            J.col(p) = (residuals(x + step) - residuals(x - step)) / (2.0 * h);
+        }
+        const Eigen::Matrix<double, 5, 5> H = J.transpose() * J;
+        const Eigen::Matrix<double, 5, 1> g = J.transpose() * r;
+        if (g.lpNorm<Eigen::Infinity>() <= 1e-15) break;
+        bool improved = false;
+        while (!improved && lambda < 1e12) {
+            Eigen::Matrix<double, 5, 5> damped = H;
+            damped.diagonal() += lambda * (H.diagonal().array() + 1e-12).matrix();
+            const Eigen::Matrix<double, 5, 1> delta = damped.ldlt().solve(-g);
+            const Vector trial = residuals(x + delta);
+            if (trial.squaredNorm() < cost) {
+                x += delta;
+                r = trial;
+                const double gain = cost - trial.squaredNorm();
+                cost = trial.squaredNorm();
+                lambda = std::max(lambda / 10.0, 1e-12);
+                improved = true;
+                if (delta.norm() <= 1e-13 || gain <= 1e-30) iteration = 200;
+            } else {
+                lambda *= 10.0;
+            }
+        }
+        if (!improved) break;
+    }
+    const Matrix3 Q = QOf(x);
+    return Q / std::cbrt(Q.determinant());
+}
+
+EllipsoidMatrix ToArray(const Matrix3& Q) {
+    EllipsoidMatrix a{};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) a[std::size_t(i)][std::size_t(j)] = Q(i, j);
+    }
+    return a;
+}
+
+Matrix3 FromArray(const EllipsoidMatrix& a) {
+    Matrix3 Q;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) Q(i, j) = a[std::size_t(i)][std::size_t(j)];
+    }
+    return Q;
+}
+
+}  // namespace
+
+EllipsoidShape ShapeOf(double X, double Y, double Z) {
+    const double e1 = std::log(X), e2 = std::log(Y), e3 = std::log(Z);
+    EllipsoidShape shape;
+    shape.k = (X / Y - 1.0) / (Y / Z - 1.0);
+    shape.nu = (2.0 * e2 - e1 - e3) / (e1 - e3);
+    shape.epsS = std::sqrt((e1 - e2) * (e1 - e2) + (e2 - e3) * (e2 - e3) + (e3 - e1) * (e3 - e1)) /
+                 std::sqrt(3.0);
+    return shape;
+}
+
+SectionStrain SectionOf(const EllipsoidMatrix& Q, Plane plane) {
+    const Eigen::Matrix<double, 3, 2> P = BasisOf(plane);
+    const Matrix2 M = P.transpose() * FromArray(Q) * P;
+    const Eigen::SelfAdjointEigenSolver<Matrix2> eigen(M);
+    // The long axis is where the quadratic form is least.
+    const Eigen::Vector2d longAxis = eigen.eigenvectors().col(0);
+    SectionStrain section;
+    section.plane = plane;
+    section.R = std::sqrt(eigen.eigenvalues()(1) / eigen.eigenvalues()(0));
+    double phi = std::atan2(longAxis(1), longAxis(0)) / kRadian;
+    if (phi <= -90.0) phi += 180.0;
+    if (phi > 90.0) phi -= 180.0;
+    section.phiDegrees = phi;
+    return section;
+}
+
+EllipsoidFit FitEllipsoid(const std::vector<SectionStrain>& sections) {
+    CheckSections(sections);
+    const Matrix3 Q = Refined(sections, LinearSolution(sections));
+    EllipsoidFit fit;
+    fit.Q = ToArray(Q);
+    const Eigen::SelfAdjointEigenSolver<Matrix3> eigen(Q);
+    for (int i = 0; i < 3; ++i) {
+        const Eigen::Vector3d v = eigen.eigenvectors().col(i);
+        fit.axes[std::size_t(i)] = {1.0 / std::sqrt(eigen.eigenvalues()(i)),
+                                    LineOf({v(0), v(1), v(2)})};
+    }
+    fit.shape = ShapeOf(fit.axes[0].length, fit.axes[1].length, fit.axes[2].length);
+    double squares = 0.0;
+    for (const SectionStrain& s : sections) {
+        const Eigen::Vector2d misfit = MisfitVector(Q, BasisOf(s.plane), InverseRootOf(s));
+        fit.misfits.push_back(misfit.norm());
+        squares += misfit.squaredNorm();
+    }
+    fit.incompatibility = std::sqrt(squares / double(sections.size()));
+    return fit;
+}
+
+}  // namespace varnel::ellipsoid
