@@ -65,7 +65,7 @@ void RunExports(AnalysisState& state, const ExportRequest& request, char decimal
                                          screen);
         }
     }
-    RunRfPhiExports(state, request.rfphi, request.pictureWidth);
+    RunRfPhiExports(state, request.rfphi, request.pictureWidth, decimalSeparator);
 }
 
 }  // namespace varnel::cli

@@ -4,9 +4,10 @@
 
 namespace varnel::cli {
 
-void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& request, int width) {
+void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& request, int width,
+                     char decimalSeparator) {
     if (!request.Any()) return;
-    const plot::RfPhiPlotData data = plot::RfPhiDataOf(state);
+    const plot::RfPhiPlotData data = plot::RfPhiDataOf(state, decimalSeparator);
     using plot::PictureFormat;
     const struct {
         const std::string& path;

@@ -15,8 +15,10 @@ struct RfPhiExportRequest {
 };
 
 /// Saves the Rf/φ plot of the analysed state (its ellipses, its estimate and the estimate's
-/// curves) as a square picture of `width` pixels in each requested format, SVG, PNG, EMF.
-/// Throws VarnelError with the program's message of the first save that fails.
-void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& request, int width);
+/// curves) as a square picture of `width` pixels in each requested format, SVG, PNG, EMF, its
+/// labels written with `decimalSeparator`. Throws VarnelError with the program's message of the
+/// first save that fails.
+void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& request, int width,
+                     char decimalSeparator);
 
 }  // namespace varnel::cli
