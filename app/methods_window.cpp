@@ -176,7 +176,7 @@ void TFormMethods::ButtonSavePlotClick() {
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPlotPath_});
     if (!path) return;
     lastPlotPath_ = *path;
-    if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
+    if (RefusedAsDataFile(ui_, DataFiles(), *path) || RefusedAsPicture(ui_, *path)) return;
     plot::ExportRfPhiPicture(*PlotView->Data(), *path, plot::PictureFormatOfPath(*path),
                              PlotView->width(), PlotView->height(), DisplayOf(*this));
 }

@@ -126,6 +126,13 @@ void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
     app.add_option("--rfphi-png", exports.rfphi.png, "Save the Rf/phi plot as PNG");
     app.add_option("--rfphi-emf", exports.rfphi.emf,
                    "Save the Rf/phi plot as an Enhanced Metafile");
+    app.add_option("--post-picture", exports.postPicture,
+                   "Save the Post-strain plot in the format of the name's extension (.emf, .svg, "
+                   ".png, .pdf, .jpg, .jpeg, .tif, .tiff)");
+    app.add_option("--pre-picture", exports.prePicture,
+                   "Save the Pre-strain plot in the format of the name's extension");
+    app.add_option("--rfphi-picture", exports.rfphi.picture,
+                   "Save the Rf/phi plot in the format of the name's extension");
     app.add_option("--size", exports.pictureWidth, "Picture width in pixels")
         ->check(CLI::Range(cli::kMinPictureWidth, cli::kMaxPictureWidth));
 }
@@ -174,6 +181,9 @@ int main(int argc, char** argv) {
     if ((options.exports.Any() || !options.import.exportData.empty()) &&
         options.files.size() != 1) {
         return UsageError("Exports need exactly one data file.", app);
+    }
+    if (const std::string error = cli::PictureNameError(options.exports); !error.empty()) {
+        return UsageError(error, app);
     }
     if (const std::string conflict = cli::SameFileConflict(options.exports); !conflict.empty()) {
         return UsageError(conflict, app);

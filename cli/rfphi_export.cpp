@@ -16,6 +16,8 @@ void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& reque
         {request.svg, PictureFormat::Svg},
         {request.png, PictureFormat::Png},
         {request.emf, PictureFormat::Emf},
+        {request.picture,
+         request.picture.empty() ? PictureFormat::Emf : plot::PictureFormatOfPath(request.picture)},
     };
     for (const auto& picture : pictures) {
         if (!picture.path.empty()) {
