@@ -147,7 +147,7 @@ void TFormMain::ExportPicture(bool postStrain) {
     const std::optional<std::string> path =
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
     if (path) lastPicturePath_ = *path;
-    if (path && !RefusedAsDataFile(ui_, DataFiles(), *path)) {
+    if (path && !RefusedAsDataFile(ui_, DataFiles(), *path) && !RefusedAsPicture(ui_, *path)) {
         const plot::PictureFormat format = plot::PictureFormatOfPath(*path);
         try {
             if (postStrain) {

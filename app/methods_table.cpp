@@ -1,5 +1,6 @@
 #include "app/methods_table.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -22,12 +23,15 @@ std::string PValue(double p, char separator) {
     return p < 0.001 ? "< " + Number(0.001, separator) : Number(p, separator);
 }
 
-// Numbers in the CSV file: ten significant digits and '.', whatever the C library's locale.
-std::string FileNumber(double value) {
+// Numbers in the CSV file: ten significant digits and `separator`, whatever the C library's
+// locale.
+std::string FileNumber(double value, char separator) {
     char text[64];
     const auto end =
         std::to_chars(text, text + sizeof text, value, std::chars_format::general, 10).ptr;
-    return std::string(text, end);
+    std::string number(text, end);
+    std::replace(number.begin(), number.end(), '.', separator);
+    return number;
 }
 
 // One estimator with what applies to it; the screen and the CSV file format it each their way.
@@ -128,26 +132,38 @@ std::vector<TestRow> TestRows(const methods::MethodsResult& r) {
     };
 }
 
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+// The CSV conventions of a locale: spreadsheets that read ',' as the decimal point take ';'
+// between cells.
+struct CsvStyle {
+    char decimal;
+    char delimiter;
+    explicit CsvStyle(char decimalSeparator)
+        : decimal(decimalSeparator), delimiter(decimalSeparator == ',' ? ';' : ',') {}
+};
+
+std::string CsvField(const std::string& text, CsvStyle style) {
+    if (text.find_first_of(std::string{style.delimiter, '"', '\r', '\n'}) == std::string::npos) {
+        return text;
+    }
     std::string quoted = "\"";
     for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";
 }
 
-std::string CsvNumber(std::optional<double> value) {
-    return value ? FileNumber(*value) : std::string();
+std::string CsvNumber(std::optional<double> value, CsvStyle style) {
+    return value ? FileNumber(*value, style.decimal) : std::string();
 }
 
 // A bootstrap end in the CSV file: empty where it is undefined.
-std::string CsvEnd(std::optional<double> value) {
-    return value && !std::isnan(*value) ? FileNumber(*value) : std::string();
+std::string CsvEnd(std::optional<double> value, CsvStyle style) {
+    return value && !std::isnan(*value) ? FileNumber(*value, style.decimal) : std::string();
 }
 
-std::string CsvLine(const std::vector<std::string>& fields) {
+std::string CsvLine(const std::vector<std::string>& fields, CsvStyle style) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        line += (i > 0 ? "," : "") + CsvField(fields[i]);
+        if (i > 0) line += style.delimiter;
+        line += CsvField(fields[i], style);
     }
     return line + "\r\n";
 }
@@ -199,35 +215,41 @@ TextTable FabricTestTable(const methods::MethodsResult& result, char separator) 
     return table;
 }
 
-std::string MethodsCsv(const MethodsSummary& summary) {
+std::string MethodsCsv(const MethodsSummary& summary, char decimalSeparator) {
+    const CsvStyle style(decimalSeparator);
+    const auto number = [&](std::optional<double> value) { return CsvNumber(value, style); };
+    const auto end = [&](std::optional<double> value) { return CsvEnd(value, style); };
     std::string text =
         CsvLine({"estimator", "R", "phi_deg", "R_min", "R_max", "phi_min_deg", "phi_max_deg",
                  "level_percent", "bootstrap_R_lo", "bootstrap_R_hi", "bootstrap_phi_lo_deg",
                  "bootstrap_phi_hi_deg", "bootstrap_R_range_lo", "bootstrap_R_range_hi",
-                 "bootstrap_phi_range_lo_deg", "bootstrap_phi_range_hi_deg", "notes"});
-    for (const EstimatorRow& row : EstimatorRows(summary, '.')) {
+                 "bootstrap_phi_range_lo_deg", "bootstrap_phi_range_hi_deg", "notes"},
+                style);
+    for (const EstimatorRow& row : EstimatorRows(summary, decimalSeparator)) {
         const std::optional<methods::BootstrapIntervals> b = row.Intervals();
         const std::optional<methods::BootstrapRegion> r = row.Region();
-        text += CsvLine({row.name, CsvNumber(row.R), CsvNumber(row.phi),
-                         CsvNumber(row.RRange ? std::optional(row.RRange->min) : std::nullopt),
-                         CsvNumber(row.RRange ? std::optional(row.RRange->max) : std::nullopt),
-                         CsvNumber(row.phiRange ? std::optional(row.phiRange->min) : std::nullopt),
-                         CsvNumber(row.phiRange ? std::optional(row.phiRange->max) : std::nullopt),
-                         std::to_string(summary.levelPercent),
-                         CsvEnd(b ? std::optional(b->R.lo) : std::nullopt),
-                         CsvEnd(b ? std::optional(b->R.hi) : std::nullopt),
-                         CsvEnd(b ? std::optional(b->phiDegrees.lo) : std::nullopt),
-                         CsvEnd(b ? std::optional(b->phiDegrees.hi) : std::nullopt),
-                         CsvEnd(r ? std::optional(r->R.lo) : std::nullopt),
-                         CsvEnd(r ? std::optional(r->R.hi) : std::nullopt),
-                         CsvEnd(r ? std::optional(r->phiDegrees.lo) : std::nullopt),
-                         CsvEnd(r ? std::optional(r->phiDegrees.hi) : std::nullopt), row.notes});
+        text += CsvLine(
+            {row.name, number(row.R), number(row.phi),
+             number(row.RRange ? std::optional(row.RRange->min) : std::nullopt),
+             number(row.RRange ? std::optional(row.RRange->max) : std::nullopt),
+             number(row.phiRange ? std::optional(row.phiRange->min) : std::nullopt),
+             number(row.phiRange ? std::optional(row.phiRange->max) : std::nullopt),
+             std::to_string(summary.levelPercent), end(b ? std::optional(b->R.lo) : std::nullopt),
+             end(b ? std::optional(b->R.hi) : std::nullopt),
+             end(b ? std::optional(b->phiDegrees.lo) : std::nullopt),
+             end(b ? std::optional(b->phiDegrees.hi) : std::nullopt),
+             end(r ? std::optional(r->R.lo) : std::nullopt),
+             end(r ? std::optional(r->R.hi) : std::nullopt),
+             end(r ? std::optional(r->phiDegrees.lo) : std::nullopt),
+             end(r ? std::optional(r->phiDegrees.hi) : std::nullopt), row.notes},
+            style);
     }
-    text += "\r\n" + CsvLine({"test", "statistic", "value", "classes", "p", "verdict"});
+    text += "\r\n" + CsvLine({"test", "statistic", "value", "classes", "p", "verdict"}, style);
     for (const TestRow& row : TestRows(summary.result)) {
-        text += CsvLine({row.name, row.statistic, CsvNumber(row.value),
-                         row.classes ? std::to_string(*row.classes) : std::string(),
-                         CsvNumber(row.p), row.Verdict()});
+        text += CsvLine({row.name, row.statistic, number(row.value),
+                         row.classes ? std::to_string(*row.classes) : std::string(), number(row.p),
+                         row.Verdict()},
+                        style);
     }
     return text;
 }

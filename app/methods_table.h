@@ -42,8 +42,10 @@ TextTable FabricTestTable(const methods::MethodsResult& result, char decimalSepa
 /// no test can see: the note under the Methods window's table of tests.
 extern const char* const kFabricTestNote;
 
-/// Both tables as comma-separated UTF-8 text with '.' decimals and full precision, the
-/// estimators, an empty line, then the tests; lines end in CR LF.
-std::string MethodsCsv(const MethodsSummary& summary);
+/// Both tables as CSV in UTF-8 with full precision, the estimators, an empty line, then the
+/// tests; lines end in CR LF. Written as spreadsheets of the locale read it: with a decimal
+/// `decimalSeparator` of ',' cells are separated by ';' and numbers have decimal commas,
+/// otherwise cells by ',' with '.' decimals.
+std::string MethodsCsv(const MethodsSummary& summary, char decimalSeparator);
 
 }  // namespace varnel::app

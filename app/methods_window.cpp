@@ -76,7 +76,7 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
     }
     state_ = std::make_unique<AnalysisState>(*state);
     dataFileName_ = state_->DataFileName;
-    PlotView->SetData(plot::RfPhiDataOf(*state_));
+    PlotView->SetData(plot::RfPhiDataOf(*state_, UserDecimalSeparator()));
     try {
         summary_ = MethodsSummary{methods::ComputeMethods(*state_), state_->RRange,
                                   state_->PhiRange, methods::LevelPercentOf(level), std::nullopt};
@@ -176,7 +176,7 @@ void TFormMethods::ButtonSavePlotClick() {
         ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPlotPath_});
     if (!path) return;
     lastPlotPath_ = *path;
-    if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
+    if (RefusedAsDataFile(ui_, DataFiles(), *path) || RefusedAsPicture(ui_, *path)) return;
     plot::ExportRfPhiPicture(*PlotView->Data(), *path, plot::PictureFormatOfPath(*path),
                              PlotView->width(), PlotView->height(), DisplayOf(*this));
 }
@@ -191,7 +191,7 @@ void TFormMethods::ButtonSaveTableClick() {
     if (!path) return;
     lastTablePath_ = *path;
     if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
-    ReplaceFile(*path, MethodsCsv(*summary_));
+    ReplaceFile(*path, MethodsCsv(*summary_, UserDecimalSeparator()));
 }
 
 }  // namespace varnel::app

@@ -14,4 +14,8 @@ namespace varnel::app {
 bool RefusedAsDataFile(UserInterface& ui, const std::vector<std::string>& dataFileNames,
                        const std::string& path);
 
+/// The windows' side of a picture's name: when `path` ends in no extension a picture is saved
+/// under, shows UnsupportedPictureMessage in a plain message box and returns true.
+bool RefusedAsPicture(UserInterface& ui, const std::string& path);
+
 }  // namespace varnel::app

@@ -1,5 +1,8 @@
 #include "cli/exports.h"
 
+#include <filesystem>
+#include <optional>
+
 #include "core/data_file_guard.h"
 #include "core/grid_export.h"
 #include "core/replacing_file.h"
@@ -7,16 +10,32 @@
 #include "plot/picture_export.h"
 
 namespace varnel::cli {
+namespace {
+
+// The format of a picture named with its own extension; none asked when the name is empty.
+plot::PictureFormat PictureFormatOf(const std::string& path) {
+    return path.empty() ? plot::PictureFormat::Emf : plot::PictureFormatOfPath(path);
+}
+
+}  // namespace
 
 bool ExportRequest::Any() const { return !RequestedExports(*this).empty(); }
 
 std::vector<RequestedExport> RequestedExports(const ExportRequest& request) {
     const RequestedExport all[] = {
-        {"--t2-grid", request.tSquaredGrid}, {"--post-emf", request.postEmf},
-        {"--pre-emf", request.preEmf},       {"--post-svg", request.postSvg},
-        {"--pre-svg", request.preSvg},       {"--post-png", request.postPng},
-        {"--pre-png", request.prePng},       {"--rfphi-svg", request.rfphi.svg},
-        {"--rfphi-png", request.rfphi.png},  {"--rfphi-emf", request.rfphi.emf},
+        {"--t2-grid", request.tSquaredGrid},
+        {"--post-emf", request.postEmf},
+        {"--pre-emf", request.preEmf},
+        {"--post-svg", request.postSvg},
+        {"--pre-svg", request.preSvg},
+        {"--post-png", request.postPng},
+        {"--pre-png", request.prePng},
+        {"--rfphi-svg", request.rfphi.svg},
+        {"--rfphi-png", request.rfphi.png},
+        {"--rfphi-emf", request.rfphi.emf},
+        {"--post-picture", request.postPicture},
+        {"--pre-picture", request.prePicture},
+        {"--rfphi-picture", request.rfphi.picture},
     };
     std::vector<RequestedExport> requested;
     for (const RequestedExport& item : all) {
@@ -38,6 +57,43 @@ std::string SameFileConflict(const ExportRequest& request) {
     return {};
 }
 
+std::string PictureNameError(const ExportRequest& request) {
+    using plot::PictureFormat;
+    const struct {
+        const char* option;
+        const std::string& path;
+        std::optional<PictureFormat> format;  // none: the name's
+    } pictures[] = {
+        {"--post-emf", request.postEmf, PictureFormat::Emf},
+        {"--pre-emf", request.preEmf, PictureFormat::Emf},
+        {"--post-svg", request.postSvg, PictureFormat::Svg},
+        {"--pre-svg", request.preSvg, PictureFormat::Svg},
+        {"--post-png", request.postPng, PictureFormat::Png},
+        {"--pre-png", request.prePng, PictureFormat::Png},
+        {"--rfphi-svg", request.rfphi.svg, PictureFormat::Svg},
+        {"--rfphi-png", request.rfphi.png, PictureFormat::Png},
+        {"--rfphi-emf", request.rfphi.emf, PictureFormat::Emf},
+        {"--post-picture", request.postPicture, std::nullopt},
+        {"--pre-picture", request.prePicture, std::nullopt},
+        {"--rfphi-picture", request.rfphi.picture, std::nullopt},
+    };
+    for (const auto& picture : pictures) {
+        if (picture.path.empty()) continue;
+        const std::optional<PictureFormat> named = plot::PictureFormatOfName(picture.path);
+        if (!picture.format && !named) {
+            return std::string(picture.option) + ": " +
+                   plot::UnsupportedPictureMessage(picture.path);
+        }
+        const bool extended = std::filesystem::path(picture.path).has_extension();
+        if (picture.format && extended && named && *named != *picture.format) {
+            return std::string(picture.option) + " does not write the format of \"" + picture.path +
+                   "\"; --post-picture, --pre-picture and --rfphi-picture follow "
+                   "the name's extension.";
+        }
+    }
+    return {};
+}
+
 void RunExports(AnalysisState& state, const ExportRequest& request, char decimalSeparator) {
     for (const RequestedExport& item : RequestedExports(request)) {
         RefuseSaveOverDataFile(state, item.path);
@@ -51,9 +107,14 @@ void RunExports(AnalysisState& state, const ExportRequest& request, char decimal
         PictureFormat format;
         bool post;
     } pictures[] = {
-        {request.postEmf, PictureFormat::Emf, true}, {request.preEmf, PictureFormat::Emf, false},
-        {request.postSvg, PictureFormat::Svg, true}, {request.preSvg, PictureFormat::Svg, false},
-        {request.postPng, PictureFormat::Png, true}, {request.prePng, PictureFormat::Png, false},
+        {request.postEmf, PictureFormat::Emf, true},
+        {request.preEmf, PictureFormat::Emf, false},
+        {request.postSvg, PictureFormat::Svg, true},
+        {request.preSvg, PictureFormat::Svg, false},
+        {request.postPng, PictureFormat::Png, true},
+        {request.prePng, PictureFormat::Png, false},
+        {request.postPicture, PictureFormatOf(request.postPicture), true},
+        {request.prePicture, PictureFormatOf(request.prePicture), false},
     };
     for (const auto& picture : pictures) {
         if (picture.path.empty()) continue;
@@ -65,7 +126,7 @@ void RunExports(AnalysisState& state, const ExportRequest& request, char decimal
                                          screen);
         }
     }
-    RunRfPhiExports(state, request.rfphi, request.pictureWidth);
+    RunRfPhiExports(state, request.rfphi, request.pictureWidth, decimalSeparator);
 }
 
 }  // namespace varnel::cli

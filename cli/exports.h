@@ -17,7 +17,8 @@ inline constexpr int kMaxPictureWidth = 8192;
 struct ExportRequest {
     std::string tSquaredGrid;
     std::string postEmf, preEmf, postSvg, preSvg, postPng, prePng;
-    int pictureWidth = 500;  ///< pixels, the width the plots are laid out for
+    std::string postPicture, prePicture;  ///< in the format each name's extension names
+    int pictureWidth = 500;               ///< pixels, the width the plots are laid out for
     RfPhiExportRequest rfphi;
 
     bool Any() const;
@@ -35,6 +36,11 @@ std::vector<RequestedExport> RequestedExports(const ExportRequest& request);
 /// The usage error when two requested exports would write one file, whatever the spelling of
 /// their paths ("--post-png and --pre-png name the same file \"x.png\"."); empty otherwise.
 std::string SameFileConflict(const ExportRequest& request);
+
+/// The usage error when a picture's name asks for a format its option does not write: an
+/// extension of no picture format for --post-picture, --pre-picture or --rfphi-picture, or one
+/// of another format for an option that names its own (--post-emf "post.jpg"); empty otherwise.
+std::string PictureNameError(const ExportRequest& request);
 
 /// Writes every requested file from the analysed state, in the order of the request's fields.
 /// Throws VarnelError with the program's message of the first export that fails; when any path

@@ -9,6 +9,7 @@
 #include "cli/json_output.h"
 #include "cli/methods_output.h"
 #include "cli/standard_output.h"
+#include "cli/terminal_progress.h"
 #include "core/confidence_region.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
@@ -81,8 +82,11 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
              cli::StandardOutput& output, bool& printedReport) {
     const analysis::CommandResult result = analysis::RunOpenCommand(
         state, path, LevelOf(options.levelPercent), separator, nullptr, options.import.options);
-    const cli::MethodsOutcome methods =
-        cli::RunMethods(state, result.outcome, options.methods, LevelOf(options.levelPercent));
+    const cli::MethodsOutcome methods = [&] {
+        const auto progress = cli::StandardErrorProgress(path + ": bootstrap");
+        return cli::RunMethods(state, result.outcome, options.methods,
+                               LevelOf(options.levelPercent), progress.get());
+    }();
     for (const std::string& message : analysis::MessagesWithDetailsOf(result)) {
         std::cerr << path << ": " << TerminalText(message) << '\n';
     }
@@ -126,6 +130,13 @@ void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
     app.add_option("--rfphi-png", exports.rfphi.png, "Save the Rf/phi plot as PNG");
     app.add_option("--rfphi-emf", exports.rfphi.emf,
                    "Save the Rf/phi plot as an Enhanced Metafile");
+    app.add_option("--post-picture", exports.postPicture,
+                   "Save the Post-strain plot in the format of the name's extension (.emf, .svg, "
+                   ".png, .pdf, .jpg, .jpeg, .tif, .tiff)");
+    app.add_option("--pre-picture", exports.prePicture,
+                   "Save the Pre-strain plot in the format of the name's extension");
+    app.add_option("--rfphi-picture", exports.rfphi.picture,
+                   "Save the Rf/phi plot in the format of the name's extension");
     app.add_option("--size", exports.pictureWidth, "Picture width in pixels")
         ->check(CLI::Range(cli::kMinPictureWidth, cli::kMaxPictureWidth));
 }
@@ -175,6 +186,9 @@ int main(int argc, char** argv) {
         options.files.size() != 1) {
         return UsageError("Exports need exactly one data file.", app);
     }
+    if (const std::string error = cli::PictureNameError(options.exports); !error.empty()) {
+        return UsageError(error, app);
+    }
     if (const std::string conflict = cli::SameFileConflict(options.exports); !conflict.empty()) {
         return UsageError(conflict, app);
     }
@@ -188,9 +202,17 @@ int main(int argc, char** argv) {
     const char separator = UserDecimalSeparator();
     bool allAnalysed = true;
     bool printedReport = false;
-    for (const std::string& path : options.files) {
+    const auto files =
+        options.files.size() > 1 ? cli::StandardErrorProgress("varnel-cli: files") : nullptr;
+    if (files) files->SetMaximum(static_cast<int>(options.files.size()));
+    for (std::size_t i = 0; i < options.files.size(); ++i) {
+        // The line goes before anything of the next file is written.
+        if (files) files->Clear();
         allAnalysed =
-            RunFile(*state, path, options, separator, output, printedReport) && allAnalysed;
+            RunFile(*state, options.files[i], options, separator, output, printedReport) &&
+            allAnalysed;
+        if (files) files->SetPosition(static_cast<int>(i + 1));
     }
+    if (files) files->Clear();
     return Finish(output, allAnalysed);
 }

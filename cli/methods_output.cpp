@@ -201,14 +201,15 @@ void AddNotEstimated(const methods::BootstrapResult& b, std::vector<std::string>
 }
 
 MethodsOutcome RunMethods(AnalysisState& state, analysis::Outcome analysed,
-                          const MethodsRequest& request, ConfidenceLevel level) {
+                          const MethodsRequest& request, ConfidenceLevel level,
+                          ProgressSink* progress) {
     MethodsOutcome outcome;
     if (analysed != analysis::Outcome::Reported) return outcome;
     try {
         if (request.methods) outcome.methods = methods::ComputeMethods(state);
         if (request.bootstrap > 0) {
             outcome.bootstrap = methods::RunBootstrap(state, request.bootstrap, request.seed, level,
-                                                      nullptr, nullptr);
+                                                      progress, nullptr);
             if (outcome.bootstrap) AddNotEstimated(*outcome.bootstrap, outcome.messages);
         }
     } catch (const std::exception& error) {

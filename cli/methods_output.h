@@ -37,9 +37,10 @@ struct MethodsOutcome {
 
 /// Runs what `request` asks for on a file whose analysis ended with `analysed` (only a reported
 /// analysis has them); failures, and bootstrap intervals left out for too many failed resamples,
-/// become messages.
+/// become messages. The bootstrap reports its resamples to `progress` when one is given.
 MethodsOutcome RunMethods(AnalysisState& state, analysis::Outcome analysed,
-                          const MethodsRequest& request, ConfidenceLevel level);
+                          const MethodsRequest& request, ConfidenceLevel level,
+                          ProgressSink* progress = nullptr);
 
 /// Adds "methods" and "bootstrap" to a file's JSON object where asked for (null where missing).
 void AddMethodsJson(nlohmann::ordered_json& object, const MethodsRequest& request,

@@ -4,9 +4,10 @@
 
 namespace varnel::cli {
 
-void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& request, int width) {
+void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& request, int width,
+                     char decimalSeparator) {
     if (!request.Any()) return;
-    const plot::RfPhiPlotData data = plot::RfPhiDataOf(state);
+    const plot::RfPhiPlotData data = plot::RfPhiDataOf(state, decimalSeparator);
     using plot::PictureFormat;
     const struct {
         const std::string& path;
@@ -15,6 +16,8 @@ void RunRfPhiExports(const AnalysisState& state, const RfPhiExportRequest& reque
         {request.svg, PictureFormat::Svg},
         {request.png, PictureFormat::Png},
         {request.emf, PictureFormat::Emf},
+        {request.picture,
+         request.picture.empty() ? PictureFormat::Emf : plot::PictureFormatOfPath(request.picture)},
     };
     for (const auto& picture : pictures) {
         if (!picture.path.empty()) {

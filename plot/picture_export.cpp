@@ -3,9 +3,12 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <new>
 
 #include "core/data_file_guard.h"
@@ -13,6 +16,7 @@
 #include "core/messages.h"
 #include "core/replacing_file.h"
 #include "core/varnel_error.h"
+#include "plot/painter_canvas.h"
 #include "plot/plot_drawing.h"
 #include "plot/plot_frames.h"
 #include "plot/raster_canvas.h"
@@ -23,11 +27,50 @@ namespace {
 
 using DrawPlot = void (*)(const AnalysisState&, Canvas&, Canvas&, int);
 
-std::string PngBytes(QImage& image) {
+constexpr int kJpegQuality = 90;  // plots are lines and text: lower qualities smear them
+constexpr int kPdfPixelsPerInch = 96;
+
+// The pixels of a plot drawn on opaque white, in the file format `format` names ("PNG", …).
+std::string RasterBytes(int width, int height, const std::function<void(Canvas&)>& draw,
+                        const char* format) {
+    QImage image(width, height, QImage::Format_RGB32);
+    // A picture too large for the memory is a failure, not an empty file.
+    if (image.isNull()) throw std::bad_alloc();
+    image.fill(Qt::white);
+    RasterCanvas canvas(image);
+    draw(canvas);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    // Qt writes TIFF through a plugin of its own (qt6-image-formats-plugins).
+    if (!image.save(&buffer, format, std::strcmp(format, "JPEG") == 0 ? kJpegQuality : -1)) {
+        throw VarnelError(std::string("This installation of Qt cannot write ") + format +
+                          " pictures.");
+    }
+    return bytes.toStdString();
+}
+
+// One page of width × height pixels at 96 pixels an inch, without margins, drawn as vectors;
+// outlines are one pixel (0.75 pt) wide, as on the screen.
+std::string PdfBytes(int width, int height, const std::function<void(Canvas&)>& draw) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setCreator(kApplicationTitle);
+    writer.setTitle(kApplicationTitle);
+    writer.setResolution(kPdfPixelsPerInch);
+    const double pointsPerPixel = 72.0 / kPdfPixelsPerInch;
+    writer.setPageSize(
+        QPageSize(QSizeF(width * pointsPerPixel, height * pointsPerPixel), QPageSize::Point));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter(&writer);
+    // Integer positions name pixels; their outlines run through the pixel centres.
+    painter.translate(0.5, 0.5);
+    PainterCanvas canvas(&painter, false);
+    draw(canvas);
+    canvas.FlushLines();
+    painter.end();
     return bytes.toStdString();
 }
 
@@ -70,27 +113,50 @@ std::string PictureBytes(PictureFormat format, int width, int height,
             draw(canvas);
             return canvas.Finish().toStdString();
         }
-        case PictureFormat::Png: {
-            QImage image(width, height, QImage::Format_ARGB32);
-            // A picture too large for the memory is a failure, not an empty file.
-            if (image.isNull()) throw std::bad_alloc();
-            image.fill(Qt::transparent);
-            RasterCanvas canvas(image);
-            draw(canvas);
-            return PngBytes(image);
-        }
+        case PictureFormat::Png:
+            return RasterBytes(width, height, draw, "PNG");
+        case PictureFormat::Jpeg:
+            return RasterBytes(width, height, draw, "JPEG");
+        case PictureFormat::Tiff:
+            return RasterBytes(width, height, draw, "TIFF");
+        case PictureFormat::Pdf:
+            return PdfBytes(width, height, draw);
     }
     return {};
 }
 
-PictureFormat PictureFormatOfPath(const std::string& path) {
-    const std::size_t dot = path.find_last_of('.');
-    std::string extension = dot == std::string::npos ? std::string() : path.substr(dot + 1);
+std::optional<PictureFormat> PictureFormatOfName(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const std::size_t dot = name.find_last_of('.');
+    // A name without an extension (a device such as /dev/full) takes the metafile, the format
+    // the save dialogs append when none is typed.
+    if (dot == std::string::npos) return PictureFormat::Emf;
+    std::string extension = name.substr(dot + 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == "svg") return PictureFormat::Svg;
-    if (extension == "png") return PictureFormat::Png;
-    return PictureFormat::Emf;
+    const struct {
+        const char* extension;
+        PictureFormat format;
+    } known[] = {
+        {"emf", PictureFormat::Emf},  {"svg", PictureFormat::Svg},   {"png", PictureFormat::Png},
+        {"pdf", PictureFormat::Pdf},  {"jpg", PictureFormat::Jpeg},  {"jpeg", PictureFormat::Jpeg},
+        {"tif", PictureFormat::Tiff}, {"tiff", PictureFormat::Tiff},
+    };
+    for (const auto& k : known) {
+        if (extension == k.extension) return k.format;
+    }
+    return std::nullopt;
+}
+
+PictureFormat PictureFormatOfPath(const std::string& path) {
+    const std::optional<PictureFormat> format = PictureFormatOfName(path);
+    if (!format) throw VarnelError(UnsupportedPictureMessage(path));
+    return *format;
+}
+
+std::string UnsupportedPictureMessage(const std::string& path) {
+    return "Cannot save a picture as \"" + std::filesystem::path(path).filename().string() +
+           "\": its name must end in " + kPictureExtensions + ".";
 }
 
 void SavePictureFile(const std::string& path, std::string_view bytes) {

@@ -31,19 +31,21 @@ constexpr std::size_t kMostTicks = 10;
 constexpr int kLargestDecade = 300;
 constexpr const char* kRfAxisTitle = "Rf";
 
-// Fixed-point text with `decimals` decimals and '.', whatever the C library's locale.
-std::string Fixed(double value, int decimals) {
+// Fixed-point text with `decimals` decimals and `separator`, whatever the C library's locale.
+std::string Fixed(double value, int decimals, char separator) {
     char text[64];
     const auto end =
         std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
-    return std::string(text, end);
+    std::string fixed(text, end);
+    std::replace(fixed.begin(), fixed.end(), '.', separator);
+    return fixed;
 }
 
 // A round axis value without trailing zeros: 1.25, 2, 1200.
-std::string RoundValue(double value) {
-    std::string text = Fixed(value, 3);
+std::string RoundValue(double value, char separator) {
+    std::string text = Fixed(value, 3, separator);
     text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') text.pop_back();
+    if (text.back() == separator) text.pop_back();
     return text;
 }
 
@@ -82,8 +84,8 @@ void DrawCurves(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& canv
         }
         if (Rs * Ri <= frame.rfTop) {
             const PixelPoint p = MapToRfPhiPlot(frame, {Rs * Ri, phiS});
-            canvas.Text(p.X + 3, p.Y - frame.textHeight, RoundValue(Ri), TextAlign::Left,
-                        frame.textHeight * 3 / 4);
+            canvas.Text(p.X + 3, p.Y - frame.textHeight, RoundValue(Ri, data.decimalSeparator),
+                        TextAlign::Left, frame.textHeight * 3 / 4);
         }
     }
     canvas.SetPenColor(kThetaCurveColor);
@@ -118,23 +120,24 @@ void DrawFrameAndPhiAxis(const RfPhiFrame& frame, Canvas& canvas) {
 // The width left of the frame that the Rf axis's labels need: each ends h · 2/3 left of the
 // frame (DrawRfAxis), and a third of h stays free at the picture's edge. Measured in the font
 // every canvas draws with; without a font system, the margin of ordinary ratios.
-int RfLabelsMargin(double rfTop, int h) {
+int RfLabelsMargin(double rfTop, int h, char separator) {
     if (!TextSupport::Available()) return 0;
     int widest = LayOutText(kRfAxisTitle, h).width;
     for (double rf : RfAxisTicks(rfTop)) {
-        widest = std::max(widest, LayOutText(RoundValue(rf), h).width);
+        widest = std::max(widest, LayOutText(RoundValue(rf, separator), h).width);
     }
     return h * 2 / 3 + widest + h / 3;
 }
 
-void DrawRfAxis(const RfPhiFrame& frame, Canvas& canvas) {
+void DrawRfAxis(const RfPhiFrame& frame, char separator, Canvas& canvas) {
     const int h = frame.textHeight;
     canvas.SetPenColor(kBlack);
     for (double rf : RfAxisTicks(frame.rfTop)) {
         const int y = MapToRfPhiPlot(frame, {rf, -90.0}).Y;
         canvas.MoveTo(frame.left, y);
         canvas.LineTo(frame.left - h / 2, y);
-        canvas.Text(frame.left - h * 2 / 3, y - h / 2, RoundValue(rf), TextAlign::Right, h);
+        canvas.Text(frame.left - h * 2 / 3, y - h / 2, RoundValue(rf, separator), TextAlign::Right,
+                    h);
     }
     canvas.Text(frame.left - h * 2 / 3, frame.top - h * 2, kRfAxisTitle, TextAlign::Right, h);
 }
@@ -163,10 +166,10 @@ void DrawCaption(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& can
     const int h = frame.textHeight;
     const int y = frame.top - h * 2;
     canvas.SetPenColor(kRed);
-    canvas.Text(
-        frame.left, y,
-        "Rs = " + Fixed(data.strain.Rf, 3) + "   φs = " + Fixed(data.strain.phiDegrees, 1) + "°",
-        TextAlign::Left, h);
+    canvas.Text(frame.left, y,
+                "Rs = " + Fixed(data.strain.Rf, 3, data.decimalSeparator) +
+                    "   φs = " + Fixed(data.strain.phiDegrees, 1, data.decimalSeparator) + "°",
+                TextAlign::Left, h);
     canvas.SetPenColor(kThetaCurveColor);
     canvas.Text(frame.right, y, "θ-curves every 10°", TextAlign::Right, h);
     canvas.SetPenColor(kRiCurveColor);
@@ -175,8 +178,9 @@ void DrawCaption(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& can
 
 }  // namespace
 
-RfPhiPlotData RfPhiDataOf(const AnalysisState& state) {
+RfPhiPlotData RfPhiDataOf(const AnalysisState& state, char decimalSeparator) {
     RfPhiPlotData data;
+    data.decimalSeparator = decimalSeparator;
     for (int k = 1; k <= state.DataCount; ++k) {
         data.ellipses.push_back({state.RPost[k], state.PhiPost[k] * 180.0 / std::numbers::pi});
     }
@@ -212,7 +216,7 @@ RfPhiFrame ComputeRfPhiFrame(const RfPhiPlotData& data, int width, int height) {
     frame.textHeight = std::clamp(std::min(width, height) / 40, 9, 40);
     const int h = frame.textHeight;
     frame.rfTop = RfPhiUpperLimit(data);
-    frame.left = std::max(h * 4, RfLabelsMargin(frame.rfTop, h));
+    frame.left = std::max(h * 4, RfLabelsMargin(frame.rfTop, h, data.decimalSeparator));
     frame.right = std::max(width - h * 2, frame.left + 1);
     frame.top = h * 4;
     frame.bottom = std::max(height - h * 7 / 2, frame.top + 1);
@@ -240,7 +244,7 @@ void DrawRfPhiPlot(const RfPhiPlotData& data, Canvas& canvas, int width, int hei
         DrawCurves(data, frame, canvas);
     }
     DrawFrameAndPhiAxis(frame, canvas);
-    DrawRfAxis(frame, canvas);
+    DrawRfAxis(frame, data.decimalSeparator, canvas);
     DrawDataAndEstimate(data, frame, canvas);
     DrawCaption(data, frame, canvas);
 }

@@ -11,10 +11,12 @@
 
 namespace varnel::plot {
 
-/// What the Rf/φ plot shows: the observed ellipses and a strain estimate (Rs, φs in degrees).
+/// What the Rf/φ plot shows: the observed ellipses and a strain estimate (Rs, φs in degrees),
+/// and the decimal separator its labels are written with.
 struct RfPhiPlotData {
     std::vector<RfPhiPoint> ellipses;
     RfPhiPoint strain;
+    char decimalSeparator = '.';
 };
 
 /// The layout of an Rf/φ plot in its picture, in pixels: the plotting area (φ = −90° at
@@ -26,8 +28,9 @@ struct RfPhiFrame {
     int textHeight = 12;
 };
 
-/// The observed ellipses 1 … N of an analysed state (φ in degrees) and its estimate (R_s, φ_s).
-RfPhiPlotData RfPhiDataOf(const AnalysisState& state);
+/// The observed ellipses 1 … N of an analysed state (φ in degrees) and its estimate (R_s, φ_s),
+/// labelled with `decimalSeparator`.
+RfPhiPlotData RfPhiDataOf(const AnalysisState& state, char decimalSeparator);
 
 /// The upper limit of the Rf axis: the first of 1.2, 1.5, 2, 2.5, 3, 4, 5, 6, 8, 10, 12, 15, …
 /// above the largest finite Rf of the data and the estimate.

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-svg-dev libgl-dev libjpeg-dev libuemf-dev
+  qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev libjpeg-dev libuemf-dev
   libcli11-dev nlohmann-json3-dev libboost-math-dev libeigen3-dev
   libgtest-dev libbenchmark-dev
   emf2svg fonts-liberation2 fonts-ipaexfont-gothic

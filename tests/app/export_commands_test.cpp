@@ -6,6 +6,7 @@
 #include <map>
 
 #include "core/messages.h"
+#include "plot/picture_export.h"
 #include "tests/app/main_window_fixture.h"
 
 namespace varnel::app {
@@ -53,13 +54,26 @@ INSTANTIATE_TEST_SUITE_P(Formats, PictureExportTest,
                          ::testing::Values(PictureCase{"MenuSavePst", "post.emf", 40, " EMF"},
                                            PictureCase{"MenuSavePre", "pre.emf", 40, " EMF"},
                                            PictureCase{"MenuSavePst", "post.svg", 0, "<?xml"},
-                                           PictureCase{"MenuSavePre", "pre.png", 1, "PNG"}),
+                                           PictureCase{"MenuSavePre", "pre.png", 1, "PNG"},
+                                           PictureCase{"MenuSavePst", "post.pdf", 0, "%PDF-"},
+                                           PictureCase{"MenuSavePre", "pre.jpg", 0,
+                                                       "\xff\xd8\xff"}),
                          [](const auto& info) {
                              return QFileInfo(QString::fromLatin1(info.param.file))
                                  .fileName()
                                  .replace(QLatin1Char('.'), QLatin1Char('_'))
                                  .toStdString();
                          });
+
+TEST_F(MainWindowTest, PictureExportRefusesANameOfNoPictureFormatAndWritesNothing) {
+    Open(WriteSample("good.txt", 15));
+    ui.saveAnswers.push_back(Path("post.jpx"));
+    Trigger("MenuSavePst");
+    EXPECT_EQ(ui.messages, std::vector<std::string>{plot::UnsupportedPictureMessage("post.jpx")});
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("post.jpx"))));
+    EXPECT_GT(CountPixels("ImageF", kBlue), 0);
+}
 
 TEST_F(MainWindowTest, PictureExportWithoutPlotsSaysNoDataBeforeAnyDialog) {
     struct Case {

@@ -167,15 +167,22 @@ TEST(MethodsCsv, WritesBothTablesInFullPrecisionQuotingTextWithCommas) {
         "at the 5 % level.\r\n"
         "Symmetry index,Isym,0.85,,0.0431,Asymmetric about the mean orientation: an initial "
         "fabric is likely.\r\n";
-    EXPECT_EQ(MethodsCsv(s), expected);
+    EXPECT_EQ(MethodsCsv(s, '.'), expected);
 }
 
-TEST(MethodsCsv, IsTheSameWhateverTheCLibrarysLocale) {
-    const std::string plain = MethodsCsv(Example());
+TEST(MethodsCsv, TakesSemicolonsAndDecimalCommasWithACommaSeparatorWhateverTheCLibrarysLocale) {
+    const std::string plain = MethodsCsv(Example(), '.');
     const testing_support::ScopedCommaLocale comma;
     if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma";
-    EXPECT_EQ(MethodsCsv(Example()), plain);
+    EXPECT_EQ(MethodsCsv(Example(), '.'), plain);
     EXPECT_EQ(EstimatorTable(Example(), '.').rows[0][1], "1.844");
+    const std::string german = MethodsCsv(Example(), ',');
+    for (const char* line : {"T²;1,8441;35,1034;1,656;2,052;30,5;39,75;95;;;;;;;;;\r\n",
+                             "Rf/φ bounds;1,99;;;;;;95;;;;;;;;;Ri<Rs, Ri = 1,658, Rf 1,200 – "
+                             "3,300, fluctuation 62,000°\r\n",
+                             "No strain;F;25,5;;2e-05;Strained"}) {
+        EXPECT_NE(german.find(line), std::string::npos) << line << " in\n" << german;
+    }
 }
 
 }  // namespace

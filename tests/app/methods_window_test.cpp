@@ -17,6 +17,7 @@
 #include "app/rfphi_view.h"
 #include "core/confidence_region.h"
 #include "core/messages.h"
+#include "plot/picture_export.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/app/wait_for_events.h"
 
@@ -234,6 +235,9 @@ TEST_F(MethodsWindowTest, SavesThePlotInTheFormatOfItsNameAtTheSizeShown) {
     ASSERT_TRUE(emf.open(QIODevice::ReadOnly));
     EXPECT_EQ(emf.readAll().mid(40, 4), QByteArray(" EMF"));
     EXPECT_TRUE(ui.errors.empty());
+    ui.saveAnswers.push_back(Path("rfphi.jpx"));
+    Part<QPushButton>("ButtonSavePlot")->click();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{plot::UnsupportedPictureMessage("rfphi.jpx")});
 }
 
 TEST_F(MethodsWindowTest, SavesTheTablesAsCsvAndReportsAFailedSave) {

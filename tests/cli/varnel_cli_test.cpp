@@ -285,5 +285,33 @@ TEST_F(VarnelCliTest, RfPhiExportsFollowTheRulesOfTheOtherPictures) {
     EXPECT_FALSE(std::filesystem::exists(folder_ / "two.png"));
 }
 
+TEST_F(VarnelCliTest, PictureOptionsFollowTheNamesExtensionOrRefuseIt) {
+    const std::string data = std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt";
+    const std::string pdf = (folder_ / "post.pdf").string(), tif = (folder_ / "pre.tif").string();
+    const std::string jpg = (folder_ / "rfphi.jpg").string();
+    const CliRun run = Cli(data + " --size 300 --post-picture " + pdf + " --pre-picture " + tif +
+                           " --rfphi-picture " + jpg);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadWholeFile(pdf).substr(0, 5), "%PDF-");
+    EXPECT_EQ(ReadWholeFile(tif).substr(0, 4), std::string("II*\0", 4));
+    EXPECT_EQ(ReadWholeFile(jpg).substr(0, 3), "\xff\xd8\xff");
+    const struct {
+        const char* options;
+        const char* error;
+    } refused[] = {
+        {" --post-picture post.jpx",
+         "--post-picture: Cannot save a picture as \"post.jpx\": its name must end in .emf, "
+         ".svg, .png, .pdf, .jpg, .jpeg, .tif or .tiff."},
+        {" --rfphi-emf rfphi.svg",
+         "--rfphi-emf does not write the format of \"rfphi.svg\"; --post-picture, "
+         "--pre-picture and --rfphi-picture follow the name's extension."},
+    };
+    for (const auto& r : refused) {
+        const CliRun usage = Cli(data + r.options);
+        EXPECT_EQ(usage.status, 2);
+        EXPECT_EQ(usage.err.substr(0, usage.err.find('\n')), r.error);
+    }
+}
+
 }  // namespace
 }  // namespace varnel::cli

@@ -10,6 +10,7 @@
 #include <QXmlStreamReader>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -76,16 +77,57 @@ TEST_F(PlotPictureExport, TheClearFallsOnTheScreenOnly) {
               (std::vector<std::string>{"Brush 255 255 255", "FillRect 0 0 1000 1000"}));
 }
 
-TEST_F(PlotPictureExport, PngShowsThePlotOnATransparentGround) {
+TEST_F(PlotPictureExport, PngShowsThePlotOnOpaqueWhite) {
     const std::string path = PathOf("post.png");
     ExportPostStrainPicture(*state, path, PictureFormat::Png, kWidth, screen);
     QImage image(QString::fromStdString(path));
     ASSERT_EQ(image.size(), QSize(kWidth, kWidth));
+    EXPECT_FALSE(image.hasAlphaChannel());
     const PixelPoint cross = MapToPostPlot(*state, state->StrainEstimate, kWidth);
     EXPECT_EQ(image.pixel(cross.X - 20, cross.Y), 0xffff0000u);
-    EXPECT_EQ(qAlpha(image.pixel(kWidth - 1, 0)), 0);
+    EXPECT_EQ(image.pixel(kWidth - 1, 0), 0xffffffffu);
     const PixelPoint origin = MapToPostPlot(*state, {0, 0}, kWidth);
     EXPECT_EQ(image.pixel(origin.X, 0), 0xff808080u);
+}
+
+TEST(PictureFormatOfName, FollowsTheExtensionInAnyCaseAndKnowsNoOther) {
+    const std::pair<const char*, std::optional<PictureFormat>> cases[] = {
+        {"a.EMF", PictureFormat::Emf},
+        {"a.svg", PictureFormat::Svg},
+        {"a.Png", PictureFormat::Png},
+        {"dir/a.pdf", PictureFormat::Pdf},
+        {"a.jpg", PictureFormat::Jpeg},
+        {"a.JPEG", PictureFormat::Jpeg},
+        {"a.tif", PictureFormat::Tiff},
+        {"a.tiff", PictureFormat::Tiff},
+        {"post.jpx", std::nullopt},
+        {"post", PictureFormat::Emf},
+        {"pictures.png/post", PictureFormat::Emf},
+        {"post.png.txt", std::nullopt},
+    };
+    for (const auto& [name, format] : cases) EXPECT_EQ(PictureFormatOfName(name), format) << name;
+    EXPECT_EQ(ErrorTextOf([] { PictureFormatOfPath("/tmp/pictures/post.jpx"); }),
+              "Cannot save a picture as \"post.jpx\": its name must end in .emf, .svg, .png, "
+              ".pdf, .jpg, .jpeg, .tif or .tiff.");
+}
+
+// PDF, JPEG and TIFF at the size laid out: a PDF page of as many pixels at 96 an inch, drawn
+// as vectors (no image in it); rasters of that size on white.
+TEST_F(PlotPictureExport, PdfIsOneVectorPageAndJpegAndTiffArePicturesOfTheWidth) {
+    const std::string pdf = PathOf("post.pdf");
+    ExportPostStrainPicture(*state, pdf, PictureFormat::Pdf, 400, screen);
+    const std::string bytes = testing_support::ReadWholeFile(pdf);
+    EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(bytes.find("/MediaBox [0 0 300.000000 300.000000]"), std::string::npos);
+    EXPECT_EQ(bytes.find("/Subtype /Image"), std::string::npos);
+    for (auto [name, format] :
+         {std::pair{"post.jpg", PictureFormat::Jpeg}, std::pair{"post.tif", PictureFormat::Tiff}}) {
+        const std::string path = PathOf(name);
+        ExportPostStrainPicture(*state, path, format, 400, screen);
+        const QImage image(QString::fromStdString(path));
+        ASSERT_EQ(image.size(), QSize(400, 400)) << name;
+        EXPECT_GT(qGray(image.pixel(399, 0)), 245) << name;
+    }
 }
 
 // Each shape of an SVG document in file order, read from its text with the stroke and fill of

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QSvgRenderer>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -167,14 +168,23 @@ TEST(DrawRfPhiPlot, EveryTextStaysInsideThePictureWhateverTheLargestRatio) {
     }
 }
 
-TEST(DrawRfPhiPlot, LabelsAreTheSameWhateverTheCLibrarysLocale) {
+TEST(DrawRfPhiPlot, LabelsTakeTheDatasDecimalSeparatorWhateverTheCLibrarysLocale) {
     testing_support::RecordingCanvas plain;
     DrawRfPhiPlot(SmallData(), plain, 500, 500);
     const testing_support::ScopedCommaLocale comma;
     if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma";
-    testing_support::RecordingCanvas underComma;
+    testing_support::RecordingCanvas underComma, withComma;
     DrawRfPhiPlot(SmallData(), underComma, 500, 500);
     EXPECT_EQ(Matching(underComma.calls, "Text "), Matching(plain.calls, "Text "));
+    RfPhiPlotData data = SmallData();
+    data.decimalSeparator = ',';
+    DrawRfPhiPlot(data, withComma, 500, 500);
+    Calls expected = Matching(plain.calls, "Text ");
+    for (std::string& call : expected) std::replace(call.begin(), call.end(), '.', ',');
+    EXPECT_EQ(Matching(withComma.calls, "Text "), expected);
+    EXPECT_NE(
+        std::find(expected.begin(), expected.end(), "Text 48 24 Left 12 Rs = 2,000   φs = 20,0°"),
+        expected.end());
 }
 
 // Replays the moves and lines of the curve layers (from the first curve pen to the black frame).

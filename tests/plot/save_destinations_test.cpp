@@ -60,6 +60,12 @@ const Save kSaves[] = {
          ExportPostStrainPicture(s, p, PictureFormat::Png, 400, screen);
      },
      true},
+    {"pre pdf",
+     [](AnalysisState& s, const std::string& p) {
+         testing_support::RecordingCanvas screen;
+         ExportPreStrainPicture(s, p, PictureFormat::Pdf, 400, screen);
+     },
+     true},
 };
 
 // Where a save is sent. `make` prepares the case's own folder (the data file lies beside it as

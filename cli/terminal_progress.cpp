@@ -1,0 +1,42 @@
+#include "cli/terminal_progress.h"
+
+#include <unistd.h>
+
+namespace varnel::cli {
+
+TerminalProgress::TerminalProgress(std::string label, std::function<void(std::string_view)> write,
+                                   std::function<Clock::time_point()> now)
+    : label_(std::move(label)), write_(std::move(write)), now_(std::move(now)), start_(now_()) {}
+
+TerminalProgress::~TerminalProgress() { Clear(); }
+
+void TerminalProgress::SetMaximum(int maximum) { maximum_ = maximum; }
+
+void TerminalProgress::SetPosition(int position) {
+    const Clock::time_point now = now_();
+    if (now - start_ < kProgressDelay) return;
+    if (shownLength_ > 0 && now - lastShown_ < kProgressInterval) return;
+    std::string line = label_ + " " + std::to_string(position) + " of " + std::to_string(maximum_);
+    const std::size_t length = line.size();
+    // Blanks over what a longer earlier line left.
+    if (length < shownLength_) line += std::string(shownLength_ - length, ' ');
+    write_("\r" + line);
+    shownLength_ = std::max(length, shownLength_);
+    lastShown_ = now;
+}
+
+void TerminalProgress::Clear() {
+    if (shownLength_ == 0) return;
+    write_("\r" + std::string(shownLength_, ' ') + "\r");
+    shownLength_ = 0;
+}
+
+std::unique_ptr<TerminalProgress> StandardErrorProgress(std::string label) {
+    if (::isatty(STDERR_FILENO) != 1) return nullptr;
+    return std::make_unique<TerminalProgress>(std::move(label), [](std::string_view text) {
+        // A progress line that cannot be written is no failure of the run.
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+    });
+}
+
+}  // namespace varnel::cli
