@@ -2,13 +2,17 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFont>
 #include <QFrame>
 #include <QIcon>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/about.h"
@@ -31,6 +35,15 @@ constexpr int kBorderAllowance = 8;
 constexpr int kMinimumWidth = 420;
 constexpr int kMinimumHeight = 300;
 
+/// The first local file among dropped URLs, or empty.
+QString LocalFileOf(const QMimeData* data) {
+    if (data == nullptr) return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return {};
+}
+
 }  // namespace
 
 TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
@@ -45,6 +58,9 @@ TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
     CreateMenus();
     CreateControls();
     BindEvents();
+    CreateShortcuts();
+    RebuildRecentMenu();
+    setAcceptDrops(true);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     move(kLeft, kTop);
     resize(kClientWidth, kClientHeightBelowMenu + menuBar()->sizeHint().height());
@@ -100,6 +116,18 @@ void TFormMain::showEvent(QShowEvent* event) {
 void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Run(&TFormMain::FormResize);
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    const QString path = LocalFileOf(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    RunCommand(ui_, [this, &path] { OpenFile(path.toStdString()); });
+    Run(&TFormMain::UpdateMethodsWindow);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 
 #include "app/bootstrap_runner.h"
 #include "app/command_runner.h"
+#include "app/desktop_settings.h"
 #include "app/picture_save.h"
 #include "app/rfphi_view.h"
 #include "app/save_refusal.h"
@@ -167,15 +168,22 @@ void TFormMethods::BootstrapFinished(const BootstrapOutcome& outcome) {
 
 void TFormMethods::ButtonCancelClick() { bootstrap_->Cancel(); }
 
+std::string TFormMethods::OfferedName(const std::string& lastChosen,
+                                      const std::string& suffix) const {
+    if (!lastChosen.empty()) return lastChosen;
+    return SuggestedSaveName(LastUsedFolder(), dataFileName_, suffix);
+}
+
 void TFormMethods::ButtonSavePlotClick() {
     if (!PlotView->Data()) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
-    const std::optional<std::string> path =
-        ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPlotPath_});
+    const std::optional<std::string> path = ui_.AskSaveFileName(
+        {kPictureFilter, "emf", true, OfferedName(lastPlotPath_, "_rfphi.emf")});
     if (!path) return;
     lastPlotPath_ = *path;
+    RememberFolderOf(*path);
     if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     plot::ExportRfPhiPicture(*PlotView->Data(), *path, plot::PictureFormatOfPath(*path),
                              PlotView->width(), PlotView->height(), DisplayOf(*this));
@@ -186,10 +194,11 @@ void TFormMethods::ButtonSaveTableClick() {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
-    const std::optional<std::string> path =
-        ui_.AskSaveFileName({kTableFilter, "csv", true, lastTablePath_});
+    const std::optional<std::string> path = ui_.AskSaveFileName(
+        {kTableFilter, "csv", true, OfferedName(lastTablePath_, "_methods.csv")});
     if (!path) return;
     lastTablePath_ = *path;
+    RememberFolderOf(*path);
     if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     ReplaceFile(*path, MethodsCsv(*summary_));
 }

@@ -75,6 +75,8 @@ private:
     std::optional<MethodsSummary> summary_;
     std::string dataFileName_;  // of the analysis shown, which no save may write over
     std::vector<std::string> openedFiles_;
+    // The name a save offers: the last one chosen, else one made from the data file's name.
+    std::string OfferedName(const std::string& lastChosen, const std::string& suffix) const;
     std::string lastPlotPath_;
     std::string lastTablePath_;
     BootstrapRunner* bootstrap_ = nullptr;

@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -232,6 +234,26 @@ TEST_F(MainWindowTest, TheMemoShowsTheGoldenReportOfEachExample) {
         ASSERT_FALSE(golden.empty()) << c.golden;
         EXPECT_EQ(MemoText() + "\n", golden);
     }
+}
+
+TEST_F(MainWindowTest, KeysOpenQuitCopyTheReportAndSwitchThePlotPages) {
+    for (const auto& [name, keys] : {std::pair{"MenuOpen", "Ctrl+O"},
+                                     {"MenuExit", "Ctrl+Q"},
+                                     {"MenuCopyReport", "Ctrl+C"},
+                                     {"MenuNextPlot", "Ctrl+Tab"}}) {
+        const auto* action = form->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(keys))) << name;
+    }
+    Open(std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt");
+    Trigger("MenuCopyReport");
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              "File: quartzite_tab.txt\tN = 40\tConfidence level: 95%\n\n" + MemoText() + "\n");
+    const auto* tabs = form->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    Trigger("MenuNextPlot");
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    Trigger("MenuNextPlot");
+    EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
 TEST_F(MainWindowTest, ScreenshotAfterOpeningAnExample) {
