@@ -101,6 +101,26 @@ TEST_F(MainWindowTest, ResizeMovesTheRightColumnAndSquaresThePlotsFromFourData) 
     }
 }
 
+// The page behind is not laid out, so the square follows the page in front; the plots' axes
+// span 1000 pixels, and neither the screen nor a saved picture grows beyond them.
+TEST_F(MainWindowTest, PlotsFitThePageInFrontAfterGrowingAndShrinkingAndSavesAgree) {
+    Open(WriteSample("four.txt", 4));
+    auto* tabs = form->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    form->resize(1500, 1200);
+    EXPECT_EQ(Image("ImageF")->size(), QSize(1000, 1000));
+    tabs->setCurrentIndex(1);
+    form->resize(760, 560);
+    const int side = std::min(tabs->currentWidget()->width(), tabs->currentWidget()->height());
+    EXPECT_LT(side, 520);
+    for (const char* image : {"ImageF", "ImageI"}) {
+        EXPECT_EQ(Image(image)->size(), QSize(side, side)) << image;
+        EXPECT_EQ(Image(image)->Surface().size(), QSize(side, side)) << image;
+    }
+    ui.saveAnswers.push_back(Path("post.png"));
+    Trigger("MenuSavePst");
+    EXPECT_EQ(QImage(QString::fromStdString(Path("post.png"))).size(), QSize(side, side));
+}
+
 TEST(MainWindowStart, AMissingQuantileTableIsReportedBeforeTheWindowShows) {
     const testing_support::TestFolder empty;
     ScriptedUserInterface ui;
