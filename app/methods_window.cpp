@@ -64,9 +64,28 @@ void TFormMethods::Run(void (TFormMethods::*command)()) {
 
 bool TFormMethods::BootstrapRunning() const { return bootstrap_->Running(); }
 
+namespace {
+
+/// True when both analyses are of the same ellipses, so that a bootstrap of one holds for the
+/// other: a level change, or the same file opened again unchanged.
+bool SameData(const AnalysisState& a, const AnalysisState& b) {
+    if (a.DataFileName != b.DataFileName || a.DataCount != b.DataCount) return false;
+    for (int i = 1; i <= a.DataCount; ++i) {
+        if (a.RPost[i] != b.RPost[i] || a.PhiPost[i] != b.PhiPost[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel level) {
-    bootstrap_->Abandon();
-    BootstrapProgress->setValue(0);
+    // The resamples do not depend on the level: a run on the same data goes on, and a finished
+    // one is stated again at the new level.
+    if (state == nullptr || !state_ || !SameData(*state_, *state)) {
+        bootstrap_->Abandon();
+        BootstrapProgress->setValue(0);
+        resamples_.reset();
+    }
     level_ = level;
     SetFewestResamples(level);
     if (state == nullptr || state->DataCount < 3) {
@@ -86,8 +105,19 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
         ShowNoAnalysis("The methods failed: " + UserMessageOf(error));
         return;
     }
+    summary_->bootstrap = BootstrapAtLevel();
     ShowSummary();
     StatusText->setText(QString::fromStdString(AnalysisStatus()));
+}
+
+std::optional<methods::BootstrapResult> TFormMethods::BootstrapAtLevel() const {
+    const int percent = methods::LevelPercentOf(level_);
+    if (!resamples_ || resamples_->B < methods::FewestResamples(percent)) return std::nullopt;
+    methods::BootstrapResult result = *resamples_;
+    result.levelPercent = percent;
+    methods::StateAtLevel(result.t2, result.B, percent);
+    methods::StateAtLevel(result.hyperbolicMean, result.B, percent);
+    return result;
 }
 
 std::string TFormMethods::AnalysisStatus() const {
@@ -96,8 +126,16 @@ std::string TFormMethods::AnalysisStatus() const {
                                "   ranges and intervals at " +
                                std::to_string(summary_->levelPercent) + " %";
     // Where the report shows NAN, a second line says why.
+    std::string text = status;
     const std::string reason = RangesUnavailableReason(*state_);
-    return reason.empty() ? status : status + "\n" + reason;
+    if (!reason.empty()) text += "\n" + reason;
+    const int percent = methods::LevelPercentOf(level_);
+    if (resamples_ && resamples_->B < methods::FewestResamples(percent)) {
+        text += "\nThe bootstrap's " + std::to_string(resamples_->B) +
+                " resamples are too few at " + std::to_string(percent) + " %: run it again with " +
+                std::to_string(methods::FewestResamples(percent)) + " or more.";
+    }
+    return text;
 }
 
 void TFormMethods::SetOpenedFiles(std::vector<std::string> openedFiles) {
@@ -157,13 +195,17 @@ void TFormMethods::ButtonBootstrapClick() {
 void TFormMethods::BootstrapFinished(const BootstrapOutcome& outcome) {
     EnableCommands();
     if (!outcome.error.empty()) throw VarnelError(outcome.error);
+    if (!summary_) return;
     if (!outcome.result) {
         BootstrapProgress->setValue(0);
-        StatusText->setText(QStringLiteral("Bootstrap cancelled."));
+        StatusText->setText(QString::fromStdString(AnalysisStatus() + "\nBootstrap cancelled."));
         return;
     }
-    summary_->bootstrap = outcome.result;
+    // Stated at the level in force now, which may have changed while it ran.
+    resamples_ = outcome.result;
+    summary_->bootstrap = BootstrapAtLevel();
     ShowSummary();
+    StatusText->setText(QString::fromStdString(AnalysisStatus()));
 }
 
 void TFormMethods::ButtonCancelClick() { bootstrap_->Cancel(); }
