@@ -10,6 +10,7 @@
 
 #include "analysis/open_pipeline.h"
 #include "app/command_runner.h"
+#include "app/data_window.h"
 #include "app/desktop_settings.h"
 #include "app/korvath_main.h"
 #include "app/methods_window.h"
@@ -158,7 +159,17 @@ std::vector<std::string> TFormMain::DataFiles() const {
     return {state_->DataFileName, captionFile_, lastChosenFile_};
 }
 
+void TFormMain::MenuDataClick() {
+    if (data_ == nullptr) data_ = new TFormData(this);
+    data_->ShowData(state_.get(), UserDecimalSeparator());
+    data_->show();
+    data_->raise();
+    data_->activateWindow();
+}
+
+// Brings the Methods and Data windows, where open, to the analysis as it now stands.
 void TFormMain::UpdateMethodsWindow() {
+    if (data_ != nullptr) data_->ShowData(state_.get(), UserDecimalSeparator());
     if (methods_ == nullptr) return;
     methods_->SetOpenedFiles({captionFile_, lastChosenFile_});
     if (methodsVersion_ == analysisVersion_) return;

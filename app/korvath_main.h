@@ -27,6 +27,7 @@ namespace varnel::app {
 class PlotPicture;
 class TFormAbout;
 class TFormMethods;
+class TFormData;
 
 /// The main window: menus, the two plot pages, the report memo, the progress bar and the
 /// confidence-level buttons. It holds the one analysis state for the whole run and runs every
@@ -68,6 +69,8 @@ public:
     void MenuVersionClick();
     /// Analysis > Methods: shows the Methods window, not modal, with the current analysis.
     void MenuMethodsClick();
+    /// View > Data: shows the data window, not modal, with the ellipses as read.
+    void MenuDataClick();
     /// Opens `path` as File > Open does with that file chosen, and lists it in Recent Files.
     void OpenFile(const std::string& path);
     /// File > Recent Files > `path`: opens it, or, when it no longer exists, says so and takes
@@ -113,6 +116,7 @@ private:
     std::string lastChosenFile_;
     TFormAbout* about_ = nullptr;
     TFormMethods* methods_ = nullptr;
+    TFormData* data_ = nullptr;
     // Every change of the analysis counts up; the Methods window hears of each one once.
     bool analysisReady_ = false;
     int analysisVersion_ = 0;
@@ -126,6 +130,7 @@ private:
     QAction* MenuPDF = nullptr;
     QAction* MenuVersion = nullptr;
     QAction* MenuMethods = nullptr;
+    QAction* MenuData = nullptr;
     QAction* MenuCopyReport = nullptr;
     QAction* MenuNextPlot = nullptr;
     QMenu* MenuRecent = nullptr;

@@ -70,6 +70,8 @@ void TFormMain::CreateMenus() {
     MenuExit = AddItem(file, "MenuExit", "E&xit");
     MenuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     AddMenu(bar, "Edit1", "&Edit")->menuAction()->setEnabled(false);
+    QMenu* view = AddMenu(bar, "View1", "&View");
+    MenuData = AddItem(view, "MenuData", "&Data");
     QMenu* analysis = AddMenu(bar, "Analysis1", "&Analysis");
     MenuMethods = AddItem(analysis, "MenuMethods", "&Methods");
     QMenu* help = AddMenu(bar, "Help1", "&Help");
@@ -174,6 +176,7 @@ void TFormMain::BindEvents() {
             [this] { Run(&TFormMain::SaveT2values1Click); });
     connect(MenuExit, &QAction::triggered, this, [this] { Run(&TFormMain::MenuExitClick); });
     connect(MenuVersion, &QAction::triggered, this, [this] { Run(&TFormMain::MenuVersionClick); });
+    connect(MenuData, &QAction::triggered, this, [this] { Run(&TFormMain::MenuDataClick); });
     connect(MenuMethods, &QAction::triggered, this, [this] { Run(&TFormMain::MenuMethodsClick); });
     // A button raises the level change only when it becomes the selected one.
     for (QRadioButton* button : {RadioButton39, RadioButton50, RadioButton95}) {

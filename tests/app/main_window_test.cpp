@@ -67,7 +67,9 @@ TEST(MainWindowLayout, ControlsAndMenusHaveTheirNamesPlacesCaptionsAndStates) {
                                                  {"MenuExit", "E&xit", true},
                                                  {"Edit1", "&Edit", false},
                                                  {"MenuPDF", "Korvath &Help", false},
-                                                 {"MenuVersion", "&Version", true}}) {
+                                                 {"MenuVersion", "&Version", true},
+                                                 {"View1", "&View", true},
+                                                 {"MenuData", "&Data", true}}) {
         const auto* action = form.findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_EQ(action->text(), QString::fromLatin1(caption)) << name;

@@ -67,7 +67,7 @@ protected:
 TEST_F(MethodsWindowTest, AnalysisMenuComesBeforeHelpAndLeavesTheOtherMenusAsTheyWere) {
     QStringList menus;
     for (QAction* action : form->menuBar()->actions()) menus << action->objectName();
-    EXPECT_EQ(menus, (QStringList{"File1", "Edit1", "Analysis1", "Help1"}));
+    EXPECT_EQ(menus, (QStringList{"File1", "Edit1", "View1", "Analysis1", "Help1"}));
     auto* methods = form->findChild<QAction*>(QStringLiteral("MenuMethods"));
     ASSERT_NE(methods, nullptr);
     EXPECT_EQ(methods->text(), QStringLiteral("&Methods"));
