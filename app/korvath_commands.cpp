@@ -1,11 +1,17 @@
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "analysis/open_pipeline.h"
 #include "app/command_runner.h"
+#include "app/data_window.h"
+#include "app/desktop_settings.h"
 #include "app/korvath_main.h"
 #include "app/methods_window.h"
 #include "app/picture_save.h"
@@ -24,6 +30,8 @@ namespace varnel::app {
 namespace {
 
 constexpr const char* kOpenFilter =
+    "All supported files (*.prn, *.txt, *.csv, *.tsv, *.geojson, *.json)|"
+    "*.prn;*.txt;*.csv;*.tsv;*.geojson;*.json|"
     "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*|"
     "Measurement tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|"
     "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json";
@@ -43,20 +51,56 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 void TFormMain::MenuOpenClick() {
     BusyCursor busy;
     // Cancelling the dialog ends the command: nothing is read, changed or shown.
-    const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter});
+    const std::optional<std::string> chosen = ui_.AskOpenFileName({kOpenFilter, LastUsedFolder()});
     if (!chosen) return;
-    lastChosenFile_ = *chosen;
+    OpenFile(*chosen);
+}
+
+void TFormMain::OpenFile(const std::string& path) {
+    BusyCursor busy;
+    lastChosenFile_ = path;
+    RememberFolderOf(path);
     ProgressBarSink progress(*ProgressBar);
-    const analysis::CommandResult result = analysis::RunOpenCommand(
-        *state_, *chosen, SelectedLevel(), UserDecimalSeparator(), &progress);
+    const analysis::CommandResult result =
+        analysis::RunOpenCommand(*state_, path, SelectedLevel(), UserDecimalSeparator(), &progress);
     if (std::ranges::any_of(result.notices, [](const analysis::Notice& notice) {
             return notice.kind == analysis::Notice::Kind::Caption;
         })) {
-        captionFile_ = *chosen;
+        captionFile_ = path;
+        AddRecentFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
+        RebuildRecentMenu();
     }
     // A failed Open leaves the earlier analysis in the state, and the Methods window on it.
     if (result.outcome != analysis::Outcome::Ended) NoteAnalysisChanged(result.outcome);
     ShowCommandResult(result);
+}
+
+void TFormMain::OpenRecentFile(const std::string& path) {
+    if (!QFileInfo::exists(QString::fromStdString(path))) {
+        RemoveRecentFile(path);
+        RebuildRecentMenu();
+        ui_.ShowMessage("The file \"" + path +
+                        "\" no longer exists; it has been taken off Recent Files.");
+        return;
+    }
+    OpenFile(path);
+}
+
+void TFormMain::CopyReportClick() {
+    if (!analysisReady_) return;
+    const std::string level = SelectedLevel() == ConfidenceLevel::Level39   ? "39%"
+                              : SelectedLevel() == ConfidenceLevel::Level50 ? "50%"
+                                                                            : "95%";
+    const QString header =
+        QStringLiteral("File: %1\tN = %2\tConfidence level: %3\n\n")
+            .arg(QFileInfo(QString::fromStdString(state_->DataFileName)).fileName())
+            .arg(state_->DataCount)
+            .arg(QString::fromStdString(level));
+    QGuiApplication::clipboard()->setText(header + Memo->toPlainText() + QLatin1Char('\n'));
+}
+
+void TFormMain::NextPlotPageClick() {
+    PageControl1->setCurrentIndex((PageControl1->currentIndex() + 1) % PageControl1->count());
 }
 
 void TFormMain::AnyRaioButtonClicked() {
@@ -115,7 +159,17 @@ std::vector<std::string> TFormMain::DataFiles() const {
     return {state_->DataFileName, captionFile_, lastChosenFile_};
 }
 
+void TFormMain::MenuDataClick() {
+    if (data_ == nullptr) data_ = new TFormData(this);
+    data_->ShowData(state_.get(), UserDecimalSeparator());
+    data_->show();
+    data_->raise();
+    data_->activateWindow();
+}
+
+// Brings the Methods and Data windows, where open, to the analysis as it now stands.
 void TFormMain::UpdateMethodsWindow() {
+    if (data_ != nullptr) data_->ShowData(state_.get(), UserDecimalSeparator());
     if (methods_ == nullptr) return;
     methods_->SetOpenedFiles({captionFile_, lastChosenFile_});
     if (methodsVersion_ == analysisVersion_) return;
@@ -144,9 +198,15 @@ void TFormMain::ExportPicture(bool postStrain) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
-    const std::optional<std::string> path =
-        ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPicturePath_});
-    if (path) lastPicturePath_ = *path;
+    const std::optional<std::string> path = ui_.AskSaveFileName(
+        {kPictureFilter, "emf", true,
+         lastPicturePath_.empty() ? SuggestedSaveName(LastUsedFolder(), state_->DataFileName,
+                                                      postStrain ? "_post.emf" : "_pre.emf")
+                                  : lastPicturePath_});
+    if (path) {
+        lastPicturePath_ = *path;
+        RememberFolderOf(*path);
+    }
     if (path && !RefusedAsDataFile(ui_, DataFiles(), *path) && !RefusedAsPicture(ui_, *path)) {
         const plot::PictureFormat format = plot::PictureFormatOfPath(*path);
         try {
@@ -171,8 +231,12 @@ void TFormMain::SaveT2values1Click() {
         ui_.ShowMessage(kNoDataForGridMessage);
         return;
     }
-    const std::optional<std::string> path = ui_.AskSaveFileName({kGridFilter, "txt", false, {}});
-    if (!path || RefusedAsDataFile(ui_, DataFiles(), *path)) return;
+    const std::optional<std::string> path =
+        ui_.AskSaveFileName({kGridFilter, "txt", false,
+                             SuggestedSaveName(LastUsedFolder(), state_->DataFileName, "_t2.txt")});
+    if (!path) return;
+    RememberFolderOf(*path);
+    if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     ExportTSquaredGrid(*state_, *path, UserDecimalSeparator());
 }
 

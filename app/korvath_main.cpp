@@ -2,13 +2,17 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFont>
 #include <QFrame>
 #include <QIcon>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/about.h"
@@ -30,6 +34,17 @@ constexpr int kBorderAllowance = 8;
 // Below this the plots would shrink to nothing beside the fixed-width right column.
 constexpr int kMinimumWidth = 420;
 constexpr int kMinimumHeight = 300;
+// The extent over which the plots clear their background and draw their axes.
+constexpr int kLargestPlotSide = 1000;
+
+/// The first local file among dropped URLs, or empty.
+QString LocalFileOf(const QMimeData* data) {
+    if (data == nullptr) return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -45,6 +60,9 @@ TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
     CreateMenus();
     CreateControls();
     BindEvents();
+    CreateShortcuts();
+    RebuildRecentMenu();
+    setAcceptDrops(true);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     move(kLeft, kTop);
     resize(kClientWidth, kClientHeightBelowMenu + menuBar()->sizeHint().height());
@@ -78,7 +96,12 @@ void TFormMain::FormResize() {
     PanelRadButtons->move(W - PanelRadButtons->width() - 12, PanelRadButtons->y());
     PageControl1->setGeometry(0, 0, W - Memo->width() - 17, centralWidget()->height());
     if (state_->DataCount <= 3) return;
-    const int s = std::min(TabSheetPst->height(), TabSheetPst->width());
+    // The tab control lays out only the page in front; a page behind keeps the size it had when
+    // it was last shown, so the square is taken from the shown page. The drawing clears and
+    // draws its axes over 0 … kLargestPlotSide pixels, so a larger picture would hold a strip
+    // the plot never reaches, on screen and in a saved file alike.
+    const QWidget* page = PageControl1->currentWidget();
+    const int s = std::min({page->height(), page->width(), kLargestPlotSide});
     ImageF->resize(s, s);
     ImageI->resize(s, s);
     ImageF->FitSurfaceToControl();
@@ -100,6 +123,18 @@ void TFormMain::showEvent(QShowEvent* event) {
 void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Run(&TFormMain::FormResize);
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    const QString path = LocalFileOf(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    RunCommand(ui_, [this, &path] { OpenFile(path.toStdString()); });
+    Run(&TFormMain::UpdateMethodsWindow);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

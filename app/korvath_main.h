@@ -15,6 +15,7 @@ class QRadioButton;
 class QTabWidget;
 class QFrame;
 class QLabel;
+class QMenu;
 
 namespace varnel::analysis {
 struct CommandResult;
@@ -26,6 +27,7 @@ namespace varnel::app {
 class PlotPicture;
 class TFormAbout;
 class TFormMethods;
+class TFormData;
 
 /// The main window: menus, the two plot pages, the report memo, the progress bar and the
 /// confidence-level buttons. It holds the one analysis state for the whole run and runs every
@@ -67,11 +69,24 @@ public:
     void MenuVersionClick();
     /// Analysis > Methods: shows the Methods window, not modal, with the current analysis.
     void MenuMethodsClick();
+    /// View > Data: shows the data window, not modal, with the ellipses as read.
+    void MenuDataClick();
+    /// Opens `path` as File > Open does with that file chosen, and lists it in Recent Files.
+    void OpenFile(const std::string& path);
+    /// File > Recent Files > `path`: opens it, or, when it no longer exists, says so and takes
+    /// it off the list.
+    void OpenRecentFile(const std::string& path);
+    /// Ctrl+C: the report as shown, below a line naming the file, N and the level.
+    void CopyReportClick();
+    /// Ctrl+Tab: brings the other plot page to the front.
+    void NextPlotPageClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenus();
@@ -79,6 +94,8 @@ private:
     void CreatePlotPages();
     void CreateLevelPanel();
     void BindEvents();
+    void CreateShortcuts();
+    void RebuildRecentMenu();
     void Run(void (TFormMain::*command)());
 
     void NoteAnalysisChanged(analysis::Outcome outcome);
@@ -99,6 +116,7 @@ private:
     std::string lastChosenFile_;
     TFormAbout* about_ = nullptr;
     TFormMethods* methods_ = nullptr;
+    TFormData* data_ = nullptr;
     // Every change of the analysis counts up; the Methods window hears of each one once.
     bool analysisReady_ = false;
     int analysisVersion_ = 0;
@@ -112,6 +130,10 @@ private:
     QAction* MenuPDF = nullptr;
     QAction* MenuVersion = nullptr;
     QAction* MenuMethods = nullptr;
+    QAction* MenuData = nullptr;
+    QAction* MenuCopyReport = nullptr;
+    QAction* MenuNextPlot = nullptr;
+    QMenu* MenuRecent = nullptr;
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheetPst = nullptr;
     QWidget* TabSheetPre = nullptr;

@@ -1,5 +1,7 @@
+#include <QAction>
 #include <QFont>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,6 +10,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include "app/command_runner.h"
+#include "app/desktop_settings.h"
 #include "app/korvath_main.h"
 #include "app/plot_picture.h"
 
@@ -52,6 +56,10 @@ void TFormMain::CreateMenus() {
     bar->setObjectName(QStringLiteral("MainMenu"));
     QMenu* file = AddMenu(bar, "File1", "&File");
     MenuOpen = AddItem(file, "MenuOpen", "&Open");
+    MenuOpen->setShortcut(QKeySequence::Open);
+    MenuRecent = file->addMenu(QStringLiteral("&Recent Files"));
+    MenuRecent->setObjectName(QStringLiteral("MenuRecent"));
+    MenuRecent->menuAction()->setObjectName(QStringLiteral("MenuRecent"));
     QMenu* save = file->addMenu(QStringLiteral("Save &Picture"));
     save->setObjectName(QStringLiteral("MenuSave"));
     save->menuAction()->setObjectName(QStringLiteral("MenuSave"));
@@ -60,7 +68,10 @@ void TFormMain::CreateMenus() {
     SaveT2values1 = AddItem(file, "SaveT2values1", "Save &T^2 values");
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     MenuExit = AddItem(file, "MenuExit", "E&xit");
+    MenuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     AddMenu(bar, "Edit1", "&Edit")->menuAction()->setEnabled(false);
+    QMenu* view = AddMenu(bar, "View1", "&View");
+    MenuData = AddItem(view, "MenuData", "&Data");
     QMenu* analysis = AddMenu(bar, "Analysis1", "&Analysis");
     MenuMethods = AddItem(analysis, "MenuMethods", "&Methods");
     QMenu* help = AddMenu(bar, "Help1", "&Help");
@@ -117,6 +128,43 @@ void TFormMain::CreateLevelPanel() {
     RadioButton95->setChecked(true);
 }
 
+void TFormMain::CreateShortcuts() {
+    // Window-wide keys without a menu item of their own; the memo, when it has the focus and a
+    // selection, copies the selection instead.
+    MenuCopyReport = new QAction(QStringLiteral("Copy Report"), this);
+    MenuCopyReport->setObjectName(QStringLiteral("MenuCopyReport"));
+    MenuCopyReport->setShortcut(QKeySequence::Copy);
+    MenuNextPlot = new QAction(QStringLiteral("Next Plot"), this);
+    MenuNextPlot->setObjectName(QStringLiteral("MenuNextPlot"));
+    MenuNextPlot->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    addActions({MenuCopyReport, MenuNextPlot});
+    connect(MenuCopyReport, &QAction::triggered, this,
+            [this] { Run(&TFormMain::CopyReportClick); });
+    connect(MenuNextPlot, &QAction::triggered, this,
+            [this] { Run(&TFormMain::NextPlotPageClick); });
+}
+
+void TFormMain::RebuildRecentMenu() {
+    // An item may be the one whose click is running this: it goes once the click is over.
+    for (QAction* old : MenuRecent->actions()) {
+        MenuRecent->removeAction(old);
+        old->setObjectName(QString());
+        old->deleteLater();
+    }
+    int number = 0;
+    for (const std::string& path : RecentFiles()) {
+        ++number;
+        QAction* item = MenuRecent->addAction(
+            QStringLiteral("&%1 %2").arg(number).arg(QString::fromStdString(path)));
+        item->setObjectName(QStringLiteral("MenuRecent%1").arg(number));
+        connect(item, &QAction::triggered, this, [this, path] {
+            RunCommand(ui_, [this, &path] { OpenRecentFile(path); });
+            Run(&TFormMain::UpdateMethodsWindow);
+        });
+    }
+    MenuRecent->setEnabled(number > 0);
+}
+
 void TFormMain::BindEvents() {
     connect(MenuOpen, &QAction::triggered, this, [this] {
         Run(&TFormMain::MenuOpenClick);
@@ -128,6 +176,7 @@ void TFormMain::BindEvents() {
             [this] { Run(&TFormMain::SaveT2values1Click); });
     connect(MenuExit, &QAction::triggered, this, [this] { Run(&TFormMain::MenuExitClick); });
     connect(MenuVersion, &QAction::triggered, this, [this] { Run(&TFormMain::MenuVersionClick); });
+    connect(MenuData, &QAction::triggered, this, [this] { Run(&TFormMain::MenuDataClick); });
     connect(MenuMethods, &QAction::triggered, this, [this] { Run(&TFormMain::MenuMethodsClick); });
     // A button raises the level change only when it becomes the selected one.
     for (QRadioButton* button : {RadioButton39, RadioButton50, RadioButton95}) {

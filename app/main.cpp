@@ -11,6 +11,7 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(varnel::kApplicationTitle));
+    QApplication::setOrganizationName(QString::fromUtf8(varnel::kApplicationTitle));
     try {
         varnel::app::QtUserInterface ui;
         varnel::app::TFormMain formMain(ui);

@@ -8,6 +8,7 @@
 
 #include "app/bootstrap_runner.h"
 #include "app/command_runner.h"
+#include "app/desktop_settings.h"
 #include "app/picture_save.h"
 #include "app/rfphi_view.h"
 #include "app/save_refusal.h"
@@ -63,9 +64,28 @@ void TFormMethods::Run(void (TFormMethods::*command)()) {
 
 bool TFormMethods::BootstrapRunning() const { return bootstrap_->Running(); }
 
+namespace {
+
+/// True when both analyses are of the same ellipses, so that a bootstrap of one holds for the
+/// other: a level change, or the same file opened again unchanged.
+bool SameData(const AnalysisState& a, const AnalysisState& b) {
+    if (a.DataFileName != b.DataFileName || a.DataCount != b.DataCount) return false;
+    for (int i = 1; i <= a.DataCount; ++i) {
+        if (a.RPost[i] != b.RPost[i] || a.PhiPost[i] != b.PhiPost[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel level) {
-    bootstrap_->Abandon();
-    BootstrapProgress->setValue(0);
+    // The resamples do not depend on the level: a run on the same data goes on, and a finished
+    // one is stated again at the new level.
+    if (state == nullptr || !state_ || !SameData(*state_, *state)) {
+        bootstrap_->Abandon();
+        BootstrapProgress->setValue(0);
+        resamples_.reset();
+    }
     level_ = level;
     SetFewestResamples(level);
     if (state == nullptr || state->DataCount < 3) {
@@ -85,8 +105,19 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
         ShowNoAnalysis("The methods failed: " + UserMessageOf(error));
         return;
     }
+    summary_->bootstrap = BootstrapAtLevel();
     ShowSummary();
     StatusText->setText(QString::fromStdString(AnalysisStatus()));
+}
+
+std::optional<methods::BootstrapResult> TFormMethods::BootstrapAtLevel() const {
+    const int percent = methods::LevelPercentOf(level_);
+    if (!resamples_ || resamples_->B < methods::FewestResamples(percent)) return std::nullopt;
+    methods::BootstrapResult result = *resamples_;
+    result.levelPercent = percent;
+    methods::StateAtLevel(result.t2, result.B, percent);
+    methods::StateAtLevel(result.hyperbolicMean, result.B, percent);
+    return result;
 }
 
 std::string TFormMethods::AnalysisStatus() const {
@@ -95,8 +126,16 @@ std::string TFormMethods::AnalysisStatus() const {
                                "   ranges and intervals at " +
                                std::to_string(summary_->levelPercent) + " %";
     // Where the report shows NAN, a second line says why.
+    std::string text = status;
     const std::string reason = RangesUnavailableReason(*state_);
-    return reason.empty() ? status : status + "\n" + reason;
+    if (!reason.empty()) text += "\n" + reason;
+    const int percent = methods::LevelPercentOf(level_);
+    if (resamples_ && resamples_->B < methods::FewestResamples(percent)) {
+        text += "\nThe bootstrap's " + std::to_string(resamples_->B) +
+                " resamples are too few at " + std::to_string(percent) + " %: run it again with " +
+                std::to_string(methods::FewestResamples(percent)) + " or more.";
+    }
+    return text;
 }
 
 void TFormMethods::SetOpenedFiles(std::vector<std::string> openedFiles) {
@@ -156,26 +195,37 @@ void TFormMethods::ButtonBootstrapClick() {
 void TFormMethods::BootstrapFinished(const BootstrapOutcome& outcome) {
     EnableCommands();
     if (!outcome.error.empty()) throw VarnelError(outcome.error);
+    if (!summary_) return;
     if (!outcome.result) {
         BootstrapProgress->setValue(0);
-        StatusText->setText(QStringLiteral("Bootstrap cancelled."));
+        StatusText->setText(QString::fromStdString(AnalysisStatus() + "\nBootstrap cancelled."));
         return;
     }
-    summary_->bootstrap = outcome.result;
+    // Stated at the level in force now, which may have changed while it ran.
+    resamples_ = outcome.result;
+    summary_->bootstrap = BootstrapAtLevel();
     ShowSummary();
+    StatusText->setText(QString::fromStdString(AnalysisStatus()));
 }
 
 void TFormMethods::ButtonCancelClick() { bootstrap_->Cancel(); }
+
+std::string TFormMethods::OfferedName(const std::string& lastChosen,
+                                      const std::string& suffix) const {
+    if (!lastChosen.empty()) return lastChosen;
+    return SuggestedSaveName(LastUsedFolder(), dataFileName_, suffix);
+}
 
 void TFormMethods::ButtonSavePlotClick() {
     if (!PlotView->Data()) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
-    const std::optional<std::string> path =
-        ui_.AskSaveFileName({kPictureFilter, "emf", true, lastPlotPath_});
+    const std::optional<std::string> path = ui_.AskSaveFileName(
+        {kPictureFilter, "emf", true, OfferedName(lastPlotPath_, "_rfphi.emf")});
     if (!path) return;
     lastPlotPath_ = *path;
+    RememberFolderOf(*path);
     if (RefusedAsDataFile(ui_, DataFiles(), *path) || RefusedAsPicture(ui_, *path)) return;
     plot::ExportRfPhiPicture(*PlotView->Data(), *path, plot::PictureFormatOfPath(*path),
                              PlotView->width(), PlotView->height(), DisplayOf(*this));
@@ -186,10 +236,11 @@ void TFormMethods::ButtonSaveTableClick() {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
-    const std::optional<std::string> path =
-        ui_.AskSaveFileName({kTableFilter, "csv", true, lastTablePath_});
+    const std::optional<std::string> path = ui_.AskSaveFileName(
+        {kTableFilter, "csv", true, OfferedName(lastTablePath_, "_methods.csv")});
     if (!path) return;
     lastTablePath_ = *path;
+    RememberFolderOf(*path);
     if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     ReplaceFile(*path, MethodsCsv(*summary_, UserDecimalSeparator()));
 }

@@ -35,7 +35,8 @@ public:
     ~TFormMethods() override;
 
     /// Shows the methods of an analysed state (copied, three data or more) at `level`, or an
-    /// empty window for none. A running bootstrap is abandoned and earlier intervals dropped.
+    /// empty window for none. For the same data at another level the bootstrap's resamples are
+    /// kept (a running one goes on) and its intervals restated; other data drop them.
     void ShowAnalysis(const AnalysisState* state, ConfidenceLevel level);
 
     /// The files File > Open was last given (the one the main window's caption names, the last
@@ -68,6 +69,9 @@ private:
     void ShowNoAnalysis(const std::string& status);
     void EnableCommands();
     void BootstrapFinished(const BootstrapOutcome& outcome);
+    // The last finished bootstrap stated at level_; none without one, or with too few
+    // resamples for that level.
+    std::optional<methods::BootstrapResult> BootstrapAtLevel() const;
 
     UserInterface& ui_;
     std::unique_ptr<AnalysisState> state_;
@@ -75,9 +79,12 @@ private:
     std::optional<MethodsSummary> summary_;
     std::string dataFileName_;  // of the analysis shown, which no save may write over
     std::vector<std::string> openedFiles_;
+    // The name a save offers: the last one chosen, else one made from the data file's name.
+    std::string OfferedName(const std::string& lastChosen, const std::string& suffix) const;
     std::string lastPlotPath_;
     std::string lastTablePath_;
     BootstrapRunner* bootstrap_ = nullptr;
+    std::optional<methods::BootstrapResult> resamples_;  // the last finished run, as it ran
 
     QLabel* StatusText = nullptr;
     QTableWidget* EstimatorGrid = nullptr;

@@ -86,6 +86,7 @@ std::optional<std::string> QtUserInterface::AskOpenFileName(const OpenDialogRequ
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(NameFiltersFromFilter(request.filter));
+    if (!request.initialFolder.empty()) dialog.setDirectory(ToQString(request.initialFolder));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

@@ -6,9 +6,11 @@
 namespace varnel::app {
 
 /// What an open-file dialog offers: a filter in "description|patterns|…" form
-/// ("Text files (*.txt)|*.txt;*.prn|All files (*,*)|*.*").
+/// ("Text files (*.txt)|*.txt;*.prn|All files (*,*)|*.*") and the folder it starts in
+/// (empty for the dialog's own choice).
 struct OpenDialogRequest {
     std::string filter;
+    std::string initialFolder;
 };
 
 /// What a save-file dialog offers: the filter, the extension added to a name typed without

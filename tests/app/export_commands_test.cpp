@@ -24,6 +24,7 @@ struct PictureCase {
     const char* file;
     int signatureOffset;
     const char* signature;
+    const char* suggested;
 };
 
 // Test names show the menu action and the file, not the case's bytes.
@@ -43,6 +44,7 @@ TEST_P(PictureExportTest, WritesThePictureInTheFormatOfItsNameAndRedrawsBothPlot
     EXPECT_GT(CountPixels("ImageF", kBlue), 0);
     EXPECT_GT(CountPixels("ImageI", kBlue), 0);
     ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].initialPath, Path(c.suggested));  // from the data file's name
     EXPECT_EQ(ui.saveRequests[0].filter.rfind("Enhanced metafile (*.emf)|*.emf|", 0), 0u);
     EXPECT_EQ(ui.saveRequests[0].defaultExtension, "emf");
     EXPECT_TRUE(ui.saveRequests[0].confirmOverwrite);
@@ -50,20 +52,20 @@ TEST_P(PictureExportTest, WritesThePictureInTheFormatOfItsNameAndRedrawsBothPlot
     EXPECT_EQ(ui.saveRequests.at(1).initialPath, Path(c.file));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, PictureExportTest,
-                         ::testing::Values(PictureCase{"MenuSavePst", "post.emf", 40, " EMF"},
-                                           PictureCase{"MenuSavePre", "pre.emf", 40, " EMF"},
-                                           PictureCase{"MenuSavePst", "post.svg", 0, "<?xml"},
-                                           PictureCase{"MenuSavePre", "pre.png", 1, "PNG"},
-                                           PictureCase{"MenuSavePst", "post.pdf", 0, "%PDF-"},
-                                           PictureCase{"MenuSavePre", "pre.jpg", 0,
-                                                       "\xff\xd8\xff"}),
-                         [](const auto& info) {
-                             return QFileInfo(QString::fromLatin1(info.param.file))
-                                 .fileName()
-                                 .replace(QLatin1Char('.'), QLatin1Char('_'))
-                                 .toStdString();
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, PictureExportTest,
+    ::testing::Values(PictureCase{"MenuSavePst", "post.emf", 40, " EMF", "good_post.emf"},
+                      PictureCase{"MenuSavePre", "pre.emf", 40, " EMF", "good_pre.emf"},
+                      PictureCase{"MenuSavePst", "post.svg", 0, "<?xml", "good_post.emf"},
+                      PictureCase{"MenuSavePre", "pre.png", 1, "PNG", "good_pre.emf"},
+                      PictureCase{"MenuSavePst", "post.pdf", 0, "%PDF-", "good_post.emf"},
+                      PictureCase{"MenuSavePre", "pre.jpg", 0, "\xff\xd8\xff", "good_pre.emf"}),
+    [](const auto& info) {
+        return QFileInfo(QString::fromLatin1(info.param.file))
+            .fileName()
+            .replace(QLatin1Char('.'), QLatin1Char('_'))
+            .toStdString();
+    });
 
 TEST_F(MainWindowTest, PictureExportRefusesANameOfNoPictureFormatAndWritesNothing) {
     Open(WriteSample("good.txt", 15));
@@ -141,6 +143,7 @@ TEST_F(MainWindowTest, GridExportWritesTheTableAndCancelWritesNothing) {
     Trigger("SaveT2values1");
     ASSERT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_EQ(ui.saveRequests[0].filter, "Text File|*.txt");
+    EXPECT_EQ(ui.saveRequests[0].initialPath, Path("good_t2.txt"));
     EXPECT_EQ(ui.saveRequests[0].defaultExtension, "txt");
     EXPECT_FALSE(ui.saveRequests[0].confirmOverwrite);
     EXPECT_TRUE(QDir(QString::fromStdString(folder.Path().string()))

@@ -1,7 +1,10 @@
 // File > Open on the tables and outlines other programs write.
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QTableWidget>
 
 #include "core/analysis_state.h"
 #include "core/messages.h"
@@ -114,6 +117,33 @@ TEST_F(MainWindowTest, ImportFailuresKeepTheEarlierAnalysis) {
         EXPECT_EQ(MemoText(), c.memo);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
+}
+
+// View > Data lists the ellipses as read: the table's lines from 2 with their text, GeoJSON
+// outlines by number, and follows each Open.
+TEST_F(MainWindowTest, ViewDataListsTheEllipsesAsReadAndFollowsEachOpen) {
+    Open(std::string(VARNEL_EXAMPLES_DIR) + "/calcite_grains_ellipses.csv");
+    Trigger("MenuData");
+    auto* window = form->findChild<QDialog*>(QStringLiteral("FormData"));
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal());
+    const auto* grid = window->findChild<QTableWidget*>(QStringLiteral("DataGrid"));
+    const auto cell = [grid](int row, int column) {
+        return grid->item(row, column)->text().toStdString();
+    };
+    EXPECT_EQ(grid->rowCount(), form->State().DataCount);
+    EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Line"));
+    EXPECT_EQ(cell(0, 0), "2");
+    EXPECT_EQ(cell(0, 1), "1.964");
+    EXPECT_EQ(cell(0, 2), "20.9");
+    EXPECT_EQ(cell(0, 3), "1,24.91,7.72,1.7446,0.8883,1.2171,1.964,20.9");
+    Open(std::string(VARNEL_EXAMPLES_DIR) + "/calcite_grains.geojson");
+    EXPECT_EQ(grid->columnCount(), 3);
+    EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Outline"));
+    EXPECT_EQ(cell(1, 0), "2");
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("DataStatus"))->text().toStdString(),
+              "calcite_grains.geojson   N = " + std::to_string(form->State().DataCount));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,7 @@ namespace varnel::testing_support {
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        QSettings().clear();  // no recent files or folders left by an earlier test
         form = std::make_unique<app::TFormMain>(ui);
         form->show();
     }

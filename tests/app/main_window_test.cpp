@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -65,7 +67,9 @@ TEST(MainWindowLayout, ControlsAndMenusHaveTheirNamesPlacesCaptionsAndStates) {
                                                  {"MenuExit", "E&xit", true},
                                                  {"Edit1", "&Edit", false},
                                                  {"MenuPDF", "Korvath &Help", false},
-                                                 {"MenuVersion", "&Version", true}}) {
+                                                 {"MenuVersion", "&Version", true},
+                                                 {"View1", "&View", true},
+                                                 {"MenuData", "&Data", true}}) {
         const auto* action = form.findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_EQ(action->text(), QString::fromLatin1(caption)) << name;
@@ -97,6 +101,26 @@ TEST_F(MainWindowTest, ResizeMovesTheRightColumnAndSquaresThePlotsFromFourData) 
         EXPECT_EQ(Image(image)->Surface().size(), QSize(side, side)) << image;
         EXPECT_GT(CountPixels(image, kBlue), 0) << image;
     }
+}
+
+// The page behind is not laid out, so the square follows the page in front; the plots' axes
+// span 1000 pixels, and neither the screen nor a saved picture grows beyond them.
+TEST_F(MainWindowTest, PlotsFitThePageInFrontAfterGrowingAndShrinkingAndSavesAgree) {
+    Open(WriteSample("four.txt", 4));
+    auto* tabs = form->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    form->resize(1500, 1200);
+    EXPECT_EQ(Image("ImageF")->size(), QSize(1000, 1000));
+    tabs->setCurrentIndex(1);
+    form->resize(760, 560);
+    const int side = std::min(tabs->currentWidget()->width(), tabs->currentWidget()->height());
+    EXPECT_LT(side, 520);
+    for (const char* image : {"ImageF", "ImageI"}) {
+        EXPECT_EQ(Image(image)->size(), QSize(side, side)) << image;
+        EXPECT_EQ(Image(image)->Surface().size(), QSize(side, side)) << image;
+    }
+    ui.saveAnswers.push_back(Path("post.png"));
+    Trigger("MenuSavePst");
+    EXPECT_EQ(QImage(QString::fromStdString(Path("post.png"))).size(), QSize(side, side));
 }
 
 TEST(MainWindowStart, AMissingQuantileTableIsReportedBeforeTheWindowShows) {
@@ -232,6 +256,26 @@ TEST_F(MainWindowTest, TheMemoShowsTheGoldenReportOfEachExample) {
         ASSERT_FALSE(golden.empty()) << c.golden;
         EXPECT_EQ(MemoText() + "\n", golden);
     }
+}
+
+TEST_F(MainWindowTest, KeysOpenQuitCopyTheReportAndSwitchThePlotPages) {
+    for (const auto& [name, keys] : {std::pair{"MenuOpen", "Ctrl+O"},
+                                     {"MenuExit", "Ctrl+Q"},
+                                     {"MenuCopyReport", "Ctrl+C"},
+                                     {"MenuNextPlot", "Ctrl+Tab"}}) {
+        const auto* action = form->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(keys))) << name;
+    }
+    Open(std::string(VARNEL_EXAMPLES_DIR) + "/quartzite_tab.txt");
+    Trigger("MenuCopyReport");
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              "File: quartzite_tab.txt\tN = 40\tConfidence level: 95%\n\n" + MemoText() + "\n");
+    const auto* tabs = form->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    Trigger("MenuNextPlot");
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    Trigger("MenuNextPlot");
+    EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
 TEST_F(MainWindowTest, ScreenshotAfterOpeningAnExample) {

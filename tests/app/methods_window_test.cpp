@@ -56,6 +56,9 @@ protected:
         }
         return "(no line)";
     }
+    void Select(const char* button) {
+        form->findChild<QRadioButton*>(QString::fromLatin1(button))->click();
+    }
     void Bootstrap(int resamples) {
         Part<QSpinBox>("ResampleCount")->setValue(resamples);
         Part<QPushButton>("ButtonBootstrap")->click();
@@ -65,7 +68,7 @@ protected:
 TEST_F(MethodsWindowTest, AnalysisMenuComesBeforeHelpAndLeavesTheOtherMenusAsTheyWere) {
     QStringList menus;
     for (QAction* action : form->menuBar()->actions()) menus << action->objectName();
-    EXPECT_EQ(menus, (QStringList{"File1", "Edit1", "Analysis1", "Help1"}));
+    EXPECT_EQ(menus, (QStringList{"File1", "Edit1", "View1", "Analysis1", "Help1"}));
     auto* methods = form->findChild<QAction*>(QStringLiteral("MenuMethods"));
     ASSERT_NE(methods, nullptr);
     EXPECT_EQ(methods->text(), QStringLiteral("&Methods"));
@@ -190,7 +193,8 @@ TEST_F(MethodsWindowTest, CancelStopsTheBootstrapWithoutIntervals) {
     Bootstrap(100000);
     Part<QPushButton>("ButtonCancel")->click();
     ASSERT_TRUE(WaitFor([&] { return !Methods()->BootstrapRunning(); }));
-    EXPECT_EQ(Status(), "Bootstrap cancelled.");
+    EXPECT_EQ(Status(),
+              "quartzite_tab.txt   N = 40   ranges and intervals at 95 %\nBootstrap cancelled.");
     EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
     EXPECT_TRUE(Part<QPushButton>("ButtonBootstrap")->isEnabled());
     Bootstrap(400);  // the next run's status is its own
@@ -200,18 +204,47 @@ TEST_F(MethodsWindowTest, CancelStopsTheBootstrapWithoutIntervals) {
                                .filePath(QStringLiteral("methods_window_after_cancel.png")));
 }
 
-TEST_F(MethodsWindowTest, ALevelChangeAbandonsARunningBootstrap) {
+// The resamples do not depend on the level: a run goes on through a level change and reports
+// at the level in force; a finished one is stated again at once, and another file drops it.
+TEST_F(MethodsWindowTest, TheBootstrapSurvivesALevelChange) {
     Open(Quartzite());
     Trigger("MenuMethods");
     // The fewest resamples follow the level: each tail beyond an interval holds 10 or more.
     EXPECT_EQ(Part<QSpinBox>("ResampleCount")->minimum(), 400);
-    Bootstrap(100000);
-    form->findChild<QRadioButton*>(QStringLiteral("RadioButton50"))->click();
+    Bootstrap(400);
+    Select("RadioButton50");
     EXPECT_EQ(Part<QSpinBox>("ResampleCount")->minimum(), 100);
-    EXPECT_FALSE(Methods()->BootstrapRunning());
-    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
+    EXPECT_TRUE(Methods()->BootstrapRunning());
+    ASSERT_TRUE(WaitFor([&] { return !Methods()->BootstrapRunning(); }));
     EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(5)->text(),
               QStringLiteral("Bootstrap\nR interval\n(50 %)"));
+    const std::string interval50 = Cell("EstimatorGrid", 0, 5);
+    EXPECT_NE(interval50, "—");
+    Select("RadioButton95");
+    const std::string interval95 = Cell("EstimatorGrid", 0, 5);
+    EXPECT_NE(interval95, "—");
+    EXPECT_NE(interval95, interval50);
+    EXPECT_FALSE(Methods()->BootstrapRunning());  // no new run
+    Select("RadioButton50");
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), interval50);
+    Open(WriteSample("other.txt", 12));
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
+}
+
+TEST_F(MethodsWindowTest, ABootstrapTooSmallForTheNewLevelSaysSoAndComesBack) {
+    Open(Quartzite());
+    Trigger("MenuMethods");
+    Select("RadioButton50");
+    Bootstrap(100);
+    ASSERT_TRUE(WaitFor([&] { return !Methods()->BootstrapRunning(); }));
+    const std::string interval50 = Cell("EstimatorGrid", 0, 5);
+    Select("RadioButton95");
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), "—");
+    EXPECT_EQ(Status(),
+              "quartzite_tab.txt   N = 40   ranges and intervals at 95 %\nThe bootstrap's 100 "
+              "resamples are too few at 95 %: run it again with 400 or more.");
+    Select("RadioButton50");
+    EXPECT_EQ(Cell("EstimatorGrid", 0, 5), interval50);
 }
 
 TEST_F(MethodsWindowTest, SavesThePlotInTheFormatOfItsNameAtTheSizeShown) {

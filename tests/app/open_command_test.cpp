@@ -1,7 +1,11 @@
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QStringList>
+#include <QUrl>
+#include <filesystem>
 
 #include "core/io_error.h"
 #include "core/messages.h"
@@ -175,9 +179,46 @@ TEST_F(MainWindowTest, CancellingTheOpenDialogChangesNothing) {
     EXPECT_EQ(CountPixels("ImageF", kBlue), 0);  // nothing was redrawn
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(ui.openRequests[0].filter,
+              "All supported files (*.prn, *.txt, *.csv, *.tsv, *.geojson, *.json)|"
+              "*.prn;*.txt;*.csv;*.tsv;*.geojson;*.json|"
               "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*|"
               "Measurement tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|"
               "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json");
+}
+
+TEST_F(MainWindowTest, RecentFilesKeepTheLastEightNewestFirstAndReopenThem) {
+    for (int k = 1; k <= 9; ++k) Open(WriteSample("s" + std::to_string(k) + ".txt", 5));
+    const auto item = [this](int number) {
+        return form->findChild<QAction*>(QStringLiteral("MenuRecent%1").arg(number));
+    };
+    ASSERT_NE(item(8), nullptr);
+    EXPECT_EQ(item(9), nullptr);
+    EXPECT_EQ(item(1)->text(), QStringLiteral("&1 ") + QString::fromStdString(Path("s9.txt")));
+    item(8)->trigger();
+    EXPECT_EQ(form->windowTitle().toStdString(), " Varnel  [ s2.txt ]");
+    EXPECT_EQ(ui.openRequests.size(), 9u);  // no dialog
+    EXPECT_EQ(item(1)->text(), QStringLiteral("&1 ") + QString::fromStdString(Path("s2.txt")));
+    std::filesystem::remove(Path("s5.txt"));
+    item(6)->trigger();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"The file \"" + Path("s5.txt") +
+                                                    "\" no longer exists; it has been taken "
+                                                    "off Recent Files."});
+    EXPECT_EQ(form->windowTitle().toStdString(), " Varnel  [ s2.txt ]");
+    EXPECT_EQ(item(8), nullptr);
+    EXPECT_EQ(ui.openRequests.back().initialFolder, folder.Path().string());
+}
+
+TEST_F(MainWindowTest, AFileDroppedOnTheWindowOpensAsFileOpenWould) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(WriteSample("dropped.txt", 6)))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &drop);
+    EXPECT_EQ(form->windowTitle().toStdString(), " Varnel  [ dropped.txt ]");
+    EXPECT_EQ(MemoText().substr(0, 12), "dropped.txt\n");
+    EXPECT_TRUE(ui.openRequests.empty());
 }
 
 TEST_F(MainWindowTest, LevelChangeRewritesTheReportFromTheStoredEstimate) {
