@@ -174,7 +174,7 @@ const char* const kFabricTestNote =
     "No strain: F test that the mean log-strain vector of the data is zero. Symmetry χ²: are the "
     "retro-deformed orientations uniform about the strain axis? Symmetry index: are the "
     "ellipses symmetric about their mean orientation? Each rejects about 5 % of sets without "
-    "an initial fabric at the 5 % level (the χ² test up to 7.6 % in simulations); both symmetry "
+    "an initial fabric at the 5 % level (3.5 to 5.6 % in simulations); both symmetry "
     "tests take p from 999 sets simulated from "
     "the data's retro-deformed ratios with random orientations. They see an imbricated fabric "
     "from a few dozen ellipses, a single-mode fabric only from hundreds. A fabric aligned with "
