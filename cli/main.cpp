@@ -8,6 +8,7 @@
 #include "cli/import_options.h"
 #include "cli/json_output.h"
 #include "cli/methods_output.h"
+#include "cli/sections_output.h"
 #include "cli/standard_output.h"
 #include "cli/terminal_progress.h"
 #include "core/confidence_region.h"
@@ -164,7 +165,15 @@ int main(int argc, char** argv) {
     app.add_option("--level", options.levelPercent, "Confidence level in percent")
         ->check(CLI::IsMember({39, 50, 95}));
     app.add_flag("--json", options.json, "One JSON object per file instead of the report");
-    app.add_option("FILE", options.files, "Data files")->required();
+    app.add_option("FILE", options.files, "Data files");
+    std::string sectionsTable;
+    app.add_option("--sections", sectionsTable,
+                   "Fit the strain ellipsoid to the 2-D strains of a sections table (a CSV with "
+                   "columns strike, dip and file or R and phi; optional name and sample): x east, "
+                   "y north, z up; strike clockwise from north, the plane dipping to the right of "
+                   "the strike, dip 0-90; phi of a section from the strike towards the down-dip "
+                   "direction, so a horizontal section (strike 0, dip 0) measures phi from north "
+                   "towards east. With --bootstrap, percentile intervals and axis cones");
     AddExportOptions(app, options.exports);
     cli::AddImportOptions(app, options.import);
     cli::AddMethodsOptions(app, options.methods);
@@ -182,6 +191,16 @@ int main(int argc, char** argv) {
         !error.empty()) {
         return UsageError(error, app);
     }
+    if (!sectionsTable.empty() || app.count("--sections") > 0) {
+        if (!options.files.empty() || options.exports.Any() || options.methods.methods) {
+            return UsageError("--sections takes no data files, exports or --methods.", app);
+        }
+        const cli::SectionsRequest request{sectionsTable, options.json, options.methods.bootstrap,
+                                           options.methods.seed, options.levelPercent};
+        const int status = cli::RunSections(request, UserDecimalSeparator(), output);
+        return Finish(output, status == 0);
+    }
+    if (options.files.empty()) return UsageError("FILE is required", app);
     if ((options.exports.Any() || !options.import.exportData.empty()) &&
         options.files.size() != 1) {
         return UsageError("Exports need exactly one data file.", app);

@@ -313,5 +313,32 @@ TEST_F(VarnelCliTest, PictureOptionsFollowTheNamesExtensionOrRefuseIt) {
     }
 }
 
+TEST_F(VarnelCliTest, SectionsGiveOneEllipsoidASampleOrSayWhyNot) {
+    const std::string table = std::string(VARNEL_EXAMPLES_DIR) + "/sections/gneiss_sections.csv";
+    const CliRun json = Cli("--sections " + table + " --json --bootstrap 400");
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto object = nlohmann::json::parse(json.out);
+    for (const char* key : {"sample", "X", "Y", "Z", "k", "nu", "eps_s", "incompatibility", "axes",
+                            "sections", "bootstrap"}) {
+        EXPECT_TRUE(object.contains(key)) << key;
+    }
+    EXPECT_EQ(object["axes"].size(), 3u);
+    const struct {
+        std::string arguments;
+        int status;
+        const char* error;
+    } cases[] = {
+        {"--sections " + table, 0, ""},
+        {"--sections " + Write("two.csv", "name,strike,dip,R,phi\na,0,0,2,10\nb,0,90,2,5\n"), 1,
+         "two.csv: 3 or more sections are needed; the table holds 2\n"},
+        {"--sections " + table + " " + table, 2, "--sections takes no data files"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Cli(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments;
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    }
+}
+
 }  // namespace
 }  // namespace varnel::cli

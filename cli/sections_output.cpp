@@ -1,0 +1,169 @@
+#include "cli/sections_output.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "cli/json_output.h"
+#include "ellipsoid/sections_study.h"
+
+namespace varnel::cli {
+
+namespace {
+
+using ellipsoid::EllipsoidBootstrap;
+using ellipsoid::EllipsoidFit;
+using ellipsoid::SampleStudy;
+
+constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
+
+// printf's number with the locale's decimal separator.
+std::string Number(const char* format, double value, char separator) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    std::string result = text;
+    for (char& c : result) c = c == '.' ? separator : c;
+    return result;
+}
+
+nlohmann::ordered_json JsonNumber(double value) {
+    return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json();
+}
+
+nlohmann::ordered_json JsonInterval(methods::Interval interval) {
+    return {JsonNumber(interval.lo), JsonNumber(interval.hi)};
+}
+
+std::string Title(const SampleStudy& study, const std::string& table) {
+    return study.sample.empty() ? "Sections of " + table : "Sample " + study.sample;
+}
+
+std::string Text(const SampleStudy& study, const std::string& table, char separator) {
+    const EllipsoidFit& fit = *study.fit;
+    auto n = [separator](const char* format, double value) {
+        return Number(format, value, separator);
+    };
+    std::string text = Title(study, table) + "\n";
+    text += "Section\tStrike\tDip\tN\tR\tphi\tMisfit\n";
+    for (std::size_t j = 0; j < study.sections.size(); ++j) {
+        const auto& s = study.sections[j];
+        text += s.strain.name + "\t" + n("%.1f", s.strain.plane.strikeDegrees) + "\t" +
+                n("%.1f", s.strain.plane.dipDegrees) + "\t" +
+                (s.N > 0 ? std::to_string(s.N) : std::string("-")) + "\t" + n("%.4f", s.strain.R) +
+                "\t" + n("%.2f", s.strain.phiDegrees) + "\t" + n("%.4f", fit.misfits[j]) + "\n";
+    }
+    const double X = fit.axes[0].length, Y = fit.axes[1].length, Z = fit.axes[2].length;
+    text += "X : Y : Z = " + n("%.4f", X) + " : " + n("%.4f", Y) + " : " + n("%.4f", Z) + "\n";
+    text += "X/Y = " + n("%.4f", X / Y) + "  Y/Z = " + n("%.4f", Y / Z) +
+            "  X/Z = " + n("%.4f", X / Z) + "\n";
+    for (int i = 0; i < 3; ++i) {
+        text += std::string(kAxisNames[i]) + " axis: trend " +
+                n("%05.1f", fit.axes[std::size_t(i)].line.trendDegrees) + ", plunge " +
+                n("%04.1f", fit.axes[std::size_t(i)].line.plungeDegrees) + "\n";
+    }
+    text += "Flinn k = " + n("%.4f", fit.shape.k) + "  Lode nu = " + n("%.4f", fit.shape.nu) +
+            "  eps_s = " + n("%.4f", fit.shape.epsS) + "\n";
+    text += "Incompatibility = " + n("%.4f", fit.incompatibility) + "\n";
+    if (study.bootstrap) {
+        const EllipsoidBootstrap& b = *study.bootstrap;
+        text += "Bootstrap: " + std::to_string(b.B) + " resamples, seed " + std::to_string(b.seed) +
+                ", " + std::to_string(b.failed) + " failed";
+        if (!b.estimated) return text + ": not estimated (more than 1 % failed)\n";
+        text += "\n";
+        auto interval = [&](const char* name, methods::Interval i) {
+            text += std::string("  ") + name + " " + std::to_string(b.levelPercent) +
+                    " %: " + n("%.4f", i.lo) + " - " + n("%.4f", i.hi) + "\n";
+        };
+        interval("X/Y", b.XY);
+        interval("Y/Z", b.YZ);
+        interval("X/Z", b.XZ);
+        interval("k", b.k);
+        interval("nu", b.nu);
+        interval("eps_s", b.epsS);
+        text += "  cones (" + std::to_string(b.levelPercent) + " % of resample axes within): X " +
+                n("%.1f", b.coneDegrees[0]) + ", Y " + n("%.1f", b.coneDegrees[1]) + ", Z " +
+                n("%.1f", b.coneDegrees[2]) + " degrees\n";
+    }
+    return text;
+}
+
+nlohmann::ordered_json Json(const SampleStudy& study) {
+    const EllipsoidFit& fit = *study.fit;
+    nlohmann::ordered_json object;
+    object["sample"] = study.sample;
+    object["X"] = fit.axes[0].length;
+    object["Y"] = fit.axes[1].length;
+    object["Z"] = fit.axes[2].length;
+    object["k"] = JsonNumber(fit.shape.k);
+    object["nu"] = JsonNumber(fit.shape.nu);
+    object["eps_s"] = JsonNumber(fit.shape.epsS);
+    object["incompatibility"] = fit.incompatibility;
+    object["axes"] = nlohmann::ordered_json::array();
+    for (const auto& axis : fit.axes) {
+        object["axes"].push_back(
+            {{"trend", axis.line.trendDegrees}, {"plunge", axis.line.plungeDegrees}});
+    }
+    object["sections"] = nlohmann::ordered_json::array();
+    for (std::size_t j = 0; j < study.sections.size(); ++j) {
+        const auto& s = study.sections[j];
+        nlohmann::ordered_json section{{"name", s.strain.name},
+                                       {"strike", s.strain.plane.strikeDegrees},
+                                       {"dip", s.strain.plane.dipDegrees},
+                                       {"R", s.strain.R},
+                                       {"phi", s.strain.phiDegrees},
+                                       {"misfit", fit.misfits[j]}};
+        if (s.N > 0) section["N"] = s.N;
+        object["sections"].push_back(section);
+    }
+    if (study.bootstrap) {
+        const EllipsoidBootstrap& b = *study.bootstrap;
+        nlohmann::ordered_json bootstrap{
+            {"B", b.B}, {"seed", b.seed}, {"level", b.levelPercent}, {"failed", b.failed}};
+        if (b.estimated) {
+            bootstrap["X_Y"] = JsonInterval(b.XY);
+            bootstrap["Y_Z"] = JsonInterval(b.YZ);
+            bootstrap["X_Z"] = JsonInterval(b.XZ);
+            bootstrap["k"] = JsonInterval(b.k);
+            bootstrap["nu"] = JsonInterval(b.nu);
+            bootstrap["eps_s"] = JsonInterval(b.epsS);
+            bootstrap["cones"] = {b.coneDegrees[0], b.coneDegrees[1], b.coneDegrees[2]};
+        }
+        object["bootstrap"] = bootstrap;
+    }
+    return object;
+}
+
+}  // namespace
+
+int RunSections(const SectionsRequest& request, char decimalSeparator, StandardOutput& output) {
+    std::vector<SampleStudy> studies;
+    try {
+        studies = ellipsoid::StudySections(request.table, decimalSeparator);
+    } catch (const std::exception& error) {
+        std::cerr << request.table << ": " << error.what() << '\n';
+        return 1;
+    }
+    bool all = true;
+    for (std::size_t i = 0; i < studies.size(); ++i) {
+        SampleStudy& study = studies[i];
+        if (!study.fit) {
+            std::cerr << request.table << ": " << study.refusal << '\n';
+            all = false;
+            continue;
+        }
+        if (request.bootstrap > 0) {
+            study.bootstrap = ellipsoid::BootstrapEllipsoid(study, request.bootstrap, request.seed,
+                                                            request.levelPercent);
+            all = all && study.bootstrap->estimated;
+        }
+        if (request.json) {
+            output.Write(JsonLine(Json(study)));
+        } else {
+            output.Write((i > 0 ? "\n" : "") + Text(study, request.table, decimalSeparator));
+        }
+    }
+    return all && !output.Failure() ? 0 : 1;
+}
+
+}  // namespace varnel::cli

@@ -1,0 +1,191 @@
+#include "ellipsoid/sections_study.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+#include "analysis/open_pipeline.h"
+#include "core/strain_vector.h"
+#include "core/worker_pool.h"
+#include "input/sections_table.h"
+#include "methods/bootstrap.h"
+#include "methods/hyperboloid.h"
+#include "methods/studentised.h"
+
+namespace varnel::ellipsoid {
+
+namespace {
+
+constexpr double kRadian = std::numbers::pi / 180.0;
+constexpr int kMostFailedPercent = 1;
+
+// The section's data file opened as File > Open does; its estimate and its ellipses.
+StudiedSection StudyFile(AnalysisState& state, const SectionRow& row, char decimalSeparator) {
+    const analysis::CommandResult result =
+        analysis::RunOpenCommand(state, row.file, ConfidenceLevel::Level95, decimalSeparator);
+    if (result.outcome != analysis::Outcome::Reported &&
+        result.outcome != analysis::Outcome::EstimatedOnly) {
+        // The messages on one line: line breaks become blanks.
+        std::string text;
+        for (const std::string& message : analysis::MessagesWithDetailsOf(result)) {
+            if (!text.empty()) text += "; ";
+            for (char c : message) {
+                if (c != '\r') text.push_back(c == '\n' ? ' ' : c);
+            }
+        }
+        throw SectionsRefused("section " + row.name + " (" + row.file + "): " + text);
+    }
+    StudiedSection section;
+    section.file = row.file;
+    section.N = state.DataCount;
+    section.strain = {row.name,
+                      {row.strikeDegrees, row.dipDegrees},
+                      EstimatedRatio(state),
+                      EstimatedPhiDegrees(state)};
+    for (int k = 1; k <= state.DataCount; ++k) {
+        section.points.push_back(methods::ShapePointOf(state.RPost[k], state.PhiPost[k]));
+    }
+    return section;
+}
+
+std::vector<SampleStudy> GroupBySample(std::vector<std::pair<std::string, StudiedSection>> all) {
+    std::vector<SampleStudy> studies;
+    for (auto& [sample, section] : all) {
+        auto study = std::find_if(studies.begin(), studies.end(),
+                                  [&](const SampleStudy& s) { return s.sample == sample; });
+        if (study == studies.end()) {
+            studies.push_back({sample, {}, std::nullopt, {}, std::nullopt});
+            study = studies.end() - 1;
+        }
+        study->sections.push_back(std::move(section));
+    }
+    return studies;
+}
+
+std::vector<SectionStrain> StrainsOf(const SampleStudy& study) {
+    std::vector<SectionStrain> strains;
+    for (const StudiedSection& s : study.sections) strains.push_back(s.strain);
+    return strains;
+}
+
+// The angle in degrees between two lines given by trend and plunge.
+double AngleBetween(Line a, Line b) {
+    auto unit = [](Line l) {
+        const double t = l.trendDegrees * kRadian, p = l.plungeDegrees * kRadian;
+        return std::array<double, 3>{std::cos(p) * std::sin(t), std::cos(p) * std::cos(t),
+                                     -std::sin(p)};
+    };
+    const auto u = unit(a), v = unit(b);
+    const double dot = std::fabs(u[0] * v[0] + u[1] * v[1] + u[2] * v[2]);
+    const double cross =
+        std::hypot(u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]);
+    return std::atan2(cross, dot) / kRadian;
+}
+
+// One resample's ellipsoid, or nothing where a section or the fit fails.
+std::optional<EllipsoidFit> ResampleFit(const SampleStudy& study, std::uint32_t seed, int b) {
+    std::vector<SectionStrain> strains = StrainsOf(study);
+    const int m = int(study.sections.size());
+    std::vector<methods::ShapePoint> points;
+    for (int j = 0; j < m; ++j) {
+        const StudiedSection& section = study.sections[std::size_t(j)];
+        if (section.points.empty()) continue;
+        const std::vector<std::uint32_t> indices =
+            methods::ResampleIndices(int(section.points.size()), seed, b * m + j);
+        points.clear();
+        for (std::uint32_t i : indices) points.push_back(section.points[i]);
+        const StrainVector start =
+            EllipseToVector(section.strain.R, section.strain.phiDegrees * kRadian);
+        const std::optional<StrainVector> x = methods::T2EstimateOf(points, start);
+        if (!x || !std::isfinite(x->x1) || !std::isfinite(x->x2)) return std::nullopt;
+        strains[std::size_t(j)].R = std::exp(std::hypot(x->x1, x->x2));
+        strains[std::size_t(j)].phiDegrees = 0.5 * std::atan2(x->x2, x->x1) / kRadian;
+    }
+    try {
+        return FitEllipsoid(strains);
+    } catch (const SectionsRefused&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+std::vector<SampleStudy> StudySections(const std::string& path, char decimalSeparator) {
+    std::vector<SectionRow> rows;
+    try {
+        rows = ReadSectionsTable(path);
+    } catch (const SectionsTableError& error) {
+        throw SectionsRefused(error.what());
+    }
+    auto state = std::make_unique<AnalysisState>();
+    std::vector<std::pair<std::string, StudiedSection>> all;
+    for (const SectionRow& row : rows) {
+        StudiedSection section;
+        if (row.hasStrain) {
+            section.strain = {row.name, {row.strikeDegrees, row.dipDegrees}, row.R, row.phiDegrees};
+        } else {
+            section = StudyFile(*state, row, decimalSeparator);
+        }
+        all.emplace_back(row.sample, std::move(section));
+    }
+    std::vector<SampleStudy> studies = GroupBySample(std::move(all));
+    if (studies.empty()) studies.push_back({});
+    for (SampleStudy& study : studies) {
+        try {
+            study.fit = FitEllipsoid(StrainsOf(study));
+        } catch (const SectionsRefused& error) {
+            study.refusal = study.sample.empty() ? std::string(error.what())
+                                                 : "sample " + study.sample + ": " + error.what();
+        }
+    }
+    return studies;
+}
+
+EllipsoidBootstrap BootstrapEllipsoid(const SampleStudy& study, int B, std::uint32_t seed,
+                                      int levelPercent) {
+    EllipsoidBootstrap result;
+    result.B = B;
+    result.seed = seed;
+    result.levelPercent = levelPercent;
+    if (!study.fit) return result;
+    std::vector<std::optional<EllipsoidFit>> fits(std::size_t(std::max(B, 0)));
+    std::atomic<int> next{0};
+    RunInParallel(ParallelWidth(), [&](int) {
+        for (int b; (b = next.fetch_add(1)) < B;)
+            fits[std::size_t(b)] = ResampleFit(study, seed, b);
+    });
+    std::vector<double> XY, YZ, XZ, k, nu, epsS, cones[3];
+    for (const std::optional<EllipsoidFit>& fit : fits) {
+        if (!fit) {
+            ++result.failed;
+            continue;
+        }
+        const double X = fit->axes[0].length, Y = fit->axes[1].length, Z = fit->axes[2].length;
+        XY.push_back(X / Y);
+        YZ.push_back(Y / Z);
+        XZ.push_back(X / Z);
+        k.push_back(fit->shape.k);
+        nu.push_back(fit->shape.nu);
+        epsS.push_back(fit->shape.epsS);
+        for (int i = 0; i < 3; ++i) {
+            cones[i].push_back(
+                AngleBetween(fit->axes[std::size_t(i)].line, study.fit->axes[std::size_t(i)].line));
+        }
+    }
+    result.estimated =
+        B > 0 && std::int64_t(result.failed) * 100 <= std::int64_t(B) * kMostFailedPercent;
+    if (!result.estimated) return result;
+    result.XY = methods::PercentileInterval(XY, levelPercent);
+    result.YZ = methods::PercentileInterval(YZ, levelPercent);
+    result.XZ = methods::PercentileInterval(XZ, levelPercent);
+    result.k = methods::PercentileInterval(k, levelPercent);
+    result.nu = methods::PercentileInterval(nu, levelPercent);
+    result.epsS = methods::PercentileInterval(epsS, levelPercent);
+    for (int i = 0; i < 3; ++i)
+        result.coneDegrees[i] = methods::Quantile(cones[i], levelPercent / 100.0);
+    return result;
+}
+
+}  // namespace varnel::ellipsoid
