@@ -32,6 +32,12 @@ std::string EstimationDetail(const AnalysisState& state, const std::string& mess
         return "the " + std::to_string(state.DataCount) + " ellipses of " + file +
                " determine no strain: their log-strain vectors lie on one line";
     }
+    bool allCircles = true;
+    for (int k = 1; k <= state.DataCount && allCircles; ++k) allCircles = state.RPost[k] == 1.0;
+    if (allCircles) {
+        return "the " + std::to_string(state.DataCount) + " ellipses of " + file +
+               " are all circles (R = 1): circles have no orientation and determine no strain";
+    }
     return "the strain of the " + std::to_string(state.DataCount) + " ellipses of " + file +
            " could not be computed";
 }

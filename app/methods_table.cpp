@@ -175,7 +175,7 @@ const char* const kFabricTestNote =
     "retro-deformed orientations uniform about the strain axis? Symmetry index: are the "
     "ellipses symmetric about their mean orientation? Each rejects about 5 % of sets without "
     "an initial fabric at the 5 % level (3.5 to 5.6 % in simulations); both symmetry "
-    "tests take p from 999 sets simulated from "
+    "tests take p from 999 sets (fewer above 1000 data) simulated from "
     "the data's retro-deformed ratios with random orientations. They see an imbricated fabric "
     "from a few dozen ellipses, a single-mode fabric only from hundreds. A fabric aligned with "
     "the strain, as an earlier strain leaves it, looks exactly like more strain to every Rf/φ "

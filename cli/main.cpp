@@ -11,6 +11,7 @@
 #include "cli/sections_output.h"
 #include "cli/standard_output.h"
 #include "cli/terminal_progress.h"
+#include "cli/terminal_text.h"
 #include "core/confidence_region.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
@@ -158,6 +159,7 @@ int Finish(const cli::StandardOutput& output, bool allAnalysed) {
 
 int main(int argc, char** argv) {
     cli::ReserveClosedStandardStreams();
+    cli::FilterStandardError();
     CLI::App app{
         "Estimates the homogeneous strain of elliptical markers (R, phi per line) and "
         "prints its report with confidence ranges."};
@@ -185,6 +187,12 @@ int main(int argc, char** argv) {
         return Finish(output, true);
     } catch (const CLI::ParseError& error) {
         return UsageError(error.what(), app);
+    }
+    // An empty name would silently write nothing.
+    for (const CLI::Option* option : app.get_options()) {
+        for (const std::string& value : option->results()) {
+            if (value.empty()) return UsageError(option->get_name() + ": the value is empty", app);
+        }
     }
     if (const std::string error =
             cli::ResampleCountError(app, options.methods, options.levelPercent);

@@ -78,6 +78,11 @@ std::string Probability(double p, char separator) {
     return text;
 }
 
+// "p = 0.0123", or for a p below the range of a double (an F of tens of thousands) "p < 1e-300".
+std::string PValue(double p, char separator) {
+    return p == 0.0 ? "p < 1e-300" : "p = " + Probability(p, separator);
+}
+
 std::vector<std::string> MethodsLines(const methods::MethodsResult& m, char s) {
     const auto fixed = [s](double x) { return FormatFixed3(x, s); };
     const methods::RfMaxMin& rf = m.rfMaxMin;
@@ -94,15 +99,14 @@ std::vector<std::string> MethodsLines(const methods::MethodsResult& m, char s) {
             ": Rs = " + fixed(rf.Rs) + ", Ri = " + fixed(rf.Ri),
         "",
         "Fabric tests",
-        "no strain: F = " + fixed(m.noStrain.F) + ", p = " + Probability(m.noStrain.p, s)};
+        "no strain: F = " + fixed(m.noStrain.F) + ", " + PValue(m.noStrain.p, s)};
     // The verdict of the Methods window: the test does not reject at the 5 % level.
     if (!(m.noStrain.p < methods::kSignificanceLevel))
-        lines.push_back("no significant strain, p = " + Probability(m.noStrain.p, s));
-    lines.push_back("symmetry chi2: chi2 = " + fixed(m.symmetryChi2.chi2) +
-                    ", classes = " + std::to_string(m.symmetryChi2.classes) +
-                    ", p = " + Probability(m.symmetryChi2.p, s));
-    lines.push_back("symmetry index: I_sym = " + fixed(m.symmetryIndex.Isym) +
-                    ", p = " + Probability(m.symmetryIndex.p, s));
+        lines.push_back("no significant strain, " + PValue(m.noStrain.p, s));
+    lines.push_back("symmetry chi2: chi2 = " + fixed(m.symmetryChi2.chi2) + ", classes = " +
+                    std::to_string(m.symmetryChi2.classes) + ", " + PValue(m.symmetryChi2.p, s));
+    lines.push_back("symmetry index: I_sym = " + fixed(m.symmetryIndex.Isym) + ", " +
+                    PValue(m.symmetryIndex.p, s));
     return lines;
 }
 

@@ -1,6 +1,9 @@
 #include "cli/terminal_progress.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include "cli/terminal_text.h"
 
 namespace varnel::cli {
 
@@ -33,6 +36,14 @@ void TerminalProgress::Clear() {
 
 std::unique_ptr<TerminalProgress> StandardErrorProgress(std::string label) {
     if (::isatty(STDERR_FILENO) != 1) return nullptr;
+    label = TerminalSafe(label);
+    // A line wider than the terminal would wrap, and the next update could not erase it: the
+    // label keeps its end (the file's name) within the width, counts included.
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        const std::size_t room = size.ws_col > 40 ? size.ws_col - 30u : 10u;
+        if (label.size() > room) label = "..." + label.substr(label.size() - room + 3);
+    }
     return std::make_unique<TerminalProgress>(std::move(label), [](std::string_view text) {
         // A progress line that cannot be written is no failure of the run.
         [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());

@@ -136,6 +136,13 @@ LineFields SplitAt(std::string_view text, std::size_t separator, char decimalSep
     return fields;
 }
 
+// True when a field, blanks aside, starts or ends with a comma: "2,5 ,30" means the comma to
+// part the fields, and ",30" is not read as 0.30.
+bool CommaAtAnEdge(std::string_view field) {
+    const std::size_t first = field.find_first_not_of(' '), last = field.find_last_not_of(' ');
+    return first != std::string_view::npos && (field[first] == ',' || field[last] == ',');
+}
+
 // A line the comma split leaves with a field that is not a number, split instead at its first
 // tab (or, without one, its first blank) into two numbers with decimal commas: "1,5<TAB>30,5".
 std::optional<LineFields> DecimalCommaFields(std::string_view text) {
@@ -143,6 +150,7 @@ std::optional<LineFields> DecimalCommaFields(std::string_view text) {
     if (separator == std::string_view::npos) separator = text.find(' ');
     if (separator == std::string_view::npos) return std::nullopt;
     LineFields fields{text.substr(0, separator), text.substr(separator + 1), {}, {}};
+    if (CommaAtAnEdge(fields.r) || CommaAtAnEdge(fields.phi)) return std::nullopt;
     fields.rValue = TextToFloat(fields.r, ',');
     fields.phiValue = TextToFloat(fields.phi, ',');
     if (!fields.BothNumbers()) return std::nullopt;

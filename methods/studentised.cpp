@@ -127,7 +127,9 @@ void SampleRegion(BootstrapRegion& region) {
 // The errors v_b = C^(1/2) z_b of the resamples, carried to the data's scale: what the
 // estimate of a truth x would be, Exp_x(v_b). For a truth of ln R = r along the estimate the
 // estimate's ln R is d with cosh d = cosh r cosh |v| + sinh r sinh |v| cos γ, γ the angle of v
-// with the estimate.
+// with the estimate; written in cosh x − 1 = 2 sinh²(x/2) it keeps its precision for strains
+// of any size, down to ratios within 1e-12 of 1:
+// cosh d − 1 = (cosh r − 1)(cosh |v| − 1) + (cosh r − 1) + (cosh |v| − 1) + sinh r sinh |v| cos γ.
 class SimulatedErrors {
 public:
     SimulatedErrors(const std::vector<ResamplePivots>& pivots, const BootstrapRegion& region)
@@ -141,18 +143,20 @@ public:
             const double length = std::hypot(v.x1, v.x2);
             const double cosine = length > 0.0 ? (v.x1 * u1 + v.x2 * u2) / length : 0.0;
             errors_.push_back(v);
-            coshes_.push_back(std::cosh(length));
+            coshesLessOne_.push_back(CoshLessOne(length));
             alongs_.push_back(std::sinh(length) * cosine);
             longest_ = std::max(longest_, length);
         }
     }
     // The type-7 quantile at q of the simulated ln R for the truth ln R = r.
     double QuantileAt(double r, double q) const {
-        const double c = std::cosh(r), s = std::sinh(r);
+        const double c = CoshLessOne(r), s = std::sinh(r);
         std::vector<double>& d = buffer_;
-        d.resize(coshes_.size());
+        d.resize(coshesLessOne_.size());
         for (std::size_t b = 0; b < d.size(); ++b) {
-            d[b] = std::acosh(std::max(c * coshes_[b] + s * alongs_[b], 1.0));
+            const double v = coshesLessOne_[b];
+            const double lessOne = std::max(c * v + c + v + s * alongs_[b], 0.0);
+            d[b] = 2.0 * std::asinh(std::sqrt(0.5 * lessOne));
         }
         return Quantile(d, q);
     }
@@ -168,18 +172,24 @@ public:
     double Longest() const { return longest_; }
 
 private:
+    static double CoshLessOne(double x) {
+        const double half = std::sinh(0.5 * x);
+        return 2.0 * half * half;
+    }
+
     StrainVector centre_;
     std::vector<StrainVector> errors_;
-    std::vector<double> coshes_, alongs_;  // cosh |v| and sinh |v| cos γ
+    std::vector<double> coshesLessOne_, alongs_;  // cosh |v| − 1 and sinh |v| cos γ
     double longest_ = 0.0;
     mutable std::vector<double> buffer_;
 };
 
 // The least r ≥ 0 whose quantile at q of the simulated ln R reaches s (it grows with r).
+// Bisection to a relative precision, so that strains near zero keep their digits.
 double LeastReaching(const SimulatedErrors& simulated, double s, double q) {
-    double lo = 0.0, hi = s + simulated.Longest() + 1e-9;
-    if (simulated.QuantileAt(lo, q) >= s) return 0.0;
-    for (int step = 0; step < 60 && hi - lo > 1e-12 * (1.0 + hi); ++step) {
+    double lo = 0.0, hi = s + simulated.Longest();
+    if (!(hi > 0.0) || simulated.QuantileAt(lo, q) >= s) return 0.0;
+    for (int step = 0; step < 200 && hi - lo > 1e-12 * hi; ++step) {
         const double middle = 0.5 * (lo + hi);
         (simulated.QuantileAt(middle, q) >= s ? hi : lo) = middle;
     }
@@ -189,7 +199,9 @@ double LeastReaching(const SimulatedErrors& simulated, double s, double q) {
 // ln R by inverting the simulated estimate: the r whose central `level` of simulated ln R holds
 // the estimate's. It starts at zero strain exactly when the region holds zero strain (so that
 // with no strain it covers as often as the region): where the region does not hold zero strain
-// but the inversion reaches it, it starts at the region's least R.
+// but the inversion reaches it, it starts at the region's least R. Where no r holds the
+// estimate in its central part (an estimate closer to zero strain than zero strain itself would
+// give) or the two ends cross, the interval is the region's range.
 Interval RatioInterval(const SimulatedErrors& simulated, const BootstrapRegion& region,
                        int levelPercent) {
     const double s = std::hypot(region.centre.x1, region.centre.x2);
@@ -201,7 +213,8 @@ Interval RatioInterval(const SimulatedErrors& simulated, const BootstrapRegion& 
     } else if (lo == 0.0) {
         lo = std::log(region.R.lo);
     }
-    return {std::exp(lo), std::exp(std::max(lo, hi))};
+    if (!(hi > lo)) return region.R;
+    return {std::exp(lo), std::exp(hi)};
 }
 
 // φ̂ − half the central `level` of the turns from a truth to its simulated estimates, the truth

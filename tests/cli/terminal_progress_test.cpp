@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "cli/terminal_text.h"
+
 namespace varnel::cli {
 namespace {
 
@@ -36,6 +38,26 @@ TEST(TerminalProgress, ShowsWorkOnlyPastASecondAtMostEveryTenthAndErasesItself) 
     }
     EXPECT_EQ(written, "\rf.txt: bootstrap 5 of 5" + std::string(5, ' ') + "\r" +
                            std::string(28, ' ') + "\r");
+}
+
+}  // namespace
+}  // namespace varnel::cli
+
+namespace varnel::cli {
+namespace {
+
+TEST(TerminalSafe, ShowsControlsAndHidesOverridesButKeepsText) {
+    const struct {
+        std::string text, shown;
+    } cases[] = {
+        {"a\x1b[31mb", "a\u241b[31mb"},
+        {"tab\tand\nline", "tab\tand\nline"},
+        {std::string("nul\0bs\b", 7), "nul\u2400bs\u2408"},
+        {"del\x7f", "del\u2421"},
+        {"c1\u0085 rlo\u202e iso\u2066", "c1\ufffd rlo\ufffd iso\ufffd"},
+        {"Größe φ 浮動 \xff", "Größe φ 浮動 \xff"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TerminalSafe(c.text), c.shown) << c.text;
 }
 
 }  // namespace

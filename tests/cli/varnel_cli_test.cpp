@@ -302,6 +302,7 @@ TEST_F(VarnelCliTest, PictureOptionsFollowTheNamesExtensionOrRefuseIt) {
         {" --post-picture post.jpx",
          "--post-picture: Cannot save a picture as \"post.jpx\": its name must end in .emf, "
          ".svg, .png, .pdf, .jpg, .jpeg, .tif or .tiff."},
+        {" --post-picture ''", "--post-picture: the value is empty"},
         {" --rfphi-emf rfphi.svg",
          "--rfphi-emf does not write the format of \"rfphi.svg\"; --post-picture, "
          "--pre-picture and --rfphi-picture follow the name's extension."},

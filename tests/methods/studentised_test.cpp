@@ -101,6 +101,12 @@ TEST(StatementsOf, SamplesTheRegionAndInvertsTheStudentisedErrors) {
     // Errors along the estimate do not turn it.
     EXPECT_NEAR(s.intervals.phiDegrees.lo, 0.0, 1e-12);
     EXPECT_NEAR(s.intervals.phiDegrees.hi, 0.0, 1e-12);
+    // The same a billion times closer to zero strain: the interval keeps its relative digits.
+    const double f = 1e-9;
+    const BootstrapStatements tiny =
+        StatementsOf(EvenPivots(), {f, 0.0}, {1e-4 * f * f, 0.0, 1e-4 * f * f}, 95);
+    EXPECT_NEAR(std::log(tiny.intervals.R.lo) / f, 1.0 - sigma * 47.5, 1e-6);
+    EXPECT_NEAR(std::log(tiny.intervals.R.hi) / f, 1.0 + sigma * 47.5, 1e-6);
     EXPECT_TRUE(RegionHolds(s.region, {1.0 + 0.99 * radius, 0.0}));
     EXPECT_FALSE(RegionHolds(s.region, {1.0 + 1.01 * radius, 0.0}));
 }
