@@ -12,6 +12,7 @@
 #include "app/command_runner.h"
 #include "app/data_window.h"
 #include "app/desktop_settings.h"
+#include "app/help_window.h"
 #include "app/korvath_main.h"
 #include "app/methods_window.h"
 #include "app/picture_save.h"
@@ -22,9 +23,12 @@
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "input/locale_separator.h"
+#include "methods/bootstrap.h"
+#include "methods/methods_text.h"
 #include "plot/picture_export.h"
 #include "plot/plot_drawing.h"
 #include "plot/plot_frames.h"
+#include "plot/report_pdf.h"
 
 namespace varnel::app {
 namespace {
@@ -36,6 +40,7 @@ constexpr const char* kOpenFilter =
     "Measurement tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|"
     "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json";
 constexpr const char* kGridFilter = "Text File|*.txt";
+constexpr const char* kReportFilter = "PDF document (*.pdf)|*.pdf";
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -238,6 +243,44 @@ void TFormMain::SaveT2values1Click() {
     RememberFolderOf(*path);
     if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
     ExportTSquaredGrid(*state_, *path, UserDecimalSeparator());
+}
+
+void TFormMain::MenuExportReportClick() {
+    if (!analysisReady_ || !plot::PlotFramesExist(*state_)) {
+        ui_.ShowMessage(kNoDataForPictureMessage);
+        return;
+    }
+    const std::string offered =
+        lastReportPath_.empty()
+            ? SuggestedSaveName(LastUsedFolder(), state_->DataFileName, "_report.pdf")
+            : lastReportPath_;
+    const std::optional<std::string> path =
+        ui_.AskSaveFileName({kReportFilter, "pdf", true, offered});
+    if (!path) return;
+    lastReportPath_ = *path;
+    RememberFolderOf(*path);
+    if (RefusedAsDataFile(ui_, DataFiles(), *path)) return;
+    const char separator = UserDecimalSeparator();
+    const methods::MethodsResult result = methods::ComputeMethods(*state_);
+    // The Methods window follows every Open and level change, so its bootstrap is of this
+    // analysis, stated at the level in force.
+    const std::optional<methods::BootstrapResult> bootstrap =
+        methods_ != nullptr ? methods_->ShownBootstrap() : std::nullopt;
+    const int level = methods::LevelPercentOf(SelectedLevel());
+    plot::ExportReportPdf(
+        *state_,
+        plot::ReportContentOf(
+            *state_, level,
+            methods::MethodsTextLines(&result, bootstrap ? &*bootstrap : nullptr, separator),
+            separator, plot::TodaysDate()),
+        *path, separator);
+}
+
+void TFormMain::MenuContentsClick() {
+    if (help_ == nullptr) help_ = new TFormHelp(this);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 }  // namespace varnel::app

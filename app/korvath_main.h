@@ -28,6 +28,7 @@ class PlotPicture;
 class TFormAbout;
 class TFormMethods;
 class TFormData;
+class TFormHelp;
 
 /// The main window: menus, the two plot pages, the report memo, the progress bar and the
 /// confidence-level buttons. It holds the one analysis state for the whole run and runs every
@@ -65,6 +66,11 @@ public:
     void SaveT2values1Click();
     /// File > Exit: ends the event loop; nothing is saved or asked.
     void MenuExitClick();
+    /// File > Export Report…: the report, the estimators and tests, the Methods window's bootstrap
+    /// at the level in force when it has one, and the three plots as a PDF of A4 pages.
+    void MenuExportReportClick();
+    /// Help > Contents (F1): shows the help window, not modal.
+    void MenuContentsClick();
     /// Help > Version: shows the About window, not modal.
     void MenuVersionClick();
     /// Analysis > Methods: shows the Methods window, not modal, with the current analysis.
@@ -117,6 +123,8 @@ private:
     TFormAbout* about_ = nullptr;
     TFormMethods* methods_ = nullptr;
     TFormData* data_ = nullptr;
+    TFormHelp* help_ = nullptr;
+    std::string lastReportPath_;
     // Every change of the analysis counts up; the Methods window hears of each one once.
     bool analysisReady_ = false;
     int analysisVersion_ = 0;
@@ -126,6 +134,8 @@ private:
     QAction* MenuSavePst = nullptr;
     QAction* MenuSavePre = nullptr;
     QAction* SaveT2values1 = nullptr;
+    QAction* MenuExportReport = nullptr;
+    QAction* MenuContents = nullptr;
     QAction* MenuExit = nullptr;
     QAction* MenuPDF = nullptr;
     QAction* MenuVersion = nullptr;

@@ -32,7 +32,7 @@ Widget* Place(Widget* widget, const char* name, QRect geometry) {
 }
 
 QAction* AddItem(QMenu* menu, const char* name, const char* caption) {
-    QAction* action = menu->addAction(QString::fromLatin1(caption));
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
     action->setObjectName(QString::fromLatin1(name));
     return action;
 }
@@ -66,6 +66,7 @@ void TFormMain::CreateMenus() {
     MenuSavePst = AddItem(save, "MenuSavePst", "P&ost-strain");
     MenuSavePre = AddItem(save, "MenuSavePre", "Pr&e-strain");
     SaveT2values1 = AddItem(file, "SaveT2values1", "Save &T^2 values");
+    MenuExportReport = AddItem(file, "MenuExportReport", "Export &Report…");
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     MenuExit = AddItem(file, "MenuExit", "E&xit");
     MenuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -75,6 +76,8 @@ void TFormMain::CreateMenus() {
     QMenu* analysis = AddMenu(bar, "Analysis1", "&Analysis");
     MenuMethods = AddItem(analysis, "MenuMethods", "&Methods");
     QMenu* help = AddMenu(bar, "Help1", "&Help");
+    MenuContents = AddItem(help, "MenuContents", "&Contents");
+    MenuContents->setShortcut(QKeySequence::HelpContents);
     MenuPDF = AddItem(help, "MenuPDF", "Korvath &Help");
     MenuPDF->setEnabled(false);
     MenuVersion = AddItem(help, "MenuVersion", "&Version");
@@ -174,6 +177,10 @@ void TFormMain::BindEvents() {
     connect(MenuSavePre, &QAction::triggered, this, [this] { Run(&TFormMain::MenuSavePreClick); });
     connect(SaveT2values1, &QAction::triggered, this,
             [this] { Run(&TFormMain::SaveT2values1Click); });
+    connect(MenuExportReport, &QAction::triggered, this,
+            [this] { Run(&TFormMain::MenuExportReportClick); });
+    connect(MenuContents, &QAction::triggered, this,
+            [this] { Run(&TFormMain::MenuContentsClick); });
     connect(MenuExit, &QAction::triggered, this, [this] { Run(&TFormMain::MenuExitClick); });
     connect(MenuVersion, &QAction::triggered, this, [this] { Run(&TFormMain::MenuVersionClick); });
     connect(MenuData, &QAction::triggered, this, [this] { Run(&TFormMain::MenuDataClick); });

@@ -53,6 +53,10 @@ public:
     void ButtonSaveTableClick();
 
     bool BootstrapRunning() const;
+    /// The finished bootstrap as the table states it at the level in force; none without one.
+    std::optional<methods::BootstrapResult> ShownBootstrap() const {
+        return summary_ ? summary_->bootstrap : std::nullopt;
+    }
 
 private:
     void CreateControls();

@@ -6,8 +6,10 @@
 #include "core/data_file_guard.h"
 #include "core/grid_export.h"
 #include "core/replacing_file.h"
+#include "methods/methods_text.h"
 #include "plot/null_canvas.h"
 #include "plot/picture_export.h"
+#include "plot/report_pdf.h"
 
 namespace varnel::cli {
 namespace {
@@ -36,6 +38,7 @@ std::vector<RequestedExport> RequestedExports(const ExportRequest& request) {
         {"--post-picture", request.postPicture},
         {"--pre-picture", request.prePicture},
         {"--rfphi-picture", request.rfphi.picture},
+        {"--report-pdf", request.reportPdf},
     };
     std::vector<RequestedExport> requested;
     for (const RequestedExport& item : all) {
@@ -127,6 +130,17 @@ void RunExports(AnalysisState& state, const ExportRequest& request, char decimal
         }
     }
     RunRfPhiExports(state, request.rfphi, request.pictureWidth, decimalSeparator);
+}
+
+void ExportReportDocument(AnalysisState& state, const std::string& path, int levelPercent,
+                          const MethodsOutcome& methods, char decimalSeparator) {
+    const methods::MethodsResult result =
+        methods.methods ? *methods.methods : methods::ComputeMethods(state);
+    const methods::BootstrapResult* bootstrap = methods.bootstrap ? &*methods.bootstrap : nullptr;
+    const plot::ReportPdfContent content = plot::ReportContentOf(
+        state, levelPercent, methods::MethodsTextLines(&result, bootstrap, decimalSeparator),
+        decimalSeparator, plot::TodaysDate());
+    plot::ExportReportPdf(state, content, path, decimalSeparator);
 }
 
 }  // namespace varnel::cli

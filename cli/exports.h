@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/methods_output.h"
 #include "cli/rfphi_export.h"
 #include "core/analysis_state.h"
 
@@ -18,6 +19,7 @@ struct ExportRequest {
     std::string tSquaredGrid;
     std::string postEmf, preEmf, postSvg, preSvg, postPng, prePng;
     std::string postPicture, prePicture;  ///< in the format each name's extension names
+    std::string reportPdf;                ///< the report, methods and plots as a PDF document
     int pictureWidth = 500;               ///< pixels, the width the plots are laid out for
     RfPhiExportRequest rfphi;
 
@@ -46,5 +48,11 @@ std::string PictureNameError(const ExportRequest& request);
 /// Throws VarnelError with the program's message of the first export that fails; when any path
 /// is the data file, the refusal comes before anything is written.
 void RunExports(AnalysisState& state, const ExportRequest& request, char decimalSeparator);
+
+/// Writes the report document of the analysed state at `levelPercent` to `path` (RunExports has
+/// refused the data file): the estimators and tests of `methods`, computed here when it has
+/// none, and its bootstrap when one ran. Throws VarnelError with the program's message.
+void ExportReportDocument(AnalysisState& state, const std::string& path, int levelPercent,
+                          const MethodsOutcome& methods, char decimalSeparator);
 
 }  // namespace varnel::cli

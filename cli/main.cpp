@@ -103,6 +103,10 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         cli::ExportReadData(state, options.import, result.outcome, separator);
         if (result.outcome != analysis::Outcome::Reported) return false;
         cli::RunExports(state, options.exports, separator);
+        if (!options.exports.reportPdf.empty()) {
+            cli::ExportReportDocument(state, options.exports.reportPdf, options.levelPercent,
+                                      methods, separator);
+        }
     } catch (const std::exception& error) {
         std::cerr << path << ": " << TerminalText(UserMessageOf(error)) << '\n';
         if (const std::string detail = UserDetailOf(error); !detail.empty()) {
@@ -139,6 +143,10 @@ void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
                    "Save the Pre-strain plot in the format of the name's extension");
     app.add_option("--rfphi-picture", exports.rfphi.picture,
                    "Save the Rf/phi plot in the format of the name's extension");
+    app.add_option("--report-pdf", exports.reportPdf,
+                   "Save a PDF of one or two A4 pages: the report, the estimators and fabric "
+                   "tests, the bootstrap when run, and the Post-strain, Pre-strain and Rf/phi "
+                   "plots");
     app.add_option("--size", exports.pictureWidth, "Picture width in pixels")
         ->check(CLI::Range(cli::kMinPictureWidth, cli::kMaxPictureWidth));
 }

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev libjpeg-dev libuemf-dev
   libcli11-dev nlohmann-json3-dev libboost-math-dev libeigen3-dev
   libgtest-dev libbenchmark-dev
-  emf2svg fonts-liberation2 fonts-ipaexfont-gothic
+  emf2svg poppler-utils fonts-liberation2 fonts-ipaexfont-gothic
   locales
 )
 

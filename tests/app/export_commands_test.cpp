@@ -94,9 +94,10 @@ TEST_F(MainWindowTest, PictureExportWithoutPlotsSaysNoDataBeforeAnyDialog) {
         SCOPED_TRACE(c.name);
         ui.messages.clear();
         for (const std::string& data : c.opened) Open(WriteFile("data.txt", data));
-        for (const char* action : {"MenuSavePst", "MenuSavePre"}) Trigger(action);
+        for (const char* action : {"MenuSavePst", "MenuSavePre", "MenuExportReport"})
+            Trigger(action);
         std::vector<std::string> expected = c.openMessages;
-        expected.insert(expected.end(), 2, kNoDataForPictureMessage);
+        expected.insert(expected.end(), 3, kNoDataForPictureMessage);
         EXPECT_EQ(ui.messages, expected);
         EXPECT_TRUE(ui.errors.empty());
         EXPECT_TRUE(ui.saveRequests.empty());
@@ -157,6 +158,19 @@ TEST_F(MainWindowTest, GridExportWritesTheTableAndCancelWritesNothing) {
     EXPECT_TRUE(grid.startsWith("p = [ "));
 }
 
+TEST_F(MainWindowTest, ReportExportWritesTheDocumentUnderANameFromTheDataFile) {
+    Open(WriteSample("good.txt", 15));
+    ui.saveAnswers.push_back(Path("doc.pdf"));
+    Trigger("MenuExportReport");
+    EXPECT_TRUE(ui.errors.empty());
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].filter, "PDF document (*.pdf)|*.pdf");
+    EXPECT_EQ(ui.saveRequests[0].defaultExtension, "pdf");
+    EXPECT_TRUE(ui.saveRequests[0].confirmOverwrite);
+    EXPECT_EQ(ui.saveRequests[0].initialPath, Path("good_report.pdf"));
+    EXPECT_TRUE(ReadAll(Path("doc.pdf")).startsWith("%PDF-"));
+}
+
 // Every save of both windows, sent to a file the user chose to open: the data file of the
 // analysis they hold, and after failed Opens the file the caption names and the last one tried.
 TEST_F(MainWindowTest, EverySaveOfBothWindowsRefusesTheDataFilesWithAMessage) {
@@ -183,6 +197,7 @@ TEST_F(MainWindowTest, EverySaveOfBothWindowsRefusesTheDataFilesWithAMessage) {
     const std::function<void()> post = [this] { Trigger("MenuSavePst"); };
     const std::function<void()> pre = [this] { Trigger("MenuSavePre"); };
     const std::function<void()> grid = [this] { Trigger("SaveT2values1"); };
+    const std::function<void()> report = [this] { Trigger("MenuExportReport"); };
     const std::function<void()> plot = methodsButton("ButtonSavePlot");
     const std::function<void()> table = methodsButton("ButtonSaveTable");
     const struct {
@@ -195,12 +210,14 @@ TEST_F(MainWindowTest, EverySaveOfBothWindowsRefusesTheDataFilesWithAMessage) {
         {"Save Picture > Post-strain", post, data, "good.txt", true},
         {"Save Picture > Pre-strain", pre, Path("./good.txt"), "good.txt", true},
         {"Save T^2 values", grid, Path("link.txt"), "good.txt", false},
+        {"Export Report", report, data, "good.txt", false},
         {"Methods: Save Plot", plot, data, "good.txt", false},
         {"Methods: Save Table", table, Path("link.txt"), "good.txt", false},
         // After a failed Open, the file it tried.
         {"Save Picture > Post-strain", post, Path("bad.txt"), "bad.txt", true},
         {"Save Picture > Pre-strain", pre, Path("notnum.txt"), "notnum.txt", true},
         {"Save T^2 values", grid, Path("bad.txt"), "bad.txt", false},
+        {"Export Report", report, Path("./bad.txt"), "bad.txt", false},
         {"Methods: Save Plot", plot, Path("./notnum.txt"), "notnum.txt", false},
         {"Methods: Save Table", table, Path("bad.txt"), "bad.txt", false},
     };

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QFrame>
 #include <QKeySequence>
@@ -9,7 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/about.h"
 #include "core/messages.h"
@@ -66,13 +69,15 @@ TEST(MainWindowLayout, ControlsAndMenusHaveTheirNamesPlacesCaptionsAndStates) {
                                                  {"SaveT2values1", "Save &T^2 values", true},
                                                  {"MenuExit", "E&xit", true},
                                                  {"Edit1", "&Edit", false},
+                                                 {"MenuExportReport", "Export &Report…", true},
+                                                 {"MenuContents", "&Contents", true},
                                                  {"MenuPDF", "Korvath &Help", false},
                                                  {"MenuVersion", "&Version", true},
                                                  {"View1", "&View", true},
                                                  {"MenuData", "&Data", true}}) {
         const auto* action = form.findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
-        EXPECT_EQ(action->text(), QString::fromLatin1(caption)) << name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(caption)) << name;
         EXPECT_EQ(action->isEnabled(), enabled) << name;
     }
 }
@@ -262,7 +267,8 @@ TEST_F(MainWindowTest, KeysOpenQuitCopyTheReportAndSwitchThePlotPages) {
     for (const auto& [name, keys] : {std::pair{"MenuOpen", "Ctrl+O"},
                                      {"MenuExit", "Ctrl+Q"},
                                      {"MenuCopyReport", "Ctrl+C"},
-                                     {"MenuNextPlot", "Ctrl+Tab"}}) {
+                                     {"MenuNextPlot", "Ctrl+Tab"},
+                                     {"MenuContents", "F1"}}) {
         const auto* action = form->findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(keys))) << name;
@@ -276,6 +282,23 @@ TEST_F(MainWindowTest, KeysOpenQuitCopyTheReportAndSwitchThePlotPages) {
     EXPECT_EQ(tabs->currentIndex(), 1);
     Trigger("MenuNextPlot");
     EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+// Every page the contents link to is compiled in and says something.
+TEST_F(MainWindowTest, ContentsShowsTheHelpPagesWithoutBlocking) {
+    Trigger("MenuContents");
+    Trigger("MenuContents");
+    const auto helps = form->findChildren<QDialog*>(QStringLiteral("FormHelp"));
+    ASSERT_EQ(helps.size(), 1);
+    EXPECT_TRUE(helps[0]->isVisible());
+    EXPECT_FALSE(helps[0]->isModal());
+    auto* browser = helps[0]->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Varnel Help"));
+    for (const char* page : {"data.html", "methods.html", "messages.html", "command_line.html"}) {
+        browser->setSource(QUrl(QStringLiteral("qrc:/help/") + QString::fromLatin1(page)));
+        EXPECT_GT(browser->toPlainText().size(), 1000) << page;
+        EXPECT_TRUE(browser->toHtml().contains(QStringLiteral("index.html"))) << page;
+    }
 }
 
 TEST_F(MainWindowTest, ScreenshotAfterOpeningAnExample) {

@@ -77,6 +77,7 @@ TEST_F(CliSaveTest, RefusesEveryExportOverTheDataFileAndWritesNothing) {
         {"--pre-png", "sub/../data.txt"}, {"--t2-grid", "link.txt"},
         {"--rfphi-svg", "data.txt"},      {"--rfphi-png", "link.txt"},
         {"--rfphi-emf", "hard.txt"},      {"--export-data", "link.txt"},
+        {"--report-pdf", "./data.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.option) + " " + c.path);
@@ -110,6 +111,8 @@ TEST_F(CliSaveTest, TwoExportsToOneFileAreAUsageError) {
          "--post-emf and --pre-emf name the same file \"e.emf\"."},
         {"--pre-svg target.svg --post-svg dangling.svg",
          "--post-svg and --pre-svg name the same file \"dangling.svg\"."},
+        {"--post-picture r.pdf --report-pdf ./r.pdf",
+         "--post-picture and --report-pdf name the same file \"r.pdf\"."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -120,7 +123,7 @@ TEST_F(CliSaveTest, TwoExportsToOneFileAreAUsageError) {
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(Read("e.emf"), kEarlier);
-    for (const char* name : {"a.txt", "out.png", "target.svg"})
+    for (const char* name : {"a.txt", "out.png", "target.svg", "r.pdf"})
         EXPECT_FALSE(fs::exists(folder_ / name));
 }
 

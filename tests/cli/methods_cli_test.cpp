@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/cli/cli_process.h"
+#include "tests/support/pdf_text.h"
 #include "tests/support/test_folder.h"
 
 namespace varnel::cli {
@@ -58,6 +59,21 @@ TEST_F(MethodsCliTest, PrintsTheMethodsAfterAnUnchangedReport) {
         const bool found = std::any_of(block.begin(), block.end(),
                                        [&](const std::string& l) { return l.rfind(line, 0) == 0; });
         EXPECT_TRUE(found) << line << "\n" << run.out;
+    }
+}
+
+// The document holds the methods even when standard output was not asked for them, and the
+// bootstrap that ran.
+TEST_F(MethodsCliTest, WritesTheReportDocumentWithTheMethodsAndTheBootstrap) {
+    const std::string pdf = folder.PathOf("report.pdf");
+    const CliRun run = Cli("--bootstrap 400 --seed 7 --report-pdf " + pdf + " " + quartzite);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find("Other estimators"), std::string::npos) << "not asked for";
+    const std::string text = testing_support::PdfText(pdf);
+    for (const char* expected :
+         {"quartzite_tab.txt N = 40 Confidence level: 95 %",
+          "no strain: F = ", "Bootstrap: 400 resamples, seed 7, 95 % level"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
 }
 

@@ -162,6 +162,22 @@ TEST_F(VarnelCliTest, AnswersUsageErrorsWithTheUsage) {
     EXPECT_NE(help.out.find("--json"), std::string::npos);
 }
 
+// The desktop program's help page on the command line names every option --help lists.
+TEST_F(VarnelCliTest, EveryOptionIsInTheHelpPage) {
+    const std::string page =
+        ReadWholeFile(std::string(VARNEL_HELP_PAGES_DIR) + "/command_line.html");
+    const std::string help = Cli("--help").out;
+    int options = 0;
+    for (std::size_t at = help.find("--"); at != std::string::npos; at = help.find("--", at + 2)) {
+        const std::size_t end = help.find_first_of(" ,=).\n", at);
+        const std::string option = help.substr(at, end - at);
+        if (option.size() < 3 || (help[at - 1] != ' ' && help[at - 1] != ',')) continue;
+        ++options;
+        EXPECT_NE(page.find(option), std::string::npos) << option;
+    }
+    EXPECT_GE(options, 20);
+}
+
 TEST_F(VarnelCliTest, ExportsPicturesAndTheGridOfOneFile) {
     const std::string data = Write("data.txt", "2 10\n3 40\n1.5 -20\n1.8 75\n");
     const std::string grid = (folder_ / "grid.txt").string(), png = (folder_ / "post.png").string();

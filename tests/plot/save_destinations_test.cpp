@@ -14,6 +14,7 @@
 #include "core/grid_export.h"
 #include "core/varnel_error.h"
 #include "plot/picture_export.h"
+#include "plot/report_pdf.h"
 #include "tests/plot/plot_test_state.h"
 #include "tests/support/recording_canvas.h"
 #include "tests/support/test_folder.h"
@@ -64,6 +65,11 @@ const Save kSaves[] = {
      [](AnalysisState& s, const std::string& p) {
          testing_support::RecordingCanvas screen;
          ExportPreStrainPicture(s, p, PictureFormat::Pdf, 400, screen);
+     },
+     true},
+    {"report pdf",
+     [](AnalysisState& s, const std::string& p) {
+         ExportReportPdf(s, ReportContentOf(s, 95, {}, '.', "2026-01-02"), p, '.');
      },
      true},
 };
