@@ -118,6 +118,8 @@ void DrawSample(const ShapePlotFrame& f, const std::string& name, double x, doub
                 const ValueRange* xRange, const ValueRange* yRange, Canvas& canvas) {
     if (!Finite(x) || !Finite(y)) return;
     const int cap = f.textHeight / 4;
+    const PixelPoint p = MapToShapePlot(f, x, y);
+    int nameX = p.X + kSampleRadius + 2;  // right of the dot, and of its bar where it has one
     canvas.SetPenColor(kErrorBarColor);
     if (xRange && Finite(xRange->lo) && Finite(xRange->hi)) {
         const PixelPoint lo = MapToShapePlot(f, xRange->lo, y),
@@ -125,6 +127,7 @@ void DrawSample(const ShapePlotFrame& f, const std::string& name, double x, doub
         Line(canvas, lo, {hi.X + 1, hi.Y});
         Line(canvas, {lo.X, lo.Y - cap}, {lo.X, lo.Y + cap + 1});
         Line(canvas, {hi.X, hi.Y - cap}, {hi.X, hi.Y + cap + 1});
+        nameX = std::max(nameX, hi.X + 3);
     }
     if (yRange && Finite(yRange->lo) && Finite(yRange->hi)) {
         const PixelPoint lo = MapToShapePlot(f, x, yRange->lo),
@@ -133,15 +136,13 @@ void DrawSample(const ShapePlotFrame& f, const std::string& name, double x, doub
         Line(canvas, {lo.X - cap, lo.Y}, {lo.X + cap + 1, lo.Y});
         Line(canvas, {hi.X - cap, hi.Y}, {hi.X + cap + 1, hi.Y});
     }
-    const PixelPoint p = MapToShapePlot(f, x, y);
     canvas.SetPenColor(kSampleColor);
     canvas.SetBrushColor(kSampleColor);
     canvas.SetBrushStyle(BrushStyle::Solid);
     canvas.Ellipse(p.X - kSampleRadius, p.Y - kSampleRadius, p.X + kSampleRadius + 1,
                    p.Y + kSampleRadius + 1);
     canvas.SetPenColor(kBlack);
-    canvas.Text(p.X + kSampleRadius + 2, p.Y - f.textHeight - 1, name, TextAlign::Left,
-                f.textHeight);
+    canvas.Text(nameX, p.Y - f.textHeight - 1, name, TextAlign::Left, f.textHeight);
 }
 
 // Above the frame on the right, where a sample has intervals: what its bars are.
