@@ -29,6 +29,7 @@ struct Options {
     cli::ExportRequest exports;
     cli::ImportRequest import;
     cli::MethodsRequest methods;
+    cli::SectionsPlotRequest sectionsPlots;
 };
 
 // A message as a terminal shows it: the "\r\n" of a two-line message becomes a newline.
@@ -185,6 +186,7 @@ int main(int argc, char** argv) {
                    "direction, so a horizontal section (strike 0, dip 0) measures phi from north "
                    "towards east. With --bootstrap, percentile intervals and axis cones");
     AddExportOptions(app, options.exports);
+    cli::AddSectionsPlotOptions(app, options.sectionsPlots);
     cli::AddImportOptions(app, options.import);
     cli::AddMethodsOptions(app, options.methods);
     cli::StandardOutput output;
@@ -211,10 +213,19 @@ int main(int argc, char** argv) {
         if (!options.files.empty() || options.exports.Any() || options.methods.methods) {
             return UsageError("--sections takes no data files, exports or --methods.", app);
         }
-        const cli::SectionsRequest request{sectionsTable, options.json, options.methods.bootstrap,
-                                           options.methods.seed, options.levelPercent};
+        if (const std::string error = cli::SectionsPlotUsageError(options.sectionsPlots);
+            !error.empty()) {
+            return UsageError(error, app);
+        }
+        options.sectionsPlots.width = options.exports.pictureWidth;
+        const cli::SectionsRequest request{
+            sectionsTable,        options.json,         options.methods.bootstrap,
+            options.methods.seed, options.levelPercent, options.sectionsPlots};
         const int status = cli::RunSections(request, UserDecimalSeparator(), output);
         return Finish(output, status == 0);
+    }
+    if (options.sectionsPlots.Any()) {
+        return UsageError("The Flinn and Hsu plots need --sections.", app);
     }
     if (options.files.empty()) return UsageError("FILE is required", app);
     if ((options.exports.Any() || !options.import.exportData.empty()) &&

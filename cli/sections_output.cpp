@@ -163,6 +163,15 @@ int RunSections(const SectionsRequest& request, char decimalSeparator, StandardO
             output.Write((i > 0 ? "\n" : "") + Text(study, request.table, decimalSeparator));
         }
     }
+    if (request.plots.Any()) {
+        try {
+            SaveSectionsPlots(studies, request.table, request.plots, decimalSeparator,
+                              request.levelPercent);
+        } catch (const std::exception& error) {
+            std::cerr << request.table << ": " << error.what() << '\n';
+            return 1;
+        }
+    }
     return all && !output.Failure() ? 0 : 1;
 }
 

@@ -169,7 +169,7 @@ TEST_F(VarnelCliTest, EveryOptionIsInTheHelpPage) {
     const std::string help = Cli("--help").out;
     int options = 0;
     for (std::size_t at = help.find("--"); at != std::string::npos; at = help.find("--", at + 2)) {
-        const std::size_t end = help.find_first_of(" ,=).\n", at);
+        const std::size_t end = help.find_first_of(" ,=).:\n", at);
         const std::string option = help.substr(at, end - at);
         if (option.size() < 3 || (help[at - 1] != ' ' && help[at - 1] != ',')) continue;
         ++options;
@@ -349,12 +349,31 @@ TEST_F(VarnelCliTest, SectionsGiveOneEllipsoidASampleOrSayWhyNot) {
         {"--sections " + Write("two.csv", "name,strike,dip,R,phi\na,0,0,2,10\nb,0,90,2,5\n"), 1,
          "two.csv: 3 or more sections are needed; the table holds 2\n"},
         {"--sections " + table + " " + table, 2, "--sections takes no data files"},
+        {"--sections " + table + " --hsu-png h.svg", 2, "--hsu-png does not write the format"},
+        {"--flinn-svg f.svg " + table, 2, "The Flinn and Hsu plots need --sections."},
+        {"--sections " + table + " --flinn-png " + table, 1,
+         "Cannot save over the data file \"gneiss_sections.csv\"."},
     };
     for (const auto& c : cases) {
         const CliRun run = Cli(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
     }
+}
+
+TEST_F(VarnelCliTest, SavesTheFlinnAndHsuPlotsOfASectionsTable) {
+    const std::string table = std::string(VARNEL_EXAMPLES_DIR) + "/sections/study.csv";
+    const std::string svg = (folder_ / "flinn.svg").string(), png = (folder_ / "hsu.png").string();
+    const CliRun run =
+        Cli("--sections " + table + " --size 400 --flinn-svg " + svg + " --hsu-png " + png);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string flinn = ReadWholeFile(svg);
+    EXPECT_NE(flinn.find("viewBox=\"0 0 400 400\""), std::string::npos);
+    for (const char* sample : {"GN-7", "QZ-2", "SC-11"}) {
+        EXPECT_NE(flinn.find(sample), std::string::npos) << sample;
+    }
+    EXPECT_EQ(ReadWholeFile(png).substr(16, 8),
+              std::string("\0\0\x01\x90\0\0\x01\x90", 8));  // 400 × 400
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+#include "cli/sections_plots.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "core/data_file_guard.h"
+#include "core/replacing_file.h"
+#include "plot/shape_plot_export.h"
+
+namespace varnel::cli {
+namespace {
+
+using plot::PictureFormat;
+using plot::ShapePlotKind;
+
+struct PlotPicture {
+    const char* option;
+    const std::string& path;
+    ShapePlotKind kind;
+    std::optional<PictureFormat> format;  // none: the name's
+};
+
+std::vector<PlotPicture> Pictures(const SectionsPlotRequest& r) {
+    return {
+        {"--flinn-svg", r.flinnSvg, ShapePlotKind::Flinn, PictureFormat::Svg},
+        {"--flinn-png", r.flinnPng, ShapePlotKind::Flinn, PictureFormat::Png},
+        {"--flinn-pdf", r.flinnPdf, ShapePlotKind::Flinn, PictureFormat::Pdf},
+        {"--flinn-picture", r.flinnPicture, ShapePlotKind::Flinn, std::nullopt},
+        {"--hsu-svg", r.hsuSvg, ShapePlotKind::Hsu, PictureFormat::Svg},
+        {"--hsu-png", r.hsuPng, ShapePlotKind::Hsu, PictureFormat::Png},
+        {"--hsu-pdf", r.hsuPdf, ShapePlotKind::Hsu, PictureFormat::Pdf},
+        {"--hsu-picture", r.hsuPicture, ShapePlotKind::Hsu, std::nullopt},
+    };
+}
+
+std::string NameError(const PlotPicture& picture) {
+    const std::optional<PictureFormat> named = plot::PictureFormatOfName(picture.path);
+    if (!picture.format && !named) {
+        return std::string(picture.option) + ": " + plot::UnsupportedPictureMessage(picture.path);
+    }
+    const bool extended = std::filesystem::path(picture.path).has_extension();
+    if (picture.format && extended && named && *named != *picture.format) {
+        return std::string(picture.option) + " does not write the format of \"" + picture.path +
+               "\"; --flinn-picture and --hsu-picture follow the name's extension.";
+    }
+    return {};
+}
+
+}  // namespace
+
+bool SectionsPlotRequest::Any() const {
+    for (const PlotPicture& picture : Pictures(*this)) {
+        if (!picture.path.empty()) return true;
+    }
+    return false;
+}
+
+void AddSectionsPlotOptions(CLI::App& app, SectionsPlotRequest& request) {
+    const std::string flinn = "With --sections: save the logarithmic Flinn plot of every sample";
+    const std::string hsu = "With --sections: save the Hsu plot (Lode nu, eps_s) of every sample";
+    const std::string extension = " in the format of the name's extension";
+    app.add_option("--flinn-svg", request.flinnSvg, flinn + " as SVG");
+    app.add_option("--flinn-png", request.flinnPng, flinn + " as PNG");
+    app.add_option("--flinn-pdf", request.flinnPdf, flinn + " as PDF");
+    app.add_option("--flinn-picture", request.flinnPicture, flinn + extension);
+    app.add_option("--hsu-svg", request.hsuSvg, hsu + " as SVG");
+    app.add_option("--hsu-png", request.hsuPng, hsu + " as PNG");
+    app.add_option("--hsu-pdf", request.hsuPdf, hsu + " as PDF");
+    app.add_option("--hsu-picture", request.hsuPicture, hsu + extension);
+}
+
+std::string SectionsPlotUsageError(const SectionsPlotRequest& request) {
+    std::vector<PlotPicture> requested;
+    for (const PlotPicture& picture : Pictures(request)) {
+        if (picture.path.empty()) continue;
+        if (std::string error = NameError(picture); !error.empty()) return error;
+        for (const PlotPicture& earlier : requested) {
+            if (SameSaveTarget(earlier.path, picture.path)) {
+                return std::string(earlier.option) + " and " + picture.option +
+                       " name the same file \"" + earlier.path + "\".";
+            }
+        }
+        requested.push_back(picture);
+    }
+    return {};
+}
+
+plot::ShapePlotData ShapePlotDataOf(const std::vector<ellipsoid::SampleStudy>& studies,
+                                    const std::string& table, char decimalSeparator,
+                                    int levelPercent) {
+    plot::ShapePlotData data;
+    data.levelPercent = levelPercent;
+    data.decimalSeparator = decimalSeparator;
+    for (const ellipsoid::SampleStudy& study : studies) {
+        if (!study.fit) continue;
+        const auto& axes = study.fit->axes;
+        plot::ShapeSample sample{
+            study.sample.empty() ? std::filesystem::path(table).stem().string() : study.sample,
+            axes[0].length / axes[1].length,
+            axes[1].length / axes[2].length,
+            study.fit->shape.nu,
+            study.fit->shape.epsS,
+            std::nullopt};
+        // Sections given as R and φ are not resampled: without any data the intervals are points.
+        const bool resampled =
+            std::any_of(study.sections.begin(), study.sections.end(),
+                        [](const ellipsoid::StudiedSection& s) { return s.N > 0; });
+        if (study.bootstrap && study.bootstrap->estimated && resampled) {
+            const ellipsoid::EllipsoidBootstrap& b = *study.bootstrap;
+            sample.intervals = plot::ShapeIntervals{
+                {b.XY.lo, b.XY.hi}, {b.YZ.lo, b.YZ.hi}, {b.nu.lo, b.nu.hi}, {b.epsS.lo, b.epsS.hi}};
+        }
+        data.samples.push_back(sample);
+    }
+    return data;
+}
+
+void SaveSectionsPlots(const std::vector<ellipsoid::SampleStudy>& studies, const std::string& table,
+                       const SectionsPlotRequest& request, char decimalSeparator,
+                       int levelPercent) {
+    std::vector<std::string> inputs{table};
+    for (const ellipsoid::SampleStudy& study : studies) {
+        for (const ellipsoid::StudiedSection& section : study.sections) {
+            inputs.push_back(section.file);
+        }
+    }
+    for (const PlotPicture& picture : Pictures(request)) {
+        if (picture.path.empty()) continue;
+        if (const auto input = DataFileSavedOver(inputs, picture.path)) {
+            RefuseSaveOverDataFile(*input, picture.path);
+        }
+    }
+    const plot::ShapePlotData data =
+        ShapePlotDataOf(studies, table, decimalSeparator, levelPercent);
+    for (const PlotPicture& picture : Pictures(request)) {
+        if (picture.path.empty()) continue;
+        const PictureFormat format =
+            picture.format ? *picture.format : plot::PictureFormatOfPath(picture.path);
+        plot::ExportShapePlotPicture(data, picture.kind, picture.path, format, request.width,
+                                     request.width);
+    }
+}
+
+}  // namespace varnel::cli

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+#include "ellipsoid/sections_study.h"
+#include "plot/shape_plots.h"
+
+namespace varnel::cli {
+
+/// The Flinn and Hsu plot pictures of a sections table's samples; empty paths are skipped.
+struct SectionsPlotRequest {
+    std::string flinnSvg, flinnPng, flinnPdf, hsuSvg, hsuPng, hsuPdf;
+    std::string flinnPicture, hsuPicture;  ///< in the format each name's extension names
+    int width = 500;                       ///< pixels; the pictures are square
+
+    bool Any() const;
+};
+
+/// The options --flinn-svg, --flinn-png, --flinn-pdf, --flinn-picture and their --hsu- twins.
+void AddSectionsPlotOptions(CLI::App& app, SectionsPlotRequest& request);
+
+/// The usage error when a picture's name asks for a format its option does not write or names
+/// none, or when two pictures name one file; empty otherwise.
+std::string SectionsPlotUsageError(const SectionsPlotRequest& request);
+
+/// Each sample that has its ellipsoid, named as in the table (the table's name without its
+/// folder and extension where it names no samples), with its bootstrap intervals where
+/// estimated.
+plot::ShapePlotData ShapePlotDataOf(const std::vector<ellipsoid::SampleStudy>& studies,
+                                    const std::string& table, char decimalSeparator,
+                                    int levelPercent);
+
+/// Saves the requested pictures of the samples. Throws VarnelError: the refusal of a picture
+/// over the table or a section's data file (before anything is written), or the message of
+/// the first save that fails.
+void SaveSectionsPlots(const std::vector<ellipsoid::SampleStudy>& studies, const std::string& table,
+                       const SectionsPlotRequest& request, char decimalSeparator, int levelPercent);
+
+}  // namespace varnel::cli
