@@ -34,11 +34,13 @@ namespace varnel::app {
 namespace {
 
 constexpr const char* kOpenFilter =
-    "All supported files (*.prn, *.txt, *.csv, *.tsv, *.geojson, *.json)|"
-    "*.prn;*.txt;*.csv;*.tsv;*.geojson;*.json|"
+    "All supported files (*.prn, *.txt, *.csv, *.tsv, *.geojson, *.json, images)|"
+    "*.prn;*.txt;*.csv;*.tsv;*.geojson;*.json;*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm|"
     "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*|"
     "Measurement tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|"
-    "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json";
+    "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json|"
+    "Grain maps and section images (*.png, *.tif, *.tiff, *.bmp, *.jpg, *.jpeg, *.pgm)|"
+    "*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm";
 constexpr const char* kGridFilter = "Text File|*.txt";
 constexpr const char* kReportFilter = "PDF document (*.pdf)|*.pdf";
 

@@ -60,6 +60,31 @@ void AddImportOptions(CLI::App& app, ImportRequest& request) {
         "--columns",
         [&request](const std::string& text) { request.options.columns = ParseColumnChoice(text); },
         "Columns of R and phi in a table with a header line: R=COL,phi=COL (name or number)");
+    auto& image = request.options.image;
+    app.add_option_function<std::string>(
+        "--threshold",
+        [&image](const std::string& text) {
+            if (Lower(text) == "otsu") {
+                image.threshold.reset();
+                return;
+            }
+            const std::size_t digits = text.find_first_not_of("0123456789");
+            if (text.empty() || digits != std::string::npos || text.size() > 3 ||
+                std::stoi(text) > 255) {
+                throw CLI::ValidationError("--threshold takes otsu or a grey level 0-255");
+            }
+            image.threshold = std::stoi(text);
+        },
+        "Image: objects are the pixels above this grey level (0-255), or otsu (default)");
+    app.add_flag("--invert", image.invert, "Image: objects dark on light");
+    app.add_flag("--labels", image.labels,
+                 "Image: a label image, each non-zero value (8 or 16 bit) one object");
+    app.add_option("--min-area", image.minimumArea,
+                   "Image: least area of a kept object in pixels (default 100)")
+        ->check(CLI::Range(1, 1 << 30));
+    app.add_flag("--keep-edge", image.keepEdge, "Image: keep objects that touch the edge");
+    app.add_flag("--split", image.split,
+                 "Image: split touching objects (distance transform and watershed)");
     app.add_option("--export-data", request.exportData,
                    "Save the ellipses read as a plain R, phi data file");
 }

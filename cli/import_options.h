@@ -16,7 +16,8 @@ struct ImportRequest {
     std::string exportData;  ///< empty: no export
 };
 
-/// Adds --columns R=COL,phi=COL and --export-data FILE to the command line.
+/// Adds --columns R=COL,phi=COL, the image options (--threshold otsu|N, --invert, --labels,
+/// --min-area PX, --keep-edge, --split) and --export-data FILE to the command line.
 void AddImportOptions(CLI::App& app, ImportRequest& request);
 
 /// The choice written "R=COL,phi=COL" (keys in any case and order; COL a column name or a

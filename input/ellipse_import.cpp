@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/varnel_error.h"
+#include "image/image_objects.h"
 #include "input/geojson_outlines.h"
 #include "input/table_file.h"
 #include "input/text_lines.h"
@@ -110,9 +111,51 @@ DataFileReading ReadGeoJson(AnalysisState& state, const std::string& path, char 
     return reading;
 }
 
+static_assert(image::kLargestObjectRatio == kLargestAxialRatio);
+
+std::string NoObjectMessage(const std::string& path, const image::ImageObjects& found,
+                            const image::ImageOptions& options) {
+    const std::string name = path.substr(std::min(path.size(), path.find_last_of('/') + 1));
+    if (found.objects.empty()) return "The image \"" + name + "\" holds no object.";
+    int edge = 0, small = 0;
+    for (const image::ImageObject& object : found.objects) {
+        edge += object.exclusion == image::Exclusion::Edge;
+        small += object.exclusion == image::Exclusion::Small;
+    }
+    return "The image \"" + name + "\" keeps none of its " + std::to_string(found.objects.size()) +
+           " objects: " + std::to_string(edge) + " touch the edge, " + std::to_string(small) +
+           " are smaller than " + std::to_string(options.minimumArea) + " pixels.";
+}
+
+// The kept objects of an image in their order, as a GeoJSON file's polygons are stored.
+DataFileReading ReadImage(AnalysisState& state, const std::string& path,
+                          const image::ImageOptions& options) {
+    DataFileReading reading;
+    const image::ImageObjects found = image::ReadImageObjects(path, options);
+    if (found.kept > kMaxData) {
+        reading.count = CountOutcome::TooManyData;
+        return reading;
+    }
+    if (found.kept == 0) throw VarnelError(NoObjectMessage(path, found, options));
+    state.DataCount = found.kept;
+    state.DataFileName = path;
+    state.DataFirstLine = 1;
+    int k = 0;
+    for (const image::ImageObject& object : found.objects) {
+        if (object.exclusion != image::Exclusion::None) continue;
+        ++k;
+        state.RPost[k] = object.ratio;
+        state.PhiPost[k] = DegreesToStoredRadians(object.degrees);
+    }
+    reading.count = CountOutcome::Counted;
+    reading.parse = {true, 0};
+    return reading;
+}
+
 }  // namespace
 
 EllipseFileKind DetectEllipseFileKind(const std::string& path, char decimalSeparator) {
+    if (image::HasImageName(path)) return EllipseFileKind::Image;
     try {
         TextLines lines(path);
         std::string first;
@@ -130,12 +173,15 @@ EllipseFileKind DetectEllipseFileKind(const std::string& path, char decimalSepar
 
 DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& path,
                                       char decimalSeparator, const ImportOptions& options) {
-    if (const char* message = WideTextMessage(path)) throw VarnelError(message);
     const EllipseFileKind kind = DetectEllipseFileKind(path, decimalSeparator);
+    if (kind != EllipseFileKind::Image) {
+        if (const char* message = WideTextMessage(path)) throw VarnelError(message);
+    }
     if (kind == EllipseFileKind::Table) return ReadTable(state, path, options);
-    DataFileReading reading = kind == EllipseFileKind::GeoJson
-                                  ? ReadGeoJson(state, path, decimalSeparator)
-                                  : ReadDataLines(state, path, decimalSeparator);
+    DataFileReading reading =
+        kind == EllipseFileKind::GeoJson ? ReadGeoJson(state, path, decimalSeparator)
+        : kind == EllipseFileKind::Image ? ReadImage(state, path, options.image)
+                                         : ReadDataLines(state, path, decimalSeparator);
     if (options.columns) reading.notices.insert(reading.notices.begin(), kUnusedColumnsMessage);
     return reading;
 }

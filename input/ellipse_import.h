@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/analysis_state.h"
+#include "image/image_options.h"
 #include "input/column_table.h"
 #include "input/data_file.h"
 
@@ -13,6 +14,7 @@ namespace varnel {
 /// What the user may say about how a file is to be imported.
 struct ImportOptions {
     std::optional<ColumnChoice> columns;  ///< R and φ columns of a table, instead of its header's
+    image::ImageOptions image;            ///< how an image file becomes objects
 };
 
 /// The formats a chosen file is read in.
@@ -20,12 +22,13 @@ enum class EllipseFileKind {
     DataLines,  ///< the program's own R, φ lines: every file whose first line holds a datum
     Table,      ///< a table whose first line names its columns
     GeoJson,    ///< a GeoJSON FeatureCollection of polygon outlines
+    Image,      ///< an image (by its name's extension) whose kept objects are the ellipses
 };
 
-/// The kind of the file at `path`, from its first line: a file whose first line the data
-/// reader reads as a datum (or that cannot be opened, or whose first line is over 1 MiB) is
-/// DataLines; one that starts with "{" or has a .json/.geojson name is GeoJson; one whose
-/// first line is a header (IsHeaderLine) is Table; anything else DataLines.
+/// The kind of the file at `path`: Image by its extension (HasImageName), else from its first line:
+/// a file whose first line the data reader reads as a datum (or that cannot be opened, or whose
+/// first line is over 1 MiB) is DataLines; one that starts with "{" or has a .json/.geojson name is
+/// GeoJson; one whose first line is a header (IsHeaderLine) is Table; anything else DataLines.
 EllipseFileKind DetectEllipseFileKind(const std::string& path, char decimalSeparator);
 
 /// How the count and the parse of a chosen file ended.
@@ -39,9 +42,11 @@ struct DataFileReading {
 /// The count and parse steps of the Open command in one: a data file by ChooseAndCountDataFile
 /// and ParseDataFile, unchanged; a table or GeoJSON file by its importer into the same fields
 /// (DataFileName, DataCount, DataFirstLine, RPost, PhiPost in radians) with the same outcomes.
+/// An image gives the second-moment ellipses of its kept objects (image/image_objects.h).
 /// Columns chosen for a file that is not a table are not used, and a notice says so. Throws
 /// what ParseDataFile throws, and VarnelError for a UTF-16 or UTF-32 file and a table header or
-/// GeoJSON file the importers cannot read; nothing is stored before the count succeeds.
+/// GeoJSON file the importers cannot read, an image that cannot be decoded or keeps no
+/// object; nothing is stored before the count succeeds.
 DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& path,
                                       char decimalSeparator, const ImportOptions& options = {});
 

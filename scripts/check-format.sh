@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-mapfile -d '' sources < <(find core input plot app cli tools tests bench fuzz methods analysis ellipsoid \
+mapfile -d '' sources < <(find core input plot app cli tools tests bench fuzz methods analysis ellipsoid image \
   \( -name '*.cpp' -o -name '*.h' \) -print0)
 unformatted=()
 for source in "${sources[@]}"; do

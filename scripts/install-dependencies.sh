@@ -8,6 +8,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libboost-math-dev libeigen3-dev
   libgtest-dev libbenchmark-dev
   emf2svg poppler-utils fonts-liberation2 fonts-ipaexfont-gothic
+  libopencv-imgproc-dev libopencv-imgcodecs-dev
   locales
 )
 

@@ -178,12 +178,15 @@ TEST_F(MainWindowTest, CancellingTheOpenDialogChangesNothing) {
     EXPECT_EQ(MemoText(), report);
     EXPECT_EQ(CountPixels("ImageF", kBlue), 0);  // nothing was redrawn
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(ui.openRequests[0].filter,
-              "All supported files (*.prn, *.txt, *.csv, *.tsv, *.geojson, *.json)|"
-              "*.prn;*.txt;*.csv;*.tsv;*.geojson;*.json|"
-              "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*|"
-              "Measurement tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|"
-              "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json");
+    EXPECT_EQ(
+        ui.openRequests[0].filter,
+        "All supported files (*.prn, *.txt, *.csv, *.tsv, *.geojson, *.json, images)|"
+        "*.prn;*.txt;*.csv;*.tsv;*.geojson;*.json;*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm|"
+        "Text files (*.prn, *.txt, *.csv)|*.prn;*.txt;*.csv|All files (*,*)|*.*|"
+        "Measurement tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|"
+        "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json|"
+        "Grain maps and section images (*.png, *.tif, *.tiff, *.bmp, *.jpg, *.jpeg, *.pgm)|"
+        "*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm");
 }
 
 TEST_F(MainWindowTest, RecentFilesKeepTheLastEightNewestFirstAndReopenThem) {

@@ -1,0 +1,227 @@
+#include "image/image_objects.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <opencv2/imgproc.hpp>
+
+#include "core/varnel_error.h"
+
+namespace varnel::image {
+
+namespace {
+
+// Running pixel sums of one object about its first pixel (c0, r0), which keeps the sums of
+// squares small enough to stay exact in long double for any object an image can hold.
+struct PixelSums {
+    int c0 = 0, r0 = 0;
+    long long n = 0;
+    long double c = 0, r = 0, cc = 0, rr = 0, cr = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+cv::Mat GreyLevels(const cv::Mat& image) {
+    cv::Mat grey;
+    if (image.channels() == 3) {
+        cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
+    } else if (image.channels() == 4) {
+        cv::cvtColor(image, grey, cv::COLOR_BGRA2GRAY);
+    } else {
+        cv::extractChannel(image, grey, 0);
+    }
+    if (grey.depth() == CV_16U) grey.convertTo(grey, CV_8U, 1.0 / 257.0);
+    return grey;
+}
+
+// Splits touching objects: the watershed of the distance to the background, flooded from the
+// cores of each component (its pixels farther in than half its deepest). Background is the
+// highest ground, so every component floods from its own cores alone; the lines where two
+// floods meet become background. The frame of one pixel keeps the watershed's own border
+// marks off the image.
+cv::Mat SplitTouching(const cv::Mat& binary) {
+    cv::Mat framed;
+    cv::copyMakeBorder(binary, framed, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
+    cv::Mat distance, components;
+    cv::distanceTransform(framed, distance, cv::DIST_L2, cv::DIST_MASK_PRECISE);
+    const int count = cv::connectedComponents(framed, components, 8, CV_32S);
+    std::vector<float> deepest(count, 0.0f);
+    for (int r = 0; r < framed.rows; ++r) {
+        for (int c = 0; c < framed.cols; ++c) {
+            float& d = deepest[components.at<int>(r, c)];
+            d = std::max(d, distance.at<float>(r, c));
+        }
+    }
+    cv::Mat cores(framed.size(), CV_8U, cv::Scalar(0));
+    for (int r = 0; r < framed.rows; ++r) {
+        for (int c = 0; c < framed.cols; ++c) {
+            const int k = components.at<int>(r, c);
+            if (k > 0 && distance.at<float>(r, c) >= 0.5f * deepest[k]) cores.at<uchar>(r, c) = 255;
+        }
+    }
+    cv::Mat markers;
+    cv::connectedComponents(cores, markers, 8, CV_32S);
+    double largest = 0;
+    cv::minMaxLoc(distance, nullptr, &largest);
+    cv::Mat relief(framed.size(), CV_8UC3);
+    for (int r = 0; r < framed.rows; ++r) {
+        for (int c = 0; c < framed.cols; ++c) {
+            const float d = distance.at<float>(r, c);
+            const auto level = static_cast<uchar>(
+                d > 0 ? 254 - std::lround(253.0 * d / std::max(largest, 1.0)) : 255);
+            relief.at<cv::Vec3b>(r, c) = {level, level, level};
+        }
+    }
+    cv::watershed(relief, markers);
+    cv::Mat labels = markers(cv::Rect(1, 1, binary.cols, binary.rows)).clone();
+    labels.setTo(0, labels < 0);
+    labels.setTo(0, binary == 0);
+    return labels;
+}
+
+std::string NameOf(const std::string& path) {
+    return path.substr(std::min(path.size(), path.find_last_of('/') + 1));
+}
+
+}  // namespace
+
+const char* ExclusionName(Exclusion exclusion) {
+    switch (exclusion) {
+        case Exclusion::Edge:
+            return "edge";
+        case Exclusion::Small:
+            return "small";
+        case Exclusion::Elongated:
+            return "R > 100";
+        case Exclusion::None:
+            break;
+    }
+    return "";
+}
+
+cv::Mat ObjectLabels(const cv::Mat& image, const ImageOptions& options, const std::string& name) {
+    cv::Mat labels;
+    if (options.labels) {
+        if (image.channels() != 1) {
+            throw VarnelError("The label image \"" + NameOf(name) +
+                              "\" has colour channels: a label image is one channel of 8 or 16 "
+                              "bits, 0 the background.");
+        }
+        image.convertTo(labels, CV_32S);
+        return labels;
+    }
+    const cv::Mat grey = GreyLevels(image);
+    cv::Mat binary;
+    const int type = options.invert ? cv::THRESH_BINARY_INV : cv::THRESH_BINARY;
+    cv::threshold(grey, binary, options.threshold.value_or(0), 255,
+                  options.threshold ? type : type | cv::THRESH_OTSU);
+    if (options.split) return SplitTouching(binary);
+    cv::connectedComponents(binary, labels, 8, CV_32S);
+    return labels;
+}
+
+ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options) {
+    ImageObjects result;
+    result.width = labels.cols;
+    result.height = labels.rows;
+    result.labels = labels.clone();
+    double largestLabel = 0;
+    cv::minMaxLoc(labels, nullptr, &largestLabel);
+    std::vector<int> numberOf(static_cast<std::size_t>(largestLabel) + 1, 0);
+    std::vector<PixelSums> sums;
+    for (int r = 0; r < labels.rows; ++r) {
+        int* row = result.labels.ptr<int>(r);
+        for (int c = 0; c < labels.cols; ++c) {
+            if (row[c] <= 0) continue;
+            int& number = numberOf[row[c]];
+            if (number == 0) {
+                sums.push_back({c, r, 0, 0, 0, 0, 0, 0, c, r, c, r});
+                number = static_cast<int>(sums.size());
+            }
+            row[c] = number;
+            PixelSums& s = sums[number - 1];
+            const long double dc = c - s.c0, dr = r - s.r0;
+            ++s.n;
+            s.c += dc;
+            s.r += dr;
+            s.cc += dc * dc;
+            s.rr += dr * dr;
+            s.cr += dc * dr;
+            s.left = std::min(s.left, c);
+            s.right = std::max(s.right, c);
+            s.bottom = r;
+        }
+    }
+    for (std::size_t k = 0; k < sums.size(); ++k) {
+        const PixelSums& s = sums[k];
+        // Central moments of the pixels as unit squares, y up: μxx = Σdc²/n − mc² + 1/12,
+        // μyy = Σdr²/n − mr² + 1/12, μxy = −(Σdc·dr/n − mc·mr) (rows run down).
+        const long double n = static_cast<long double>(s.n), mc = s.c / n, mr = s.r / n;
+        const long double muxx = s.cc / n - mc * mc + 1.0L / 12;
+        const long double muyy = s.rr / n - mr * mr + 1.0L / 12;
+        const long double muxy = -(s.cr / n - mc * mr);
+        // λ₁,₂ = (μxx + μyy)/2 ± √(((μxx − μyy)/2)² + μxy²); φ = ½·atan2(2μxy, μxx − μyy)
+        const long double mean = (muxx + muyy) / 2, radius = std::hypot((muxx - muyy) / 2, muxy);
+        const long double lambda1 = mean + radius, lambda2 = mean - radius;
+        long double degrees =
+            std::atan2(2 * muxy, muxx - muyy) / 2 * 180 / std::numbers::pi_v<long double>;
+        if (degrees <= -90) degrees += 180;
+        ImageObject object;
+        object.number = static_cast<int>(k + 1);
+        object.x = static_cast<double>(s.c0 + mc + 0.5L);
+        object.y = static_cast<double>(result.height - (s.r0 + mr) - 0.5L);
+        object.area = s.n;
+        object.ratio = static_cast<double>(std::sqrt(lambda1 / lambda2));
+        object.degrees = static_cast<double>(degrees + 0.0L);
+        object.major = static_cast<double>(2 * std::sqrt(lambda1));
+        object.minor = static_cast<double>(2 * std::sqrt(lambda2));
+        object.left = s.left;
+        object.top = s.r0;
+        object.right = s.right;
+        object.bottom = s.bottom;
+        const bool edge = s.left == 0 || s.r0 == 0 || s.right == result.width - 1 ||
+                          s.bottom == result.height - 1;
+        if (edge && !options.keepEdge) {
+            object.exclusion = Exclusion::Edge;
+        } else if (s.n < options.minimumArea) {
+            object.exclusion = Exclusion::Small;
+        } else if (!(object.ratio <= kLargestObjectRatio)) {
+            object.exclusion = Exclusion::Elongated;
+        } else {
+            ++result.kept;
+        }
+        result.objects.push_back(object);
+    }
+    return result;
+}
+
+ImageObjects ReadImageObjects(const std::string& path, const ImageOptions& options) {
+    const cv::Mat image = ReadImageFile(path);
+    return MeasureObjects(ObjectLabels(image, options, path), options);
+}
+
+std::vector<cv::Point> ObjectOutline(const ImageObjects& objects, const ImageObject& object) {
+    const cv::Rect box(object.left, object.top, object.right - object.left + 1,
+                       object.bottom - object.top + 1);
+    cv::Mat mask;
+    cv::copyMakeBorder(objects.labels(box) == object.number, mask, 1, 1, 1, 1, cv::BORDER_CONSTANT,
+                       0);
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE,
+                     cv::Point(object.left - 1, object.top - 1));
+    if (contours.empty()) return {};
+    return *std::max_element(contours.begin(), contours.end(), [](const auto& a, const auto& b) {
+        return cv::contourArea(a) < cv::contourArea(b);
+    });
+}
+
+bool HasImageName(const std::string& path) {
+    std::string name = NameOf(path);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const char* extension : {".png", ".tif", ".tiff", ".bmp", ".jpg", ".jpeg", ".pgm"}) {
+        if (name.ends_with(extension)) return true;
+    }
+    return false;
+}
+
+}  // namespace varnel::image

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "core/varnel_error.h"
+#include "image/raster_ellipse.h"
+#include "input/ellipse_import.h"
+#include "tests/support/test_folder.h"
+
+namespace varnel {
+namespace {
+
+// Three grains of 20 by 12 pixels on a 120 by 80 image of `type`, `value` inside.
+template <typename Pixel>
+cv::Mat ThreeGrains(int type, Pixel value) {
+    cv::Mat image(80, 120, type, cv::Scalar::all(0));
+    for (int k = 0; k < 3; ++k)
+        image::RasteriseEllipse<Pixel>(image, 25.5 + 35 * k, 40, 15, 9, 30 * k, value);
+    return image;
+}
+
+std::string Encoded(const cv::Mat& image, const std::string& extension) {
+    std::vector<uchar> bytes;
+    cv::imencode(extension, image, bytes);
+    return {bytes.begin(), bytes.end()};
+}
+
+// Every kind of image a user may bring, the odd and the hostile ones included: each is read
+// as objects or refused with a message naming it, never a crash.
+TEST(ImageImport, ReadsOrRefusesEveryKindOfImage) {
+    cv::Mat alpha;
+    cv::cvtColor(ThreeGrains<uchar>(CV_8U, 255), alpha, cv::COLOR_GRAY2BGRA);
+    const std::string png = Encoded(ThreeGrains<uchar>(CV_8U, 255), ".png");
+    cv::Mat dots(250, 250, CV_8U, cv::Scalar(0));
+    for (int r = 2; r < 248; r += 2) {
+        for (int c = 2; c < 248; c += 2) dots.at<uchar>(r, c) = 255;
+    }
+    const struct {
+        std::string name, bytes;
+        int count;  // data read; 0: refused with `message`
+        std::string message;
+    } cases[] = {
+        {"grey.png", png, 3, ""},
+        {"sixteen.png", Encoded(ThreeGrains<ushort>(CV_16U, 50000), ".png"), 3, ""},
+        {"palette.bmp", Encoded(ThreeGrains<uchar>(CV_8U, 255), ".bmp"), 3, ""},
+        {"alpha.png", Encoded(alpha, ".png"), 3, ""},
+        {"grains.tif", Encoded(ThreeGrains<uchar>(CV_8U, 255), ".tiff"), 3, ""},
+        {"grains.pgm", Encoded(ThreeGrains<uchar>(CV_8U, 255), ".pgm"), 3, ""},
+        {"cut.png", png.substr(0, png.size() / 2), 0,
+         "The image \"cut.png\" cannot be decoded: the file is damaged or not a PNG, TIFF, BMP, "
+         "JPEG or PGM image."},
+        {"empty.png", "", 0,
+         "The image \"empty.png\" cannot be decoded: the file is damaged or not a PNG, TIFF, "
+         "BMP, JPEG or PGM image."},
+        {"huge.pgm", "P5\n30000 20000\n255\n" + std::string(64, '\0'), 0,
+         "The image \"huge.pgm\" has more than 400 megapixels, more than the program reads."},
+        {"black.png", Encoded(cv::Mat(50, 50, CV_8U, cv::Scalar(0)), ".png"), 0,
+         "The image \"black.png\" holds no object."},
+        {"white.png", Encoded(cv::Mat(50, 50, CV_8U, cv::Scalar(255)), ".png"), 0,
+         "The image \"white.png\" keeps none of its 1 objects: 1 touch the edge, 0 are smaller "
+         "than 100 pixels."},
+        {"pixel.png", Encoded(cv::Mat(1, 1, CV_8U, cv::Scalar(255)), ".png"), 0,
+         "The image \"pixel.png\" keeps none of its 1 objects: 1 touch the edge, 0 are smaller "
+         "than 100 pixels."},
+        {"dots.png", Encoded(dots, ".png"), -1, ""},  // 15129 dots of one pixel: too many
+    };
+    testing_support::TestFolder folder;
+    auto state = std::make_unique<AnalysisState>();
+    for (const auto& c : cases) {
+        ImportOptions options;
+        if (c.count < 0) options.image.minimumArea = 1;
+        const std::string path = folder.Write(c.name, c.bytes);
+        try {
+            const DataFileReading reading = CountAndParseDataFile(*state, path, '.', options);
+            if (c.count < 0) {
+                EXPECT_EQ(reading.count, CountOutcome::TooManyData) << c.name;
+                continue;
+            }
+            EXPECT_EQ(reading.count, CountOutcome::Counted) << c.name;
+            EXPECT_EQ(state->DataCount, c.count) << c.name;
+            EXPECT_EQ(c.message, "") << c.name;
+        } catch (const VarnelError& error) {
+            EXPECT_EQ(error.what(), c.message) << c.name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace varnel
