@@ -1,5 +1,6 @@
 #include "cli/sections_output.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -152,7 +153,11 @@ int RunSections(const SectionsRequest& request, char decimalSeparator, StandardO
             all = false;
             continue;
         }
-        if (request.bootstrap > 0) {
+        // Sections given as R and φ have no data to resample: a sample of only such sections
+        // has no bootstrap rather than intervals of zero width.
+        const bool hasData = std::any_of(study.sections.begin(), study.sections.end(),
+                                         [](const auto& s) { return !s.points.empty(); });
+        if (request.bootstrap > 0 && hasData) {
             study.bootstrap = ellipsoid::BootstrapEllipsoid(study, request.bootstrap, request.seed,
                                                             request.levelPercent);
             all = all && study.bootstrap->estimated;

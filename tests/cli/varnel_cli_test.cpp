@@ -340,6 +340,15 @@ TEST_F(VarnelCliTest, SectionsGiveOneEllipsoidASampleOrSayWhyNot) {
         EXPECT_TRUE(object.contains(key)) << key;
     }
     EXPECT_EQ(object["axes"].size(), 3u);
+    // A sample whose sections are given as R and φ has nothing to resample.
+    const CliRun study = Cli("--sections " + std::string(VARNEL_EXAMPLES_DIR) +
+                             "/sections/study.csv --json --bootstrap 400");
+    ASSERT_EQ(study.status, 0) << study.err;
+    int bootstraps = 0;
+    for (const std::string& line : testing_support::LinesOf(study.out)) {
+        bootstraps += nlohmann::json::parse(line).contains("bootstrap");
+    }
+    EXPECT_EQ(bootstraps, 1);
     const struct {
         std::string arguments;
         int status;
