@@ -93,16 +93,17 @@ std::string OverlayPng(const cv::Mat& image, const ImageObjects& objects,
     };
     for (const ImageObject& o : objects.objects) {
         const bool kept = o.exclusion == Exclusion::None;
+        // cv::ellipse turns clockwise on the screen (rows down): φ anticlockwise is −φ there.
+        const cv::Size axes(cvRound(s * o.major * 16), cvRound(s * o.minor * 16));
+        cv::ellipse(picture, at(o.x, o.y), axes, -o.degrees, 0, 360,
+                    kept ? kKeptEllipse : kExcludedEllipse, 1, cv::LINE_AA, kShift);
+        // The outline over the ellipse, so that its pixels keep their colour.
         for (const PixelRing& ring : ObjectRings(objects, o)) {
             std::vector<cv::Point> points;
             for (const cv::Point& p : ring) points.push_back(at(p.x, p.y));
             cv::polylines(picture, points, true, kept ? kKeptOutline : kExcludedOutline, 1,
                           cv::LINE_8, kShift);
         }
-        // cv::ellipse turns clockwise on the screen (rows down): φ anticlockwise is −φ there.
-        const cv::Size axes(cvRound(s * o.major * 16), cvRound(s * o.minor * 16));
-        cv::ellipse(picture, at(o.x, o.y), axes, -o.degrees, 0, 360,
-                    kept ? kKeptEllipse : kExcludedEllipse, 1, cv::LINE_AA, kShift);
         const double scale = 0.3 + 0.1 * s;
         int baseline = 0;
         const std::string caption = Caption(o);
