@@ -7,8 +7,11 @@
 #include "core/data_file_guard.h"
 #include "core/replacing_file.h"
 #include "core/varnel_error.h"
+#include "image/object_export.h"
+#include "image/object_overlay.h"
 #include "input/column_table.h"
 #include "input/data_file_text.h"
+#include "plot/picture_export.h"
 
 namespace varnel::cli {
 
@@ -87,15 +90,33 @@ void AddImportOptions(CLI::App& app, ImportRequest& request) {
                  "Image: split touching objects (distance transform and watershed)");
     app.add_option("--export-data", request.exportData,
                    "Save the ellipses read as a plain R, phi data file");
+    app.add_option("--overlay-png", request.overlayPng,
+                   "Image: save the image with each object's outline, ellipse and number as PNG");
+    app.add_option("--overlay-svg", request.overlaySvg, "Image: save the overlay as SVG");
+    app.add_option("--export-objects", request.exportObjects,
+                   "Image: save every object (number, x, y, area, R, phi, why excluded) as .csv, "
+                   "or with its outline as .geojson");
 }
 
 std::string DataExportConflict(const ImportRequest& request, const ExportRequest& exports) {
-    if (request.exportData.empty()) return {};
-    for (const RequestedExport& item : RequestedExports(exports)) {
-        if (SameSaveTarget(request.exportData, item.path)) {
-            return std::string("--export-data and ") + item.option + " name the same file \"" +
-                   request.exportData + "\".";
+    const std::string objects = Lower(request.exportObjects);
+    if (!objects.empty() && !objects.ends_with(".csv") && !objects.ends_with(".geojson")) {
+        return "--export-objects takes a name ending in .csv or .geojson";
+    }
+    std::vector<RequestedExport> saves = RequestedExports(exports);
+    const RequestedExport own[] = {{"--export-data", request.exportData},
+                                   {"--overlay-png", request.overlayPng},
+                                   {"--overlay-svg", request.overlaySvg},
+                                   {"--export-objects", request.exportObjects}};
+    for (const RequestedExport& item : own) {
+        if (item.path.empty()) continue;
+        for (const RequestedExport& other : saves) {
+            if (SameSaveTarget(item.path, other.path)) {
+                return std::string(item.option) + " and " + other.option +
+                       " name the same file \"" + item.path + "\".";
+            }
         }
+        saves.push_back(item);
     }
     return {};
 }
@@ -105,6 +126,28 @@ void ExportReadData(const AnalysisState& state, const ImportRequest& request,
     if (request.exportData.empty() || outcome == analysis::Outcome::Ended) return;
     RefuseSaveOverDataFile(state, request.exportData);
     ReplaceFile(request.exportData, DataFileText(state, decimalSeparator));
+}
+
+void ExportImageObjects(const ImportRequest& request, const std::string& path) {
+    if (!request.AnyImageOutput()) return;
+    const image::ImageOptions& options = request.options.image;
+    const cv::Mat picture = image::ReadImageFile(path);
+    const image::ImageObjects found =
+        image::MeasureObjects(image::ObjectLabels(picture, options, path), options);
+    if (!request.overlayPng.empty()) {
+        RefuseSaveOverDataFile(path, request.overlayPng);
+        plot::SavePictureFile(request.overlayPng, image::OverlayPng(picture, found, options));
+    }
+    if (!request.overlaySvg.empty()) {
+        RefuseSaveOverDataFile(path, request.overlaySvg);
+        plot::SavePictureFile(request.overlaySvg, image::OverlaySvg(picture, found, options));
+    }
+    if (!request.exportObjects.empty()) {
+        RefuseSaveOverDataFile(path, request.exportObjects);
+        ReplaceFile(request.exportObjects, Lower(request.exportObjects).ends_with(".csv")
+                                               ? image::ObjectsCsv(found)
+                                               : image::ObjectsGeoJson(found));
+    }
 }
 
 }  // namespace varnel::cli

@@ -13,11 +13,17 @@ namespace varnel::cli {
 /// to save the ellipses read as a data file.
 struct ImportRequest {
     ImportOptions options;
-    std::string exportData;  ///< empty: no export
+    std::string exportData;                             ///< empty: no export
+    std::string overlayPng, overlaySvg, exportObjects;  ///< an image's outputs; empty: none
+
+    bool AnyImageOutput() const {
+        return !overlayPng.empty() || !overlaySvg.empty() || !exportObjects.empty();
+    }
 };
 
 /// Adds --columns R=COL,phi=COL, the image options (--threshold otsu|N, --invert, --labels,
-/// --min-area PX, --keep-edge, --split) and --export-data FILE to the command line.
+/// --min-area PX, --keep-edge, --split, --overlay-png, --overlay-svg, --export-objects) and
+/// --export-data FILE to the command line.
 void AddImportOptions(CLI::App& app, ImportRequest& request);
 
 /// The choice written "R=COL,phi=COL" (keys in any case and order; COL a column name or a
@@ -25,8 +31,15 @@ void AddImportOptions(CLI::App& app, ImportRequest& request);
 /// twice.
 ColumnChoice ParseColumnChoice(const std::string& text);
 
-/// The usage error when --export-data names the file of another export; empty otherwise.
+/// The usage error when --export-data, --overlay-png, --overlay-svg or --export-objects names
+/// the file of another export, or when --export-objects names neither .csv nor .geojson;
+/// empty otherwise.
 std::string DataExportConflict(const ImportRequest& request, const ExportRequest& exports);
+
+/// Writes the overlays and the objects' export asked for of the image at `path`, read again
+/// with the request's image options. Throws VarnelError with the image's or the save's
+/// message, or the refusal to save over the image itself.
+void ExportImageObjects(const ImportRequest& request, const std::string& path);
 
 /// Saves the ellipses of an Open that got past the reading (Reported or EstimatedOnly) to the
 /// requested file as a data file, replacing it only once complete. Throws VarnelError with the

@@ -15,6 +15,7 @@
 #include "core/confidence_region.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
+#include "image/image_options.h"
 #include "input/locale_separator.h"
 #include "input/quantile_table.h"
 
@@ -102,6 +103,8 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         if (!text.empty()) printedReport = true;
         output.Write(text);
         cli::ExportReadData(state, options.import, result.outcome, separator);
+        // Written whatever the analysis gave: the overlay shows why objects were left out.
+        cli::ExportImageObjects(options.import, path);
         if (result.outcome != analysis::Outcome::Reported) return false;
         cli::RunExports(state, options.exports, separator);
         if (!options.exports.reportPdf.empty()) {
@@ -228,9 +231,13 @@ int main(int argc, char** argv) {
         return UsageError("The Flinn and Hsu plots need --sections.", app);
     }
     if (options.files.empty()) return UsageError("FILE is required", app);
-    if ((options.exports.Any() || !options.import.exportData.empty()) &&
+    if ((options.exports.Any() || !options.import.exportData.empty() ||
+         options.import.AnyImageOutput()) &&
         options.files.size() != 1) {
         return UsageError("Exports need exactly one data file.", app);
+    }
+    if (options.import.AnyImageOutput() && !image::HasImageName(options.files.front())) {
+        return UsageError("--overlay-png, --overlay-svg and --export-objects need an image.", app);
     }
     if (const std::string error = cli::PictureNameError(options.exports); !error.empty()) {
         return UsageError(error, app);

@@ -20,19 +20,6 @@ struct PixelSums {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-cv::Mat GreyLevels(const cv::Mat& image) {
-    cv::Mat grey;
-    if (image.channels() == 3) {
-        cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
-    } else if (image.channels() == 4) {
-        cv::cvtColor(image, grey, cv::COLOR_BGRA2GRAY);
-    } else {
-        cv::extractChannel(image, grey, 0);
-    }
-    if (grey.depth() == CV_16U) grey.convertTo(grey, CV_8U, 1.0 / 257.0);
-    return grey;
-}
-
 // Splits touching objects: the watershed of the distance to the background, flooded from the
 // cores of each component (its pixels farther in than half its deepest). Background is the
 // highest ground, so every component floods from its own cores alone; the lines where two
@@ -83,6 +70,19 @@ std::string NameOf(const std::string& path) {
 }
 
 }  // namespace
+
+cv::Mat GreyLevels(const cv::Mat& image) {
+    cv::Mat grey;
+    if (image.channels() == 3) {
+        cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
+    } else if (image.channels() == 4) {
+        cv::cvtColor(image, grey, cv::COLOR_BGRA2GRAY);
+    } else {
+        cv::extractChannel(image, grey, 0);
+    }
+    if (grey.depth() == CV_16U) grey.convertTo(grey, CV_8U, 1.0 / 257.0);
+    return grey;
+}
 
 const char* ExclusionName(Exclusion exclusion) {
     switch (exclusion) {

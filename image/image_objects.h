@@ -39,6 +39,9 @@ struct ImageObjects {
 /// a file that cannot be read or decoded, and a pixel type other than 8 or 16 bit.
 cv::Mat ReadImageFile(const std::string& path);
 
+/// The grey levels of a decoded image, 8 bit: colour converted, 16 bit scaled down.
+cv::Mat GreyLevels(const cv::Mat& image);
+
 /// The labels of the objects of a decoded image: a label image's values as they stand (8 or
 /// 16 bit, one channel), otherwise the 8-connected components of the thresholded grey image,
 /// split by the watershed when asked. Throws VarnelError (naming `name`) for a label image

@@ -152,6 +152,37 @@ TEST_F(ImportCliTest, ExportsDataOfOneFileOnlyAndReportsAFailedSave) {
     EXPECT_FALSE(std::filesystem::exists(refused));
 }
 
+// Each output of an image written with its header, whatever the analysis gives; none over the
+// image itself, none of a data file that is no image.
+TEST_F(ImportCliTest, WritesTheOverlaysAndObjectsOfAnImage) {
+    const std::string grains = kExamples + "/strained_grains.png";
+    const struct {
+        std::string option, name, header;
+    } cases[] = {
+        {"--overlay-png", "o.png", "\x89PNG\r\n"},
+        {"--overlay-svg", "o.svg", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg "},
+        {"--export-objects", "o.csv", "number,x,y,area,R,phi,excluded\n1,"},
+        {"--export-objects", "o.GeoJSON", "{\"type\":\"FeatureCollection\",\"features\":[\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Cli(grains + " " + c.option + " " + folder.PathOf(c.name));
+        EXPECT_EQ(run.status, 0) << c.option << run.err;
+        EXPECT_EQ(folder.Read(c.name).substr(0, c.header.size()), c.header) << c.option;
+    }
+    const std::string copy = Write("copy.png", ReadWholeFile(grains));
+    const CliRun over = Cli(copy + " --overlay-png " + copy);
+    EXPECT_EQ(over.status, 1);
+    EXPECT_EQ(over.err, copy + ": Cannot save over the data file \"copy.png\".\n");
+    const CliRun text = Cli(kExamples + "/calcite_grains.csv --export-objects o.csv");
+    EXPECT_EQ(text.status, 2);
+    EXPECT_EQ(text.err.substr(0, text.err.find('\n')),
+              "--overlay-png, --overlay-svg and --export-objects need an image.");
+    const CliRun kind = Cli(grains + " --export-objects o.txt");
+    EXPECT_EQ(kind.status, 2);
+    EXPECT_EQ(kind.err.substr(0, kind.err.find('\n')),
+              "--export-objects takes a name ending in .csv or .geojson");
+}
+
 TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
     std::string tooMany = "R,phi\n", tenThousand = "R,phi\n";
     for (int k = 1; k <= kMaxData; ++k) tenThousand += "2," + std::to_string(k % 170 - 80) + "\n";

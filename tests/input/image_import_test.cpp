@@ -5,8 +5,10 @@
 #include <opencv2/imgproc.hpp>
 
 #include "core/varnel_error.h"
+#include "image/object_export.h"
 #include "image/raster_ellipse.h"
 #include "input/ellipse_import.h"
+#include "input/geojson_outlines.h"
 #include "tests/support/test_folder.h"
 
 namespace varnel {
@@ -84,6 +86,41 @@ TEST(ImageImport, ReadsOrRefusesEveryKindOfImage) {
         } catch (const VarnelError& error) {
             EXPECT_EQ(error.what(), c.message) << c.name;
         }
+    }
+}
+
+// A label image's objects exported as outlines and read back by the GeoJSON reader: the same
+// ellipses to 1e-9, since the outlines run along the pixels' edges and their area moments are
+// the pixel moments (the numbers differ only by rounding). Objects touching each other, one
+// with a hole holding another, one touching itself by a corner, one label in two places, and
+// objects cut by the edge and a single pixel.
+TEST(ImageImport, ObjectsExportedAsGeoJsonReadBackAsTheSameEllipses) {
+    cv::Mat labels(120, 160, CV_16U, cv::Scalar(0));
+    image::RasteriseEllipse<ushort>(labels, 30.3, 40.6, 20, 8, 35, 1);
+    image::RasteriseEllipse<ushort>(labels, 60, 80, 12, 11, -70, 300);
+    image::RasteriseEllipse<ushort>(labels, 72, 88, 14, 5, 10, 301);
+    image::RasteriseEllipse<ushort>(labels, 120, 50, 25, 20, 0, 2);
+    image::RasteriseEllipse<ushort>(labels, 120, 50, 7, 4, 45, 0);
+    image::RasteriseEllipse<ushort>(labels, 120, 50, 2.5, 2, 0, 3);
+    labels(cv::Rect(150, 5, 3, 4)).setTo(4);
+    labels(cv::Rect(5, 110, 2, 2)).setTo(4);
+    for (int k = 0; k < 5; ++k) labels.at<ushort>(100 + k, 100 + k % 2 * k) = 5;
+    image::RasteriseEllipse<ushort>(labels, 0, 0, 15, 6, 60, 6);
+    labels.at<ushort>(60, 150) = 7;
+    image::ImageOptions options;
+    options.labels = true;
+    const image::ImageObjects found =
+        image::MeasureObjects(image::ObjectLabels(labels, options, "labels.png"), options);
+    ASSERT_EQ(found.objects.size(), 9u);
+    testing_support::TestFolder folder;
+    const std::string path = folder.Write("objects.geojson", image::ObjectsGeoJson(found));
+    const GeoJsonOutlines outlines = ReadGeoJsonOutlines(path, kMaxData, '.');
+    ASSERT_EQ(outlines.ellipses.size(), found.objects.size());
+    for (std::size_t k = 0; k < found.objects.size(); ++k) {
+        EXPECT_NEAR(outlines.ellipses[k].ratio, found.objects[k].ratio, 1e-9) << k;
+        EXPECT_NEAR(std::remainder(outlines.ellipses[k].degrees - found.objects[k].degrees, 180), 0,
+                    1e-9)
+            << k;
     }
 }
 

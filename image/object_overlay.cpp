@@ -1,0 +1,160 @@
+#include "image/object_overlay.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "image/object_export.h"
+
+namespace varnel::image {
+
+namespace {
+
+// BGR colours of the marks.
+const cv::Scalar kKeptOutline(0, 170, 0), kKeptEllipse(255, 90, 0);
+const cv::Scalar kExcludedOutline(0, 0, 230), kExcludedEllipse(120, 120, 255);
+const cv::Scalar kLabelColour(0, 0, 0);
+
+// The image's grey levels (a label image's objects light on dark) brought to 40–190, so that
+// both the dark and the light marks stand out on it.
+cv::Mat Underlay(const cv::Mat& image, const ImageOptions& options) {
+    cv::Mat grey;
+    if (options.labels) {
+        cv::Mat labels;
+        image.convertTo(labels, CV_32S);
+        grey = cv::Mat(image.size(), CV_8U, cv::Scalar(0));
+        grey.setTo(255, labels > 0);
+    } else {
+        grey = GreyLevels(image);
+    }
+    grey.convertTo(grey, CV_8U, 150.0 / 255.0, 40);
+    return grey;
+}
+
+std::string Caption(const ImageObject& o) {
+    std::string text = std::to_string(o.number);
+    if (o.exclusion != Exclusion::None) text += std::string(" ") + ExclusionName(o.exclusion);
+    return text;
+}
+
+// Text as SVG holds it: '>' (of "R > 100") and '<', '&' escaped.
+std::string Escaped(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        escaped += c == '>' ? "&gt;" : c == '<' ? "&lt;" : c == '&' ? "&amp;" : std::string(1, c);
+    }
+    return escaped;
+}
+
+std::string Format(const char* format, double a, double b) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+
+std::string Base64(const std::vector<uchar>& bytes) {
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    text.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        unsigned v = bytes[i] << 16;
+        if (n > 1) v |= bytes[i + 1] << 8;
+        if (n > 2) v |= bytes[i + 2];
+        for (std::size_t k = 0; k < 4; ++k) text += k <= n ? digits[v >> (18 - 6 * k) & 63] : '=';
+    }
+    return text;
+}
+
+std::string EncodePng(const cv::Mat& picture) {
+    std::vector<uchar> bytes;
+    cv::imencode(".png", picture, bytes);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+int OverlayScale(int width, int height) {
+    return std::clamp(1600 / std::max({width, height, 1}), 1, 4);
+}
+
+std::string OverlayPng(const cv::Mat& image, const ImageObjects& objects,
+                       const ImageOptions& options) {
+    const int s = OverlayScale(objects.width, objects.height);
+    cv::Mat grey, picture;
+    cv::resize(Underlay(image, options), grey, {}, s, s, cv::INTER_NEAREST);
+    cv::cvtColor(grey, picture, cv::COLOR_GRAY2BGR);
+    // Positions to 1/16 pixel: a point (x, y up) of the image at (s·x − ½, s·(H − y) − ½).
+    constexpr int kShift = 4;
+    const auto at = [&](double x, double y) {
+        return cv::Point(cvRound((s * x - 0.5) * 16),
+                         cvRound((s * (objects.height - y) - 0.5) * 16));
+    };
+    for (const ImageObject& o : objects.objects) {
+        const bool kept = o.exclusion == Exclusion::None;
+        // cv::ellipse turns clockwise on the screen (rows down): φ anticlockwise is −φ there.
+        const cv::Size axes(cvRound(s * o.major * 16), cvRound(s * o.minor * 16));
+        cv::ellipse(picture, at(o.x, o.y), axes, -o.degrees, 0, 360,
+                    kept ? kKeptEllipse : kExcludedEllipse, 1, cv::LINE_AA, kShift);
+        // The outline over the ellipse, so that its pixels keep their colour.
+        for (const PixelRing& ring : ObjectRings(objects, o)) {
+            std::vector<cv::Point> points;
+            for (const cv::Point& p : ring) points.push_back(at(p.x, p.y));
+            cv::polylines(picture, points, true, kept ? kKeptOutline : kExcludedOutline, 1,
+                          cv::LINE_8, kShift);
+        }
+        const double scale = 0.3 + 0.1 * s;
+        int baseline = 0;
+        const std::string caption = Caption(o);
+        const cv::Size size =
+            cv::getTextSize(caption, cv::FONT_HERSHEY_SIMPLEX, scale, 1, &baseline);
+        const cv::Point centre(cvRound(s * o.x), cvRound(s * (objects.height - o.y)));
+        cv::putText(picture, caption, centre + cv::Point(-size.width / 2, size.height / 2),
+                    cv::FONT_HERSHEY_SIMPLEX, scale, kept ? kLabelColour : kExcludedOutline, 1,
+                    cv::LINE_AA);
+    }
+    return EncodePng(picture);
+}
+
+std::string OverlaySvg(const cv::Mat& image, const ImageObjects& objects,
+                       const ImageOptions& options) {
+    const int s = OverlayScale(objects.width, objects.height);
+    const int w = objects.width, h = objects.height;
+    std::vector<uchar> png;
+    cv::imencode(".png", Underlay(image, options), png);
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(s * w) +
+            "\" height=\"" + std::to_string(s * h) + "\" viewBox=\"0 0 " + std::to_string(w) + " " +
+            std::to_string(h) + "\">\n";
+    text += "<image width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) +
+            "\" style=\"image-rendering:pixelated\" href=\"data:image/png;base64," + Base64(png) +
+            "\"/>\n";
+    text += "<g fill=\"none\" stroke-width=\"" + Format("%.3g", 1.0 / s, 0) + "\">\n";
+    for (const ImageObject& o : objects.objects) {
+        const bool kept = o.exclusion == Exclusion::None;
+        std::string path;
+        for (const PixelRing& ring : ObjectRings(objects, o)) {
+            for (std::size_t i = 0; i < ring.size(); ++i) {
+                path += (i ? " L" : "M") + std::to_string(ring[i].x) + " " +
+                        std::to_string(h - ring[i].y);
+            }
+            path += " Z ";
+        }
+        text += "<path stroke=\"" + std::string(kept ? "#00aa00" : "#e60000") + "\" d=\"" + path +
+                "\"/>\n";
+        const std::string centre = Format("%.6g %.6g", o.x, h - o.y);
+        text += "<ellipse stroke=\"" + std::string(kept ? "#005aff" : "#ff7878") + "\" cx=\"" +
+                Format("%.6g", o.x, 0) + "\" cy=\"" + Format("%.6g", h - o.y, 0) + "\" rx=\"" +
+                Format("%.6g", o.major, 0) + "\" ry=\"" + Format("%.6g", o.minor, 0) +
+                "\" transform=\"rotate(" + Format("%.6g", -o.degrees, 0) + " " + centre + ")\"/>\n";
+        text += "<text x=\"" + Format("%.6g", o.x, 0) + "\" y=\"" + Format("%.6g", h - o.y, 0) +
+                "\" fill=\"" + std::string(kept ? "#000000" : "#e60000") +
+                "\" stroke=\"none\" font-family=\"Arial\" font-size=\"" + Format("%.3g", 8.0, 0) +
+                "\" text-anchor=\"middle\" dominant-baseline=\"central\">" + Escaped(Caption(o)) +
+                "</text>\n";
+    }
+    return text + "</g>\n</svg>\n";
+}
+
+}  // namespace varnel::image
