@@ -69,8 +69,10 @@ std::string TerminalSafe(std::string_view text) {
 }
 
 void FilterStandardError() {
-    static SafeBuffer buffer(std::cerr.rdbuf());
-    std::cerr.rdbuf(&buffer);
+    // Never destroyed: the standard streams are flushed at exit after every static object of
+    // the program has gone, and std::cerr must still find its buffer then.
+    static SafeBuffer* const buffer = new SafeBuffer(std::cerr.rdbuf());
+    std::cerr.rdbuf(buffer);
     std::cerr.setf(std::ios::unitbuf);
 }
 
