@@ -48,6 +48,7 @@ void Fill(QTableWidget& grid, const TextTable& table) {
                          new QTableWidgetItem(QString::fromStdString(table.rows[r][c])));
         }
     }
+    grid.resizeRowsToContents();
 }
 
 plot::NetData NetDataOf(const ellipsoid::SampleStudy& study) {
