@@ -12,6 +12,7 @@
 #include "app/command_runner.h"
 #include "app/data_window.h"
 #include "app/desktop_settings.h"
+#include "app/ellipsoid_window.h"
 #include "app/help_window.h"
 #include "app/korvath_main.h"
 #include "app/methods_window.h"
@@ -160,6 +161,13 @@ void TFormMain::MenuMethodsClick() {
     methods_->show();
     methods_->raise();
     methods_->activateWindow();
+}
+
+void TFormMain::MenuEllipsoidClick() {
+    if (ellipsoid_ == nullptr) ellipsoid_ = new TFormEllipsoid(ui_, this);
+    ellipsoid_->show();
+    ellipsoid_->raise();
+    ellipsoid_->activateWindow();
 }
 
 std::vector<std::string> TFormMain::DataFiles() const {

@@ -27,6 +27,7 @@ namespace varnel::app {
 class PlotPicture;
 class TFormAbout;
 class TFormMethods;
+class TFormEllipsoid;
 class TFormData;
 class TFormHelp;
 
@@ -75,6 +76,8 @@ public:
     void MenuVersionClick();
     /// Analysis > Methods: shows the Methods window, not modal, with the current analysis.
     void MenuMethodsClick();
+    /// Analysis > Ellipsoid…: shows the Ellipsoid window, not modal.
+    void MenuEllipsoidClick();
     /// View > Data: shows the data window, not modal, with the ellipses as read.
     void MenuDataClick();
     /// Opens `path` as File > Open does with that file chosen, and lists it in Recent Files.
@@ -122,6 +125,7 @@ private:
     std::string lastChosenFile_;
     TFormAbout* about_ = nullptr;
     TFormMethods* methods_ = nullptr;
+    TFormEllipsoid* ellipsoid_ = nullptr;
     TFormData* data_ = nullptr;
     TFormHelp* help_ = nullptr;
     std::string lastReportPath_;
@@ -140,6 +144,7 @@ private:
     QAction* MenuPDF = nullptr;
     QAction* MenuVersion = nullptr;
     QAction* MenuMethods = nullptr;
+    QAction* MenuEllipsoid = nullptr;
     QAction* MenuData = nullptr;
     QAction* MenuCopyReport = nullptr;
     QAction* MenuNextPlot = nullptr;

@@ -75,6 +75,7 @@ void TFormMain::CreateMenus() {
     MenuData = AddItem(view, "MenuData", "&Data");
     QMenu* analysis = AddMenu(bar, "Analysis1", "&Analysis");
     MenuMethods = AddItem(analysis, "MenuMethods", "&Methods");
+    MenuEllipsoid = AddItem(analysis, "MenuEllipsoid", "&Ellipsoid…");
     QMenu* help = AddMenu(bar, "Help1", "&Help");
     MenuContents = AddItem(help, "MenuContents", "&Contents");
     MenuContents->setShortcut(QKeySequence::HelpContents);
@@ -185,6 +186,8 @@ void TFormMain::BindEvents() {
     connect(MenuVersion, &QAction::triggered, this, [this] { Run(&TFormMain::MenuVersionClick); });
     connect(MenuData, &QAction::triggered, this, [this] { Run(&TFormMain::MenuDataClick); });
     connect(MenuMethods, &QAction::triggered, this, [this] { Run(&TFormMain::MenuMethodsClick); });
+    connect(MenuEllipsoid, &QAction::triggered, this,
+            [this] { Run(&TFormMain::MenuEllipsoidClick); });
     // A button raises the level change only when it becomes the selected one.
     for (QRadioButton* button : {RadioButton39, RadioButton50, RadioButton95}) {
         connect(button, &QRadioButton::toggled, this, [this](bool selected) {

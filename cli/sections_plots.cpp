@@ -6,6 +6,7 @@
 
 #include "core/data_file_guard.h"
 #include "core/replacing_file.h"
+#include "ellipsoid/shape_plot_data.h"
 #include "plot/shape_plot_export.h"
 
 namespace varnel::cli {
@@ -86,36 +87,6 @@ std::string SectionsPlotUsageError(const SectionsPlotRequest& request) {
     return {};
 }
 
-plot::ShapePlotData ShapePlotDataOf(const std::vector<ellipsoid::SampleStudy>& studies,
-                                    const std::string& table, char decimalSeparator,
-                                    int levelPercent) {
-    plot::ShapePlotData data;
-    data.levelPercent = levelPercent;
-    data.decimalSeparator = decimalSeparator;
-    for (const ellipsoid::SampleStudy& study : studies) {
-        if (!study.fit) continue;
-        const auto& axes = study.fit->axes;
-        plot::ShapeSample sample{
-            study.sample.empty() ? std::filesystem::path(table).stem().string() : study.sample,
-            axes[0].length / axes[1].length,
-            axes[1].length / axes[2].length,
-            study.fit->shape.nu,
-            study.fit->shape.epsS,
-            std::nullopt};
-        // Sections given as R and φ are not resampled: without any data the intervals are points.
-        const bool resampled =
-            std::any_of(study.sections.begin(), study.sections.end(),
-                        [](const ellipsoid::StudiedSection& s) { return s.N > 0; });
-        if (study.bootstrap && study.bootstrap->estimated && resampled) {
-            const ellipsoid::EllipsoidBootstrap& b = *study.bootstrap;
-            sample.intervals = plot::ShapeIntervals{
-                {b.XY.lo, b.XY.hi}, {b.YZ.lo, b.YZ.hi}, {b.nu.lo, b.nu.hi}, {b.epsS.lo, b.epsS.hi}};
-        }
-        data.samples.push_back(sample);
-    }
-    return data;
-}
-
 void SaveSectionsPlots(const std::vector<ellipsoid::SampleStudy>& studies, const std::string& table,
                        const SectionsPlotRequest& request, char decimalSeparator,
                        int levelPercent) {
@@ -132,7 +103,7 @@ void SaveSectionsPlots(const std::vector<ellipsoid::SampleStudy>& studies, const
         }
     }
     const plot::ShapePlotData data =
-        ShapePlotDataOf(studies, table, decimalSeparator, levelPercent);
+        ellipsoid::ShapePlotDataOf(studies, table, decimalSeparator, levelPercent);
     for (const PlotPicture& picture : Pictures(request)) {
         if (picture.path.empty()) continue;
         const PictureFormat format =

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "ellipsoid/sections_study.h"
-#include "plot/shape_plots.h"
 
 namespace varnel::cli {
 
@@ -24,13 +23,6 @@ void AddSectionsPlotOptions(CLI::App& app, SectionsPlotRequest& request);
 /// The usage error when a picture's name asks for a format its option does not write or names
 /// none, or when two pictures name one file; empty otherwise.
 std::string SectionsPlotUsageError(const SectionsPlotRequest& request);
-
-/// Each sample that has its ellipsoid, named as in the table (the table's name without its
-/// folder and extension where it names no samples), with its bootstrap intervals where
-/// estimated.
-plot::ShapePlotData ShapePlotDataOf(const std::vector<ellipsoid::SampleStudy>& studies,
-                                    const std::string& table, char decimalSeparator,
-                                    int levelPercent);
 
 /// Saves the requested pictures of the samples. Throws VarnelError: the refusal of a picture
 /// over the table or a section's data file (before anything is written), or the message of

@@ -169,6 +169,7 @@ EllipsoidBootstrap BootstrapEllipsoid(const SampleStudy& study, int B, std::uint
         k.push_back(fit->shape.k);
         nu.push_back(fit->shape.nu);
         epsS.push_back(fit->shape.epsS);
+        result.resampleAxes.push_back({fit->axes[0].line, fit->axes[1].line, fit->axes[2].line});
         for (int i = 0; i < 3; ++i) {
             cones[i].push_back(
                 AngleBetween(fit->axes[std::size_t(i)].line, study.fit->axes[std::size_t(i)].line));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ struct EllipsoidBootstrap {
     bool estimated = false;  ///< false when more than 1 % of the resamples failed
     methods::Interval XY, YZ, XZ, k, nu, epsS;
     double coneDegrees[3] = {0.0, 0.0, 0.0};  ///< X, Y, Z
+    /// The principal axes X, Y, Z of each resample that gave an ellipsoid, in resample order.
+    std::vector<std::array<Line, 3>> resampleAxes;
 };
 
 /// The study of one sample: its sections, the ellipsoid, and the bootstrap where run.

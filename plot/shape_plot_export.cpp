@@ -20,4 +20,12 @@ void ExportShapePlotPicture(const ShapePlotData& data, ShapePlotKind kind, const
     SavePictureFile(path, PictureBytes(format, width, height, drawOn, display));
 }
 
+void ExportEqualAreaNetPicture(const NetData& data, const std::string& path, PictureFormat format,
+                               int width, int height, const DisplayGeometry& display) {
+    if (width <= 0 || height <= 0) throw VarnelError("No data loaded.");
+    const TextSupport text;
+    const auto drawOn = [&](Canvas& canvas) { DrawEqualAreaNet(data, canvas, width, height); };
+    SavePictureFile(path, PictureBytes(format, width, height, drawOn, display));
+}
+
 }  // namespace varnel::plot

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "plot/emf_canvas.h"
+#include "plot/equal_area_net.h"
 #include "plot/picture_export.h"
 #include "plot/shape_plots.h"
 
@@ -18,5 +19,9 @@ enum class ShapePlotKind { Flinn, Hsu };
 void ExportShapePlotPicture(const ShapePlotData& data, ShapePlotKind kind, const std::string& path,
                             PictureFormat format, int width, int height,
                             const DisplayGeometry& display = {});
+
+/// Saves the equal-area net of the principal axes as ExportShapePlotPicture saves its plots.
+void ExportEqualAreaNetPicture(const NetData& data, const std::string& path, PictureFormat format,
+                               int width, int height, const DisplayGeometry& display = {});
 
 }  // namespace varnel::plot

@@ -1,0 +1,73 @@
+#include "app/ellipsoid_table.h"
+
+#include <cstdio>
+
+namespace varnel::app {
+namespace {
+
+constexpr const char* kNone = "—";
+
+// printf's number with `separator` for the decimal point.
+std::string Number(const char* format, double value, char separator) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    std::string result = text;
+    for (char& c : result) c = c == '.' ? separator : c;
+    return result;
+}
+
+std::string Plane(const ellipsoid::Plane& plane, char separator) {
+    return Number("%.1f", plane.strikeDegrees, separator) + "/" +
+           Number("%.1f", plane.dipDegrees, separator);
+}
+
+}  // namespace
+
+TextTable SectionsTable(const std::vector<ellipsoid::SampleStudy>& studies, char separator) {
+    TextTable table{{"Sample", "Section", "Strike/dip", "N", "R", "φ", "Misfit"}, {}};
+    for (const ellipsoid::SampleStudy& study : studies) {
+        for (std::size_t j = 0; j < study.sections.size(); ++j) {
+            const ellipsoid::StudiedSection& s = study.sections[j];
+            table.rows.push_back(
+                {study.sample, s.strain.name, Plane(s.strain.plane, separator),
+                 s.N > 0 ? std::to_string(s.N) : kNone, Number("%.4f", s.strain.R, separator),
+                 Number("%.2f", s.strain.phiDegrees, separator),
+                 study.fit ? Number("%.4f", study.fit->misfits[j], separator) : kNone});
+        }
+    }
+    return table;
+}
+
+TextTable EllipsoidTable(const ellipsoid::SampleStudy& study, char separator) {
+    const ellipsoid::EllipsoidFit& fit = *study.fit;
+    const ellipsoid::EllipsoidBootstrap* b =
+        study.bootstrap && study.bootstrap->estimated ? &*study.bootstrap : nullptr;
+    auto n = [separator](double value) { return Number("%.4f", value, separator); };
+    auto interval = [&](const methods::Interval* i) {
+        return b == nullptr ? std::string(kNone) : n(i->lo) + " – " + n(i->hi);
+    };
+    const std::string level = b == nullptr ? "" : " (" + std::to_string(b->levelPercent) + " %)";
+    TextTable table{{"Quantity", "Value", "Bootstrap" + level}, {}};
+    const double X = fit.axes[0].length, Y = fit.axes[1].length, Z = fit.axes[2].length;
+    table.rows.push_back({"X : Y : Z", n(X) + " : " + n(Y) + " : " + n(Z), kNone});
+    table.rows.push_back({"X/Y", n(X / Y), interval(b ? &b->XY : nullptr)});
+    table.rows.push_back({"Y/Z", n(Y / Z), interval(b ? &b->YZ : nullptr)});
+    table.rows.push_back({"X/Z", n(X / Z), interval(b ? &b->XZ : nullptr)});
+    constexpr const char* kAxes[] = {"X axis (trend/plunge)", "Y axis (trend/plunge)",
+                                     "Z axis (trend/plunge)"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const ellipsoid::Line& line = fit.axes[i].line;
+        table.rows.push_back(
+            {kAxes[i],
+             Number("%05.1f", line.trendDegrees, separator) + "/" +
+                 Number("%04.1f", line.plungeDegrees, separator),
+             b == nullptr ? kNone : "cone " + Number("%.1f", b->coneDegrees[i], separator) + "°"});
+    }
+    table.rows.push_back({"Flinn k", n(fit.shape.k), interval(b ? &b->k : nullptr)});
+    table.rows.push_back({"Lode ν", n(fit.shape.nu), interval(b ? &b->nu : nullptr)});
+    table.rows.push_back({"ε_s", n(fit.shape.epsS), interval(b ? &b->epsS : nullptr)});
+    table.rows.push_back({"Incompatibility", n(fit.incompatibility), kNone});
+    return table;
+}
+
+}  // namespace varnel::app

@@ -1,0 +1,285 @@
+#include "app/ellipsoid_window.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QThread>
+#include <algorithm>
+#include <exception>
+
+#include "app/command_runner.h"
+#include "app/desktop_settings.h"
+#include "app/drawing_view.h"
+#include "app/ellipsoid_table.h"
+#include "app/picture_save.h"
+#include "app/save_refusal.h"
+#include "core/messages.h"
+#include "core/report.h"
+#include "core/varnel_error.h"
+#include "ellipsoid/shape_plot_data.h"
+#include "input/locale_separator.h"
+#include "plot/shape_plot_export.h"
+
+namespace varnel::app {
+namespace {
+
+constexpr const char* kTableFilter = "Sections table (*.csv)|*.csv|All files (*.*)|*.*";
+constexpr const char* kNoTableStatus =
+    "No sections: open a sections table of three sections or more.";
+// The bootstrap draws from one fixed seed, as the command line's does by default.
+constexpr std::uint32_t kBootstrapSeed = 1;
+constexpr int kLevelPercent = 95;
+constexpr const char* kPlotSuffixes[] = {"_flinn.emf", "_hsu.emf", "_net.emf"};
+
+void Fill(QTableWidget& grid, const TextTable& table) {
+    grid.clear();
+    grid.setColumnCount(static_cast<int>(table.header.size()));
+    grid.setRowCount(static_cast<int>(table.rows.size()));
+    QStringList header;
+    for (const std::string& h : table.header) header << QString::fromStdString(h);
+    grid.setHorizontalHeaderLabels(header);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
+            grid.setItem(static_cast<int>(r), static_cast<int>(c),
+                         new QTableWidgetItem(QString::fromStdString(table.rows[r][c])));
+        }
+    }
+    grid.resizeRowsToContents();
+}
+
+plot::NetData NetDataOf(const ellipsoid::SampleStudy& study) {
+    plot::NetData data;
+    auto net = [](const ellipsoid::Line& l) {
+        return plot::NetLine{l.trendDegrees, l.plungeDegrees};
+    };
+    for (std::size_t i = 0; i < 3; ++i) data.axes[i] = net(study.fit->axes[i].line);
+    if (study.bootstrap) {
+        for (const auto& axes : study.bootstrap->resampleAxes) {
+            data.resampleAxes.push_back({net(axes[0]), net(axes[1]), net(axes[2])});
+        }
+    }
+    return data;
+}
+
+}  // namespace
+
+/// What the worker thread reads and writes: its own copy of the studies, the number of
+/// resamples and the outcome (read only after the thread has finished).
+struct TFormEllipsoid::BootstrapRun {
+    std::vector<ellipsoid::SampleStudy> studies;
+    int B = 0;
+    std::string error;
+
+    void Execute() {
+        try {
+            for (ellipsoid::SampleStudy& study : studies) {
+                if (study.fit) {
+                    study.bootstrap =
+                        ellipsoid::BootstrapEllipsoid(study, B, kBootstrapSeed, kLevelPercent);
+                }
+            }
+        } catch (const std::exception& e) {
+            error = UserMessageOf(e);
+        }
+    }
+};
+
+TFormEllipsoid::~TFormEllipsoid() { AbandonBootstrap(); }
+
+void TFormEllipsoid::Run(void (TFormEllipsoid::*command)()) {
+    RunCommand(ui_, [this, command] { (this->*command)(); });
+}
+
+void TFormEllipsoid::ButtonOpenTableClick() {
+    const std::optional<std::string> path = ui_.AskOpenFileName({kTableFilter, LastUsedFolder()});
+    if (!path) return;
+    RememberFolderOf(*path);
+    OpenTable(*path);
+}
+
+void TFormEllipsoid::OpenTable(const std::string& path) {
+    AbandonBootstrap();
+    studies_.clear();
+    tablePath_ = path;
+    try {
+        const BusyCursor busy;
+        studies_ = ellipsoid::StudySections(path, UserDecimalSeparator());
+    } catch (const std::exception& error) {
+        ShowStudies();
+        StatusText->setText(
+            QString::fromStdString(FileNameWithoutFolder(path) + ": " + UserMessageOf(error)));
+        return;
+    }
+    ShowStudies();
+}
+
+std::string TFormEllipsoid::StudyStatus() const {
+    if (studies_.empty()) return kNoTableStatus;
+    std::size_t sections = 0;
+    for (const auto& study : studies_) sections += study.sections.size();
+    std::string status = FileNameWithoutFolder(tablePath_) + "   " +
+                         std::to_string(studies_.size()) + " sample(s), " +
+                         std::to_string(sections) + " sections";
+    for (const auto& study : studies_) {
+        if (!study.fit) status += "\n" + study.refusal;
+        if (study.bootstrap && !study.bootstrap->estimated) {
+            status += "\n" + study.sample + ": bootstrap not estimated, " +
+                      std::to_string(study.bootstrap->failed) + " of " +
+                      std::to_string(study.bootstrap->B) + " resamples failed";
+        }
+    }
+    return status;
+}
+
+void TFormEllipsoid::ShowStudies() {
+    Fill(*SectionsGrid, SectionsTable(studies_, UserDecimalSeparator()));
+    SampleChoice->blockSignals(true);
+    SampleChoice->clear();
+    for (const auto& study : studies_) {
+        SampleChoice->addItem(QString::fromStdString(
+            study.sample.empty() ? FileNameWithoutFolder(tablePath_) : study.sample));
+    }
+    SampleChoice->blockSignals(false);
+    StatusText->setText(QString::fromStdString(StudyStatus()));
+    ShowSample();
+}
+
+const ellipsoid::SampleStudy* TFormEllipsoid::ChosenStudy() const {
+    const int chosen = SampleChoice->currentIndex();
+    if (chosen < 0 || chosen >= static_cast<int>(studies_.size())) return nullptr;
+    return &studies_[static_cast<std::size_t>(chosen)];
+}
+
+void TFormEllipsoid::ShowSample() {
+    const ellipsoid::SampleStudy* study = ChosenStudy();
+    if (study != nullptr && study->fit) {
+        Fill(*EllipsoidGrid, EllipsoidTable(*study, UserDecimalSeparator()));
+    } else {
+        EllipsoidGrid->clear();
+        EllipsoidGrid->setRowCount(0);
+    }
+    ShowPlots();
+    EnableCommands();
+}
+
+void TFormEllipsoid::ShowPlots() {
+    const plot::ShapePlotData shapes =
+        ellipsoid::ShapePlotDataOf(studies_, tablePath_, UserDecimalSeparator(), kLevelPercent);
+    if (shapes.samples.empty()) {
+        FlinnView->SetDrawing({});
+        HsuView->SetDrawing({});
+    } else {
+        FlinnView->SetDrawing([shapes](plot::Canvas& canvas, int width, int height) {
+            plot::DrawFlinnPlot(shapes, canvas, width, height);
+        });
+        HsuView->SetDrawing([shapes](plot::Canvas& canvas, int width, int height) {
+            plot::DrawHsuPlot(shapes, canvas, width, height);
+        });
+    }
+    const ellipsoid::SampleStudy* study = ChosenStudy();
+    if (study == nullptr || !study->fit) {
+        NetView->SetDrawing({});
+        return;
+    }
+    NetView->SetDrawing([net = NetDataOf(*study)](plot::Canvas& canvas, int width, int height) {
+        plot::DrawEqualAreaNet(net, canvas, width, height);
+    });
+}
+
+void TFormEllipsoid::EnableCommands() {
+    const bool anyFit = std::any_of(studies_.begin(), studies_.end(),
+                                    [](const auto& study) { return study.fit.has_value(); });
+    ButtonBootstrap->setEnabled(anyFit && !BootstrapRunning());
+    ResampleCount->setEnabled(!BootstrapRunning());
+    ButtonOpenTable->setEnabled(!BootstrapRunning());
+    ButtonSavePlot->setEnabled(anyFit);
+}
+
+void TFormEllipsoid::ButtonBootstrapClick() {
+    if (studies_.empty() || BootstrapRunning()) return;
+    bootstrapRun_ = std::make_shared<BootstrapRun>();
+    bootstrapRun_->studies = studies_;
+    bootstrapRun_->B = ResampleCount->value();
+    bootstrapThread_ = QThread::create([run = bootstrapRun_] { run->Execute(); });
+    // Queued to the window's thread; the end of an abandoned run finds another run and is
+    // dropped.
+    connect(bootstrapThread_, &QThread::finished, this,
+            [this, run = std::weak_ptr<BootstrapRun>(bootstrapRun_)] {
+                if (run.lock() == bootstrapRun_) Run(&TFormEllipsoid::BootstrapFinished);
+            });
+    BootstrapProgress->setRange(0, 0);  // busy: the resamples report no progress
+    bootstrapThread_->start();
+    EnableCommands();
+}
+
+void TFormEllipsoid::AbandonBootstrap() {
+    if (!BootstrapRunning()) return;
+    bootstrapThread_->disconnect(this);
+    bootstrapThread_->wait();
+    delete bootstrapThread_;
+    bootstrapThread_ = nullptr;
+    bootstrapRun_.reset();
+    BootstrapProgress->setRange(0, 1);
+}
+
+void TFormEllipsoid::BootstrapFinished() {
+    if (!BootstrapRunning()) return;
+    bootstrapThread_->wait();
+    delete bootstrapThread_;
+    bootstrapThread_ = nullptr;
+    const std::shared_ptr<BootstrapRun> run = std::move(bootstrapRun_);
+    BootstrapProgress->setRange(0, 1);
+    BootstrapProgress->setValue(1);
+    EnableCommands();
+    if (!run->error.empty()) throw VarnelError(run->error);
+    for (std::size_t i = 0; i < studies_.size(); ++i)
+        studies_[i].bootstrap = run->studies[i].bootstrap;
+    StatusText->setText(QString::fromStdString(StudyStatus()));
+    ShowSample();
+}
+
+std::vector<std::string> TFormEllipsoid::DataFiles() const {
+    std::vector<std::string> files{tablePath_};
+    for (const auto& study : studies_) {
+        for (const auto& section : study.sections) {
+            if (!section.file.empty()) files.push_back(section.file);
+        }
+    }
+    return files;
+}
+
+void TFormEllipsoid::ButtonSavePlotClick() {
+    const ellipsoid::SampleStudy* study = ChosenStudy();
+    const int tab = PlotTabs->currentIndex();
+    const plot::ShapePlotData shapes =
+        ellipsoid::ShapePlotDataOf(studies_, tablePath_, UserDecimalSeparator(), kLevelPercent);
+    if (shapes.samples.empty() || (tab == 2 && (study == nullptr || !study->fit))) {
+        ui_.ShowMessage(kNoDataForPictureMessage);
+        return;
+    }
+    const std::string offered =
+        lastPlotPath_.empty() ? SuggestedSaveName(LastUsedFolder(), tablePath_, kPlotSuffixes[tab])
+                              : lastPlotPath_;
+    const std::optional<std::string> path =
+        ui_.AskSaveFileName({kPictureFilter, "emf", true, offered});
+    if (!path) return;
+    lastPlotPath_ = *path;
+    RememberFolderOf(*path);
+    if (RefusedAsDataFile(ui_, DataFiles(), *path) || RefusedAsPicture(ui_, *path)) return;
+    const QWidget* view = PlotTabs->currentWidget();
+    const plot::PictureFormat format = plot::PictureFormatOfPath(*path);
+    if (tab == 2) {
+        plot::ExportEqualAreaNetPicture(NetDataOf(*study), *path, format, view->width(),
+                                        view->height(), DisplayOf(*this));
+    } else {
+        plot::ExportShapePlotPicture(
+            shapes, tab == 0 ? plot::ShapePlotKind::Flinn : plot::ShapePlotKind::Hsu, *path, format,
+            view->width(), view->height(), DisplayOf(*this));
+    }
+}
+
+}  // namespace varnel::app

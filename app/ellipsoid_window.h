@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/user_interface.h"
+#include "ellipsoid/sections_study.h"
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTableWidget;
+class QThread;
+
+namespace varnel::app {
+
+class DrawingView;
+
+/// The Ellipsoid window, "Varnel – Ellipsoid": a sections table opened from here (its data
+/// files read from the table's folder), its sections with their 2-D estimates and misfits, the
+/// ellipsoid of the chosen sample with its bootstrap intervals once run, and the Flinn plot,
+/// the Hsu plot and the equal-area net of the principal axes, each saved as a picture. Not
+/// modal.
+class TFormEllipsoid : public QWidget {
+public:
+    /// Messages and dialogs go through `ui`; `parent` owns the window.
+    explicit TFormEllipsoid(UserInterface& ui, QWidget* parent = nullptr);
+    /// Waits for a running bootstrap.
+    ~TFormEllipsoid() override;
+
+    /// Open Table: studies the chosen sections table; a table that cannot be studied leaves
+    /// the window empty with the reason in its status text.
+    void ButtonOpenTableClick();
+    /// Bootstrap: resamples the sections of every sample on a worker thread.
+    void ButtonBootstrapClick();
+    /// Save Plot: the plot of the tab in front as EMF, SVG, PNG or PDF by the chosen name.
+    void ButtonSavePlotClick();
+
+    /// Studies the sections table at `path` as Open Table does with it chosen.
+    void OpenTable(const std::string& path);
+    bool BootstrapRunning() const { return bootstrapThread_ != nullptr; }
+    const std::vector<ellipsoid::SampleStudy>& Studies() const { return studies_; }
+
+private:
+    struct BootstrapRun;
+
+    void CreateControls();
+    QWidget* CreateTablesColumn();
+    QWidget* CreateCommandRow();
+    QWidget* CreatePlotColumn();
+    void BindEvents();
+    void Run(void (TFormEllipsoid::*command)());
+
+    void ShowStudies();
+    void ShowSample();
+    void ShowPlots();
+    void EnableCommands();
+    std::string StudyStatus() const;
+    const ellipsoid::SampleStudy* ChosenStudy() const;
+    void AbandonBootstrap();
+    void BootstrapFinished();
+    std::vector<std::string> DataFiles() const;
+
+    UserInterface& ui_;
+    std::string tablePath_;
+    std::vector<ellipsoid::SampleStudy> studies_;
+    std::string lastPlotPath_;
+    std::shared_ptr<BootstrapRun> bootstrapRun_;
+    QThread* bootstrapThread_ = nullptr;
+
+    QPushButton* ButtonOpenTable = nullptr;
+    QLabel* StatusText = nullptr;
+    QTableWidget* SectionsGrid = nullptr;
+    QComboBox* SampleChoice = nullptr;
+    QTableWidget* EllipsoidGrid = nullptr;
+    QSpinBox* ResampleCount = nullptr;
+    QPushButton* ButtonBootstrap = nullptr;
+    QProgressBar* BootstrapProgress = nullptr;
+    QPushButton* ButtonSavePlot = nullptr;
+    QTabWidget* PlotTabs = nullptr;
+    DrawingView* FlinnView = nullptr;
+    DrawingView* HsuView = nullptr;
+    DrawingView* NetView = nullptr;
+};
+
+}  // namespace varnel::app

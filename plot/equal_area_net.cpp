@@ -1,0 +1,84 @@
+#include "plot/equal_area_net.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace varnel::plot {
+namespace {
+
+constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
+constexpr Rgb kAxisColors[] = {kRed, kBlack, kBlue};
+constexpr int kAxisRadius = 5;
+constexpr int kResampleRadius = 1;
+
+void Disc(Canvas& canvas, PixelPoint centre, int radius) {
+    canvas.Ellipse(centre.X - radius, centre.Y - radius, centre.X + radius + 1,
+                   centre.Y + radius + 1);
+}
+
+void DrawCircle(const NetFrame& f, Canvas& canvas) {
+    const int h = f.textHeight, r = f.radius;
+    canvas.SetPenColor(kBlack);
+    canvas.SetBrushStyle(BrushStyle::Clear);
+    canvas.Ellipse(f.centreX - r, f.centreY - r, f.centreX + r + 1, f.centreY + r + 1);
+    // North: a tick above the circle, named above it; the centre as a small cross.
+    canvas.MoveTo(f.centreX, f.centreY - r);
+    canvas.LineTo(f.centreX, f.centreY - r - h / 2);
+    canvas.Text(f.centreX, f.centreY - r - h * 2, "N", TextAlign::Center, h);
+    canvas.MoveTo(f.centreX - h / 2, f.centreY);
+    canvas.LineTo(f.centreX + h / 2 + 1, f.centreY);
+    canvas.MoveTo(f.centreX, f.centreY - h / 2);
+    canvas.LineTo(f.centreX, f.centreY + h / 2 + 1);
+}
+
+}  // namespace
+
+NetFrame ComputeNetFrame(int width, int height) {
+    NetFrame frame;
+    frame.textHeight = std::clamp(std::min(width, height) / 40, 9, 40);
+    // Two text heights above for N, one below and beside for labels outside the circle.
+    const int h = frame.textHeight;
+    frame.radius = std::max((std::min(width, height - h) - h * 4) / 2, 1);
+    frame.centreX = width / 2;
+    frame.centreY = (height + h) / 2;
+    return frame;
+}
+
+PixelPoint MapToNet(const NetFrame& frame, NetLine line) {
+    constexpr double kDegree = std::numbers::pi / 180.0;
+    // Lambert's azimuthal equal-area projection of the lower hemisphere.
+    const double distance =
+        frame.radius * std::numbers::sqrt2 * std::sin((90.0 - line.plungeDegrees) * kDegree / 2.0);
+    const double trend = line.trendDegrees * kDegree;
+    return {frame.centreX + static_cast<int>(std::lround(distance * std::sin(trend))),
+            frame.centreY - static_cast<int>(std::lround(distance * std::cos(trend)))};
+}
+
+void DrawEqualAreaNet(const NetData& data, Canvas& canvas, int width, int height) {
+    const NetFrame f = ComputeNetFrame(width, height);
+    canvas.SetPenColor(kWhite);
+    canvas.SetBrushColor(kWhite);
+    canvas.SetBrushStyle(BrushStyle::Solid);
+    canvas.Polygon({{0, 0}, {width, 0}, {width, height}, {0, height}});
+    DrawCircle(f, canvas);
+    canvas.SetBrushStyle(BrushStyle::Solid);
+    for (std::size_t i = 0; i < 3; ++i) {
+        canvas.SetPenColor(kAxisColors[i]);
+        canvas.SetBrushColor(kAxisColors[i]);
+        for (const auto& resample : data.resampleAxes) {
+            Disc(canvas, MapToNet(f, resample[i]), kResampleRadius);
+        }
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        const PixelPoint at = MapToNet(f, data.axes[i]);
+        canvas.SetPenColor(kBlack);
+        canvas.SetBrushColor(kAxisColors[i]);
+        Disc(canvas, at, kAxisRadius);
+        canvas.SetPenColor(kAxisColors[i]);
+        canvas.Text(at.X + kAxisRadius + 2, at.Y - f.textHeight - 1, kAxisNames[i], TextAlign::Left,
+                    f.textHeight);
+    }
+}
+
+}  // namespace varnel::plot

@@ -1,0 +1,66 @@
+#include "plot/equal_area_net.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+
+#include "tests/support/recording_canvas.h"
+
+namespace varnel::plot {
+namespace {
+
+// The centre and half width of each circle drawn, in the order drawn.
+std::vector<std::array<double, 3>> Circles(const std::vector<std::string>& calls) {
+    std::vector<std::array<double, 3>> circles;
+    for (const std::string& call : calls) {
+        if (call.rfind("Ellipse ", 0) != 0) continue;
+        std::istringstream in(call.substr(8));
+        int l, t, r, b;
+        in >> l >> t >> r >> b;
+        circles.push_back({(l + r - 1) / 2.0, (t + b - 1) / 2.0, (r - l - 1) / 2.0});
+    }
+    return circles;
+}
+
+// A pixel of rounding each way.
+constexpr double kPixel = 1.0;
+
+TEST(DrawEqualAreaNet, PutsAHorizontalAxisOnTheCircleAndAVerticalOneAtTheCentre) {
+    for (double trend : {0.0, 37.0, 90.0, 200.0, 315.0}) {
+        const NetData data{{{{trend, 0.0}, {trend + 90.0, 0.0}, {0.0, 90.0}}}, {}};
+        testing_support::RecordingCanvas canvas;
+        DrawEqualAreaNet(data, canvas, 400, 420);
+        const auto circles = Circles(canvas.calls);
+        ASSERT_EQ(circles.size(), 4u);  // the net, then X, Y, Z
+        const auto& net = circles[0];
+        for (int axis = 1; axis <= 2; ++axis) {
+            const double dx = circles[axis][0] - net[0], dy = circles[axis][1] - net[1];
+            EXPECT_NEAR(std::hypot(dx, dy), net[2], kPixel) << trend;
+            // Trend clockwise from north, north up.
+            const double azimuth = std::atan2(dx, -dy) * 180.0 / std::numbers::pi;
+            EXPECT_NEAR(std::remainder(azimuth - (trend + 90.0 * (axis - 1)), 360.0), 0.0, 0.5);
+        }
+        EXPECT_NEAR(circles[3][0], net[0], kPixel);
+        EXPECT_NEAR(circles[3][1], net[1], kPixel);
+    }
+}
+
+TEST(MapToNet, KeepsAreasAtThePlungesBetween) {
+    const NetFrame frame{100, 100, 80, 12};
+    // r = R √2 sin((90° − plunge)/2): 45° plunge at 0.541 R.
+    EXPECT_EQ(MapToNet(frame, {180.0, 45.0}), (PixelPoint{100, 100 + 43}));
+}
+
+TEST(DrawEqualAreaNet, DrawsEachResampleAxisAsASmallDot) {
+    NetData data{{{{0.0, 0.0}, {90.0, 0.0}, {0.0, 90.0}}}, {}};
+    data.resampleAxes.assign(4, data.axes);
+    testing_support::RecordingCanvas canvas;
+    DrawEqualAreaNet(data, canvas, 300, 300);
+    EXPECT_EQ(Circles(canvas.calls).size(), 1u + 12u + 3u);
+    EXPECT_EQ(Circles(canvas.calls)[1][2], 1.0);
+}
+
+}  // namespace
+}  // namespace varnel::plot
