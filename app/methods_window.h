@@ -53,6 +53,12 @@ public:
     void ButtonSaveTableClick();
 
     bool BootstrapRunning() const;
+
+protected:
+    /// Keeps the window's place and size for the next start.
+    void hideEvent(QHideEvent* event) override;
+
+public:
     /// The finished bootstrap as the table states it at the level in force; none without one.
     std::optional<methods::BootstrapResult> ShownBootstrap() const {
         return summary_ ? summary_->bootstrap : std::nullopt;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -18,6 +19,7 @@ namespace varnel::app {
 namespace {
 
 constexpr int kWidth = 1280;
+constexpr const char* kGeometryKey = "methods/geometry";
 constexpr int kHeight = 700;  // fits a 1280 × 800 screen with its title bar and panel
 constexpr int kFewestResamples = 100;
 constexpr int kMostResamples = 100000;
@@ -85,7 +87,15 @@ TFormMethods::TFormMethods(UserInterface& ui, QWidget* parent)
     CreateControls();
     BindEvents();
     resize(kWidth, kHeight);
+    // Where the user left it last time, if anywhere.
+    const QByteArray geometry = QSettings().value(QString::fromLatin1(kGeometryKey)).toByteArray();
+    if (!geometry.isEmpty()) restoreGeometry(geometry);
     ShowAnalysis(nullptr, ConfidenceLevel::Level95);
+}
+
+void TFormMethods::hideEvent(QHideEvent* event) {
+    QSettings().setValue(QString::fromLatin1(kGeometryKey), saveGeometry());
+    QWidget::hideEvent(event);
 }
 
 TFormMethods::~TFormMethods() { bootstrap_->Abandon(); }

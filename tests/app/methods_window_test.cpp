@@ -91,6 +91,14 @@ TEST_F(MethodsWindowTest, OpensOnceWithoutBlockingAndWaitsForData) {
     EXPECT_FALSE(Part<QPushButton>("ButtonSavePlot")->isEnabled());
 }
 
+TEST_F(MethodsWindowTest, ComesBackWhereItWasLeft) {
+    Trigger("MenuMethods");
+    Methods()->setGeometry(40, 50, 900, 600);
+    Methods()->hide();
+    const TFormMethods next(ui);
+    EXPECT_EQ(next.size(), QSize(900, 600));
+}
+
 TEST_F(MethodsWindowTest, ShowsTheEstimateWithTheReportsRangesAndFollowsTheLevel) {
     Trigger("MenuMethods");
     Open(Quartzite());
