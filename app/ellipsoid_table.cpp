@@ -2,18 +2,15 @@
 
 #include <cstdio>
 
+#include "core/number_format.h"
+
 namespace varnel::app {
 namespace {
 
 constexpr const char* kNone = "—";
 
-// printf's number with `separator` for the decimal point.
 std::string Number(const char* format, double value, char separator) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    std::string result = text;
-    for (char& c : result) c = c == '.' ? separator : c;
-    return result;
+    return FormatPrintf(format, value, separator);
 }
 
 std::string Plane(const ellipsoid::Plane& plane, char separator) {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "cli/json_output.h"
+#include "core/number_format.h"
 #include "ellipsoid/sections_study.h"
 
 namespace varnel::cli {
@@ -19,13 +19,8 @@ using ellipsoid::SampleStudy;
 
 constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 
-// printf's number with the locale's decimal separator.
 std::string Number(const char* format, double value, char separator) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    std::string result = text;
-    for (char& c : result) c = c == '.' ? separator : c;
-    return result;
+    return FormatPrintf(format, value, separator);
 }
 
 nlohmann::ordered_json JsonNumber(double value) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace varnel {
@@ -133,6 +134,14 @@ std::string FormatExponent(long double x, char decimalSeparator) {
     text += decimalSeparator;
     text += value.digits.substr(1);
     return text + PowerOfTenText(value.exponent - 1, true);
+}
+
+std::string FormatPrintf(const char* format, double value, char decimalSeparator) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    std::string result = text;
+    for (char& c : result) c = c == '.' ? decimalSeparator : c;
+    return result;
 }
 
 }  // namespace varnel

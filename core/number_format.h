@@ -15,4 +15,8 @@ std::string FormatFixed3(long double x, char decimalSeparator = '.');
 /// Scientific text with 6 significant digits: "1.23456E+001", "0.00000E+000"; "NAN", "INF".
 std::string FormatExponent(long double x, char decimalSeparator = '.');
 
+/// printf's text of `value` for `format` (one double conversion, such as "%.4f"), "." written as
+/// `decimalSeparator`.
+std::string FormatPrintf(const char* format, double value, char decimalSeparator);
+
 }  // namespace varnel
