@@ -213,7 +213,8 @@ int main(int argc, char** argv) {
         return UsageError(error, app);
     }
     if (!sectionsTable.empty() || app.count("--sections") > 0) {
-        if (!options.files.empty() || options.exports.Any() || options.methods.methods) {
+        if (!options.files.empty() || options.exports.Any() || options.methods.methods ||
+            !options.import.exportData.empty()) {
             return UsageError("--sections takes no data files, exports or --methods.", app);
         }
         if (const std::string error = cli::SectionsPlotUsageError(options.sectionsPlots);
