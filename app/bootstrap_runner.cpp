@@ -9,26 +9,23 @@
 
 namespace varnel::app {
 
-/// What the worker thread reads and writes: its own copy of the analysis, the stop request,
-/// the progress and the outcome (read only after the thread has finished).
+/// What the worker thread reads and writes: the job, the stop request, the progress and the
+/// message of a failure (read only after the thread has finished).
 struct BootstrapRunner::Run : ProgressSink {
-    std::unique_ptr<AnalysisState> state;
-    int B = 0;
-    std::uint32_t seed = 1;
-    ConfidenceLevel level = ConfidenceLevel::Level95;
+    Job job;
     std::atomic<bool> cancel{false};
     std::atomic<int> maximum{0};
     std::atomic<int> position{0};
-    BootstrapOutcome outcome;
+    std::string error;
 
     void SetMaximum(int value) override { maximum = value; }
     void SetPosition(int value) override { position = value; }
 
     void Execute() {
         try {
-            outcome.result = methods::RunBootstrap(*state, B, seed, level, this, &cancel);
-        } catch (const std::exception& error) {
-            outcome.error = UserMessageOf(error);
+            job(*this, cancel);
+        } catch (const std::exception& e) {
+            error = UserMessageOf(e);
         }
     }
 };
@@ -49,11 +46,24 @@ void BootstrapRunner::Start(const AnalysisState& state, int B, std::uint32_t see
                             ConfidenceLevel level, ProgressCallback progress,
                             FinishedCallback finished) {
     if (Running()) return;
+    // The job's own copy of the analysis, and where it leaves the result for `finished`.
+    std::shared_ptr<const AnalysisState> copy = std::make_unique<AnalysisState>(state);
+    auto result = std::make_shared<std::optional<methods::BootstrapResult>>();
+    StartJob(
+        [copy, result, B, seed, level](ProgressSink& sink, const std::atomic<bool>& cancel) {
+            *result = methods::RunBootstrap(*copy, B, seed, level, &sink, &cancel);
+        },
+        std::move(progress),
+        [result, finished = std::move(finished)](const std::string& error) {
+            if (finished) finished({std::move(*result), error});
+        });
+}
+
+void BootstrapRunner::StartJob(Job job, ProgressCallback progress,
+                               std::function<void(const std::string& error)> finished) {
+    if (Running()) return;
     run_ = std::make_shared<Run>();
-    run_->state = std::make_unique<AnalysisState>(state);
-    run_->B = B;
-    run_->seed = seed;
-    run_->level = level;
+    run_->job = std::move(job);
     progress_ = std::move(progress);
     finished_ = std::move(finished);
     thread_ = QThread::create([run = run_] { run->Execute(); });
@@ -93,7 +103,7 @@ void BootstrapRunner::Finish() {
     progressTimer_->stop();
     ReportProgress();
     const std::shared_ptr<Run> run = std::move(run_);
-    if (finished_) finished_(run->outcome);
+    if (finished_) finished_(run->error);
 }
 
 }  // namespace varnel::app

@@ -1,5 +1,6 @@
 #include "app/ellipsoid_table.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "core/number_format.h"
@@ -8,9 +9,12 @@ namespace varnel::app {
 namespace {
 
 constexpr const char* kNone = "—";
+constexpr const char* kUndefined = "undefined";
 
+// NaN stands for what the ellipsoid leaves undefined: k and ν of a sphere, a cone around an
+// axis without a direction.
 std::string Number(const char* format, double value, char separator) {
-    return FormatPrintf(format, value, separator);
+    return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
 }
 
 std::string Plane(const ellipsoid::Plane& plane, char separator) {
@@ -56,8 +60,9 @@ TextTable EllipsoidTable(const ellipsoid::SampleStudy& study, char separator) {
         const ellipsoid::Line& line = fit.axes[i].line;
         table.rows.push_back(
             {kAxes[i],
-             Number("%05.1f", line.trendDegrees, separator) + "/" +
-                 Number("%04.1f", line.plungeDegrees, separator),
+             fit.axes[i].defined ? Number("%05.1f", line.trendDegrees, separator) + "/" +
+                                       Number("%04.1f", line.plungeDegrees, separator)
+                                 : kUndefined,
              b == nullptr ? kNone : "cone " + Number("%.1f", b->coneDegrees[i], separator) + "°"});
     }
     table.rows.push_back({"Flinn k", n(fit.shape.k), interval(b ? &b->k : nullptr)});

@@ -7,16 +7,17 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QThread>
 #include <algorithm>
 #include <exception>
 
+#include "app/bootstrap_runner.h"
 #include "app/command_runner.h"
 #include "app/desktop_settings.h"
 #include "app/drawing_view.h"
 #include "app/ellipsoid_table.h"
 #include "app/picture_save.h"
 #include "app/save_refusal.h"
+#include "core/data_file_guard.h"
 #include "core/messages.h"
 #include "core/report.h"
 #include "core/varnel_error.h"
@@ -30,9 +31,6 @@ namespace {
 constexpr const char* kTableFilter = "Sections table (*.csv)|*.csv|All files (*.*)|*.*";
 constexpr const char* kNoTableStatus =
     "No sections: open a sections table of three sections or more.";
-// The bootstrap draws from one fixed seed, as the command line's does by default.
-constexpr std::uint32_t kBootstrapSeed = 1;
-constexpr int kLevelPercent = 95;
 constexpr const char* kPlotSuffixes[] = {"_flinn.emf", "_hsu.emf", "_net.emf"};
 
 void Fill(QTableWidget& grid, const TextTable& table) {
@@ -56,7 +54,10 @@ plot::NetData NetDataOf(const ellipsoid::SampleStudy& study) {
     auto net = [](const ellipsoid::Line& l) {
         return plot::NetLine{l.trendDegrees, l.plungeDegrees};
     };
-    for (std::size_t i = 0; i < 3; ++i) data.axes[i] = net(study.fit->axes[i].line);
+    for (std::size_t i = 0; i < 3; ++i) {
+        data.axes[i] = net(study.fit->axes[i].line);
+        data.defined[i] = study.fit->axes[i].defined;
+    }
     if (study.bootstrap) {
         for (const auto& axes : study.bootstrap->resampleAxes) {
             data.resampleAxes.push_back({net(axes[0]), net(axes[1]), net(axes[2])});
@@ -65,30 +66,28 @@ plot::NetData NetDataOf(const ellipsoid::SampleStudy& study) {
     return data;
 }
 
+// A net shows the sample's axes where one has a direction: a sphere has none to show.
+bool HasNet(const ellipsoid::SampleStudy* study) {
+    return study != nullptr && study->fit &&
+           std::any_of(study->fit->axes.begin(), study->fit->axes.end(),
+                       [](const ellipsoid::PrincipalAxis& axis) { return axis.defined; });
+}
+
 }  // namespace
 
-/// What the worker thread reads and writes: its own copy of the studies, the number of
-/// resamples and the outcome (read only after the thread has finished).
+/// What the worker thread reads and writes: its own copy of the studies, the bootstrap's
+/// settings and whether it ran to the end (read only after the thread has finished).
 struct TFormEllipsoid::BootstrapRun {
     std::vector<ellipsoid::SampleStudy> studies;
     int B = 0;
-    std::string error;
-
-    void Execute() {
-        try {
-            for (ellipsoid::SampleStudy& study : studies) {
-                if (study.fit) {
-                    study.bootstrap =
-                        ellipsoid::BootstrapEllipsoid(study, B, kBootstrapSeed, kLevelPercent);
-                }
-            }
-        } catch (const std::exception& e) {
-            error = UserMessageOf(e);
-        }
-    }
+    std::uint32_t seed = 1;
+    int levelPercent = 95;
+    bool completed = false;
 };
 
 TFormEllipsoid::~TFormEllipsoid() { AbandonBootstrap(); }
+
+bool TFormEllipsoid::BootstrapRunning() const { return bootstrap_->Running(); }
 
 void TFormEllipsoid::Run(void (TFormEllipsoid::*command)()) {
     RunCommand(ui_, [this, command] { (this->*command)(); });
@@ -167,8 +166,8 @@ void TFormEllipsoid::ShowSample() {
 }
 
 void TFormEllipsoid::ShowPlots() {
-    const plot::ShapePlotData shapes =
-        ellipsoid::ShapePlotDataOf(studies_, tablePath_, UserDecimalSeparator(), kLevelPercent);
+    const plot::ShapePlotData shapes = ellipsoid::ShapePlotDataOf(
+        studies_, tablePath_, UserDecimalSeparator(), shownLevelPercent_);
     if (shapes.samples.empty()) {
         FlinnView->SetDrawing({});
         HsuView->SetDrawing({});
@@ -181,7 +180,7 @@ void TFormEllipsoid::ShowPlots() {
         });
     }
     const ellipsoid::SampleStudy* study = ChosenStudy();
-    if (study == nullptr || !study->fit) {
+    if (!HasNet(study)) {
         NetView->SetDrawing({});
         return;
     }
@@ -193,57 +192,69 @@ void TFormEllipsoid::ShowPlots() {
 void TFormEllipsoid::EnableCommands() {
     const bool anyFit = std::any_of(studies_.begin(), studies_.end(),
                                     [](const auto& study) { return study.fit.has_value(); });
-    ButtonBootstrap->setEnabled(anyFit && !BootstrapRunning());
-    ResampleCount->setEnabled(!BootstrapRunning());
-    ButtonOpenTable->setEnabled(!BootstrapRunning());
+    const bool running = BootstrapRunning();
+    ButtonBootstrap->setEnabled(anyFit && !running);
+    ButtonCancel->setEnabled(running);
+    ResampleCount->setEnabled(!running);
+    SeedValue->setEnabled(!running);
+    LevelChoice->setEnabled(!running);
+    ButtonOpenTable->setEnabled(!running);
     ButtonSavePlot->setEnabled(anyFit);
 }
 
 void TFormEllipsoid::ButtonBootstrapClick() {
     if (studies_.empty() || BootstrapRunning()) return;
-    bootstrapRun_ = std::make_shared<BootstrapRun>();
-    bootstrapRun_->studies = studies_;
-    bootstrapRun_->B = ResampleCount->value();
-    bootstrapThread_ = QThread::create([run = bootstrapRun_] { run->Execute(); });
-    // Queued to the window's thread; the end of an abandoned run finds another run and is
-    // dropped.
-    connect(bootstrapThread_, &QThread::finished, this,
-            [this, run = std::weak_ptr<BootstrapRun>(bootstrapRun_)] {
-                if (run.lock() == bootstrapRun_) Run(&TFormEllipsoid::BootstrapFinished);
-            });
-    BootstrapProgress->setRange(0, 0);  // busy: the resamples report no progress
-    bootstrapThread_->start();
+    auto run = std::make_shared<BootstrapRun>();
+    run->studies = studies_;
+    run->B = ResampleCount->value();
+    run->seed = static_cast<std::uint32_t>(SeedValue->value());
+    run->levelPercent = ChosenLevelPercent();
+    BootstrapProgress->setRange(0, 1);
+    BootstrapProgress->setValue(0);
+    BootstrapProgress->setTextVisible(true);
+    bootstrap_->StartJob(
+        [run](ProgressSink& progress, const std::atomic<bool>& cancel) {
+            run->completed = ellipsoid::BootstrapStudies(run->studies, run->B, run->seed,
+                                                         run->levelPercent, &progress, &cancel);
+        },
+        [this](int maximum, int position) {
+            BootstrapProgress->setRange(0, std::max(maximum, 1));
+            BootstrapProgress->setValue(position);
+        },
+        [this, run](const std::string& error) {
+            RunCommand(ui_, [this, &run, &error] { BootstrapFinished(*run, error); });
+        });
+    // An earlier run's end ("Bootstrap cancelled.") says nothing of this one.
+    StatusText->setText(QString::fromStdString(StudyStatus()));
     EnableCommands();
 }
+
+void TFormEllipsoid::ButtonCancelClick() { bootstrap_->Cancel(); }
 
 void TFormEllipsoid::AbandonBootstrap() {
     if (!BootstrapRunning()) return;
-    bootstrapThread_->disconnect(this);
-    bootstrapThread_->wait();
-    delete bootstrapThread_;
-    bootstrapThread_ = nullptr;
-    bootstrapRun_.reset();
+    bootstrap_->Abandon();
     BootstrapProgress->setRange(0, 1);
+    BootstrapProgress->setValue(0);
+    BootstrapProgress->setTextVisible(false);
 }
 
-void TFormEllipsoid::BootstrapFinished() {
-    if (!BootstrapRunning()) return;
-    bootstrapThread_->wait();
-    delete bootstrapThread_;
-    bootstrapThread_ = nullptr;
-    const std::shared_ptr<BootstrapRun> run = std::move(bootstrapRun_);
-    BootstrapProgress->setRange(0, 1);
-    BootstrapProgress->setValue(1);
+void TFormEllipsoid::BootstrapFinished(const BootstrapRun& run, const std::string& error) {
     EnableCommands();
-    if (!run->error.empty()) throw VarnelError(run->error);
+    if (!error.empty()) throw VarnelError(error);
+    if (!run.completed) {
+        StatusText->setText(QString::fromStdString(StudyStatus() + "\nBootstrap cancelled."));
+        return;
+    }
     for (std::size_t i = 0; i < studies_.size(); ++i)
-        studies_[i].bootstrap = run->studies[i].bootstrap;
+        studies_[i].bootstrap = run.studies[i].bootstrap;
+    shownLevelPercent_ = run.levelPercent;
     StatusText->setText(QString::fromStdString(StudyStatus()));
     ShowSample();
 }
 
 std::vector<std::string> TFormEllipsoid::DataFiles() const {
-    std::vector<std::string> files{tablePath_};
+    std::vector<std::string> files;
     for (const auto& study : studies_) {
         for (const auto& section : study.sections) {
             if (!section.file.empty()) files.push_back(section.file);
@@ -255,9 +266,9 @@ std::vector<std::string> TFormEllipsoid::DataFiles() const {
 void TFormEllipsoid::ButtonSavePlotClick() {
     const ellipsoid::SampleStudy* study = ChosenStudy();
     const int tab = PlotTabs->currentIndex();
-    const plot::ShapePlotData shapes =
-        ellipsoid::ShapePlotDataOf(studies_, tablePath_, UserDecimalSeparator(), kLevelPercent);
-    if (shapes.samples.empty() || (tab == 2 && (study == nullptr || !study->fit))) {
+    const plot::ShapePlotData shapes = ellipsoid::ShapePlotDataOf(
+        studies_, tablePath_, UserDecimalSeparator(), shownLevelPercent_);
+    if ((tab < 2 && shapes.samples.empty()) || (tab == 2 && !HasNet(study))) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
     }
@@ -269,7 +280,11 @@ void TFormEllipsoid::ButtonSavePlotClick() {
     if (!path) return;
     lastPlotPath_ = *path;
     RememberFolderOf(*path);
-    if (RefusedAsDataFile(ui_, DataFiles(), *path) || RefusedAsPicture(ui_, *path)) return;
+    if (const auto refusal = SectionsSaveRefusal(tablePath_, DataFiles(), *path)) {
+        ui_.ShowMessage(*refusal);
+        return;
+    }
+    if (RefusedAsPicture(ui_, *path)) return;
     const QWidget* view = PlotTabs->currentWidget();
     const plot::PictureFormat format = plot::PictureFormatOfPath(*path);
     if (tab == 2) {

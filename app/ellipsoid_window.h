@@ -15,10 +15,10 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTableWidget;
-class QThread;
 
 namespace varnel::app {
 
+class BootstrapRunner;
 class DrawingView;
 
 /// The Ellipsoid window, "Varnel – Ellipsoid": a sections table opened from here (its data
@@ -36,14 +36,17 @@ public:
     /// Open Table: studies the chosen sections table; a table that cannot be studied leaves
     /// the window empty with the reason in its status text.
     void ButtonOpenTableClick();
-    /// Bootstrap: resamples the sections of every sample on a worker thread.
+    /// Bootstrap: resamples the sections of every sample on a worker thread, B, seed and level
+    /// as chosen in the window, counting the resamples on the progress bar.
     void ButtonBootstrapClick();
+    /// Cancel: stops the running bootstrap soon; the results shown before it stay.
+    void ButtonCancelClick();
     /// Save Plot: the plot of the tab in front as EMF, SVG, PNG or PDF by the chosen name.
     void ButtonSavePlotClick();
 
     /// Studies the sections table at `path` as Open Table does with it chosen.
     void OpenTable(const std::string& path);
-    bool BootstrapRunning() const { return bootstrapThread_ != nullptr; }
+    bool BootstrapRunning() const;
     const std::vector<ellipsoid::SampleStudy>& Studies() const { return studies_; }
 
 private:
@@ -51,6 +54,7 @@ private:
 
     void CreateControls();
     QWidget* CreateTablesColumn();
+    QWidget* CreateBootstrapRow();
     QWidget* CreateCommandRow();
     QWidget* CreatePlotColumn();
     void BindEvents();
@@ -63,15 +67,17 @@ private:
     std::string StudyStatus() const;
     const ellipsoid::SampleStudy* ChosenStudy() const;
     void AbandonBootstrap();
-    void BootstrapFinished();
+    void BootstrapFinished(const BootstrapRun& run, const std::string& error);
+    int ChosenLevelPercent() const;
+    void SetFewestResamples();
     std::vector<std::string> DataFiles() const;
 
     UserInterface& ui_;
     std::string tablePath_;
     std::vector<ellipsoid::SampleStudy> studies_;
     std::string lastPlotPath_;
-    std::shared_ptr<BootstrapRun> bootstrapRun_;
-    QThread* bootstrapThread_ = nullptr;
+    BootstrapRunner* bootstrap_ = nullptr;
+    int shownLevelPercent_ = 95;  ///< the level of the intervals shown
 
     QPushButton* ButtonOpenTable = nullptr;
     QLabel* StatusText = nullptr;
@@ -79,7 +85,10 @@ private:
     QComboBox* SampleChoice = nullptr;
     QTableWidget* EllipsoidGrid = nullptr;
     QSpinBox* ResampleCount = nullptr;
+    QSpinBox* SeedValue = nullptr;
+    QComboBox* LevelChoice = nullptr;
     QPushButton* ButtonBootstrap = nullptr;
+    QPushButton* ButtonCancel = nullptr;
     QProgressBar* BootstrapProgress = nullptr;
     QPushButton* ButtonSavePlot = nullptr;
     QTabWidget* PlotTabs = nullptr;

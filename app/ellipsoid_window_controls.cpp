@@ -9,9 +9,13 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 
+#include "app/bootstrap_runner.h"
 #include "app/drawing_view.h"
 #include "app/ellipsoid_window.h"
+#include "methods/bootstrap.h"
 
 namespace varnel::app {
 namespace {
@@ -21,6 +25,10 @@ constexpr int kHeight = 700;  // fits a 1280 × 800 screen with its title bar an
 constexpr int kFewestResamples = 100;
 constexpr int kMostResamples = 100000;
 constexpr int kDefaultResamples = 1000;
+constexpr int kDefaultSeed = 1;  // the command line's default
+// The levels the command line's --level takes.
+constexpr int kLevelPercents[] = {39, 50, 95};
+constexpr int kDefaultLevelPercent = 95;
 
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -55,7 +63,9 @@ TFormEllipsoid::TFormEllipsoid(UserInterface& ui, QWidget* parent)
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);
     setFont(font);
+    bootstrap_ = new BootstrapRunner(this);
     CreateControls();
+    SetFewestResamples();
     BindEvents();
     resize(kWidth, kHeight);
     ShowStudies();
@@ -90,9 +100,11 @@ QWidget* TFormEllipsoid::CreateTablesColumn() {
     EllipsoidGrid = CreateGrid("EllipsoidGrid");
     layout->addWidget(EllipsoidGrid, 1);
     layout->addWidget(CreateCommandRow());
+    layout->addWidget(CreateBootstrapRow());
     return column;
 }
 
+// Resamples, seed and level on one row, Save Plot at its end; the run and its count below.
 QWidget* TFormEllipsoid::CreateCommandRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
@@ -103,16 +115,49 @@ QWidget* TFormEllipsoid::CreateCommandRow() {
     ResampleCount->setSingleStep(kFewestResamples);
     ResampleCount->setValue(kDefaultResamples);
     layout->addWidget(ResampleCount);
-    ButtonBootstrap = Named(new QPushButton(QStringLiteral("&Bootstrap")), "ButtonBootstrap");
-    layout->addWidget(ButtonBootstrap);
-    BootstrapProgress = Named(new QProgressBar, "BootstrapProgress");
-    BootstrapProgress->setRange(0, 1);
-    BootstrapProgress->setValue(0);
-    BootstrapProgress->setTextVisible(false);
-    layout->addWidget(BootstrapProgress, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Seed")));
+    SeedValue = Named(new QSpinBox, "SeedValue");
+    SeedValue->setRange(0, std::numeric_limits<int>::max());
+    SeedValue->setValue(kDefaultSeed);
+    layout->addWidget(SeedValue);
+    layout->addWidget(new QLabel(QStringLiteral("Level")));
+    LevelChoice = Named(new QComboBox, "LevelChoice");
+    for (int percent : kLevelPercents) {
+        LevelChoice->addItem(QString::number(percent) + QStringLiteral(" %"), percent);
+    }
+    LevelChoice->setCurrentIndex(LevelChoice->findData(kDefaultLevelPercent));
+    layout->addWidget(LevelChoice);
+    layout->addStretch(1);
     ButtonSavePlot = Named(new QPushButton(QStringLiteral("Save &Plot…")), "ButtonSavePlot");
     layout->addWidget(ButtonSavePlot);
     return row;
+}
+
+QWidget* TFormEllipsoid::CreateBootstrapRow() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    ButtonBootstrap = Named(new QPushButton(QStringLiteral("&Bootstrap")), "ButtonBootstrap");
+    layout->addWidget(ButtonBootstrap);
+    ButtonCancel = Named(new QPushButton(QStringLiteral("&Cancel")), "ButtonCancel");
+    layout->addWidget(ButtonCancel);
+    BootstrapProgress = Named(new QProgressBar, "BootstrapProgress");
+    BootstrapProgress->setRange(0, 1);
+    BootstrapProgress->setValue(0);
+    // The count of resamples finished, shown once a bootstrap has started.
+    BootstrapProgress->setFormat(QStringLiteral("%v of %m resamples"));
+    BootstrapProgress->setTextVisible(false);
+    layout->addWidget(BootstrapProgress, 1);
+    return row;
+}
+
+int TFormEllipsoid::ChosenLevelPercent() const { return LevelChoice->currentData().toInt(); }
+
+// Fewer resamples give intervals whose ends are the extremes of the resamples at the level;
+// the command line refuses them as well.
+void TFormEllipsoid::SetFewestResamples() {
+    ResampleCount->setMinimum(
+        std::max(kFewestResamples, methods::FewestResamples(ChosenLevelPercent())));
 }
 
 QWidget* TFormEllipsoid::CreatePlotColumn() {
@@ -131,6 +176,9 @@ void TFormEllipsoid::BindEvents() {
             [this] { Run(&TFormEllipsoid::ButtonOpenTableClick); });
     connect(ButtonBootstrap, &QPushButton::clicked, this,
             [this] { Run(&TFormEllipsoid::ButtonBootstrapClick); });
+    connect(ButtonCancel, &QPushButton::clicked, this,
+            [this] { Run(&TFormEllipsoid::ButtonCancelClick); });
+    connect(LevelChoice, &QComboBox::currentIndexChanged, this, [this] { SetFewestResamples(); });
     connect(ButtonSavePlot, &QPushButton::clicked, this,
             [this] { Run(&TFormEllipsoid::ButtonSavePlotClick); });
     connect(SampleChoice, &QComboBox::currentIndexChanged, this, [this] { ShowSample(); });

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "cli/json_output.h"
+#include "cli/terminal_progress.h"
 #include "core/number_format.h"
 #include "ellipsoid/sections_study.h"
 
@@ -19,8 +21,12 @@ using ellipsoid::SampleStudy;
 
 constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 
+constexpr const char* kUndefined = "undefined";
+
+// A quantity the ellipsoid leaves undefined (NaN: k and ν of a sphere, a cone around an axis
+// without a direction) reads "undefined".
 std::string Number(const char* format, double value, char separator) {
-    return FormatPrintf(format, value, separator);
+    return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
 }
 
 nlohmann::ordered_json JsonNumber(double value) {
@@ -53,10 +59,13 @@ std::string Text(const SampleStudy& study, const std::string& table, char separa
     text += "X : Y : Z = " + n("%.4f", X) + " : " + n("%.4f", Y) + " : " + n("%.4f", Z) + "\n";
     text += "X/Y = " + n("%.4f", X / Y) + "  Y/Z = " + n("%.4f", Y / Z) +
             "  X/Z = " + n("%.4f", X / Z) + "\n";
-    for (int i = 0; i < 3; ++i) {
-        text += std::string(kAxisNames[i]) + " axis: trend " +
-                n("%05.1f", fit.axes[std::size_t(i)].line.trendDegrees) + ", plunge " +
-                n("%04.1f", fit.axes[std::size_t(i)].line.plungeDegrees) + "\n";
+    for (std::size_t i = 0; i < 3; ++i) {
+        const ellipsoid::PrincipalAxis& axis = fit.axes[i];
+        text += std::string(kAxisNames[i]) + " axis: " +
+                (axis.defined ? "trend " + n("%05.1f", axis.line.trendDegrees) + ", plunge " +
+                                    n("%04.1f", axis.line.plungeDegrees)
+                              : std::string("direction undefined")) +
+                "\n";
     }
     text += "Flinn k = " + n("%.4f", fit.shape.k) + "  Lode nu = " + n("%.4f", fit.shape.nu) +
             "  eps_s = " + n("%.4f", fit.shape.epsS) + "\n";
@@ -97,8 +106,10 @@ nlohmann::ordered_json Json(const SampleStudy& study) {
     object["incompatibility"] = fit.incompatibility;
     object["axes"] = nlohmann::ordered_json::array();
     for (const auto& axis : fit.axes) {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
         object["axes"].push_back(
-            {{"trend", axis.line.trendDegrees}, {"plunge", axis.line.plungeDegrees}});
+            {{"trend", JsonNumber(axis.defined ? axis.line.trendDegrees : nan)},
+             {"plunge", JsonNumber(axis.defined ? axis.line.plungeDegrees : nan)}});
     }
     object["sections"] = nlohmann::ordered_json::array();
     for (std::size_t j = 0; j < study.sections.size(); ++j) {
@@ -123,7 +134,8 @@ nlohmann::ordered_json Json(const SampleStudy& study) {
             bootstrap["k"] = JsonInterval(b.k);
             bootstrap["nu"] = JsonInterval(b.nu);
             bootstrap["eps_s"] = JsonInterval(b.epsS);
-            bootstrap["cones"] = {b.coneDegrees[0], b.coneDegrees[1], b.coneDegrees[2]};
+            bootstrap["cones"] = {JsonNumber(b.coneDegrees[0]), JsonNumber(b.coneDegrees[1]),
+                                  JsonNumber(b.coneDegrees[2])};
         }
         object["bootstrap"] = bootstrap;
     }
@@ -140,23 +152,20 @@ int RunSections(const SectionsRequest& request, char decimalSeparator, StandardO
         std::cerr << request.table << ": " << error.what() << '\n';
         return 1;
     }
+    if (request.bootstrap > 0) {
+        const auto progress = StandardErrorProgress(request.table + ": bootstrap");
+        ellipsoid::BootstrapStudies(studies, request.bootstrap, request.seed, request.levelPercent,
+                                    progress.get());
+    }
     bool all = true;
     for (std::size_t i = 0; i < studies.size(); ++i) {
-        SampleStudy& study = studies[i];
+        const SampleStudy& study = studies[i];
         if (!study.fit) {
             std::cerr << request.table << ": " << study.refusal << '\n';
             all = false;
             continue;
         }
-        // Sections given as R and φ have no data to resample: a sample of only such sections
-        // has no bootstrap rather than intervals of zero width.
-        const bool hasData = std::any_of(study.sections.begin(), study.sections.end(),
-                                         [](const auto& s) { return !s.points.empty(); });
-        if (request.bootstrap > 0 && hasData) {
-            study.bootstrap = ellipsoid::BootstrapEllipsoid(study, request.bootstrap, request.seed,
-                                                            request.levelPercent);
-            all = all && study.bootstrap->estimated;
-        }
+        if (study.bootstrap) all = all && study.bootstrap->estimated;
         if (request.json) {
             output.Write(JsonLine(Json(study)));
         } else {

@@ -6,6 +6,7 @@
 
 #include "core/data_file_guard.h"
 #include "core/replacing_file.h"
+#include "core/varnel_error.h"
 #include "ellipsoid/shape_plot_data.h"
 #include "plot/shape_plot_export.h"
 
@@ -90,16 +91,16 @@ std::string SectionsPlotUsageError(const SectionsPlotRequest& request) {
 void SaveSectionsPlots(const std::vector<ellipsoid::SampleStudy>& studies, const std::string& table,
                        const SectionsPlotRequest& request, char decimalSeparator,
                        int levelPercent) {
-    std::vector<std::string> inputs{table};
+    std::vector<std::string> dataFiles;
     for (const ellipsoid::SampleStudy& study : studies) {
         for (const ellipsoid::StudiedSection& section : study.sections) {
-            inputs.push_back(section.file);
+            dataFiles.push_back(section.file);
         }
     }
     for (const PlotPicture& picture : Pictures(request)) {
         if (picture.path.empty()) continue;
-        if (const auto input = DataFileSavedOver(inputs, picture.path)) {
-            RefuseSaveOverDataFile(*input, picture.path);
+        if (const auto refusal = SectionsSaveRefusal(table, dataFiles, picture.path)) {
+            throw VarnelError(*refusal);
         }
     }
     const plot::ShapePlotData data =

@@ -10,6 +10,20 @@ std::string SaveOverDataFileMessage(const std::string& dataFileName) {
     return "Cannot save over the data file \"" + FileNameWithoutFolder(dataFileName) + "\".";
 }
 
+std::string SaveOverSectionsTableMessage(const std::string& tableName) {
+    return "Cannot save over the sections table \"" + FileNameWithoutFolder(tableName) + "\".";
+}
+
+std::optional<std::string> SectionsSaveRefusal(const std::string& table,
+                                               const std::vector<std::string>& dataFiles,
+                                               const std::string& path) {
+    if (SavesOverDataFile(table, path)) return SaveOverSectionsTableMessage(table);
+    if (const auto dataFile = DataFileSavedOver(dataFiles, path)) {
+        return SaveOverDataFileMessage(*dataFile);
+    }
+    return std::nullopt;
+}
+
 bool SavesOverDataFile(const std::string& dataFileName, const std::string& path) {
     return !dataFileName.empty() && SameExistingFile(path, dataFileName);
 }

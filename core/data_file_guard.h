@@ -25,6 +25,16 @@ bool SavesOverDataFile(const std::string& dataFileName, const std::string& path)
 std::optional<std::string> DataFileSavedOver(const std::vector<std::string>& dataFileNames,
                                              const std::string& path);
 
+/// The refusal of a save over a sections table: "Cannot save over the sections table \"NAME\".".
+std::string SaveOverSectionsTableMessage(const std::string& tableName);
+
+/// The refusal of a save to `path` over the sections table `table`
+/// (SaveOverSectionsTableMessage) or over one of its sections' `dataFiles`
+/// (SaveOverDataFileMessage); none when it writes over neither.
+std::optional<std::string> SectionsSaveRefusal(const std::string& table,
+                                               const std::vector<std::string>& dataFiles,
+                                               const std::string& path);
+
 /// Throws VarnelError(SaveOverDataFileMessage) when SavesOverDataFile.
 void RefuseSaveOverDataFile(const std::string& dataFileName, const std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include <Eigen/Dense>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace varnel::ellipsoid {
@@ -13,6 +14,10 @@ constexpr double kRadian = std::numbers::pi / 180.0;
 // Planes that leave the ellipsoid undetermined leave a second null vector of the linear system:
 // its singular value relative to the largest falls to rounding.
 constexpr double kUndeterminedShare = 1e-9;
+
+// Axes whose lengths part by less than this in ln are of one length: the fit meets its sections
+// to about 1e-12, and no measured strain is this small.
+constexpr double kSameLogLength = 1e-9;
 
 using Matrix2 = Eigen::Matrix2d;
 using Matrix3 = Eigen::Matrix3d;
@@ -257,9 +262,18 @@ EllipsoidFit FitEllipsoid(const std::vector<SectionStrain>& sections) {
     for (int i = 0; i < 3; ++i) {
         const Eigen::Vector3d v = eigen.eigenvectors().col(i);
         fit.axes[std::size_t(i)] = {1.0 / std::sqrt(eigen.eigenvalues()(i)),
-                                    LineOf({v(0), v(1), v(2)})};
+                                    LineOf({v(0), v(1), v(2)}), true};
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        for (std::size_t j = 0; j < 3; ++j) {
+            const double apart = std::fabs(std::log(fit.axes[i].length / fit.axes[j].length));
+            if (i != j && !(apart > kSameLogLength)) fit.axes[i].defined = false;
+        }
     }
     fit.shape = ShapeOf(fit.axes[0].length, fit.axes[1].length, fit.axes[2].length);
+    if (!fit.axes[0].defined && !fit.axes[2].defined) {
+        fit.shape.k = fit.shape.nu = std::numeric_limits<double>::quiet_NaN();
+    }
     double squares = 0.0;
     for (const SectionStrain& s : sections) {
         const Eigen::Vector2d misfit = MisfitVector(Q, BasisOf(s.plane), InverseRootOf(s));

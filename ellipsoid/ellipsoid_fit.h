@@ -33,16 +33,20 @@ struct EllipsoidShape {
 
 EllipsoidShape ShapeOf(double X, double Y, double Z);
 
-/// A principal axis of the ellipsoid: its length (XYZ = 1) and its line.
+/// A principal axis of the ellipsoid: its length (XYZ = 1) and its line. Its direction is
+/// undefined where another axis has its length (any line in their plane would do): the line is
+/// then one of them and `defined` false.
 struct PrincipalAxis {
     double length = 1.0;
     Line line;
+    bool defined = true;
 };
 
 /// The symmetric matrix Q of the ellipsoid xᵀ Q x = 1 (det Q = 1), row by row.
 using EllipsoidMatrix = std::array<std::array<double, 3>, 3>;
 
-/// The ellipsoid that fits the sections best.
+/// The ellipsoid that fits the sections best. For a sphere (X = Y = Z) k and ν are NaN, being
+/// undefined, and no axis has a defined direction.
 struct EllipsoidFit {
     EllipsoidMatrix Q{};
     std::array<PrincipalAxis, 3> axes;  // X ≥ Y ≥ Z

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numbers>
+#include <thread>
 
 #include "analysis/open_pipeline.h"
 #include "core/strain_vector.h"
@@ -27,15 +29,17 @@ StudiedSection StudyFile(AnalysisState& state, const SectionRow& row, char decim
         analysis::RunOpenCommand(state, row.file, ConfidenceLevel::Level95, decimalSeparator);
     if (result.outcome != analysis::Outcome::Reported &&
         result.outcome != analysis::Outcome::EstimatedOnly) {
-        // The messages on one line: line breaks become blanks.
-        std::string text;
+        // The section on a line of its own, then each line of the file's messages indented
+        // under it.
+        std::string text = "section " + row.name + " (" + row.file + "):";
         for (const std::string& message : analysis::MessagesWithDetailsOf(result)) {
-            if (!text.empty()) text += "; ";
+            text += "\n  ";
             for (char c : message) {
-                if (c != '\r') text.push_back(c == '\n' ? ' ' : c);
+                if (c == '\n') text += "\n  ";
+                if (c != '\r' && c != '\n') text.push_back(c);
             }
         }
-        throw SectionsRefused("section " + row.name + " (" + row.file + "): " + text);
+        throw SectionsRefused(text);
     }
     StudiedSection section;
     section.file = row.file;
@@ -143,19 +147,34 @@ std::vector<SampleStudy> StudySections(const std::string& path, char decimalSepa
     return studies;
 }
 
-EllipsoidBootstrap BootstrapEllipsoid(const SampleStudy& study, int B, std::uint32_t seed,
-                                      int levelPercent) {
+bool HasResampleData(const SampleStudy& study) {
+    return std::any_of(study.sections.begin(), study.sections.end(),
+                       [](const StudiedSection& s) { return !s.points.empty(); });
+}
+
+std::optional<EllipsoidBootstrap> BootstrapEllipsoid(const SampleStudy& study, int B,
+                                                     std::uint32_t seed, int levelPercent,
+                                                     const ResampleProgress& progress,
+                                                     const std::atomic<bool>* cancel) {
     EllipsoidBootstrap result;
     result.B = B;
     result.seed = seed;
     result.levelPercent = levelPercent;
     if (!study.fit) return result;
     std::vector<std::optional<EllipsoidFit>> fits(std::size_t(std::max(B, 0)));
-    std::atomic<int> next{0};
+    std::atomic<int> next{0}, finished{0};
+    const std::thread::id caller = std::this_thread::get_id();
     RunInParallel(ParallelWidth(), [&](int) {
-        for (int b; (b = next.fetch_add(1)) < B;)
+        for (int b; (b = next.fetch_add(1)) < B;) {
+            if (cancel != nullptr && cancel->load()) return;
             fits[std::size_t(b)] = ResampleFit(study, seed, b);
+            const int done = finished.fetch_add(1) + 1;
+            // The sink hears only from the calling thread, which may be a window's.
+            if (progress && std::this_thread::get_id() == caller) progress(done);
+        }
     });
+    if (finished.load() < B) return std::nullopt;
+    if (progress) progress(B);
     std::vector<double> XY, YZ, XZ, k, nu, epsS, cones[3];
     for (const std::optional<EllipsoidFit>& fit : fits) {
         if (!fit) {
@@ -166,13 +185,13 @@ EllipsoidBootstrap BootstrapEllipsoid(const SampleStudy& study, int B, std::uint
         XY.push_back(X / Y);
         YZ.push_back(Y / Z);
         XZ.push_back(X / Z);
-        k.push_back(fit->shape.k);
-        nu.push_back(fit->shape.nu);
+        // A resample that is a sphere has no k or ν to give.
+        if (std::isfinite(fit->shape.k)) k.push_back(fit->shape.k);
+        if (std::isfinite(fit->shape.nu)) nu.push_back(fit->shape.nu);
         epsS.push_back(fit->shape.epsS);
         result.resampleAxes.push_back({fit->axes[0].line, fit->axes[1].line, fit->axes[2].line});
-        for (int i = 0; i < 3; ++i) {
-            cones[i].push_back(
-                AngleBetween(fit->axes[std::size_t(i)].line, study.fit->axes[std::size_t(i)].line));
+        for (std::size_t i = 0; i < 3; ++i) {
+            cones[i].push_back(AngleBetween(fit->axes[i].line, study.fit->axes[i].line));
         }
     }
     result.estimated =
@@ -184,9 +203,35 @@ EllipsoidBootstrap BootstrapEllipsoid(const SampleStudy& study, int B, std::uint
     result.k = methods::PercentileInterval(k, levelPercent);
     result.nu = methods::PercentileInterval(nu, levelPercent);
     result.epsS = methods::PercentileInterval(epsS, levelPercent);
-    for (int i = 0; i < 3; ++i)
-        result.coneDegrees[i] = methods::Quantile(cones[i], levelPercent / 100.0);
+    // An axis without a direction has no cone around it.
+    for (std::size_t i = 0; i < 3; ++i) {
+        result.coneDegrees[i] = study.fit->axes[i].defined
+                                    ? methods::Quantile(cones[i], levelPercent / 100.0)
+                                    : std::numeric_limits<double>::quiet_NaN();
+    }
     return result;
+}
+
+bool BootstrapStudies(std::vector<SampleStudy>& studies, int B, std::uint32_t seed,
+                      int levelPercent, ProgressSink* progress, const std::atomic<bool>* cancel) {
+    std::vector<std::size_t> resampled;
+    for (std::size_t i = 0; i < studies.size(); ++i) {
+        if (studies[i].fit && HasResampleData(studies[i])) resampled.push_back(i);
+    }
+    if (progress != nullptr) progress->SetMaximum(B * int(resampled.size()));
+    std::vector<std::optional<EllipsoidBootstrap>> results;
+    for (std::size_t n = 0; n < resampled.size(); ++n) {
+        const int before = B * int(n);
+        ResampleProgress report;
+        if (progress != nullptr) report = [&](int done) { progress->SetPosition(before + done); };
+        results.push_back(
+            BootstrapEllipsoid(studies[resampled[n]], B, seed, levelPercent, report, cancel));
+        if (!results.back()) return false;
+    }
+    for (std::size_t n = 0; n < resampled.size(); ++n) {
+        studies[resampled[n]].bootstrap = results[n];
+    }
+    return true;
 }
 
 }  // namespace varnel::ellipsoid

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,7 +24,8 @@ struct StudiedSection {
 };
 
 /// Percentile intervals of the ellipsoid over bootstrap resamples, and the cone of each
-/// principal axis: the 95th percentile of its angle to the estimate's.
+/// principal axis: the percentile at the level of its angle to the estimate's (NaN where the
+/// estimate's axis has no direction; k and ν over the resamples that are no sphere).
 struct EllipsoidBootstrap {
     int B = 0;
     std::uint32_t seed = 1;
@@ -52,10 +55,26 @@ struct SampleStudy {
 /// refusal.
 std::vector<SampleStudy> StudySections(const std::string& path, char decimalSeparator);
 
+/// True when a section of the sample has data to resample (it came from a data file).
+bool HasResampleData(const SampleStudy& study);
+
+/// Hears the resamples finished so far, from the calling thread only.
+using ResampleProgress = std::function<void(int finished)>;
+
 /// B resamples of each section's data (sections without data keep their strain), each
 /// re-estimated by the T² estimate and the ellipsoid fitted again; resample b of section j draws
 /// from stream b · (number of sections) + j of `seed`, so the result does not depend on threads.
-EllipsoidBootstrap BootstrapEllipsoid(const SampleStudy& study, int B, std::uint32_t seed,
-                                      int levelPercent = 95);
+/// Stops early and returns nothing once `cancel` becomes true. Uses both cores.
+std::optional<EllipsoidBootstrap> BootstrapEllipsoid(const SampleStudy& study, int B,
+                                                     std::uint32_t seed, int levelPercent = 95,
+                                                     const ResampleProgress& progress = {},
+                                                     const std::atomic<bool>* cancel = nullptr);
+
+/// BootstrapEllipsoid of every sample that has its ellipsoid and data to resample; the others
+/// keep no bootstrap, rather than intervals of zero width. `progress` hears B times the samples
+/// resampled as its maximum. Returns false, the studies left as they were, when cancelled.
+bool BootstrapStudies(std::vector<SampleStudy>& studies, int B, std::uint32_t seed,
+                      int levelPercent, ProgressSink* progress = nullptr,
+                      const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace varnel::ellipsoid

@@ -1,6 +1,7 @@
 #include "ellipsoid/shape_plot_data.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 namespace varnel::ellipsoid {
@@ -12,7 +13,8 @@ plot::ShapePlotData ShapePlotDataOf(const std::vector<SampleStudy>& studies,
     data.levelPercent = levelPercent;
     data.decimalSeparator = decimalSeparator;
     for (const SampleStudy& study : studies) {
-        if (!study.fit) continue;
+        // A sphere has no ν, and no shape to place among the others.
+        if (!study.fit || std::isnan(study.fit->shape.nu)) continue;
         const auto& axes = study.fit->axes;
         plot::ShapeSample sample{
             study.sample.empty() ? std::filesystem::path(table).stem().string() : study.sample,

@@ -20,17 +20,19 @@ struct SectionRow {
     double phiDegrees = 0.0;
 };
 
-/// A sections table that cannot be read, with the reason, the line and the table's name.
+/// A sections table that cannot be read, with the reason and the line.
 class SectionsTableError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 /// Reads a sections table: a header naming `strike` and `dip` and either `file` or `R` and `phi`
-/// (or "φ"), optionally `name` and `sample`, in any order and case; cells separated by the tab,
-/// ";" or "," the header uses most; a number with a decimal comma where "," does not separate.
-/// A row gives a file or R and φ (a file where it gives both); blank lines are skipped. Rows
-/// without a name are named by their line. Throws SectionsTableError.
+/// (or "φ"), optionally `name` and `sample`, in any order and case, none twice; cells separated
+/// by the tab, ";" or "," the header uses most; a number with a decimal comma where "," does not
+/// separate. A row gives a file or R and φ (a file where it gives both) and no cell beyond the
+/// header's; blank lines are skipped. Rows without a name are named by their line. Strike and
+/// φ lie within ±360° and are reduced to [0°, 360°) and (−90°, 90°]; R lies in [1, 10⁶].
+/// Throws SectionsTableError naming the line (the caller names the table).
 std::vector<SectionRow> ReadSectionsTable(const std::string& path);
 
 }  // namespace varnel

@@ -32,6 +32,27 @@ void DrawCircle(const NetFrame& f, Canvas& canvas) {
     canvas.LineTo(f.centreX, f.centreY + h / 2 + 1);
 }
 
+// The axis's letter outward of its mark, away from the centre (up and right of a mark at the
+// centre), on a white box so that the resample dots beneath do not hide it.
+void DrawLabel(const NetFrame& f, Canvas& canvas, PixelPoint at, const char* name, Rgb color) {
+    const int h = f.textHeight;
+    double dx = at.X - f.centreX, dy = at.Y - f.centreY;
+    const double length = std::hypot(dx, dy);
+    if (length < 1.0) {
+        dx = 1.0;
+        dy = -1.0;
+    }
+    const double scale = (kAxisRadius + 0.8 * h) / std::hypot(dx, dy);
+    const int x = at.X + static_cast<int>(std::lround(dx * scale));
+    const int y = at.Y + static_cast<int>(std::lround(dy * scale));
+    // A capital letter of Arial is about 0.7 of its height wide.
+    const int halfWidth = (7 * h + 19) / 20;
+    canvas.SetBrushColor(kWhite);
+    canvas.FillRect(x - halfWidth, y - h / 2 - 1, x + halfWidth + 1, y - h / 2 + h + 1);
+    canvas.SetPenColor(color);
+    canvas.Text(x, y - h / 2, name, TextAlign::Center, h);
+}
+
 }  // namespace
 
 NetFrame ComputeNetFrame(int width, int height) {
@@ -64,6 +85,7 @@ void DrawEqualAreaNet(const NetData& data, Canvas& canvas, int width, int height
     DrawCircle(f, canvas);
     canvas.SetBrushStyle(BrushStyle::Solid);
     for (std::size_t i = 0; i < 3; ++i) {
+        if (!data.defined[i]) continue;
         canvas.SetPenColor(kAxisColors[i]);
         canvas.SetBrushColor(kAxisColors[i]);
         for (const auto& resample : data.resampleAxes) {
@@ -71,13 +93,12 @@ void DrawEqualAreaNet(const NetData& data, Canvas& canvas, int width, int height
         }
     }
     for (std::size_t i = 0; i < 3; ++i) {
+        if (!data.defined[i]) continue;
         const PixelPoint at = MapToNet(f, data.axes[i]);
         canvas.SetPenColor(kBlack);
         canvas.SetBrushColor(kAxisColors[i]);
         Disc(canvas, at, kAxisRadius);
-        canvas.SetPenColor(kAxisColors[i]);
-        canvas.Text(at.X + kAxisRadius + 2, at.Y - f.textHeight - 1, kAxisNames[i], TextAlign::Left,
-                    f.textHeight);
+        DrawLabel(f, canvas, at, kAxisNames[i], kAxisColors[i]);
     }
 }
 

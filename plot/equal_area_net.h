@@ -15,10 +15,12 @@ struct NetLine {
 };
 
 /// What the net shows: the principal axes X, Y, Z of the ellipsoid and, after a bootstrap, the
-/// axes of each resample in the same order.
+/// axes of each resample in the same order. An axis without a defined direction (one of two
+/// equal axes) is not shown, nor are its resamples.
 struct NetData {
     std::array<NetLine, 3> axes;
     std::vector<std::array<NetLine, 3>> resampleAxes;
+    std::array<bool, 3> defined{true, true, true};
 };
 
 /// The net's circle in its picture, in pixels: centre, radius and the text height.
@@ -37,7 +39,8 @@ PixelPoint MapToNet(const NetFrame& frame, NetLine line);
 
 /// Draws the net on a white ground of width × height pixels: the circle with its north mark
 /// and centre cross, the resample axes as small dots and the principal axes as labelled marks
-/// (X red, Y black, Z blue).
+/// (X red, Y black, Z blue). Each label stands outward of its mark, away from the centre, on a
+/// white ground so that it stays readable over the resample dots.
 void DrawEqualAreaNet(const NetData& data, Canvas& canvas, int width, int height);
 
 }  // namespace varnel::plot

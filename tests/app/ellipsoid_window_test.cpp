@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -93,10 +94,27 @@ TEST_F(EllipsoidWindowTest, ShowsWhyATableIsRefused) {
 
 TEST_F(EllipsoidWindowTest, BootstrapAddsIntervalsAndSavePlotWritesTheTabInFront) {
     OpenTable(Study());
+    // B, seed and level as chosen give the command line's numbers.
+    Part<QComboBox>("LevelChoice")->setCurrentIndex(1);  // 50 %
     Part<QSpinBox>("ResampleCount")->setValue(100);
+    Part<QSpinBox>("SeedValue")->setValue(7);
     Part<QPushButton>("ButtonBootstrap")->click();
     ASSERT_TRUE(WaitFor([this] { return !Window()->BootstrapRunning(); }));
+    auto expected = ellipsoid::StudySections(Study(), UserDecimalSeparator());
+    ASSERT_TRUE(ellipsoid::BootstrapStudies(expected, 100, 7, 50));
+    const ellipsoid::EllipsoidBootstrap& shown = *Window()->Studies()[0].bootstrap;
+    EXPECT_EQ(shown.XY.lo, expected[0].bootstrap->XY.lo);
+    EXPECT_EQ(shown.levelPercent, 50);
+    EXPECT_EQ(Part<QProgressBar>("BootstrapProgress")->text(),
+              QStringLiteral("100 of 100 resamples"));
     EXPECT_NE(Part<QTableWidget>("EllipsoidGrid")->item(1, 2)->text(), QStringLiteral("—"));
+    // Cancel stops a long run and keeps what was shown.
+    Part<QSpinBox>("ResampleCount")->setValue(100000);
+    Part<QPushButton>("ButtonBootstrap")->click();
+    Part<QPushButton>("ButtonCancel")->click();
+    ASSERT_TRUE(WaitFor([this] { return !Window()->BootstrapRunning(); }));
+    EXPECT_NE(Status().find("\nBootstrap cancelled."), std::string::npos);
+    EXPECT_EQ(Window()->Studies()[0].bootstrap->XY.lo, shown.XY.lo);
     for (int tab : {0, 1, 2}) {
         Part<QTabWidget>("PlotTabs")->setCurrentIndex(tab);
         const std::string path = Path("plot" + std::to_string(tab) + ".svg");
@@ -106,7 +124,8 @@ TEST_F(EllipsoidWindowTest, BootstrapAddsIntervalsAndSavePlotWritesTheTabInFront
     }
     ui.saveAnswers.push_back(Study());
     Part<QPushButton>("ButtonSavePlot")->click();
-    EXPECT_EQ(ui.messages.size(), 1u);  // refused over the table
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{"Cannot save over the sections table \"study.csv\"."});
 }
 
 }  // namespace

@@ -349,6 +349,13 @@ TEST_F(VarnelCliTest, SectionsGiveOneEllipsoidASampleOrSayWhyNot) {
         bootstraps += nlohmann::json::parse(line).contains("bootstrap");
     }
     EXPECT_EQ(bootstraps, 1);
+    // A sphere has no k, ν or directions of its axes.
+    const auto sphere = nlohmann::json::parse(
+        Cli("--json --sections " +
+            Write("sphere.csv", "name,strike,dip,R,phi\na,0,0,1,0\nb,0,90,1,0\nc,90,90,1,0\n"))
+            .out);
+    EXPECT_TRUE(sphere["k"].is_null() && sphere["nu"].is_null() &&
+                sphere["axes"][1]["trend"].is_null());
     const struct {
         std::string arguments;
         int status;
@@ -361,7 +368,8 @@ TEST_F(VarnelCliTest, SectionsGiveOneEllipsoidASampleOrSayWhyNot) {
         {"--sections " + table + " --hsu-png h.svg", 2, "--hsu-png does not write the format"},
         {"--flinn-svg f.svg " + table, 2, "The Flinn and Hsu plots need --sections."},
         {"--sections " + table + " --flinn-png " + table, 1,
-         "Cannot save over the data file \"gneiss_sections.csv\"."},
+         "Cannot save over the sections table \"gneiss_sections.csv\"."},
+        {"--sections " + Write("empty.csv", ""), 1, "/empty.csv: the table is empty\n"},
     };
     for (const auto& c : cases) {
         const CliRun run = Cli(c.arguments);

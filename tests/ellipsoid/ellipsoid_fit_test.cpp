@@ -93,6 +93,8 @@ TEST(FitEllipsoid, ReturnsTheEllipsoidItsSectionsWereCutFrom) {
         {1.1, 1.0, 1 / 1.1, Multiply(Rx(80), Rz(-10)), {{45, 30}, {200, 70}, {320, 50}}},
         // Planes through one line (the vertical) determine it too.
         {2, 1, 0.5, Multiply(Rz(30), Rx(20)), {{0, 90}, {60, 90}, {120, 90}}},
+        // A sphere: no axis has a direction, k and ν are undefined.
+        {1, 1, 1, Rz(0), oblique},
     };
     for (const Case& c : cases) {
         const EllipsoidMatrix Q = EllipsoidOf(c.X, c.Y, c.Z, c.rotation);
@@ -105,6 +107,7 @@ TEST(FitEllipsoid, ReturnsTheEllipsoidItsSectionsWereCutFrom) {
             // Directions of distinct axes: the columns of the rotation.
             const bool distinct = (i == 0 || lengths[i] != lengths[i - 1]) &&
                                   (i == 2 || lengths[i] != lengths[i + 1]);
+            EXPECT_EQ(fit.axes[i].defined, distinct) << c.X << " axis " << i;
             if (!distinct) continue;
             const Vector3 column{c.rotation[0][i], c.rotation[1][i], c.rotation[2][i]};
             EXPECT_LT(AngleBetweenLines(fit.axes[i].line, LineOf(column)), 1e-7)
@@ -112,6 +115,7 @@ TEST(FitEllipsoid, ReturnsTheEllipsoidItsSectionsWereCutFrom) {
         }
         for (double misfit : fit.misfits) EXPECT_LE(misfit, 1e-12);
         EXPECT_LE(fit.incompatibility, 1e-12);
+        EXPECT_EQ(std::isnan(fit.shape.k) && std::isnan(fit.shape.nu), c.X == c.Z) << c.X;
     }
 }
 

@@ -17,14 +17,26 @@ TEST(ReadSectionsTable, ReadsEachLayoutAndNamesTheLineOfAFault) {
         const char* fault;  // a part of the error, or nullptr when the table reads
     };
     const Case cases[] = {
-        {"Name;Strike;Dip;R;Phi\nh;0;0;2,5;60\nv;10,5;90;1,5;-3\n\nw;90;90;2;8,25\n", nullptr},
+        {"Name;Strike;Dip;R;Phi\nh;0;0;2,5;60\nv;10,5;90;1,5;-3\n\nw;90;90;2;8,25\n"
+         "u;-90;45;2;135;\n",
+         nullptr},
         {"sample\tfile\tdip\tstrike\nA\tdata/h.txt\t0\t0\nB\t/abs/v.txt\t90\t10\n", nullptr},
-        {"name,strike,dip\nh,0,0\n", "the header must name"},
+        {"name,strike,dip\nh,0,0\n",
+         "line 1: the header must name the columns strike and dip, and file or R and phi"},
         {"name,strike,dip,R,phi\nh,0,0,2.5,60\nv,east,90,1.5,3\n",
-         "line 3 of t.csv: strike 'east'"},
-        {"name,strike,dip,R,phi\nh,0,,2.5,60\n", "line 2 of t.csv: a section needs its strike"},
-        {"name,strike,dip,R,phi\nh,0,0,2.5,\n", "line 2 of t.csv: a section needs a file or"},
+         "line 3: strike 'east' is not a number"},
+        {"name,strike,dip,R,phi\nh,0,,2.5,60\n", "line 2: a section needs its strike and dip"},
+        {"name,strike,dip,R,phi\nh,0,0,2.5,\n", "line 2: a section needs a file or its R and phi"},
         {"\n\n", "the table is empty"},
+        {"name,strike,dip,R,phi\nh,0,0,2,1e300\n",
+         "line 2: phi '1e300' is not between -360 and 360"},
+        {"name,strike,dip,R,phi\nh,400,0,2,10\n",
+         "line 2: strike '400' is not between -360 and 360"},
+        {"name,strike,dip,R,phi\nh,0,0,0,10\n", "line 2: R '0' is not between 1 and 1000000"},
+        {"name,strike,dip,R,phi\nh,0,0,inf,10\n", "line 2: R 'inf' is not a number"},
+        {"name,strike,dip,R,phi,Phi\nh,0,0,2,10,10\n", "line 1: columns 5 and 6 both name phi"},
+        {"name,strike,dip,R,phi\nh,0,0,2,10,,x\n",
+         "line 2: column 7 holds 'x' but the header names 5 columns"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.table);
@@ -34,15 +46,17 @@ TEST(ReadSectionsTable, ReadsEachLayoutAndNamesTheLineOfAFault) {
                 ReadSectionsTable(path);
                 ADD_FAILURE() << "read";
             } catch (const SectionsTableError& error) {
-                EXPECT_NE(std::string(error.what()).find(c.fault), std::string::npos)
-                    << error.what();
+                EXPECT_EQ(std::string(error.what()), c.fault);
             }
             continue;
         }
         const std::vector<SectionRow> rows = ReadSectionsTable(path);
         ASSERT_GE(rows.size(), 2u);
         if (rows[0].hasStrain) {
-            ASSERT_EQ(rows.size(), 3u);
+            ASSERT_EQ(rows.size(), 4u);
+            // Strike and φ reduced to [0°, 360°) and (−90°, 90°].
+            EXPECT_EQ(rows[3].strikeDegrees, 270.0);
+            EXPECT_EQ(rows[3].phiDegrees, -45.0);
             EXPECT_EQ(rows[1].name, "v");
             EXPECT_EQ(rows[1].strikeDegrees, 10.5);
             EXPECT_EQ(rows[0].R, 2.5);
@@ -90,8 +104,12 @@ TEST(StudySections, NamesTheSectionWhoseFileFails) {
         StudySections(path, '.');
         ADD_FAILURE() << "studied";
     } catch (const SectionsRefused& error) {
-        EXPECT_NE(std::string(error.what()).find("section v ("), std::string::npos);
-        EXPECT_NE(std::string(error.what()).find("file not found"), std::string::npos);
+        // The section on its own line, each of the file's messages indented beneath.
+        const std::string missing = (folder.Path() / "missing.txt").string();
+        EXPECT_EQ(std::string(error.what()),
+                  "section v (" + missing +
+                      "):\n  Invalid data file\n  Execution terminated\n  file not found: " +
+                      missing + " (No such file or directory)");
     }
 }
 
@@ -101,9 +119,9 @@ TEST(BootstrapEllipsoid, IsTheSameForASeedAndHoldsTheEstimate) {
     ASSERT_EQ(studies.size(), 1u);
     ASSERT_TRUE(studies[0].fit);
     EXPECT_EQ(studies[0].sections[0].N, 120);
-    const EllipsoidBootstrap a = BootstrapEllipsoid(studies[0], 400, 7);
-    const EllipsoidBootstrap b = BootstrapEllipsoid(studies[0], 400, 7);
-    const EllipsoidBootstrap c = BootstrapEllipsoid(studies[0], 400, 8);
+    const EllipsoidBootstrap a = *BootstrapEllipsoid(studies[0], 400, 7);
+    const EllipsoidBootstrap b = *BootstrapEllipsoid(studies[0], 400, 7);
+    const EllipsoidBootstrap c = *BootstrapEllipsoid(studies[0], 400, 8);
     ASSERT_TRUE(a.estimated);
     EXPECT_EQ(a.XY.lo, b.XY.lo);
     EXPECT_EQ(a.coneDegrees[2], b.coneDegrees[2]);
@@ -115,6 +133,21 @@ TEST(BootstrapEllipsoid, IsTheSameForASeedAndHoldsTheEstimate) {
     EXPECT_LT(a.k.lo, studies[0].fit->shape.k);
     EXPECT_GT(a.k.hi, studies[0].fit->shape.k);
     for (double cone : a.coneDegrees) EXPECT_GT(cone, 0.0);
+    // All samples at once: the same numbers, B resamples counted for each; cancelled, none.
+    struct Count : ProgressSink {
+        int maximum = 0, position = 0;
+        void SetMaximum(int m) override { maximum = m; }
+        void SetPosition(int p) override { position = p; }
+    } count;
+    std::vector<SampleStudy> all = studies;
+    ASSERT_TRUE(BootstrapStudies(all, 400, 7, 95, &count));
+    EXPECT_EQ(all[0].bootstrap->XY.lo, a.XY.lo);
+    EXPECT_EQ(count.maximum, 400);
+    EXPECT_EQ(count.position, 400);
+    const std::atomic<bool> cancel{true};
+    std::vector<SampleStudy> cancelled = studies;
+    EXPECT_FALSE(BootstrapStudies(cancelled, 400, 7, 95, nullptr, &cancel));
+    EXPECT_FALSE(cancelled[0].bootstrap);
 }
 
 }  // namespace

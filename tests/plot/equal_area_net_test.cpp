@@ -44,6 +44,18 @@ TEST(DrawEqualAreaNet, PutsAHorizontalAxisOnTheCircleAndAVerticalOneAtTheCentre)
         }
         EXPECT_NEAR(circles[3][0], net[0], kPixel);
         EXPECT_NEAR(circles[3][1], net[1], kPixel);
+        // Labels of X and Y outside the circle, Z's off the centre, each on a white box.
+        for (std::size_t c = 0; c < canvas.calls.size(); ++c) {
+            std::istringstream in(canvas.calls[c]);
+            std::string kind, align, name;
+            int x, y, h;
+            if (!(in >> kind >> x >> y >> align >> h >> name) || kind != "Text" || name == "N") {
+                continue;
+            }
+            const double away = std::hypot(x - net[0], y + h / 2 - net[1]);
+            EXPECT_GT(away, name == "Z" ? h : net[2] + h / 2) << name << " at " << trend;
+            EXPECT_EQ(canvas.calls[c - 2].rfind("FillRect", 0), 0u) << name;
+        }
     }
 }
 
@@ -60,6 +72,11 @@ TEST(DrawEqualAreaNet, DrawsEachResampleAxisAsASmallDot) {
     DrawEqualAreaNet(data, canvas, 300, 300);
     EXPECT_EQ(Circles(canvas.calls).size(), 1u + 12u + 3u);
     EXPECT_EQ(Circles(canvas.calls)[1][2], 1.0);
+    // Axes without a direction are left out, their resamples too.
+    data.defined = {false, false, true};
+    testing_support::RecordingCanvas oblate;
+    DrawEqualAreaNet(data, oblate, 300, 300);
+    EXPECT_EQ(Circles(oblate.calls).size(), 1u + 4u + 1u);
 }
 
 }  // namespace
