@@ -102,6 +102,9 @@ void TFormEllipsoid::ButtonOpenTableClick() {
 
 void TFormEllipsoid::OpenTable(const std::string& path) {
     AbandonBootstrap();
+    // The count of an earlier table's bootstrap says nothing of this one.
+    BootstrapProgress->setValue(0);
+    BootstrapProgress->setTextVisible(false);
     studies_.clear();
     tablePath_ = path;
     try {
@@ -160,6 +163,7 @@ void TFormEllipsoid::ShowSample() {
     } else {
         EllipsoidGrid->clear();
         EllipsoidGrid->setRowCount(0);
+        EllipsoidGrid->setColumnCount(0);
     }
     ShowPlots();
     EnableCommands();
@@ -192,8 +196,12 @@ void TFormEllipsoid::ShowPlots() {
 void TFormEllipsoid::EnableCommands() {
     const bool anyFit = std::any_of(studies_.begin(), studies_.end(),
                                     [](const auto& study) { return study.fit.has_value(); });
+    // Sections given as R and φ have nothing to resample.
+    const bool anyData = std::any_of(studies_.begin(), studies_.end(), [](const auto& study) {
+        return study.fit && ellipsoid::HasResampleData(study);
+    });
     const bool running = BootstrapRunning();
-    ButtonBootstrap->setEnabled(anyFit && !running);
+    ButtonBootstrap->setEnabled(anyData && !running);
     ButtonCancel->setEnabled(running);
     ResampleCount->setEnabled(!running);
     SeedValue->setEnabled(!running);

@@ -90,6 +90,15 @@ TEST_F(EllipsoidWindowTest, ShowsWhyATableIsRefused) {
     EXPECT_EQ(Status(), "lost.csv: " + message);
     EXPECT_EQ(Part<QTableWidget>("SectionsGrid")->rowCount(), 0);
     EXPECT_TRUE(ui.errors.empty());
+    // A sphere: its k and axes undefined, no net to save, nothing to resample.
+    OpenTable(
+        WriteFile("sphere.csv", "name,strike,dip,R,phi\na,0,0,1,0\nb,0,90,1,0\nc,90,90,1,0\n"));
+    EXPECT_EQ(Part<QTableWidget>("EllipsoidGrid")->item(7, 1)->text(), QStringLiteral("undefined"));
+    EXPECT_EQ(Part<QTableWidget>("EllipsoidGrid")->item(4, 1)->text(), QStringLiteral("undefined"));
+    EXPECT_FALSE(Part<QPushButton>("ButtonBootstrap")->isEnabled());
+    Part<QTabWidget>("PlotTabs")->setCurrentIndex(2);
+    Part<QPushButton>("ButtonSavePlot")->click();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"No data loaded."});
 }
 
 TEST_F(EllipsoidWindowTest, BootstrapAddsIntervalsAndSavePlotWritesTheTabInFront) {

@@ -369,6 +369,9 @@ TEST_F(VarnelCliTest, SectionsGiveOneEllipsoidASampleOrSayWhyNot) {
         {"--flinn-svg f.svg " + table, 2, "The Flinn and Hsu plots need --sections."},
         {"--sections " + table + " --flinn-png " + table, 1,
          "Cannot save over the sections table \"gneiss_sections.csv\"."},
+        {"--sections " + table + " --hsu-svg " + std::string(VARNEL_EXAMPLES_DIR) +
+             "/sections/horizontal.txt",
+         1, "Cannot save over the data file \"horizontal.txt\"."},
         {"--sections " + Write("empty.csv", ""), 1, "/empty.csv: the table is empty\n"},
     };
     for (const auto& c : cases) {
