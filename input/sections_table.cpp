@@ -18,6 +18,7 @@ namespace {
 constexpr std::size_t kLongestLine = 1 << 16;
 // Angles beyond a turn either way are typing errors rather than directions.
 constexpr double kTurn = 360.0;
+constexpr double kRightAngle = 90.0;
 // The fit weighs R against 1/R: beyond 10⁶ their squares part by more than 10¹², and fewer
 // than four of a double's digits are left for the shorter axis.
 constexpr double kLargestRatio = 1e6;
@@ -177,7 +178,8 @@ std::vector<SectionRow> ReadSectionsTable(const std::string& path) {
         if (row.name.empty()) row.name = "line " + std::to_string(line);
         const std::optional<double> strike =
             reader.Between(cells, columns.strike, "strike", line, -kTurn, kTurn);
-        const std::optional<double> dip = reader.Number(cells, columns.dip, "dip", line);
+        const std::optional<double> dip =
+            reader.Between(cells, columns.dip, "dip", line, 0.0, kRightAngle);
         if (!strike || !dip) reader.Fail(line, "a section needs its strike and dip");
         row.strikeDegrees = ReducedStrike(*strike);
         row.dipDegrees = *dip;

@@ -31,7 +31,8 @@ public:
 /// by the tab, ";" or "," the header uses most; a number with a decimal comma where "," does not
 /// separate. A row gives a file or R and φ (a file where it gives both) and no cell beyond the
 /// header's; blank lines are skipped. Rows without a name are named by their line. Strike and
-/// φ lie within ±360° and are reduced to [0°, 360°) and (−90°, 90°]; R lies in [1, 10⁶].
+/// φ lie within ±360° and are reduced to [0°, 360°) and (−90°, 90°]; dip lies in [0°, 90°] and
+/// R in [1, 10⁶].
 /// Throws SectionsTableError naming the line (the caller names the table).
 std::vector<SectionRow> ReadSectionsTable(const std::string& path);
 

@@ -33,6 +33,7 @@ TEST(ReadSectionsTable, ReadsEachLayoutAndNamesTheLineOfAFault) {
         {"name,strike,dip,R,phi\nh,400,0,2,10\n",
          "line 2: strike '400' is not between -360 and 360"},
         {"name,strike,dip,R,phi\nh,0,0,0,10\n", "line 2: R '0' is not between 1 and 1000000"},
+        {"name,strike,dip,R,phi\nh,0,-5,2,10\n", "line 2: dip '-5' is not between 0 and 90"},
         {"name,strike,dip,R,phi\nh,0,0,inf,10\n", "line 2: R 'inf' is not a number"},
         {"name,strike,dip,R,phi,Phi\nh,0,0,2,10,10\n", "line 1: columns 5 and 6 both name phi"},
         {"name,strike,dip,R,phi\nh,0,0,2,10,,x\n",
