@@ -1,5 +1,6 @@
 #include "app/methods_window.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -29,6 +30,7 @@ constexpr const char* kNoAnalysisStatus =
     "No analysis: open a data file of three ellipses or more.";
 // The bootstrap draws from one fixed seed, so a data set always gives the same intervals.
 constexpr std::uint32_t kBootstrapSeed = 1;
+constexpr int kWordsColumnWidth = 230;
 
 // A column title on screen, broken into short lines ("Bootstrap\nR interval\n(95 %)") so that
 // the columns are as narrow as their numbers and the table fits beside the plot.
@@ -46,6 +48,13 @@ void Fill(QTableWidget& grid, const TextTable& table) {
     QStringList header;
     for (const std::string& h : table.header) header << ScreenHeader(h);
     grid.setHorizontalHeaderLabels(header);
+    // The last column, of words, wraps them at a width of its own: stretched into what the
+    // numbers leave of a narrow window it would stand one word a line.
+    const int notes = grid.columnCount() - 1;
+    if (notes > 0) {
+        grid.horizontalHeader()->setSectionResizeMode(notes, QHeaderView::Fixed);
+        grid.setColumnWidth(notes, kWordsColumnWidth);
+    }
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(table.rows[r][c]));
