@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "app/bootstrap_runner.h"
 #include "app/command_runner.h"
@@ -41,7 +43,35 @@ QString ScreenHeader(const std::string& title) {
     return text;
 }
 
-void Fill(QTableWidget& grid, const TextTable& table) {
+// The narrowest width at which `text` breaks only between words, a range's dash kept with its
+// first number ("1.656 –" over "2.052"), plus the cell's margins.
+int WrappedWidth(const QFontMetrics& metrics, QString text) {
+    constexpr int kCellMargins = 8;
+    text.replace(QStringLiteral(" –"), QString::fromUtf8("\u00A0–"));
+    int widest = 0;
+    for (const QString& part : text.split(QRegularExpression(QStringLiteral("[ \n]")))) {
+        widest = std::max(widest, metrics.horizontalAdvance(part));
+    }
+    return widest + kCellMargins;
+}
+
+// Columns of numbers as narrow as their words: ranges stand on two lines, so that the
+// bootstrap's columns stay in a window beside the main one.
+void NarrowColumns(QTableWidget& grid) {
+    for (int c = 0; c + 1 < grid.columnCount(); ++c) {
+        int width = WrappedWidth(grid.horizontalHeader()->fontMetrics(),
+                                 grid.horizontalHeaderItem(c)->text());
+        for (int r = 0; r < grid.rowCount(); ++r) {
+            if (const QTableWidgetItem* item = grid.item(r, c)) {
+                width = std::max(width, WrappedWidth(grid.fontMetrics(), item->text()));
+            }
+        }
+        grid.horizontalHeader()->setSectionResizeMode(c, QHeaderView::Fixed);
+        grid.setColumnWidth(c, width);
+    }
+}
+
+void Fill(QTableWidget& grid, const TextTable& table, bool narrow = false) {
     grid.clear();
     grid.setColumnCount(static_cast<int>(table.header.size()));
     grid.setRowCount(static_cast<int>(table.rows.size()));
@@ -62,6 +92,7 @@ void Fill(QTableWidget& grid, const TextTable& table) {
             grid.setItem(static_cast<int>(r), static_cast<int>(c), item);
         }
     }
+    if (narrow) NarrowColumns(grid);
     grid.resizeRowsToContents();
 }
 
@@ -169,7 +200,7 @@ void TFormMethods::ShowNoAnalysis(const std::string& status) {
 }
 
 void TFormMethods::ShowSummary() {
-    Fill(*EstimatorGrid, EstimatorTable(*summary_, UserDecimalSeparator()));
+    Fill(*EstimatorGrid, EstimatorTable(*summary_, UserDecimalSeparator()), true);
     Fill(*TestGrid, FabricTestTable(summary_->result, UserDecimalSeparator()));
     EnableCommands();
 }

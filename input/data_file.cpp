@@ -132,6 +132,16 @@ std::string NotANumberDetail(std::string_view field, bool lineCut, const FieldPl
     }
     const std::size_t text = field.find_first_not_of(' ');
     const std::size_t end = field.find_last_not_of(' ');
+    // A line split at a comma before its tab: say how the tab would have split it, since that
+    // is most likely the split meant.
+    const std::size_t comma = place.text.find(','), tab = place.text.find('\t');
+    if (comma < tab && tab != std::string_view::npos &&
+        field.find('\t') != std::string_view::npos) {
+        return detail +
+               ": the line is split at its first comma; split at its tab it would read R '" +
+               QuotedField(place.text.substr(0, tab), false) + "' and φ '" +
+               QuotedField(place.text.substr(tab + 1), false) + "'";
+    }
     if (field.substr(text, end + 1 - text).find_first_of(",\t ") != std::string_view::npos) {
         return detail +
                ": a line holds two numbers, R and φ, separated by a comma, a tab or blanks, "
