@@ -1,11 +1,13 @@
 #include "app/methods_window.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -260,6 +262,11 @@ void TFormMethods::ButtonSavePlotClick() {
     if (!PlotView->Data()) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
+    }
+    // The picture has the size shown, so the plot comes to the front, laid out, first.
+    if (auto* pages = findChild<QTabWidget*>(QStringLiteral("MethodsPages"))) {
+        pages->setCurrentWidget(PlotView);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     }
     const std::optional<std::string> path = ui_.AskSaveFileName(
         {kPictureFilter, "emf", true, OfferedName(lastPlotPath_, "_rfphi.emf")});

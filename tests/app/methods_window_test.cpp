@@ -295,6 +295,8 @@ TEST_F(MethodsWindowTest, SavesThePlotInTheFormatOfItsNameAtTheSizeShown) {
     QSvgRenderer svg(QString::fromStdString(Path("rfphi.svg")));
     ASSERT_TRUE(svg.isValid());
     EXPECT_EQ(svg.viewBox().size(), Part<RfPhiView>("PlotView")->size());
+    // The plot's page comes to the front, so the picture has the size the user sees.
+    EXPECT_EQ(Part<QTabWidget>("MethodsPages")->currentWidget(), Part<RfPhiView>("PlotView"));
     ui.saveAnswers.push_back(Path("rfphi.emf"));
     Part<QPushButton>("ButtonSavePlot")->click();
     EXPECT_EQ(ui.saveRequests.at(1).initialPath, Path("rfphi.svg"));
