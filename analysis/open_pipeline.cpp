@@ -62,12 +62,15 @@ void OpenParsedFile(AnalysisState& state, const DataFileReading& reading, Confid
     for (const std::string& text : reading.notices) Add(result, Notice::Kind::Message, text);
     const ParseOutcome& parsed = reading.parse;
     if (!parsed.ok) {
-        Add(result, Notice::Kind::Message, kInvalidDataAtLinePrefix + std::to_string(parsed.line));
+        Add(result, Notice::Kind::Message, kInvalidDataAtLinePrefix + std::to_string(parsed.line),
+            parsed.detail);
         return;
     }
-    std::vector<std::string> badRatios;
-    if (ValidateAxialRatios(state, badRatios)) {
-        for (std::string& line : badRatios) Add(result, Notice::Kind::MemoLine, std::move(line));
+    std::vector<std::string> badRatios, details;
+    if (ValidateAxialRatios(state, badRatios, &details)) {
+        for (std::size_t i = 0; i < badRatios.size(); ++i) {
+            Add(result, Notice::Kind::MemoLine, std::move(badRatios[i]), std::move(details[i]));
+        }
         return;
     }
     try {
@@ -152,10 +155,10 @@ CommandResult RunOpenCommand(AnalysisState& state, const std::string& chosenPath
                 OpenParsedFile(opened, reading, level, decimalSeparator, progress, result);
                 return;
             case CountOutcome::Unreadable:
-                Add(result, Notice::Kind::Message, kInvalidDataFileMessage, reading.unreadable);
+                Add(result, Notice::Kind::Message, kInvalidDataFileMessage, reading.detail);
                 return;
             case CountOutcome::TooManyData:
-                Add(result, Notice::Kind::Message, kTooManyDataMessage);
+                Add(result, Notice::Kind::Message, kTooManyDataMessage, reading.detail);
                 return;
         }
     });

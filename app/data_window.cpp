@@ -52,6 +52,8 @@ TFormData::TFormData(QWidget* parent) : QDialog(parent) {
     DataGrid->setObjectName(QStringLiteral("DataGrid"));
     DataGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DataGrid->verticalHeader()->setVisible(false);
+    // One line of text a row: the style's default height would show half as many data.
+    DataGrid->verticalHeader()->setDefaultSectionSize(DataGrid->fontMetrics().height() + 6);
     DataGrid->setWordWrap(false);  // a long line of the file is cut, whole in its tooltip
     DataGrid->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(DataGrid);

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <algorithm>
 #include <string>
@@ -20,6 +21,7 @@
 #include "app/plot_picture.h"
 #include "app/progress_bar_sink.h"
 #include "app/save_refusal.h"
+#include "app/window_placement.h"
 #include "core/grid_export.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
@@ -156,11 +158,26 @@ void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
 }
 
 void TFormMain::MenuMethodsClick() {
-    if (methods_ == nullptr) methods_ = new TFormMethods(ui_, this);
+    if (methods_ == nullptr) {
+        methods_ = new TFormMethods(ui_, this);
+        if (!methods_->CameBackToItsPlace()) PlaceMethodsWindow();
+    }
     UpdateMethodsWindow();
     methods_->show();
     methods_->raise();
     methods_->activateWindow();
+}
+
+// The first time, the Methods window stands beside this one where the screen has room.
+void TFormMain::PlaceMethodsWindow() {
+    const QScreen* shown = screen();
+    if (shown == nullptr) return;
+    // The window manager's frame, as this window has it, is added to the other's size.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const SideBySide placed =
+        PlaceBeside(frameGeometry(), methods_->size() + frame, shown->availableGeometry());
+    if (placed.mainTopLeft != frameGeometry().topLeft()) move(placed.mainTopLeft);
+    methods_->move(placed.second.topLeft());
 }
 
 void TFormMain::MenuEllipsoidClick() {

@@ -113,6 +113,7 @@ private:
     void ExportPicture(bool postStrain);
     ConfidenceLevel SelectedLevel() const;
     void UpdateMethodsWindow();
+    void PlaceMethodsWindow();
     std::vector<std::string> DataFiles() const;
 
     UserInterface& ui_;

@@ -1,10 +1,15 @@
 #include "app/methods_window.h"
 
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "app/bootstrap_runner.h"
 #include "app/command_runner.h"
@@ -29,6 +34,7 @@ constexpr const char* kNoAnalysisStatus =
     "No analysis: open a data file of three ellipses or more.";
 // The bootstrap draws from one fixed seed, so a data set always gives the same intervals.
 constexpr std::uint32_t kBootstrapSeed = 1;
+constexpr int kWordsColumnWidth = 230;
 
 // A column title on screen, broken into short lines ("Bootstrap\nR interval\n(95 %)") so that
 // the columns are as narrow as their numbers and the table fits beside the plot.
@@ -39,13 +45,48 @@ QString ScreenHeader(const std::string& title) {
     return text;
 }
 
-void Fill(QTableWidget& grid, const TextTable& table) {
+// The narrowest width at which `text` breaks only between words, a range's dash kept with its
+// first number ("1.656 –" over "2.052"), plus the cell's margins.
+int WrappedWidth(const QFontMetrics& metrics, QString text) {
+    constexpr int kCellMargins = 8;
+    text.replace(QStringLiteral(" –"), QString::fromUtf8("\u00A0–"));
+    int widest = 0;
+    for (const QString& part : text.split(QRegularExpression(QStringLiteral("[ \n]")))) {
+        widest = std::max(widest, metrics.horizontalAdvance(part));
+    }
+    return widest + kCellMargins;
+}
+
+// Columns of numbers as narrow as their words: ranges stand on two lines, so that the
+// bootstrap's columns stay in a window beside the main one.
+void NarrowColumns(QTableWidget& grid) {
+    for (int c = 0; c + 1 < grid.columnCount(); ++c) {
+        int width = WrappedWidth(grid.horizontalHeader()->fontMetrics(),
+                                 grid.horizontalHeaderItem(c)->text());
+        for (int r = 0; r < grid.rowCount(); ++r) {
+            if (const QTableWidgetItem* item = grid.item(r, c)) {
+                width = std::max(width, WrappedWidth(grid.fontMetrics(), item->text()));
+            }
+        }
+        grid.horizontalHeader()->setSectionResizeMode(c, QHeaderView::Fixed);
+        grid.setColumnWidth(c, width);
+    }
+}
+
+void Fill(QTableWidget& grid, const TextTable& table, bool narrow = false) {
     grid.clear();
     grid.setColumnCount(static_cast<int>(table.header.size()));
     grid.setRowCount(static_cast<int>(table.rows.size()));
     QStringList header;
     for (const std::string& h : table.header) header << ScreenHeader(h);
     grid.setHorizontalHeaderLabels(header);
+    // The last column, of words, wraps them at a width of its own: stretched into what the
+    // numbers leave of a narrow window it would stand one word a line.
+    const int notes = grid.columnCount() - 1;
+    if (notes > 0) {
+        grid.horizontalHeader()->setSectionResizeMode(notes, QHeaderView::Fixed);
+        grid.setColumnWidth(notes, kWordsColumnWidth);
+    }
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(table.rows[r][c]));
@@ -53,6 +94,7 @@ void Fill(QTableWidget& grid, const TextTable& table) {
             grid.setItem(static_cast<int>(r), static_cast<int>(c), item);
         }
     }
+    if (narrow) NarrowColumns(grid);
     grid.resizeRowsToContents();
 }
 
@@ -160,7 +202,7 @@ void TFormMethods::ShowNoAnalysis(const std::string& status) {
 }
 
 void TFormMethods::ShowSummary() {
-    Fill(*EstimatorGrid, EstimatorTable(*summary_, UserDecimalSeparator()));
+    Fill(*EstimatorGrid, EstimatorTable(*summary_, UserDecimalSeparator()), true);
     Fill(*TestGrid, FabricTestTable(summary_->result, UserDecimalSeparator()));
     EnableCommands();
 }
@@ -220,6 +262,11 @@ void TFormMethods::ButtonSavePlotClick() {
     if (!PlotView->Data()) {
         ui_.ShowMessage(kNoDataForPictureMessage);
         return;
+    }
+    // The picture has the size shown, so the plot comes to the front, laid out, first.
+    if (auto* pages = findChild<QTabWidget*>(QStringLiteral("MethodsPages"))) {
+        pages->setCurrentWidget(PlotView);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     }
     const std::optional<std::string> path = ui_.AskSaveFileName(
         {kPictureFilter, "emf", true, OfferedName(lastPlotPath_, "_rfphi.emf")});

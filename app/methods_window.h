@@ -53,6 +53,8 @@ public:
     void ButtonSaveTableClick();
 
     bool BootstrapRunning() const;
+    /// True when the window came back to where it was left at an earlier run.
+    bool CameBackToItsPlace() const { return restoredPlace_; }
 
 protected:
     /// Keeps the window's place and size for the next start.
@@ -66,7 +68,8 @@ public:
 
 private:
     void CreateControls();
-    QWidget* CreateTablesColumn();
+    QWidget* CreateEstimatorsPage();
+    QWidget* CreateTestsPage();
     QWidget* CreateBootstrapRow();
     void SetFewestResamples(ConfidenceLevel level);
     QWidget* CreateSaveRow();
@@ -84,6 +87,7 @@ private:
     std::optional<methods::BootstrapResult> BootstrapAtLevel() const;
 
     UserInterface& ui_;
+    bool restoredPlace_ = false;
     std::unique_ptr<AnalysisState> state_;
     ConfidenceLevel level_ = ConfidenceLevel::Level95;
     std::optional<MethodsSummary> summary_;

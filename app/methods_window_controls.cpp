@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,9 +20,13 @@
 namespace varnel::app {
 namespace {
 
-constexpr int kWidth = 1280;
+// Beside the main window (722 pixels across) on a 1280 × 800 screen, with a title bar and panel.
+constexpr int kWidth = 540;
+constexpr int kHeight = 700;
+// Below this the tables' numbers and the plot's axis labels no longer fit.
+constexpr int kMinimumWidth = 420;
+constexpr int kMinimumHeight = 480;
 constexpr const char* kGeometryKey = "methods/geometry";
-constexpr int kHeight = 700;  // fits a 1280 × 800 screen with its title bar and panel
 constexpr int kFewestResamples = 100;
 constexpr int kMostResamples = 100000;
 constexpr int kDefaultResamples = 1000;
@@ -36,10 +42,10 @@ QTableWidget* CreateGrid(const char* name) {
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::NoSelection);
     grid->verticalHeader()->hide();
-    // The columns fit their numbers; the last one, of words, takes the rest and wraps.
+    // The columns fit their numbers; the last one, of words, wraps (see Fill).
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    grid->horizontalHeader()->setStretchLastSection(true);
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A narrow window scrolls the notes into view rather than squeezing the numbers.
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     grid->setWordWrap(true);
     grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -86,10 +92,11 @@ TFormMethods::TFormMethods(UserInterface& ui, QWidget* parent)
     bootstrap_ = new BootstrapRunner(this);
     CreateControls();
     BindEvents();
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(kWidth, kHeight);
     // Where the user left it last time, if anywhere.
     const QByteArray geometry = QSettings().value(QString::fromLatin1(kGeometryKey)).toByteArray();
-    if (!geometry.isEmpty()) restoreGeometry(geometry);
+    restoredPlace_ = !geometry.isEmpty() && restoreGeometry(geometry);
     ShowAnalysis(nullptr, ConfidenceLevel::Level95);
 }
 
@@ -100,34 +107,59 @@ void TFormMethods::hideEvent(QHideEvent* event) {
 
 TFormMethods::~TFormMethods() { bootstrap_->Abandon(); }
 
+// The window is narrow enough to stand beside the main window: the tables and the plot are
+// pages of their own, the commands below them stay in view.
 void TFormMethods::CreateControls() {
-    auto* layout = new QHBoxLayout(this);
-    // The tables take two thirds: eight columns of numbers and a column of notes.
-    layout->addWidget(CreateTablesColumn(), 2);
+    auto* layout = new QVBoxLayout(this);
+    StatusText = Named(new QLabel, "StatusText");
+    StatusText->setWordWrap(true);
+    layout->addWidget(StatusText);
+    auto* pages = Named(new QTabWidget, "MethodsPages");
+    pages->addTab(CreateEstimatorsPage(), QStringLiteral("&Estimators"));
+    pages->addTab(CreateTestsPage(), QStringLiteral("&Fabric tests"));
     PlotView = Named(new RfPhiView, "PlotView");
-    layout->addWidget(PlotView, 1);
+    pages->addTab(PlotView, QString::fromUtf8("R&f/φ plot"));
+    layout->addWidget(pages, 1);
+    layout->addWidget(CreateBootstrapRow());
+    layout->addWidget(CreateSaveRow());
 }
 
-QWidget* TFormMethods::CreateTablesColumn() {
-    auto* column = new QWidget;
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    StatusText = Named(new QLabel, "StatusText");
-    layout->addWidget(StatusText);
+namespace {
+
+// A page of tables and notes that scrolls when the window is lower than they are.
+QScrollArea* ScrollingPage(QWidget* content) {
+    auto* page = new QScrollArea;
+    page->setWidgetResizable(true);
+    page->setFrameShape(QFrame::NoFrame);
+    page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    page->setWidget(content);
+    return page;
+}
+
+}  // namespace
+
+QWidget* TFormMethods::CreateEstimatorsPage() {
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     layout->addWidget(Heading("Estimators of the strain"));
     EstimatorGrid = CreateGrid("EstimatorGrid");
     layout->addWidget(EstimatorGrid);
     layout->addWidget(StatementsNote());
+    layout->addStretch(1);
+    return ScrollingPage(content);
+}
+
+QWidget* TFormMethods::CreateTestsPage() {
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     layout->addWidget(Heading("Fabric tests"));
     TestGrid = CreateGrid("TestGrid");
     layout->addWidget(TestGrid);
     auto* note = Named(new QLabel(QString::fromUtf8(kFabricTestNote)), "FabricTestNote");
     note->setWordWrap(true);
     layout->addWidget(note);
-    layout->addWidget(CreateBootstrapRow());
     layout->addStretch(1);
-    layout->addWidget(CreateSaveRow());
-    return column;
+    return ScrollingPage(content);
 }
 
 QWidget* TFormMethods::CreateBootstrapRow() {

@@ -122,10 +122,10 @@ std::string DataExportConflict(const ImportRequest& request, const ExportRequest
 }
 
 void ExportReadData(const AnalysisState& state, const ImportRequest& request,
-                    analysis::Outcome outcome, char decimalSeparator) {
+                    analysis::Outcome outcome) {
     if (request.exportData.empty() || outcome == analysis::Outcome::Ended) return;
     RefuseSaveOverDataFile(state, request.exportData);
-    ReplaceFile(request.exportData, DataFileText(state, decimalSeparator));
+    ReplaceFile(request.exportData, DataFileText(state));
 }
 
 void ExportImageObjects(const ImportRequest& request, const std::string& path) {

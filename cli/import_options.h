@@ -42,9 +42,9 @@ std::string DataExportConflict(const ImportRequest& request, const ExportRequest
 void ExportImageObjects(const ImportRequest& request, const std::string& path);
 
 /// Saves the ellipses of an Open that got past the reading (Reported or EstimatedOnly) to the
-/// requested file as a data file, replacing it only once complete. Throws VarnelError with the
-/// save's message, or the refusal to save over the data file itself.
+/// requested file as a data file (DataFileText), replacing it only once complete. Throws
+/// VarnelError with the save's message, or the refusal to save over the data file itself.
 void ExportReadData(const AnalysisState& state, const ImportRequest& request,
-                    analysis::Outcome outcome, char decimalSeparator);
+                    analysis::Outcome outcome);
 
 }  // namespace varnel::cli

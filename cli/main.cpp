@@ -102,7 +102,7 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         if (!text.empty() && !options.json && printedReport) output.Write("\n");
         if (!text.empty()) printedReport = true;
         output.Write(text);
-        cli::ExportReadData(state, options.import, result.outcome, separator);
+        cli::ExportReadData(state, options.import, result.outcome);
         // Written whatever the analysis gave: the overlay shows why objects were left out.
         cli::ExportImageObjects(options.import, path);
         if (result.outcome != analysis::Outcome::Reported) return false;

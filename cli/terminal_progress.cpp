@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "cli/interrupt_erase.h"
 #include "cli/terminal_text.h"
 
 namespace varnel::cli {
@@ -47,6 +48,9 @@ std::unique_ptr<TerminalProgress> StandardErrorProgress(std::string label) {
     return std::make_unique<TerminalProgress>(std::move(label), [](std::string_view text) {
         // A progress line that cannot be written is no failure of the run.
         [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+        // "\r" and the line shows it, blanks between two "\r" erase it: an interrupt erases
+        // what stands.
+        EraseOnInterrupt(text.ends_with('\r') ? 0 : text.size() - 1);
     });
 }
 

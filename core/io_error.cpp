@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace varnel {
 
@@ -85,6 +86,39 @@ std::string IoErrorDetail(int errorNumber, const std::string& path) {
     const char* reason = ::strerrordesc_np(errorNumber);
     const std::string because = reason ? reason : "error " + std::to_string(errorNumber);
     return std::string(what) + ": " + path + " (" + because + ")";
+}
+
+std::string CreateFailureDetail(int errorNumber, const std::string& path) {
+    const std::filesystem::path file(path);
+    const std::string folder =
+        file.has_parent_path() ? file.parent_path().string() : std::string("the current folder");
+    const char* why = "the file cannot be created there";
+    switch (errorNumber) {
+        case ENOENT:
+        case ENOTDIR:
+            why = "the folder does not exist";
+            break;
+        case EACCES:
+        case EPERM: {
+            std::error_code ignored;
+            why = std::filesystem::exists(file, ignored)
+                      ? "the file is write-protected"
+                      : "the folder cannot be written; choose another";
+            break;
+        }
+        case EROFS:
+            why = "the folder is on a read-only file system";
+            break;
+        case ELOOP:
+            why = "its symbolic links form a loop";
+            break;
+        default:
+            break;
+    }
+    const char* reason = ::strerrordesc_np(errorNumber);
+    const std::string because = reason ? reason : "error " + std::to_string(errorNumber);
+    return "cannot create " + file.filename().string() + " in " + folder + ": " + why + " (" +
+           because + ")";
 }
 
 void ThrowIoErrorFromErrno(int errorNumber, const std::string& path) {

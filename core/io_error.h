@@ -33,6 +33,11 @@ int IoErrorCodeFromErrno(int errorNumber);
 /// "file not found: /data/a.txt (No such file or directory)".
 std::string IoErrorDetail(int errorNumber, const std::string& path);
 
+/// The English line below a file that could not be created: its folder and the system's
+/// reason, e.g. "cannot create a.png in /no/such: the folder does not exist (No such file or
+/// directory)".
+std::string CreateFailureDetail(int errorNumber, const std::string& path);
+
 /// Throws VarnelError with the I/O error text for errno and, as its detail, IoErrorDetail.
 [[noreturn]] void ThrowIoErrorFromErrno(int errorNumber, const std::string& path);
 

@@ -71,7 +71,10 @@ TrimmedLine ByteReader::ReadTrimmedLine(std::string& text, std::size_t limit) {
         const std::size_t end = std::min(bytes.find('\n'), bytes.size());
         for (std::size_t i = 0; i < end; ++i) {
             const char c = bytes[i];
-            if (c == '\r') continue;  // dropped, whether it ends the line or not
+            if (c == '\r') {  // dropped, whether it ends the line or not
+                loneCarriageReturn_ = loneCarriageReturn_ || i + 1 < end;
+                continue;
+            }
             if (static_cast<unsigned char>(c) > 32) {
                 if (text.size() == limit) {
                     Skip(i);

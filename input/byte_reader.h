@@ -42,6 +42,9 @@ public:
     /// characters in `text`: a longer line is Cut, and the rest of it is skipped without being
     /// kept. Memory stays within `limit` whatever the line.
     TrimmedLine ReadTrimmedLine(std::string& text, std::size_t limit);
+    /// True once a line read held a CR that did not end it: a file whose lines end in CR
+    /// alone (classic Mac OS) reads as one line.
+    bool LoneCarriageReturnSeen() const { return loneCarriageReturn_; }
 
 private:
     bool Refill();
@@ -51,6 +54,7 @@ private:
     std::vector<char> buffer_;
     std::size_t position_ = 0;
     std::size_t size_ = 0;
+    bool loneCarriageReturn_ = false;
     bool endOfText_ = false;  // a Ctrl-Z was read: nothing after it is
 };
 

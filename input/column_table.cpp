@@ -197,18 +197,22 @@ TableColumns ChosenColumns(std::string_view header, const ColumnChoice& choice) 
 
 RowEllipse ReadRow(std::string_view line, const TableColumns& columns, const std::string& where) {
     const std::vector<std::string> cells = SplitCells(line, columns.separator);
-    if (cells.size() > columns.cells) return {};
+    if (cells.size() > columns.cells) {
+        return {.why = "it has " + std::to_string(cells.size()) + " cells, the header " +
+                       std::to_string(columns.cells)};
+    }
     const std::optional<double> first = CellValue(cells, columns.first, where);
     const std::optional<double> second = columns.layout == ColumnLayout::RatioAndAngle
                                              ? first
                                              : CellValue(cells, columns.second, where);
     const std::optional<double> angle = CellValue(cells, columns.angle, where);
-    if (!first || !second || !angle) return {};
-    RowEllipse row{true, *first, ReduceHalfTurns(*angle)};
+    if (!first || !second || !angle)
+        return {.why = "a cell the ellipse is read from is empty or missing"};
+    RowEllipse row{true, *first, ReduceHalfTurns(*angle), {}};
     // R = Major / Minor or Max / Min, the quotient in extended precision like the estimation's;
     // an axis is a length.
     if (columns.layout != ColumnLayout::RatioAndAngle) {
-        if (!(*first > 0) || !(*second > 0)) return {};
+        if (!(*first > 0) || !(*second > 0)) return {.why = "an axis is zero or negative"};
         row.ratio = StoreDouble(CheckedDivide(*first, *second));
     }
     return row;

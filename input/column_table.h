@@ -65,6 +65,7 @@ struct RowEllipse {
     bool valid = false;
     double ratio = 0.0;
     double degrees = 0.0;
+    std::string why;  ///< when not valid: what is wrong with the row, in English
 };
 
 /// Reads one row (not valid: see RowEllipse). A cell holding a comma reads it as the decimal

@@ -1,6 +1,7 @@
 #include "input/data_file.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -67,15 +68,55 @@ double ConvertField(std::string_view field, char decimalSeparator, const std::st
 struct FieldPlace {
     std::string fileName;  // without its folder
     int line = 0;
-    const char* field = "R";  // "R" or "φ"
+    const char* field = "R";       // "R" or "φ"
+    std::string_view text;         // the whole line
+    bool carriageReturns = false;  // it held CRs that end no line
 
     std::string Where() const {
         return std::string(field) + " on line " + std::to_string(line) + " of " + fileName;
     }
 };
 
+// A file whose lines end in CR alone (classic Mac OS) reads as one line, as the reader's
+// rule has it; the hint says so and how to convert it.
+std::string CarriageReturnHint(const FieldPlace& place) {
+    return "the lines of " + place.fileName +
+           " end in CR only (old Mac OS text), so it reads as one line: convert its line ends "
+           "to LF, e.g. tr '\\r' '\\n' < " +
+           place.fileName + " > unix.txt";
+}
+
+// A line of a spreadsheet saved with ";" and no header: the reader splits at a comma, a tab
+// or a blank, never at ";".
+std::string SemicolonHint(const FieldPlace& place) {
+    const std::size_t comma = place.text.find(',');
+    const std::string read = comma == std::string_view::npos
+                                 ? "with no comma, tab or blank it is one field"
+                                 : "it was split at its first comma into '" +
+                                       QuotedField(place.text.substr(0, comma), false) + "' and '" +
+                                       QuotedField(place.text.substr(comma + 1), false) + "'";
+    return "line " + std::to_string(place.line) + " of " + place.fileName +
+           " is separated by \";\", which a data file without a header line does not use (" + read +
+           "): separate R and φ by a tab, or give the file a header line such as R;phi";
+}
+
+// The English line below "Invalid data at line #": the line holds no separator.
+std::string NoSeparatorDetail(const FieldPlace& place) {
+    if (place.carriageReturns) return CarriageReturnHint(place);
+    if (place.text.find(';') != std::string_view::npos) return SemicolonHint(place);
+    const std::string where = "line " + std::to_string(place.line) + " of " + place.fileName;
+    if (place.text.empty()) {
+        return where + " is empty: every line, the last one too, holds R and φ; delete it";
+    }
+    return where + " holds one field, '" + QuotedField(place.text, false) +
+           "': R and φ are needed, separated by a comma, a tab or blanks";
+}
+
 // The English line below the conversion error of a data-file field: where it is, and why.
 std::string NotANumberDetail(std::string_view field, bool lineCut, const FieldPlace& place) {
+    if (!lineCut && place.carriageReturns) {
+        return CarriageReturnHint(place);
+    }
     if (lineCut) {
         return "line " + std::to_string(place.line) + " of " + place.fileName +
                " is longer than 1 MiB";
@@ -85,11 +126,22 @@ std::string NotANumberDetail(std::string_view field, bool lineCut, const FieldPl
     }
     const std::string detail =
         "'" + QuotedField(field, false) + "', " + place.Where() + ", is not a number";
+    if (place.text.find(';') != std::string_view::npos) return SemicolonHint(place);
     if (field.starts_with("\xEF\xBB\xBF")) {
         return detail + ": the file starts with a byte-order mark; save it without one";
     }
     const std::size_t text = field.find_first_not_of(' ');
     const std::size_t end = field.find_last_not_of(' ');
+    // A line split at a comma before its tab: say how the tab would have split it, since that
+    // is most likely the split meant.
+    const std::size_t comma = place.text.find(','), tab = place.text.find('\t');
+    if (comma < tab && tab != std::string_view::npos &&
+        field.find('\t') != std::string_view::npos) {
+        return detail +
+               ": the line is split at its first comma; split at its tab it would read R '" +
+               QuotedField(place.text.substr(0, tab), false) + "' and φ '" +
+               QuotedField(place.text.substr(tab + 1), false) + "'";
+    }
     if (field.substr(text, end + 1 - text).find_first_of(",\t ") != std::string_view::npos) {
         return detail +
                ": a line holds two numbers, R and φ, separated by a comma, a tab or blanks, "
@@ -202,24 +254,38 @@ bool IsDataLine(std::string_view line, char decimalSeparator) {
 }
 
 CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath,
-                                    std::string* unreadable) {
+                                    std::string* detail) {
     long long count = 0;
     try {
         ByteReader reader(chosenPath);
-        while (count <= kMaxData && reader.SkipLine()) ++count;
+        // Past the limit only to say how far it is exceeded.
+        while ((count <= kMaxData || detail) && reader.SkipLine()) ++count;
     } catch (const VarnelError& error) {
-        if (unreadable) *unreadable = error.Detail();
+        if (detail) *detail = error.Detail();
         return CountOutcome::Unreadable;
     }
-    if (count > kMaxData) return CountOutcome::TooManyData;
+    if (count > kMaxData) {
+        if (detail) *detail = TooManyDataDetail(chosenPath, count, "lines");
+        return CountOutcome::TooManyData;
+    }
     state.DataCount = static_cast<std::int32_t>(count);
     state.DataFileName = chosenPath;
     state.DataFirstLine = 1;
     return CountOutcome::Counted;
 }
 
+std::string TooManyDataDetail(const std::string& path, long long count, const char* items) {
+    // A count below zero: reading stopped at the limit.
+    const std::string held = count < 0 ? "more than " + std::to_string(kMaxData) + " " + items
+                                       : std::to_string(count) + " " + items + ", more than the " +
+                                             std::to_string(kMaxData);
+    return FileNameWithoutFolder(path) + " holds " + held +
+           " data the program analyses at once: split it into files of at most " +
+           std::to_string(kMaxData);
+}
+
 ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
-    if (state.DataCount <= 0) return {true, 0};
+    if (state.DataCount <= 0) return {true, 0, {}};
     ByteReader reader(state.DataFileName);
     const std::string fileName = FileNameWithoutFolder(state.DataFileName);
     std::string line;
@@ -228,10 +294,12 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
         const bool cut = reader.ReadTrimmedLine(line, kLongestLine) == TrimmedLine::Cut;
         const std::string_view text = line;
         const std::size_t separator = SeparatorPosition(text);
-        FieldPlace place{fileName, k, "R"};
+        // CRs within the one line of a file are its line ends, unless it has others.
+        const bool carriageReturns = state.DataCount == 1 && reader.LoneCarriageReturnSeen();
+        FieldPlace place{fileName, k, "R", text, carriageReturns};
         if (separator == std::string_view::npos) {
             if (cut) ThrowNotANumberAt(text, true, place);  // the R field goes on beyond the cut
-            return {false, k};
+            return {false, k, NoSeparatorDetail(place)};
         }
         std::optional<LineFields> fields;
         if (!cut) fields = ReadableFields(text, separator, decimalSeparator);
@@ -244,15 +312,25 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
         if (!fields->phiValue) ThrowNotANumberAt(fields->phi, false, place);
         state.PhiPost[k] = DegreesToStoredRadians(StoreField(*fields->phiValue, place));
     }
-    return {true, 0};
+    return {true, 0, {}};
 }
 
-bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines) {
+bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines,
+                         std::vector<std::string>* details) {
     bool anyInvalid = false;
     for (int k = 1; k <= state.DataCount; ++k) {
         if (!(state.RPost[k] >= 1.0 && state.RPost[k] <= kLargestAxialRatio)) {
             const int line = k + state.DataFirstLine - 1;
             memoLines.push_back(kInvalidRatioAtLinePrefix + std::to_string(line));
+            if (details) {
+                // The shortest text that reads back as the value, whatever the locale.
+                char value[32];
+                const auto end = std::to_chars(value, value + sizeof value, state.RPost[k]).ptr;
+                details->push_back("R = " + std::string(value, end) + " on line " +
+                                   std::to_string(line) + " of " +
+                                   FileNameWithoutFolder(state.DataFileName) +
+                                   ": R, the long axis over the short one, lies from 1 to 100");
+            }
             anyInvalid = true;
         }
     }

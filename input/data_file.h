@@ -17,16 +17,21 @@ enum class CountOutcome {
 
 /// Counts the lines of the file the user chose (the dialog is the caller's) and, on success,
 /// stores the path in DataFileName, the count in DataCount and 1 in DataFirstLine. A file of
-/// more than 10000 lines is refused before anything is stored (counting stops at line 10001);
-/// anything but a regular file is unreadable, and `unreadable`, when given, then says why
-/// (IoErrorDetail).
+/// more than 10000 lines is refused before anything is stored; anything but a regular file is
+/// unreadable. `detail`, when given, says why in English: the I/O error (IoErrorDetail), or
+/// how many lines the file holds against the limit.
 CountOutcome ChooseAndCountDataFile(AnalysisState& state, const std::string& chosenPath,
-                                    std::string* unreadable = nullptr);
+                                    std::string* detail = nullptr);
+
+/// The English line below "Too many data": how many `items` the file holds (below zero: more
+/// than the limit, uncounted), and the limit.
+std::string TooManyDataDetail(const std::string& path, long long count, const char* items);
 
 /// Outcome of parsing: ok, or the 1-based number of the line without a separator.
 struct ParseOutcome {
     bool ok = false;
     int line = 0;
+    std::string detail;  ///< when not ok: the English line below the message, what the line holds
 };
 
 /// Reads R and φ (degrees, stored in radians) of lines 1 … DataCount of DataFileName into
@@ -48,8 +53,10 @@ inline constexpr double kLargestAxialRatio = 100.0;
 /// Appends "Invalid R at line #k" to `memoLines` for every R below 1 or above
 /// kLargestAxialRatio (NaN too), k being the file's line of the datum (datum i is on line
 /// i + DataFirstLine - 1); true when any was found. A GeoJSON outline above the limit never
-/// gets here: its reader refuses it, naming the feature.
-bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines);
+/// gets here: its reader refuses it, naming the feature. `details`, when given, gets the
+/// English line below each: the R read, where, and the range.
+bool ValidateAxialRatios(const AnalysisState& state, std::vector<std::string>& memoLines,
+                         std::vector<std::string>* details = nullptr);
 
 /// Converts one field of a data line as the reader does: the runtime's conversion error
 /// ("'%s' は浮動小数点数ではありません") for text that is not a number, its detail "'%s' " +

@@ -7,13 +7,13 @@
 namespace varnel {
 
 /// The ellipses of the state (RPost, PhiPost of data 1 … DataCount) as a data file, one
-/// "R,φ" line each with φ in degrees, which the data reader reads back into the very same
-/// doubles with `decimalSeparator`: each number is the shortest text that does. With a decimal
-/// comma the fields are separated by a tab and decimals are written as digits and an exponent
-/// ("15e-1"), since the reader splits a line at its first comma.
-std::string DataFileText(const AnalysisState& state, char decimalSeparator);
+/// "R,φ" line each with φ in degrees and "." as decimal point ("2.41,55"), which the data
+/// reader reads back into the very same doubles under every locale (a field with a "." is read
+/// with it whatever the locale's separator): each number is the shortest text that does.
+std::string DataFileText(const AnalysisState& state);
 
-/// The shortest text of `value` that the data reader converts back to exactly `value`.
-std::string DataNumberText(double value, char decimalSeparator);
+/// The shortest text of `value`, "." as decimal point, that the data reader converts back to
+/// exactly `value`.
+std::string DataNumberText(double value);
 
 }  // namespace varnel

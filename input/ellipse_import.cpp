@@ -71,7 +71,7 @@ bool StartsLikeJson(TextLines& lines, std::string_view firstLine) {
 DataFileReading ReadDataLines(AnalysisState& state, const std::string& path,
                               char decimalSeparator) {
     DataFileReading reading;
-    reading.count = ChooseAndCountDataFile(state, path, &reading.unreadable);
+    reading.count = ChooseAndCountDataFile(state, path, &reading.detail);
     if (reading.count == CountOutcome::Counted)
         reading.parse = ParseDataFile(state, decimalSeparator);
     return reading;
@@ -81,7 +81,7 @@ DataFileReading ReadTable(AnalysisState& state, const std::string& path,
                           const ImportOptions& options) {
     DataFileReading reading;
     TableColumns columns;
-    reading.count = CountTableFile(state, path, options.columns, columns, &reading.unreadable);
+    reading.count = CountTableFile(state, path, options.columns, columns, &reading.detail);
     if (reading.count == CountOutcome::Counted) reading.parse = ParseTableFile(state, columns);
     return reading;
 }
@@ -91,6 +91,7 @@ DataFileReading ReadGeoJson(AnalysisState& state, const std::string& path, char 
     const GeoJsonOutlines outlines = ReadGeoJsonOutlines(path, kMaxData, decimalSeparator);
     if (outlines.tooMany) {
         reading.count = CountOutcome::TooManyData;
+        reading.detail = TooManyDataDetail(path, -1, "polygons");
         return reading;
     }
     const int count = static_cast<int>(outlines.ellipses.size());
@@ -107,7 +108,7 @@ DataFileReading ReadGeoJson(AnalysisState& state, const std::string& path, char 
                                   " features: they hold no Polygon or MultiPolygon.");
     }
     reading.count = CountOutcome::Counted;
-    reading.parse = {true, 0};
+    reading.parse = {true, 0, {}};
     return reading;
 }
 
@@ -134,6 +135,7 @@ DataFileReading ReadImage(AnalysisState& state, const std::string& path,
     const image::ImageObjects found = image::ReadImageObjects(path, options);
     if (found.kept > kMaxData) {
         reading.count = CountOutcome::TooManyData;
+        reading.detail = TooManyDataDetail(path, found.kept, "objects");
         return reading;
     }
     if (found.kept == 0) throw VarnelError(NoObjectMessage(path, found, options));
@@ -148,7 +150,7 @@ DataFileReading ReadImage(AnalysisState& state, const std::string& path,
         state.PhiPost[k] = DegreesToStoredRadians(object.degrees);
     }
     reading.count = CountOutcome::Counted;
-    reading.parse = {true, 0};
+    reading.parse = {true, 0, {}};
     return reading;
 }
 

@@ -36,7 +36,7 @@ struct DataFileReading {
     CountOutcome count = CountOutcome::Unreadable;
     ParseOutcome parse;                ///< when Counted
     std::vector<std::string> notices;  ///< for the user although the reading went on
-    std::string unreadable;            ///< when Unreadable: why, for the line below the message
+    std::string detail;  ///< when Unreadable or TooManyData: why, for the line below the message
 };
 
 /// The count and parse steps of the Open command in one: a data file by ChooseAndCountDataFile

@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -28,7 +29,10 @@ namespace {
 using DrawPlot = void (*)(const AnalysisState&, Canvas&, Canvas&, int);
 
 constexpr int kJpegQuality = 90;  // plots are lines and text: lower qualities smear them
-constexpr int kPdfPixelsPerInch = 96;
+// Every saved picture states one resolution, the one the PDF page is laid out at: a plot's
+// pixel is 1/96 inch in each format, as on a screen of the usual density.
+constexpr int kPixelsPerInch = 96;
+constexpr double kMetresPerInch = 0.0254;
 
 // The pixels of a plot drawn on opaque white, in the file format `format` names ("PNG", …).
 std::string RasterBytes(int width, int height, const std::function<void(Canvas&)>& draw,
@@ -37,6 +41,9 @@ std::string RasterBytes(int width, int height, const std::function<void(Canvas&)
     // A picture too large for the memory is a failure, not an empty file.
     if (image.isNull()) throw std::bad_alloc();
     image.fill(Qt::white);
+    const int dotsPerMetre = static_cast<int>(std::lround(kPixelsPerInch / kMetresPerInch));
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
     RasterCanvas canvas(image);
     draw(canvas);
     QByteArray bytes;
@@ -59,8 +66,8 @@ std::string PdfBytes(int width, int height, const std::function<void(Canvas&)>& 
     QPdfWriter writer(&buffer);
     writer.setCreator(kApplicationTitle);
     writer.setTitle(kApplicationTitle);
-    writer.setResolution(kPdfPixelsPerInch);
-    const double pointsPerPixel = 72.0 / kPdfPixelsPerInch;
+    writer.setResolution(kPixelsPerInch);
+    const double pointsPerPixel = 72.0 / kPixelsPerInch;
     writer.setPageSize(
         QPageSize(QSizeF(width * pointsPerPixel, height * pointsPerPixel), QPageSize::Point));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -165,8 +172,9 @@ void SavePictureFile(const std::string& path, std::string_view bytes) {
     if (failure->stage == FileSaveFailure::Stage::Write) {
         ThrowIoErrorFromErrno(failure->errorNumber, path);
     }
-    throw VarnelError("ファイル \"" + path + "\". " + std::strerror(failure->errorNumber) +
-                      " を作成できません");
+    throw VarnelError(
+        "ファイル \"" + path + "\". " + std::strerror(failure->errorNumber) + " を作成できません",
+        CreateFailureDetail(failure->errorNumber, path));
 }
 
 }  // namespace varnel::plot

@@ -33,7 +33,9 @@ Notice Caption(const std::string& name) { return {Kind::Caption, name, {}}; }
 Notice Message(const std::string& text, const std::string& detail = {}) {
     return {Kind::Message, text, detail};
 }
-Notice MemoLine(const std::string& text) { return {Kind::MemoLine, text, {}}; }
+Notice MemoLine(const std::string& text, const std::string& detail = {}) {
+    return {Kind::MemoLine, text, detail};
+}
 Notice Report() { return {Kind::Report, {}, {}}; }
 Notice Error(const std::string& text, const std::string& detail = {}) {
     return {Kind::Error, text, detail};
@@ -83,17 +85,31 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
     std::string tooMany;
     for (int k = 0; k <= kMaxData; ++k) tooMany += "2,30\n";
     const OpenCase cases[] = {
-        {"huge.txt", tooMany, {Message(kTooManyDataMessage)}, Outcome::Ended, false},
+        {"huge.txt",
+         tooMany,
+         {Message(kTooManyDataMessage,
+                  "huge.txt holds 10001 lines, more than the 10000 data the program analyses at "
+                  "once: split it into files of at most 10000")},
+         Outcome::Ended,
+         false},
         {"good.txt", kFourEllipses, {Caption("good.txt"), Report()}, Outcome::Reported, true},
         {"line.txt",
          "2,30\n3\n1.5,-20\n",
-         {Caption("line.txt"), Message("Invalid data at line #2")},
+         {Caption("line.txt"),
+          Message("Invalid data at line #2",
+                  "line 2 of line.txt holds one field, '3': R and φ are needed, separated by a "
+                  "comma, a tab or blanks")},
          Outcome::Ended,
          false},
         {"ratios.txt",
          "0.5,30\n3,40\n0.9,-20\n",
-         {Caption("ratios.txt"), MemoLine("Invalid R at line #1"),
-          MemoLine("Invalid R at line #3")},
+         {Caption("ratios.txt"),
+          MemoLine("Invalid R at line #1",
+                   "R = 0.5 on line 1 of ratios.txt: R, the long axis over the short one, lies "
+                   "from 1 to 100"),
+          MemoLine("Invalid R at line #3",
+                   "R = 0.9 on line 3 of ratios.txt: R, the long axis over the short one, lies "
+                   "from 1 to 100")},
          Outcome::Ended,
          false},
         {"two.txt",
@@ -152,12 +168,17 @@ TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCa
          true},
         {"gap.csv",
          "R;phi\n2;30\n;40\n",
-         {Caption("gap.csv"), Message("Invalid data at line #3")},
+         {Caption("gap.csv"),
+          Message("Invalid data at line #3",
+                  "line 3 of gap.csv: a cell the ellipse is read from is empty or missing")},
          Outcome::Ended,
          false},
         {"low.csv",
          "R,phi\n2,30\n0.5,40\n",
-         {Caption("low.csv"), MemoLine("Invalid R at line #3")},
+         {Caption("low.csv"),
+          MemoLine("Invalid R at line #3",
+                   "R = 0.5 on line 3 of low.csv: R, the long axis over the short one, lies from "
+                   "1 to 100")},
          Outcome::Ended,
          false},
         {"odd.csv",

@@ -126,6 +126,8 @@ TEST_F(MainWindowTest, FailedPictureSaveShowsTheErrorAndStillRedrawsBothPlots) {
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0],
               "ファイル \"" + path + "\". No such file or directory を作成できません.");
+    EXPECT_EQ(ui.errorDetails[0], "cannot create pre.emf in " + Path("no/such/folder") +
+                                      ": the folder does not exist (No such file or directory)");
     EXPECT_GT(CountPixels("ImageF", kBlue), 0);
     EXPECT_GT(CountPixels("ImageI", kBlue), 0);
 }

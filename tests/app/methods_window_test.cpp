@@ -11,10 +11,12 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QSvgRenderer>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <functional>
 
 #include "app/rfphi_view.h"
+#include "app/window_placement.h"
 #include "core/confidence_region.h"
 #include "core/messages.h"
 #include "plot/picture_export.h"
@@ -97,6 +99,30 @@ TEST_F(MethodsWindowTest, ComesBackWhereItWasLeft) {
     Methods()->hide();
     const TFormMethods next(ui);
     EXPECT_EQ(next.size(), QSize(900, 600));
+}
+
+// The main window as it opens (left 290, top 155, 722 × 576) and a 540 × 700 Methods window.
+TEST(PlaceBeside, PutsTheSecondWindowWhereTheScreenHasRoomForBoth) {
+    const QSize methods(540, 700);
+    const struct {
+        QRect main, screen, second;
+        QPoint mainTopLeft;
+    } cases[] = {
+        // Room on the right.
+        {{290, 155, 722, 576}, {0, 0, 1920, 1080}, {1012, 155, 540, 700}, {290, 155}},
+        // Room on neither side but for both: the main window goes to the left edge, and the
+        // other rises so that its lower edge stays on the screen.
+        {{290, 155, 722, 576}, {0, 0, 1280, 800}, {722, 100, 540, 700}, {0, 155}},
+        // Room on the left only.
+        {{700, 0, 722, 576}, {0, 0, 1920, 1080}, {160, 0, 540, 700}, {700, 0}},
+        // No room for both: where it would open anyway.
+        {{290, 155, 722, 576}, {0, 0, 1024, 768}, {290, 155, 540, 700}, {290, 155}},
+    };
+    for (const auto& c : cases) {
+        const SideBySide placed = PlaceBeside(c.main, methods, c.screen);
+        EXPECT_EQ(placed.second, c.second) << c.screen.width();
+        EXPECT_EQ(placed.mainTopLeft, c.mainTopLeft) << c.screen.width();
+    }
 }
 
 TEST_F(MethodsWindowTest, ShowsTheEstimateWithTheReportsRangesAndFollowsTheLevel) {
@@ -269,6 +295,8 @@ TEST_F(MethodsWindowTest, SavesThePlotInTheFormatOfItsNameAtTheSizeShown) {
     QSvgRenderer svg(QString::fromStdString(Path("rfphi.svg")));
     ASSERT_TRUE(svg.isValid());
     EXPECT_EQ(svg.viewBox().size(), Part<RfPhiView>("PlotView")->size());
+    // The plot's page comes to the front, so the picture has the size the user sees.
+    EXPECT_EQ(Part<QTabWidget>("MethodsPages")->currentWidget(), Part<RfPhiView>("PlotView"));
     ui.saveAnswers.push_back(Path("rfphi.emf"));
     Part<QPushButton>("ButtonSavePlot")->click();
     EXPECT_EQ(ui.saveRequests.at(1).initialPath, Path("rfphi.svg"));
@@ -304,6 +332,8 @@ TEST_F(MethodsWindowTest, SavesTheTablesAsCsvAndReportsAFailedSave) {
 TEST_F(MethodsWindowTest, ShowsThePlotOfTheData) {
     Open(Quartzite());
     Trigger("MenuMethods");
+    auto* pages = Part<QTabWidget>("MethodsPages");
+    pages->setCurrentWidget(Part<RfPhiView>("PlotView"));  // the plot draws when in front
     const QImage window = Methods()->grab().toImage();
     const QDir output(QString::fromLatin1(VARNEL_TEST_OUTPUT_DIR));
     window.save(output.filePath(QStringLiteral("methods_window.png")));

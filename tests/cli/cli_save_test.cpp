@@ -155,7 +155,10 @@ TEST_F(CliSaveTest, LinksAreFollowedToTheFileTheyNameAndALoopIsAnError) {
     EXPECT_EQ(picture.status, 1);
     EXPECT_EQ(
         picture.err,
-        "data.txt: ファイル \"loop.txt\". Too many levels of symbolic links を作成できません\n");
+        "data.txt: ファイル \"loop.txt\". Too many levels of symbolic links "
+        "を作成できません\ncannot "
+        "create loop.txt in the current folder: its symbolic links form a loop (Too many levels "
+        "of symbolic links)\n");
     EXPECT_TRUE(fs::is_symlink(folder_ / "loop.txt"));
 }
 
@@ -171,7 +174,8 @@ TEST_F(CliSaveTest, PermissionsBindAsTheShellsRedirectionWould) {
          "data.txt: ファイルへのアクセスが拒否されました\nno permission for: saved (Permission "
          "denied)\n"},
         {"write-protected file, picture", 0444, 0755, "--pre-svg", 1,
-         "data.txt: ファイル \"saved\". Permission denied を作成できません\n"},
+         "data.txt: ファイル \"saved\". Permission denied を作成できません\ncannot create saved in "
+         "the current folder: the file is write-protected (Permission denied)\n"},
         {"writable file, write-protected folder", 0640, 0555, "--t2-grid", 0, nullptr},
         {"writable file, write-protected folder, picture", 0604, 0555, "--post-emf", 0, nullptr},
     };

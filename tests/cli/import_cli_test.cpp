@@ -213,15 +213,20 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
          "unicode.txt: The file is UTF-16 text, which is not read: save it as UTF-8 or plain "
          "text.\n"},
         {Write("ragged.csv", "R,phi\n2,30\n3\n1.5,-20\n"), 1,
-         "ragged.csv: Invalid data at line #3\n"},
+         "ragged.csv: Invalid data at line #3\nline 3 of ragged.csv: a cell the ellipse is read "
+         "from is empty or missing\n"},
         {Write("many.csv", tooMany), 1,
-         "many.csv: Too many data (more than 10000).\nExecution terminated\n"},
+         "many.csv: Too many data (more than 10000).\nExecution terminated\nmany.csv holds 10001 "
+         "rows, more than the 10000 data the program analyses at once: split it into files of "
+         "at most 10000\n"},
         {Write("ten.csv", tenThousand), 0, ""},
         {Write("huge.csv", "Major,Minor,Angle\n1e400,1,3\n2,1,4\n3,1,5\n"), 1,
          "huge.csv: 浮動小数点数のオーバーフロー\n"},
         {Write("flat.csv", "Max;Min;Angle\n2;0;3\n2;1;4\n3;1;5\n"), 1,
-         "flat.csv: Invalid data at line #2\n"},
-        {Write("low.csv", "R,phi\n2,30\n0.5,40\n1.5,-20\n"), 1, "low.csv: Invalid R at line #3\n"},
+         "flat.csv: Invalid data at line #2\nline 2 of flat.csv: an axis is zero or negative\n"},
+        {Write("low.csv", "R,phi\n2,30\n0.5,40\n1.5,-20\n"), 1,
+         "low.csv: Invalid R at line #3\nR = 0.5 on line 3 of low.csv: R, the long axis over the "
+         "short one, lies from 1 to 100\n"},
         {gigabyte, 1,
          "huge.geojson: GeoJSON files over 128 MiB are not read; this one has 1024 MiB.\n"},
         {Write("broken.json", "{\"type\":\n\"FeatureCollection\",,}"), 1,

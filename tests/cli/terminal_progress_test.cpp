@@ -1,9 +1,13 @@
 #include "cli/terminal_progress.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <string>
 
+#include "cli/interrupt_erase.h"
 #include "cli/terminal_text.h"
 
 namespace varnel::cli {
@@ -45,6 +49,32 @@ TEST(TerminalProgress, ShowsWorkOnlyPastASecondAtMostEveryTenthAndErasesItself) 
 
 namespace varnel::cli {
 namespace {
+
+// A child process stands for varnel-cli: its standard error is a pipe read here.
+TEST(EraseOnInterrupt, ErasesTheShownLineThenDiesOfTheSignal) {
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(pipeEnds[1], STDERR_FILENO);
+        EraseOnInterrupt(9);
+        EraseOnInterrupt(5);  // the line shown last is the one erased
+        std::raise(SIGINT);
+        ::_exit(0);  // not reached: the signal ends the process
+    }
+    ::close(pipeEnds[1]);
+    std::string written;
+    char buffer[64];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        written.append(buffer, n);
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(written, "\r     \r");
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
+}
 
 TEST(TerminalSafe, ShowsControlsAndHidesOverridesButKeepsText) {
     const struct {

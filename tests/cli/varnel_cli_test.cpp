@@ -62,9 +62,16 @@ TEST_F(VarnelCliTest, ReportsEachFileAndSkipsTheOnesItCannotAnalyse) {
         std::string message;
     };
     const Case cases[] = {
-        {Write("bad_line.txt", "2,10\n3;40\n"), "bad_line.txt: Invalid data at line #2\n"},
+        {Write("bad_line.txt", "2,10\n3;40\n"),
+         "bad_line.txt: Invalid data at line #2\nline 2 of bad_line.txt is separated by \";\", "
+         "which a data file without a header line does not use (with no comma, tab or blank it "
+         "is one field): separate R and φ by a tab, or give the file a header line such as "
+         "R;phi\n"},
         {Write("bad_ratio.txt", "2,10\n0.5,40\n1.5,3\n0.9,1\n"),
-         "bad_ratio.txt: Invalid R at line #2\nbad_ratio.txt: Invalid R at line #4\n"},
+         "bad_ratio.txt: Invalid R at line #2\nR = 0.5 on line 2 of bad_ratio.txt: R, the long "
+         "axis over the short one, lies from 1 to 100\nbad_ratio.txt: Invalid R at line #4\nR = "
+         "0.9 on line 4 of bad_ratio.txt: R, the long axis over the short one, lies from 1 to "
+         "100\n"},
         {Write("two.txt", "2,10\n3,40\n"), "two.txt: Number of data < 3.\nError not estimated.\n"},
         // An error, and a message of the program, with the English line below.
         {Write("word.txt", "2,ten\n3,40\n1,1\n"),
@@ -208,7 +215,10 @@ TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
     const CliRun noFolder = Cli(data + " --post-svg " + picture);
     EXPECT_EQ(noFolder.status, 1);
     EXPECT_EQ(noFolder.err, data + ": ファイル \"" + picture +
-                                "\". No such file or directory を作成できません\n");
+                                "\". No such file or directory を作成できません\ncannot create "
+                                "p.svg in " +
+                                (folder_ / "none").string() +
+                                ": the folder does not exist (No such file or directory)\n");
 }
 
 // The program copied into a folder of its own, beside a finv.dat of the test's making.
@@ -292,8 +302,9 @@ TEST_F(VarnelCliTest, RfPhiExportsFollowTheRulesOfTheOtherPictures) {
     const std::string picture = (folder_ / "none" / "p.emf").string();
     const CliRun noFolder = Cli(data + " --rfphi-emf " + picture);
     EXPECT_EQ(noFolder.status, 1);
-    EXPECT_EQ(noFolder.err, data + ": ファイル \"" + picture +
-                                "\". No such file or directory を作成できません\n");
+    EXPECT_EQ(
+        noFolder.err.substr(0, noFolder.err.find('\n') + 1),
+        data + ": ファイル \"" + picture + "\". No such file or directory を作成できません\n");
     const std::string twoData = Write("two.txt", "2 10\n3 40\n");
     const CliRun two = Cli(twoData + " --rfphi-png " + (folder_ / "two.png").string());
     EXPECT_EQ(two.status, 1);

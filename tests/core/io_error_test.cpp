@@ -55,6 +55,12 @@ TEST(IoErrorDetail, SaysWhatHappenedToWhichPath) {
     EXPECT_EQ(IoErrorDetail(EISDIR, "/d"), "a folder, not a file: /d (Is a directory)");
     EXPECT_EQ(IoErrorDetail(EIO, "/d/a.txt"),
               "cannot read or write: /d/a.txt (Input/output error)");
+    EXPECT_EQ(CreateFailureDetail(ENOENT, "/no/such/a.png"),
+              "cannot create a.png in /no/such: the folder does not exist (No such file or "
+              "directory)");
+    EXPECT_EQ(CreateFailureDetail(EACCES, "a.png"),
+              "cannot create a.png in the current folder: the folder cannot be written; choose "
+              "another (Permission denied)");
     try {
         ThrowIoErrorFromErrno(ENOSPC, "/d/b.png");
     } catch (const VarnelError& error) {

@@ -40,7 +40,7 @@ protected:
         } catch (const VarnelError& error) {
             std::string detail = error.Detail();
             const std::string name = "data" + std::to_string(files_ - 1) + ".txt";
-            if (const std::size_t at = detail.find(name); at != std::string::npos) {
+            for (std::size_t at; (at = detail.find(name)) != std::string::npos;) {
                 detail.replace(at, name.size(), "F");
             }
             return detail;
@@ -89,6 +89,9 @@ TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
         {"1,5 30 40", "'5 30 40' は浮動小数点数ではありません"},
         {"2,5 ,30", "'5 ,30' は浮動小数点数ではありません"},      // ",30" is no decimal 0.30
         {"1.5\tabc", "'abc' は浮動小数点数ではありません", ','},  // 1.5 is a number here
+        {"2,5\tabc", "'5\tabc' は浮動小数点数ではありません", ',',
+         "'5\tabc', φ on line 1 of F, is not a number: the line is split at its first comma; "
+         "split at its tab it would read R '2,5' and φ 'abc'"},
         {"0x10,3", "'0x10' は浮動小数点数ではありません"},
         {"nan,3", "'nan' は浮動小数点数ではありません"},
         {"inf,3", "'inf' は浮動小数点数ではありません"},
@@ -103,6 +106,14 @@ TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
         {"1e99999,3", "'1e99999' は浮動小数点数ではありません"},
         {"1e400,3", kOverflowMessage, '.',
          "R on line 1 of F is beyond the largest number the program holds, about 1.8e308"},
+        // A spreadsheet's ";" under a decimal comma, and a file whose lines end in CR alone.
+        {"2,5;30", "'5;30' は浮動小数点数ではありません", ',',
+         "line 1 of F is separated by \";\", which a data file without a header line does not "
+         "use (it was split at its first comma into '2' and '5;30'): separate R and φ by a tab, "
+         "or give the file a header line such as R;phi"},
+        {"1.5,30\r2,40\r", "'302,40' は浮動小数点数ではありません", '.',
+         "the lines of F end in CR only (old Mac OS text), so it reads as one line: convert its "
+         "line ends to LF, e.g. tr '\\r' '\\n' < F > unix.txt"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ConversionError(c.line, c.separator), c.message) << c.line;
@@ -239,16 +250,33 @@ TEST_F(DataFileTest, FailsAtTheFirstLineWithoutSeparator) {
     struct Case {
         std::string bytes;
         int line;
+        std::string detail;  // the line below the message, the file named "F"
     };
-    const Case cases[] = {{"2,30\n3,40\n4,50\n\n", 4},
-                          {"2,30\n2;30\n", 2},
-                          {"2,30\n   \n", 2},
-                          {"5\n", 1},
-                          {std::string("2,30\n\0\n", 7), 2}};
+    const std::string empty = " is empty: every line, the last one too, holds R and φ; delete it";
+    const Case cases[] = {
+        {"2,30\n3,40\n4,50\n\n", 4, "line 4 of F" + empty},
+        {"2,30\n2;30\n", 2,
+         "line 2 of F is separated by \";\", which a data file without a header line does not "
+         "use (with no comma, tab or blank it is one field): separate R and φ by a tab, or give "
+         "the file a header line such as R;phi"},
+        {"2,30\n   \n", 2, "line 2 of F" + empty},
+        {"5\n", 1,
+         "line 1 of F holds one field, '5': R and φ are needed, separated by a comma, a "
+         "tab or blanks"},
+        {std::string("2,30\n\0\n", 7), 2, "line 2 of F" + empty},
+        {"2;30\r3;40\r", 1,
+         "the lines of F end in CR only (old Mac OS text), so it reads as one line: convert its "
+         "line ends to LF, e.g. tr '\\r' '\\n' < F > unix.txt"}};
     for (const Case& c : cases) {
         const ParseOutcome outcome = Read(c.bytes);
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.line, c.line) << c.bytes;
+        std::string detail = outcome.detail;
+        const std::string name = "data" + std::to_string(files_ - 1) + ".txt";
+        for (std::size_t at; (at = detail.find(name)) != std::string::npos;) {
+            detail.replace(at, name.size(), "F");
+        }
+        EXPECT_EQ(detail, c.detail) << c.bytes;
     }
     EXPECT_EQ(state_->RPost[1], 2.0);  // the lines before the failure stay stored
 }

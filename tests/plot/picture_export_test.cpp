@@ -59,6 +59,12 @@ TEST_F(PlotPictureExport, MissingFolderGivesTheCreationMessage) {
                   ExportPostStrainPicture(*state, path, PictureFormat::Emf, kWidth, screen);
               }),
               "ファイル \"" + path + "\". No such file or directory を作成できません");
+    try {
+        ExportPostStrainPicture(*state, path, PictureFormat::Emf, kWidth, screen);
+    } catch (const VarnelError& error) {
+        EXPECT_EQ(error.Detail(), "cannot create post.emf in " + PathOf("no such folder") +
+                                      ": the folder does not exist (No such file or directory)");
+    }
 }
 
 TEST_F(PlotPictureExport, APngTooLargeForTheMemoryFailsInsteadOfWritingAnEmptyFile) {
@@ -120,13 +126,18 @@ TEST_F(PlotPictureExport, PdfIsOneVectorPageAndJpegAndTiffArePicturesOfTheWidth)
     EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
     EXPECT_NE(bytes.find("/MediaBox [0 0 300.000000 300.000000]"), std::string::npos);
     EXPECT_EQ(bytes.find("/Subtype /Image"), std::string::npos);
+    // 400 pixels on a page of 300 pt are 96 an inch; each raster states as much (96 / 0.0254
+    // dots a metre, to the whole dot its format stores).
     for (auto [name, format] :
-         {std::pair{"post.jpg", PictureFormat::Jpeg}, std::pair{"post.tif", PictureFormat::Tiff}}) {
+         {std::pair{"post.jpg", PictureFormat::Jpeg}, std::pair{"post.tif", PictureFormat::Tiff},
+          std::pair{"post.png", PictureFormat::Png}}) {
         const std::string path = PathOf(name);
         ExportPostStrainPicture(*state, path, format, 400, screen);
         const QImage image(QString::fromStdString(path));
         ASSERT_EQ(image.size(), QSize(400, 400)) << name;
         EXPECT_GT(qGray(image.pixel(399, 0)), 245) << name;
+        EXPECT_NEAR(image.dotsPerMeterX(), 3779.5, 1) << name;
+        EXPECT_NEAR(image.dotsPerMeterY(), 3779.5, 1) << name;
     }
 }
 

@@ -1,0 +1,23 @@
+#include "app/window_placement.h"
+
+#include <algorithm>
+
+namespace varnel::app {
+
+SideBySide PlaceBeside(const QRect& main, const QSize& size, const QRect& screen) {
+    SideBySide placed{QRect(main.topLeft(), size), main.topLeft()};
+    // The highest top that keeps the window's lower edge on the screen, never above its top.
+    const int top =
+        std::max(screen.top(), std::min(main.top(), screen.bottom() + 1 - size.height()));
+    if (screen.right() - main.right() >= size.width()) {
+        placed.second = QRect(QPoint(main.right() + 1, top), size);
+    } else if (main.left() - screen.left() >= size.width()) {
+        placed.second = QRect(QPoint(main.left() - size.width(), top), size);
+    } else if (screen.width() >= main.width() + size.width()) {
+        placed.mainTopLeft = QPoint(screen.left(), main.top());
+        placed.second = QRect(QPoint(screen.left() + main.width(), top), size);
+    }
+    return placed;
+}
+
+}  // namespace varnel::app
