@@ -5,6 +5,8 @@
 #include <limits>
 #include <numbers>
 
+#include "core/orientation.h"
+
 namespace varnel::methods {
 
 namespace {
@@ -12,10 +14,6 @@ namespace {
 constexpr double kRadian = std::numbers::pi / 180.0;
 
 }  // namespace
-
-double ReduceOrientation(double degrees) {
-    return degrees - 180.0 * std::ceil((degrees - 90.0) / 180.0);
-}
 
 double ReduceOffset(double degrees) {
     return degrees - 180.0 * std::floor((degrees + 90.0) / 180.0);
@@ -46,7 +44,7 @@ HyperbolicMean MeanOfSums(const ShapeSums& sums, std::size_t count) {
     HyperbolicMean mean;
     // arcosh(S₀ / ‖S‖) = arsinh(|w| / ‖S‖), the second exact near the circle.
     mean.R = double(std::exp(std::asinh(w / norm)));
-    mean.phiDegrees = ReduceOrientation(double(0.5L * std::atan2(sums.s2, sums.s1)) / kRadian);
+    mean.phiDegrees = ReduceHalfTurns(double(0.5L * std::atan2(sums.s2, sums.s1)) / kRadian);
     mean.kappa = normMinusN > 0 ? double(n / normMinusN) : std::numeric_limits<double>::infinity();
     return mean;
 }
@@ -92,7 +90,7 @@ HyperbolicMean FarMeanOf(const std::vector<ShapePoint>& points, const ShapeSums&
     HyperbolicMean mean = MeanOfSums(sums, points.size());
     const StrainVector at = MeanVectorAbout(centre, sums, points.size());
     mean.R = double(std::exp(std::hypot(static_cast<long double>(at.x1), at.x2)));
-    mean.phiDegrees = ReduceOrientation(double(0.5L * std::atan2(at.x2, at.x1)) / kRadian);
+    mean.phiDegrees = ReduceHalfTurns(double(0.5L * std::atan2(at.x2, at.x1)) / kRadian);
     return mean;
 }
 
@@ -128,7 +126,7 @@ StrainLocation HarmonicMeanOf(const std::vector<Ellipse>& ellipses) {
         cosSum += std::cos(2.0 * e.phiDegrees * kRadian);
     }
     const double phi = double(0.5L * std::atan2(sinSum, cosSum)) / kRadian;
-    return {double(ellipses.size() / inverseSum), ReduceOrientation(phi)};
+    return {double(ellipses.size() / inverseSum), ReduceHalfTurns(phi)};
 }
 
 RfMaxMin RfMaxMinOf(const std::vector<Ellipse>& ellipses) {

@@ -7,9 +7,6 @@
 
 namespace varnel::methods {
 
-/// An orientation in degrees reduced by multiples of 180° into (−90°, 90°].
-double ReduceOrientation(double degrees);
-
 /// An angle in degrees reduced by multiples of 180° into [−90°, 90°).
 double ReduceOffset(double degrees);
 

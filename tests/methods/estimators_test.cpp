@@ -7,6 +7,7 @@
 #include <limits>
 #include <numbers>
 
+#include "core/orientation.h"
 #include "tests/methods/synthetic_sets.h"
 
 namespace varnel::methods {
@@ -19,12 +20,6 @@ using testing_support::Strained;
 
 constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-
-TEST(ReduceOrientation, TurnsAnglesIntoTheHalfOpenRangeAboveMinus90) {
-    const std::pair<double, double> cases[] = {{90, 90},  {-90, 90}, {100, -80},    {-100, 80},
-                                               {270, 90}, {0, 0},    {179.5, -0.5}, {-269, -89}};
-    for (const auto& [in, out] : cases) EXPECT_DOUBLE_EQ(ReduceOrientation(in), out) << in;
-}
 
 TEST(ReduceOffset, TurnsAnglesIntoTheHalfOpenRangeBelow90) {
     const std::pair<double, double> cases[] = {{90, -90}, {-90, -90}, {100, -80}, {269, 89},
@@ -127,7 +122,7 @@ TEST(HyperbolicMean, IsTheMeanShapeMatrixAndTheMostLikelyLocation) {
 
         const Ellipse matrixMean = MeanShapeMatrixEllipse(data);
         EXPECT_NEAR(mean.R, matrixMean.R, 1e-12 * mean.R) << population.seed;
-        EXPECT_NEAR(mean.phiDegrees, ReduceOrientation(matrixMean.phiDegrees), 1e-10)
+        EXPECT_NEAR(mean.phiDegrees, ReduceHalfTurns(matrixMean.phiDegrees), 1e-10)
             << population.seed;
 
         // A minimum located from values alone is good to about the square root of their
@@ -153,11 +148,11 @@ TEST(LocationEstimates, MoveWithTheStrainOfTheData) {
 
         const auto after = EstimatedStateOf(strained);
         EXPECT_NEAR(EstimatedRatio(*after), t2Expected.R, 1e-10) << s.R << " " << s.phiDegrees;
-        EXPECT_NEAR(ReduceOrientation(EstimatedPhiDegrees(*after) - t2Expected.phiDegrees), 0.0,
+        EXPECT_NEAR(ReduceHalfTurns(EstimatedPhiDegrees(*after) - t2Expected.phiDegrees), 0.0,
                     1e-8);
         const HyperbolicMean meanAfter = HyperbolicMeanOf(strained);
         EXPECT_NEAR(meanAfter.R, meanExpected.R, 1e-12) << s.R << " " << s.phiDegrees;
-        EXPECT_NEAR(ReduceOrientation(meanAfter.phiDegrees - meanExpected.phiDegrees), 0.0, 1e-9);
+        EXPECT_NEAR(ReduceHalfTurns(meanAfter.phiDegrees - meanExpected.phiDegrees), 0.0, 1e-9);
         // The concentration does not depend on where the data lie.
         EXPECT_NEAR(meanAfter.kappa, meanBefore.kappa, 1e-9 * meanBefore.kappa);
     }
