@@ -32,8 +32,8 @@ double TSquaredAtZeroStrain(const AnalysisState& state) {
 
 }  // namespace
 
-std::vector<Ellipse> ObservedEllipses(const AnalysisState& state) {
-    std::vector<Ellipse> ellipses;
+std::vector<EllipseInDegrees> ObservedEllipses(const AnalysisState& state) {
+    std::vector<EllipseInDegrees> ellipses;
     ellipses.reserve(std::size_t(std::max(state.DataCount, 0)));
     for (int k = 1; k <= state.DataCount; ++k) {
         ellipses.push_back({state.RPost[k], RadiansToDegrees(state.PhiPost[k])});
@@ -43,7 +43,7 @@ std::vector<Ellipse> ObservedEllipses(const AnalysisState& state) {
 
 MethodsResult ComputeMethods(const AnalysisState& state) {
     if (state.DataCount < 3) throw VarnelError(kTooFewDataMessage);
-    const std::vector<Ellipse> ellipses = ObservedEllipses(state);
+    const std::vector<EllipseInDegrees> ellipses = ObservedEllipses(state);
     MethodsResult result;
     result.t2 = {EstimatedRatio(state), ReduceHalfTurns(EstimatedPhiDegrees(state))};
     result.hyperbolicMean = HyperbolicMeanOf(ellipses);
