@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <numbers>
 
+#include "core/orientation.h"
 #include "core/report.h"
 #include "input/ellipse_import.h"
 
@@ -82,7 +83,7 @@ void TFormData::ShowData(const AnalysisState* state, char decimalSeparator) {
     for (int i = 1; i <= state->DataCount; ++i) {
         const int line = outlines ? i : i + state->DataFirstLine - 1;
         QStringList cells{QString::number(line), Number(state->RPost[i], decimalSeparator),
-                          Number(state->PhiPost[i] * 180.0 / std::numbers::pi, decimalSeparator)};
+                          Number(RadiansToDegrees(state->PhiPost[i]), decimalSeparator)};
         if (!outlines) cells << (line <= lines.size() ? lines[line - 1] : QString());
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/analysis_state.h"
+#include "core/fast_objective.h"
 #include "core/minimizers.h"
 #include "core/varnel_error.h"
 
@@ -28,8 +29,10 @@ private:
     std::uint32_t seed_ = 0;
 };
 
-/// PostVectors[k] = EllipseToVector(RPost[k], PhiPost[k]) for k = 1 … N.
-void ComputePostVectors(AnalysisState& state);
+/// PostVectors[k] = EllipseToVector(RPost[k], PhiPost[k]) for k = 1 … N, shared among the
+/// threads from a few thousand data on; returns the doubled angles it computed on the way, for
+/// the fast path.
+DoubledAngles ComputePostVectors(AnalysisState& state);
 
 /// Mean of PostVectors 1 … N, summed in order; N = 0 is an invalid operation.
 StrainVector MeanPostVector(const AnalysisState& state);

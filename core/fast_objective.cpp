@@ -76,13 +76,6 @@ struct FastObjective::Totals {
     }
 };
 
-// Removing the trial strain x is a hyperbolic boost of rapidity −|x| along u = x / |x|.
-struct FastObjective::Boost {
-    double u1 = 1.0, u2 = 0.0;
-    double coshMinusOne = 0.0;  // cosh |x| − 1 = 2 sinh²(|x| / 2), without cancellation
-    double sinh = 0.0;
-};
-
 // The principal frame of a moment matrix: a = p·(t1, t2) along its axis, b = p·(−t2, t1) across.
 struct FastObjective::Frame {
     double t1 = 1.0, t2 = 0.0;
@@ -210,7 +203,25 @@ VARNEL_CLONES LaneTotals SumBlockOutput(const BlockOutput* __restrict out, int c
 
 }  // namespace
 
-FastObjective::FastObjective(const AnalysisState& state) : count_(state.DataCount) {
+namespace {
+
+DoubledAngles DoubledAnglesOf(const AnalysisState& state) {
+    DoubledAngles angles;
+    for (int k = 1; k <= state.DataCount; ++k) {
+        const long double twoPhi = 2.0L * state.PhiPost[k];
+        angles.cos.push_back(std::cos(twoPhi));
+        angles.sin.push_back(std::sin(twoPhi));
+    }
+    return angles;
+}
+
+}  // namespace
+
+FastObjective::FastObjective(const AnalysisState& state)
+    : FastObjective(state, DoubledAnglesOf(state)) {}
+
+FastObjective::FastObjective(const AnalysisState& state, const DoubledAngles& angles)
+    : count_(state.DataCount) {
     blocks_ = count_ > 0 ? (count_ + kBlock - 1) / kBlock : 0;
     const std::size_t padded = std::size_t(blocks_) * kBlock;
     // Padding data are circles; their pre vectors are zeroed before the sums.
@@ -219,32 +230,20 @@ FastObjective::FastObjective(const AnalysisState& state) : count_(state.DataCoun
     sinhSin_.assign(padded, 0.0);
     blockSums_.resize(std::size_t(blocks_));
     for (int k = 0; k < count_; ++k) {
-        const long double R = state.RPost[k + 1], twoPhi = 2.0L * state.PhiPost[k + 1];
-        if (!(R > 0.0L) || !std::isfinite(R) || !std::isfinite(twoPhi)) usable_ = false;
+        const long double R = state.RPost[k + 1];
+        if (!(R > 0.0L) || !std::isfinite(R) || !std::isfinite(state.PhiPost[k + 1])) {
+            usable_ = false;
+        }
         // cosh ρ − 1 = (R − 1)² / (2R) and sinh ρ = (R − 1)(R + 1) / (2R), ρ = ln R
         const long double sinhRho = (R - 1.0L) * (R + 1.0L) / (2.0L * R);
         coshMinusOne_[k] = double((R - 1.0L) * (R - 1.0L) / (2.0L * R));
         sumOfSquaredCosh_ += (1.0L + coshMinusOne_[k]) * (1.0L + coshMinusOne_[k]);
-        sinhCos_[k] = double(sinhRho * std::cos(twoPhi));
-        sinhSin_[k] = double(sinhRho * std::sin(twoPhi));
+        sinhCos_[k] = double(sinhRho * angles.cos[std::size_t(k)]);
+        sinhSin_[k] = double(sinhRho * angles.sin[std::size_t(k)]);
     }
 }
 
 FastObjective::~FastObjective() = default;
-
-FastObjective::Boost FastObjective::BoostOf(StrainVector x) const {
-    // The double sinh is good to about one unit in the last place, as the data are.
-    const double length = std::hypot(x.x1, x.x2);
-    Boost boost;
-    if (length > 0.0) {
-        boost.u1 = x.x1 / length;
-        boost.u2 = x.x2 / length;
-        const double halfSinh = std::sinh(length / 2.0);
-        boost.coshMinusOne = 2.0 * halfSinh * halfSinh;
-        boost.sinh = std::sinh(length);
-    }
-    return boost;
-}
 
 // Data of a block rounded up to whole lanes; the padding slots beyond N hold circles.
 int FastObjective::LanesOfBlock(int block) const {
@@ -252,7 +251,7 @@ int FastObjective::LanesOfBlock(int block) const {
     return (inBlock + kLanes - 1) / kLanes * kLanes;
 }
 
-FastObjective::BlockSums FastObjective::SumBlock(int block, const Boost& boost,
+FastObjective::BlockSums FastObjective::SumBlock(int block, const LorentzBoost& boost,
                                                  const Frame* frame) const {
     BlockOutput out;
     const std::size_t first = std::size_t(block) * kBlock;
@@ -267,7 +266,7 @@ FastObjective::BlockSums FastObjective::SumBlock(int block, const Boost& boost,
 
 // The blocks are summed on the calling thread or shared among the threads, and their sums are
 // added in block order either way, so the totals are the same.
-FastObjective::Totals FastObjective::SumBlocks(const Boost& boost, const Frame* frame,
+FastObjective::Totals FastObjective::SumBlocks(const LorentzBoost& boost, const Frame* frame,
                                                bool shareAmongThreads) const {
     Totals total;
     if (shareAmongThreads) {
@@ -285,7 +284,8 @@ std::optional<double> FastObjective::TSquared(StrainVector x, bool shareAmongThr
     // With two data T² is 1 wherever it is defined: only its rounding steers a search, so
     // the reference path keeps that rounding (fewer data are errors of the reference path).
     if (!usable_ || count_ < kFewestData) return std::nullopt;
-    const Boost boost = BoostOf(x);
+    // Removing the trial strain x is the boost of x with rapidity −|x|.
+    const LorentzBoost boost = LorentzBoostOf(x);
     if (!std::isfinite(boost.coshMinusOne) || !std::isfinite(boost.sinh)) return std::nullopt;
     const Totals total = SumBlocks(boost, nullptr, shareAmongThreads);
     // m = Σp / N, S = Σ p pᵀ / (N − 1), T² = N · mᵀ S⁻¹ m
@@ -307,7 +307,8 @@ std::optional<double> FastObjective::TSquared(StrainVector x, bool shareAmongThr
 
 // A second pass over the data sums the pre vectors in the principal frame of the first pass's S,
 // and T² follows from the reference path's formula for that frame, FrameQuotient.
-std::optional<double> FastObjective::TSquaredInPrincipalFrame(const Boost& boost, long double angle,
+std::optional<double> FastObjective::TSquaredInPrincipalFrame(const LorentzBoost& boost,
+                                                              long double angle,
                                                               bool shareAmongThreads) const {
     const Frame frame{double(std::cos(angle)), double(std::sin(angle))};
     const Totals total = SumBlocks(boost, &frame, shareAmongThreads);
@@ -338,7 +339,7 @@ double FastObjective::Evaluate(AnalysisState& state, StrainVector x) const {
 
 void FastObjectiveInternals::PreVectors(const FastObjective& fast, StrainVector x,
                                         std::span<StrainVector> pre) {
-    const FastObjective::Boost boost = fast.BoostOf(x);
+    const LorentzBoost boost = LorentzBoostOf(x);
     for (int b = 0; b < fast.blocks_; ++b) {
         BlockOutput out;
         const std::size_t first = std::size_t(b) * kBlock;

@@ -4,8 +4,15 @@
 #include <vector>
 
 #include "core/analysis_state.h"
+#include "core/lorentz_boost.h"
 
 namespace varnel {
+
+/// cos 2φ and sin 2φ of the observed orientations PhiPost 1 … N (at index k − 1), in extended
+/// precision: ComputePostVectors computes them once for the post vectors and the fast path.
+struct DoubledAngles {
+    std::vector<long double> cos, sin;
+};
 
 /// The fast path of the T² objective (core/objective.h tells which path runs where): T² of
 /// trial strains from precomputed shape tensors of the observed ellipses, without
@@ -15,6 +22,8 @@ class FastObjective {
 public:
     /// Precomputes (cosh ρ − 1, sinh ρ·cos 2φ, sinh ρ·sin 2φ), ρ = ln R, of RPost/PhiPost 1 … N.
     explicit FastObjective(const AnalysisState& state);
+    /// The same with the doubled angles of the data at hand.
+    FastObjective(const AnalysisState& state, const DoubledAngles& angles);
     ~FastObjective();
     FastObjective(const FastObjective&) = delete;
     FastObjective& operator=(const FastObjective&) = delete;
@@ -32,16 +41,14 @@ public:
 
 private:
     friend struct FastObjectiveInternals;
-    struct Boost;
     struct Frame;
     struct BlockSums;
     struct Totals;
-    Boost BoostOf(StrainVector x) const;
     int LanesOfBlock(int block) const;
-    BlockSums SumBlock(int block, const Boost& boost, const Frame* frame) const;
-    Totals SumBlocks(const Boost& boost, const Frame* frame, bool shareAmongThreads) const;
+    BlockSums SumBlock(int block, const LorentzBoost& boost, const Frame* frame) const;
+    Totals SumBlocks(const LorentzBoost& boost, const Frame* frame, bool shareAmongThreads) const;
     std::optional<double> TSquared(StrainVector x, bool shareAmongThreads) const;
-    std::optional<double> TSquaredInPrincipalFrame(const Boost& boost, long double angle,
+    std::optional<double> TSquaredInPrincipalFrame(const LorentzBoost& boost, long double angle,
                                                    bool shareAmongThreads) const;
 
     int count_ = 0;

@@ -1,6 +1,7 @@
 #include "core/minimizers.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "core/checked_math.h"
 
@@ -57,6 +58,55 @@ void Shrink(Simplex& simplex, int best, const ObjectiveFunction& f) {
     }
 }
 
+// What a pass of SimplexMinimize starts from. The objective is a function of the point alone,
+// so two passes that start from the same bits take the same steps from there on.
+struct PassStart {
+    Simplex simplex;
+    StrainVector vertexSum;
+    std::int32_t count = 0;
+
+    bool SameBitsAs(const PassStart& other) const {
+        return std::memcmp(&simplex.vertex, &other.simplex.vertex, sizeof simplex.vertex) == 0 &&
+               std::memcmp(&simplex.value, &other.simplex.value, sizeof simplex.value) == 0 &&
+               std::memcmp(&vertexSum, &other.vertexSum, sizeof vertexSum) == 0;
+    }
+};
+
+// A simplex that has contracted onto the rounding of its objective stops moving anywhere new:
+// its passes repeat one cycle of a few steps until the evaluation limit. Brent's cycle
+// detection finds the cycle (one comparison a pass), and the passes up to the last whole
+// cycle before the limit are counted without being run: the run then ends with the count, the
+// vertices and the last evaluations it would have ended with.
+class CycleSkipper {
+public:
+    // Adds to `count` the evaluations of the whole cycles that fit below the limit, once a
+    // pass starts as an earlier one did; count is below the limit.
+    void Pass(const Simplex& simplex, StrainVector vertexSum, std::int32_t& count) {
+        if (skipped_) return;
+        const PassStart now{simplex, vertexSum, count};
+        if (passes_ > 0 && now.SameBitsAs(saved_)) {
+            const std::int32_t cycle = count - saved_.count;
+            count += (kEvaluationLimit - 1 - count) / cycle * cycle;
+            skipped_ = true;
+            return;
+        }
+        // The start kept is renewed after 1, 2, 4, … passes, so a cycle of any length is
+        // found within about twice its length once the passes have entered it.
+        if (passes_ == 0 || passes_ == power_) {
+            saved_ = now;
+            power_ *= 2;
+            passes_ = 0;
+        }
+        ++passes_;
+    }
+
+private:
+    PassStart saved_;
+    int power_ = 1;
+    int passes_ = 0;
+    bool skipped_ = false;
+};
+
 }  // namespace
 
 double SimplexTry(Simplex& simplex, StrainVector& vertexSum, int w, std::int32_t& count,
@@ -89,6 +139,7 @@ bool SimplexMinimize(Simplex& simplex, double tolerance, std::int32_t& count,
     count = 0;
     StrainVector vertexSum = VertexSumOf(simplex);
     auto& Y = simplex.value;
+    CycleSkipper cycles;
     for (;;) {
         const VertexOrder order = OrderVertices(simplex);
         // ρ = 2·|Y_w − Y_b| / (|Y_w| + |Y_b|). Best and worst both exactly 0 is the minimum of
@@ -99,6 +150,7 @@ bool SimplexMinimize(Simplex& simplex, double tolerance, std::int32_t& count,
         const double spread = StoreDouble(2.0L * std::fabs(worst - best) / scale);
         if (spread < tolerance) return true;
         if (count >= kEvaluationLimit) return false;
+        cycles.Pass(simplex, vertexSum, count);
 
         const double reflected = SimplexTry(simplex, vertexSum, order.worst, count, -1.0, f);
         if (reflected <= Y[order.best]) {

@@ -8,7 +8,8 @@
 
 namespace varnel {
 
-/// The objective a minimiser evaluates; every evaluation may throw VarnelError.
+/// The objective a minimiser evaluates: a function of the point alone, which may throw
+/// VarnelError.
 using ObjectiveFunction = std::function<double(StrainVector)>;
 
 /// A triangle of vertices (indices 0 … 2 stand for vertices 1 … 3) with their values.
@@ -24,7 +25,8 @@ double SimplexTry(Simplex& simplex, StrainVector& vertexSum, int w, std::int32_t
 
 /// Downhill simplex (reflect, expand, contract, shrink) until the relative spread of the values
 /// is below tolerance (true) or 5000 evaluations are counted (false); the simplex is left in
-/// place as the last step left it.
+/// place as the last step left it. Passes that repeat an earlier cycle of passes bit for bit are
+/// counted without evaluating the objective again, up to the last cycle before the limit.
 bool SimplexMinimize(Simplex& simplex, double tolerance, std::int32_t& count,
                      const ObjectiveFunction& f);
 

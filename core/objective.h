@@ -7,7 +7,7 @@
 namespace varnel {
 
 // The T² objective: T² = N · mᵀ S⁻¹ m of the pre vectors that a trial strain leaves when it is
-// removed from the observed ellipses. It has two formulations of one definition.
+// removed from the observed ellipses. It has three formulations of one definition.
 //
 // - The reference path (this header) retro-deforms each ellipse by the tangent form of the
 //   superposition equations (SuperposeStrain) and converts it to its pre vector. It is the
@@ -18,13 +18,20 @@ namespace varnel {
 //   its principal frame, as the reference does), keeps no pre-strain data, and hands every
 //   evaluation it cannot vouch for (a fault, N < 3, a moment matrix too near to singular for
 //   its error bound) to the reference path, which then decides the value or the error.
+// - The Newton steps (T2EstimateOf, methods/hyperboloid.h) solve for T²'s zero and only
+//   minimum, the strain whose removal leaves a mean pre vector of (0, 0), from the ellipses as
+//   points of the hyperboloid of shapes, where removing a strain is a Lorentz boost
+//   (core/lorentz_boost.h). They never evaluate T² itself: the bootstrap, the fabric tests and
+//   the ellipsoid fit estimate thousands of resamples with them instead of the simplex.
 //
 // Who runs which: EstimateStrain minimises the fast path, then evaluates the reference path
 // once at the estimate, so the confidence region and the Pre-strain plot see the reference
-// pre-strain data of x_s. The T² grid tabulates the fast path and evaluates on the reference
-// path every point whose printed digits a fast value cannot settle. InitialStrainGuess and
-// MinimizeStrain minimise whichever objective they are given; the tests and the benchmarks
-// give them the reference path (StrainObjective) to compare the two.
+// pre-strain data of x_s; an estimate the simplex left short of the minimum is finished by
+// Newton steps on the reference path (FindMeanPreVectorRoot, core/estimate_newton.h). The T²
+// grid tabulates the fast path and evaluates on the reference path every point whose printed
+// digits a fast value cannot settle. InitialStrainGuess and MinimizeStrain minimise whichever
+// objective they are given; the tests and the benchmarks give them the reference path
+// (StrainObjective) to compare the two.
 
 /// Where a reference evaluation writes the retro-deformed data 1 … N (index 0 unused): the
 /// state's RPre, PhiPre and PreVectors, or buffers of the caller's with at least N + 1 entries.
@@ -44,9 +51,6 @@ double TSquaredInto(const AnalysisState& state, StrainVector x, const PreStrainB
 
 /// TSquaredInto the state's own pre-strain arrays (RPre, PhiPre, PreVectors 1 … N).
 double TSquaredOfStrain(AnalysisState& state, StrainVector x);
-
-/// PreVectors[k] = EllipseToVector(RPre[k], PhiPre[k]) for k = 1 … N.
-void ComputePreVectors(AnalysisState& state);
 
 /// Mean of PreVectors 1 … N, summed in order.
 StrainVector MeanPreVector(const AnalysisState& state);

@@ -40,9 +40,13 @@ constexpr long double kSingularDeterminant = 1e-14L;
 }  // namespace
 
 StrainVector EllipseToVector(double R, double phi) {
-    const long double logR = CheckedLog(R);
     const long double twoPhi = 2.0L * phi;
-    return {StoreDouble(logR * std::cos(twoPhi)), StoreDouble(logR * std::sin(twoPhi))};
+    return EllipseToVectorOf(R, std::cos(twoPhi), std::sin(twoPhi));
+}
+
+StrainVector EllipseToVectorOf(double R, long double cosTwoPhi, long double sinTwoPhi) {
+    const long double logR = CheckedLog(R);
+    return {StoreDouble(logR * cosTwoPhi), StoreDouble(logR * sinTwoPhi)};
 }
 
 Ellipse VectorToEllipse(StrainVector v) {

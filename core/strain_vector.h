@@ -35,6 +35,10 @@ struct SymmetricEigen {
 /// (ln R · cos 2φ, ln R · sin 2φ); φ in radians. R = 0 divides by zero, R < 0 is invalid.
 StrainVector EllipseToVector(double R, double phi);
 
+/// EllipseToVector with cos 2φ and sin 2φ at hand in extended precision: (ln R · cos 2φ,
+/// ln R · sin 2φ), the same bits.
+StrainVector EllipseToVectorOf(double R, long double cosTwoPhi, long double sinTwoPhi);
+
 /// R = exp(|v|), φ = ½ atan2(x2, x1) in −π/2 … π/2; the zero vector gives (1, 0).
 Ellipse VectorToEllipse(StrainVector v);
 

@@ -200,4 +200,16 @@ void RunInParallel(int parts, const std::function<void(int part)>& task) {
 
 int ParallelWidth() { return Pool().Width(); }
 
+void RunRangesInParallel(int count, int grain,
+                         const std::function<void(int begin, int end)>& task) {
+    if (count <= grain) {
+        if (count > 0) task(0, count);
+        return;
+    }
+    RunInParallel((count + grain - 1) / grain, [&](int part) {
+        const int begin = part * grain;
+        task(begin, std::min(count, begin + grain));
+    });
+}
+
 }  // namespace varnel

@@ -16,4 +16,10 @@ void RunInParallel(int parts, const std::function<void(int part)>& task);
 /// How many parts RunInParallel runs at the same time: the caller and the pool's workers.
 int ParallelWidth();
 
+/// Runs task(begin, end) over the items 0 … count − 1 in consecutive ranges of `grain` items,
+/// by RunInParallel; a single range runs on the calling thread without starting the pool. The
+/// items of one range go in order, and an exception is the one a loop over all items in order
+/// would meet first.
+void RunRangesInParallel(int count, int grain, const std::function<void(int begin, int end)>& task);
+
 }  // namespace varnel

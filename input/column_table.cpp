@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/checked_math.h"
+#include "core/orientation.h"
 #include "core/varnel_error.h"
 #include "input/data_file.h"
 #include "input/text_to_float.h"
@@ -216,14 +217,6 @@ RowEllipse ReadRow(std::string_view line, const TableColumns& columns, const std
         row.ratio = StoreDouble(CheckedDivide(*first, *second));
     }
     return row;
-}
-
-double ReduceHalfTurns(double degrees) {
-    // fmod is exact, and so is each correction by 180°: both operands lie within a factor 2.
-    double reduced = std::fmod(degrees, 180.0);
-    if (reduced > 90.0) reduced -= 180.0;
-    if (reduced <= -90.0) reduced += 180.0;
-    return reduced;
 }
 
 }  // namespace varnel

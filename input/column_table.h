@@ -75,8 +75,4 @@ struct RowEllipse {
 RowEllipse ReadRow(std::string_view line, const TableColumns& columns,
                    const std::string& where = {});
 
-/// `degrees` less the whole half-turns that bring it into (−90°, 90°]; exact for every finite
-/// value.
-double ReduceHalfTurns(double degrees);
-
 }  // namespace varnel

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/messages.h"
+#include "core/orientation.h"
 #include "core/varnel_error.h"
 #include "core/worker_pool.h"
 #include "methods/estimators.h"
@@ -27,8 +28,6 @@ std::vector<ShapePoint> ObservedShapePoints(const AnalysisState& state) {
     }
     return points;
 }
-
-double DegreesOf(StrainVector x) { return 0.5 * std::atan2(x.x2, x.x1) * 180.0 / std::numbers::pi; }
 
 // What `estimate` gives, or nothing where it throws. Running out of memory is no property of the
 // resample: it ends the bootstrap.
@@ -56,7 +55,7 @@ EstimatorBootstrap Gather(const std::vector<ResampleEstimates>& resamples, Strai
             continue;
         }
         const auto& [x, scale] = *estimate;
-        estimator.estimates.push_back({std::exp(std::hypot(x.x1, x.x2)), DegreesOf(x)});
+        estimator.estimates.push_back({std::exp(std::hypot(x.x1, x.x2)), OrientationDegreesOf(x)});
         estimator.pivots.push_back(PivotsOf(x, scale, centre));
     }
     return estimator;

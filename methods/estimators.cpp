@@ -5,6 +5,8 @@
 #include <limits>
 #include <numbers>
 
+#include "core/orientation.h"
+
 namespace varnel::methods {
 
 namespace {
@@ -13,18 +15,15 @@ constexpr double kRadian = std::numbers::pi / 180.0;
 
 }  // namespace
 
-double ReduceOrientation(double degrees) {
-    return degrees - 180.0 * std::ceil((degrees - 90.0) / 180.0);
-}
-
 double ReduceOffset(double degrees) {
     return degrees - 180.0 * std::floor((degrees + 90.0) / 180.0);
 }
 
-std::vector<ShapePoint> ShapePointsOf(const std::vector<Ellipse>& ellipses) {
+std::vector<ShapePoint> ShapePointsOf(const std::vector<EllipseInDegrees>& ellipses) {
     std::vector<ShapePoint> points;
     points.reserve(ellipses.size());
-    for (const Ellipse& e : ellipses) points.push_back(ShapePointOf(e.R, e.phiDegrees * kRadian));
+    for (const EllipseInDegrees& e : ellipses)
+        points.push_back(ShapePointOf(e.R, e.phiDegrees * kRadian));
     return points;
 }
 
@@ -46,7 +45,7 @@ HyperbolicMean MeanOfSums(const ShapeSums& sums, std::size_t count) {
     HyperbolicMean mean;
     // arcosh(S₀ / ‖S‖) = arsinh(|w| / ‖S‖), the second exact near the circle.
     mean.R = double(std::exp(std::asinh(w / norm)));
-    mean.phiDegrees = ReduceOrientation(double(0.5L * std::atan2(sums.s2, sums.s1)) / kRadian);
+    mean.phiDegrees = ReduceHalfTurns(double(0.5L * std::atan2(sums.s2, sums.s1)) / kRadian);
     mean.kappa = normMinusN > 0 ? double(n / normMinusN) : std::numeric_limits<double>::infinity();
     return mean;
 }
@@ -92,7 +91,7 @@ HyperbolicMean FarMeanOf(const std::vector<ShapePoint>& points, const ShapeSums&
     HyperbolicMean mean = MeanOfSums(sums, points.size());
     const StrainVector at = MeanVectorAbout(centre, sums, points.size());
     mean.R = double(std::exp(std::hypot(static_cast<long double>(at.x1), at.x2)));
-    mean.phiDegrees = ReduceOrientation(double(0.5L * std::atan2(at.x2, at.x1)) / kRadian);
+    mean.phiDegrees = ReduceHalfTurns(double(0.5L * std::atan2(at.x2, at.x1)) / kRadian);
     return mean;
 }
 
@@ -111,7 +110,7 @@ HyperbolicMean HyperbolicMeanOf(const std::vector<ShapePoint>& points) {
     return FarMeanOf(points, sums);
 }
 
-HyperbolicMean HyperbolicMeanOf(const std::vector<Ellipse>& ellipses) {
+HyperbolicMean HyperbolicMeanOf(const std::vector<EllipseInDegrees>& ellipses) {
     return HyperbolicMeanOf(ShapePointsOf(ellipses));
 }
 
@@ -120,27 +119,27 @@ StrainVector VectorOf(const HyperbolicMean& mean) {
     return {rho * std::cos(angle), rho * std::sin(angle)};
 }
 
-StrainLocation HarmonicMeanOf(const std::vector<Ellipse>& ellipses) {
+StrainLocation HarmonicMeanOf(const std::vector<EllipseInDegrees>& ellipses) {
     long double inverseSum = 0, sinSum = 0, cosSum = 0;
-    for (const Ellipse& e : ellipses) {
+    for (const EllipseInDegrees& e : ellipses) {
         inverseSum += 1.0L / e.R;
         sinSum += std::sin(2.0 * e.phiDegrees * kRadian);
         cosSum += std::cos(2.0 * e.phiDegrees * kRadian);
     }
     const double phi = double(0.5L * std::atan2(sinSum, cosSum)) / kRadian;
-    return {double(ellipses.size() / inverseSum), ReduceOrientation(phi)};
+    return {double(ellipses.size() / inverseSum), ReduceHalfTurns(phi)};
 }
 
-RfMaxMin RfMaxMinOf(const std::vector<Ellipse>& ellipses) {
+RfMaxMin RfMaxMinOf(const std::vector<EllipseInDegrees>& ellipses) {
     RfMaxMin result;
-    const auto [least, most] =
-        std::minmax_element(ellipses.begin(), ellipses.end(),
-                            [](const Ellipse& a, const Ellipse& b) { return a.R < b.R; });
+    const auto [least, most] = std::minmax_element(
+        ellipses.begin(), ellipses.end(),
+        [](const EllipseInDegrees& a, const EllipseInDegrees& b) { return a.R < b.R; });
     result.rfMin = least->R;
     result.rfMax = most->R;
     // Orientations modulo 180° in [0°, 180°), sorted; the gap across 180° closes the circle.
     std::vector<double> axes;
-    for (const Ellipse& e : ellipses) axes.push_back(ReduceOffset(e.phiDegrees) + 90.0);
+    for (const EllipseInDegrees& e : ellipses) axes.push_back(ReduceOffset(e.phiDegrees) + 90.0);
     std::sort(axes.begin(), axes.end());
     double largestGap = axes.front() + 180.0 - axes.back();
     for (std::size_t i = 1; i < axes.size(); ++i)

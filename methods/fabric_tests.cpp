@@ -39,13 +39,13 @@ double DegreesOf(ShapePoint p) { return 0.5 * std::atan2(p.w2, p.w1) / kRadian; 
 struct NullScratch {
     std::vector<ShapePoint> points;
     std::vector<double> offsets;
-    std::vector<Ellipse> ellipses;
+    std::vector<EllipseInDegrees> ellipses;
 };
 
 // Simulated set j: pre ellipses (R_i, φ_s + θ_i), θ_i = π (u_i − ½) with u_i from 53 random
 // bits, strained by x_s; then both statistics at the set's own estimate.
-NullSet SimulatedSet(const std::vector<Ellipse>& pre, StrainVector xs, std::uint32_t seed, int j,
-                     int classes, NullScratch& scratch) {
+NullSet SimulatedSet(const std::vector<EllipseInDegrees>& pre, StrainVector xs, std::uint32_t seed,
+                     int j, int classes, NullScratch& scratch) {
     RandomStream random(seed, kSymmetryNullStreams + 1 + std::uint32_t(j));
     NullSet set;
     set.tie = random.Next();
@@ -71,13 +71,13 @@ NullSet SimulatedSet(const std::vector<Ellipse>& pre, StrainVector xs, std::uint
 
 // All simulated sets on all cores; each set draws from its own stream into its own slot, so the
 // result does not depend on the threads.
-std::vector<NullSet> SimulatedSets(const std::vector<Ellipse>& pre, StrainVector xs,
+std::vector<NullSet> SimulatedSets(const std::vector<EllipseInDegrees>& pre, StrainVector xs,
                                    std::uint32_t seed, int sets, int classes) {
     std::vector<NullSet> results(std::size_t(std::max(sets, 0)));
     const int parts = ParallelWidth();
     std::vector<NullScratch> scratch(
         std::size_t(parts), {std::vector<ShapePoint>(pre.size()), std::vector<double>(pre.size()),
-                             std::vector<Ellipse>(pre.size())});
+                             std::vector<EllipseInDegrees>(pre.size())});
     std::atomic<int> next{0};
     RunInParallel(parts, [&](int part) {
         for (int j; (j = next.fetch_add(1)) < sets;) {
@@ -107,12 +107,12 @@ double MonteCarloP(const std::vector<NullSet>& sets, const NullSet& observed, St
 // the data, and the χ² test too liberal (sizes to .076 at 5 %). Half the variance of the mean
 // pre vector, s² = Σ (ln R_j)² / (N (N − 1)), is taken out of each (ln R_i)²: measured sizes
 // at 5 % were .040–.060 with half, .036–.047 with all of it taken out.
-std::vector<Ellipse> RatiosForNull(std::vector<Ellipse> pre) {
+std::vector<EllipseInDegrees> RatiosForNull(std::vector<EllipseInDegrees> pre) {
     const double n = double(pre.size());
     double squares = 0.0;
-    for (const Ellipse& e : pre) squares += std::log(e.R) * std::log(e.R);
+    for (const EllipseInDegrees& e : pre) squares += std::log(e.R) * std::log(e.R);
     const double spread = 0.5 * squares / (n * (n - 1.0));
-    for (Ellipse& e : pre) {
+    for (EllipseInDegrees& e : pre) {
         const double rho = std::log(e.R);
         e.R = std::exp(std::sqrt(std::max(rho * rho - spread, 0.0)));
     }
@@ -136,12 +136,12 @@ NoStrainTest NoStrainTestOf(double tSquaredAtZero, int N) {
     return test;
 }
 
-std::vector<Ellipse> RetroDeformedEllipses(const std::vector<Ellipse>& ellipses,
-                                           StrainLocation strain) {
-    std::vector<Ellipse> pre;
+std::vector<EllipseInDegrees> RetroDeformedEllipses(const std::vector<EllipseInDegrees>& ellipses,
+                                                    StrainLocation strain) {
+    std::vector<EllipseInDegrees> pre;
     pre.reserve(ellipses.size());
     const double inverseRatio = 1.0 / strain.R;
-    for (const Ellipse& e : ellipses) {
+    for (const EllipseInDegrees& e : ellipses) {
         // Remove the strain along its long axis; θ′ is measured from that axis.
         const varnel::Ellipse p =
             SuperposeStrain(inverseRatio, e.R, (e.phiDegrees - strain.phiDegrees) * kRadian);
@@ -150,10 +150,10 @@ std::vector<Ellipse> RetroDeformedEllipses(const std::vector<Ellipse>& ellipses,
     return pre;
 }
 
-std::vector<double> RetroDeformedOffsets(const std::vector<Ellipse>& ellipses,
+std::vector<double> RetroDeformedOffsets(const std::vector<EllipseInDegrees>& ellipses,
                                          StrainLocation strain) {
     std::vector<double> offsets;
-    for (const Ellipse& e : RetroDeformedEllipses(ellipses, strain))
+    for (const EllipseInDegrees& e : RetroDeformedEllipses(ellipses, strain))
         offsets.push_back(e.phiDegrees);
     return offsets;
 }
@@ -191,10 +191,10 @@ SymmetryChi2 SymmetryChi2Of(const std::vector<double>& offsetsDegrees) {
     return test;
 }
 
-int ImbalanceOf(const std::vector<Ellipse>& ellipses) {
+int ImbalanceOf(const std::vector<EllipseInDegrees>& ellipses) {
     const StrainLocation mean = HarmonicMeanOf(ellipses);
     int A = 0, B = 0, C = 0, D = 0;
-    for (const Ellipse& e : ellipses) {
+    for (const EllipseInDegrees& e : ellipses) {
         const bool below = ReduceOffset(e.phiDegrees - mean.phiDegrees) <= 0.0;
         if (e.R >= mean.R) {
             (below ? A : B) += 1;
@@ -205,11 +205,11 @@ int ImbalanceOf(const std::vector<Ellipse>& ellipses) {
     return std::abs(A - B) + std::abs(C - D);
 }
 
-SymmetryTests SymmetryTestsOf(const std::vector<Ellipse>& ellipses, StrainLocation strain,
+SymmetryTests SymmetryTestsOf(const std::vector<EllipseInDegrees>& ellipses, StrainLocation strain,
                               std::uint32_t seed, int sets) {
-    const std::vector<Ellipse> pre = RetroDeformedEllipses(ellipses, strain);
+    const std::vector<EllipseInDegrees> pre = RetroDeformedEllipses(ellipses, strain);
     std::vector<double> offsets;
-    for (const Ellipse& e : pre) offsets.push_back(e.phiDegrees);
+    for (const EllipseInDegrees& e : pre) offsets.push_back(e.phiDegrees);
     SymmetryTests tests;
     tests.chi2 = SymmetryChi2Of(offsets);
     const NullSet observed{.estimated = true,

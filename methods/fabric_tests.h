@@ -14,11 +14,11 @@ NoStrainTest NoStrainTestOf(double tSquaredAtZero, int N);
 /// The ellipses retro-deformed by `strain`: their ratios, and their orientations in degrees, in
 /// [−90°, 90°), measured from the strain's long axis. Throws VarnelError where the superposition
 /// faults.
-std::vector<Ellipse> RetroDeformedEllipses(const std::vector<Ellipse>& ellipses,
-                                           StrainLocation strain);
+std::vector<EllipseInDegrees> RetroDeformedEllipses(const std::vector<EllipseInDegrees>& ellipses,
+                                                    StrainLocation strain);
 
 /// The orientations of RetroDeformedEllipses alone.
-std::vector<double> RetroDeformedOffsets(const std::vector<Ellipse>& ellipses,
+std::vector<double> RetroDeformedOffsets(const std::vector<EllipseInDegrees>& ellipses,
                                          StrainLocation strain);
 
 /// Classes of the symmetry χ² for N offsets: 18 of 10° when N ≥ 90, otherwise max(3, ⌊N / 5⌋).
@@ -36,7 +36,7 @@ SymmetryChi2 SymmetryChi2Of(const std::vector<double>& offsetsDegrees);
 /// |A − B| + |C − D| about the vector mean φ̄ with the harmonic mean H splitting the ratios:
 /// with d_i = φ_i − φ̄ in [−90°, 90°), A = #(d ≤ 0, R ≥ H), B = #(d > 0, R ≥ H),
 /// C = #(d ≤ 0, R < H), D = #(d > 0, R < H). The symmetry index is I_sym = 1 − this / N.
-int ImbalanceOf(const std::vector<Ellipse>& ellipses);
+int ImbalanceOf(const std::vector<EllipseInDegrees>& ellipses);
 
 /// Simulated sets behind the p values of both symmetry tests, for small and middling sets.
 inline constexpr int kSymmetryNullSets = 999;
@@ -63,7 +63,7 @@ struct SymmetryTests {
 ///   p = (1 + #{T_j > T} + #{T_j = T, u_j < u_0}) / (1 + M),
 /// T the statistic (Σ O², imbalance), M the simulated sets whose estimate did not fail. When more
 /// than 1 % of the `sets` fail, both p are NaN. Same answer on any number of threads.
-SymmetryTests SymmetryTestsOf(const std::vector<Ellipse>& ellipses, StrainLocation strain,
+SymmetryTests SymmetryTestsOf(const std::vector<EllipseInDegrees>& ellipses, StrainLocation strain,
                               std::uint32_t seed, int sets = kSymmetryNullSets);
 
 }  // namespace varnel::methods

@@ -3,34 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/lorentz_boost.h"
 #include "core/t_squared.h"
 
 namespace varnel::methods {
 
 namespace {
 
-// The boost of rapidity r along the unit vector u: c1 = cosh r − 1 = 2 sinh²(r/2) without
-// cancellation, s = sinh r.
-struct Boost {
-    double u1 = 1.0, u2 = 0.0, c1 = 0.0, s = 0.0;
-};
-
-Boost BoostOf(StrainVector x) {
-    const double r = std::hypot(x.x1, x.x2);
-    Boost boost;
-    if (r > 0.0) {
-        const double half = std::sinh(r / 2.0);
-        boost = {x.x1 / r, x.x2 / r, 2.0 * half * half, std::sinh(r)};
-    }
-    return boost;
-}
-
 // t′ = cosh r · t + σ sinh r · (u·w);  w′ = w + ((cosh r − 1)(u·w) + σ sinh r · t) u, σ = ±1.
-ShapePoint Boosted(const Boost& b, ShapePoint p, double sign) {
+ShapePoint Boosted(const LorentzBoost& b, ShapePoint p, double sign) {
     const double uw = b.u1 * p.w1 + b.u2 * p.w2;
-    const double s = sign * b.s;
-    const double along = b.c1 * uw + s * p.t;
-    return {p.t + b.c1 * p.t + s * uw, p.w1 + along * b.u1, p.w2 + along * b.u2};
+    const double s = sign * b.sinh;
+    const double along = b.coshMinusOne * uw + s * p.t;
+    return {p.t + b.coshMinusOne * p.t + s * uw, p.w1 + along * b.u1, p.w2 + along * b.u2};
 }
 
 // Sums of one pass over the pre vectors p = d·u at a trial strain, divided by N: their mean,
@@ -48,10 +33,11 @@ constexpr double kCancellingBoost = 1e3;
 // The pre points of the data at x, by the Cartesian boost or, where it cancels, by the polar form.
 class PrePoints {
 public:
-    PrePoints(const std::vector<ShapePoint>& points, StrainVector x) : x_(x), boost_(BoostOf(x)) {
+    PrePoints(const std::vector<ShapePoint>& points, StrainVector x)
+        : x_(x), boost_(LorentzBoostOf(x)) {
         double largest = 1.0;
         for (const ShapePoint& p : points) largest = std::max(largest, p.t);
-        polar_ = (1.0 + boost_.c1) * largest > kCancellingBoost;
+        polar_ = (1.0 + boost_.coshMinusOne) * largest > kCancellingBoost;
     }
     ShapePoint Of(ShapePoint p) const {
         return polar_ ? RemoveStrainFromPolarForm(x_, p).point : Boosted(boost_, p, -1.0);
@@ -59,7 +45,7 @@ public:
 
 private:
     StrainVector x_;
-    Boost boost_;
+    LorentzBoost boost_;
     bool polar_ = false;
 };
 
@@ -142,9 +128,11 @@ StrainVector VectorOfShapePoint(ShapePoint p) {
     return {rho * p.w1 / n, rho * p.w2 / n};
 }
 
-ShapePoint ApplyStrain(StrainVector x, ShapePoint p) { return Boosted(BoostOf(x), p, 1.0); }
+ShapePoint ApplyStrain(StrainVector x, ShapePoint p) { return Boosted(LorentzBoostOf(x), p, 1.0); }
 
-ShapePoint RemoveStrain(StrainVector x, ShapePoint p) { return Boosted(BoostOf(x), p, -1.0); }
+ShapePoint RemoveStrain(StrainVector x, ShapePoint p) {
+    return Boosted(LorentzBoostOf(x), p, -1.0);
+}
 
 RemovedPoint RemoveStrainFromPolarForm(StrainVector x, ShapePoint p) {
     const long double r = std::hypot(x.x1, x.x2), beta = std::atan2(x.x2, x.x1);

@@ -7,6 +7,7 @@
 #include "core/checked_math.h"
 #include "core/messages.h"
 #include "core/objective.h"
+#include "core/orientation.h"
 #include "core/t_squared.h"
 #include "core/varnel_error.h"
 #include "methods/estimators.h"
@@ -31,20 +32,20 @@ double TSquaredAtZeroStrain(const AnalysisState& state) {
 
 }  // namespace
 
-std::vector<Ellipse> ObservedEllipses(const AnalysisState& state) {
-    std::vector<Ellipse> ellipses;
+std::vector<EllipseInDegrees> ObservedEllipses(const AnalysisState& state) {
+    std::vector<EllipseInDegrees> ellipses;
     ellipses.reserve(std::size_t(std::max(state.DataCount, 0)));
     for (int k = 1; k <= state.DataCount; ++k) {
-        ellipses.push_back({state.RPost[k], state.PhiPost[k] * 180.0 / std::numbers::pi});
+        ellipses.push_back({state.RPost[k], RadiansToDegrees(state.PhiPost[k])});
     }
     return ellipses;
 }
 
 MethodsResult ComputeMethods(const AnalysisState& state) {
     if (state.DataCount < 3) throw VarnelError(kTooFewDataMessage);
-    const std::vector<Ellipse> ellipses = ObservedEllipses(state);
+    const std::vector<EllipseInDegrees> ellipses = ObservedEllipses(state);
     MethodsResult result;
-    result.t2 = {EstimatedRatio(state), ReduceOrientation(EstimatedPhiDegrees(state))};
+    result.t2 = {EstimatedRatio(state), ReduceHalfTurns(EstimatedPhiDegrees(state))};
     result.hyperbolicMean = HyperbolicMeanOf(ellipses);
     result.harmonicMean = HarmonicMeanOf(ellipses);
     result.rfMaxMin = RfMaxMinOf(ellipses);

@@ -12,8 +12,9 @@
 
 namespace varnel::methods {
 
-/// One observed ellipse: axial ratio R ≥ 1 and long-axis orientation in degrees.
-struct Ellipse {
+/// One ellipse as the methods read it: axial ratio R ≥ 1 and long-axis orientation in degrees
+/// (varnel::Ellipse holds it in radians).
+struct EllipseInDegrees {
     double R = 1.0;
     double phiDegrees = 0.0;
 };
@@ -88,7 +89,7 @@ struct MethodsResult {
 inline constexpr std::uint32_t kSymmetryNullSeed = 1;
 
 /// The observed ellipses 1 … DataCount of the state (RPost, PhiPost converted to degrees).
-std::vector<Ellipse> ObservedEllipses(const AnalysisState& state);
+std::vector<EllipseInDegrees> ObservedEllipses(const AnalysisState& state);
 
 /// Estimators and fabric tests of an analysed state (EstimateStrain has run; N ≥ 3). Writes
 /// nothing to the state: its T² evaluation fills buffers of its own. Throws VarnelError on

@@ -5,6 +5,8 @@
 #include <limits>
 #include <numbers>
 
+#include "core/orientation.h"
+
 namespace varnel::methods {
 
 namespace {
@@ -79,11 +81,9 @@ double Turn(StrainVector from, StrainVector to) {
     return std::remainder(turn, 2.0 * kPi);
 }
 
-double DegreesOf(StrainVector x) { return 0.5 * std::atan2(x.x2, x.x1) * 180.0 / kPi; }
-
 // Orientation in degrees relative to `reference`, wrapped into ±90°.
 double RelativeDegrees(StrainVector x, double reference) {
-    return std::remainder(DegreesOf(x) - reference, 180.0);
+    return std::remainder(OrientationDegreesOf(x) - reference, 180.0);
 }
 
 std::optional<Covariance2> Usable(const Covariance2& c) {
@@ -100,7 +100,7 @@ void SampleRegion(BootstrapRegion& region) {
     const double angle = 0.5 * std::atan2(2.0 * c.c12, c.c11 - c.c22);
     const double e1 = std::cos(angle), e2 = std::sin(angle);
     const double a = std::sqrt(lambda1 * region.quantile), b = std::sqrt(lambda2 * region.quantile);
-    const double reference = DegreesOf(region.centre);
+    const double reference = OrientationDegreesOf(region.centre);
     region.R = {std::numeric_limits<double>::infinity(), 0.0};
     region.phiDegrees = {90.0, -90.0};
     for (int i = 0; i < kRegionPoints; ++i) {
@@ -228,7 +228,7 @@ Interval OrientationInterval(const SimulatedErrors& simulated, const BootstrapRe
     if (!(r > 0.0)) return {kNaN, kNaN};
     const std::vector<double> turns = simulated.TurnsAt(r);
     const double tail = (1.0 - levelPercent / 100.0) / 2.0, half = 90.0 / kPi;  // degrees of φ
-    const double reference = DegreesOf(region.centre);
+    const double reference = OrientationDegreesOf(region.centre);
     const Interval interval{reference - Quantile(turns, 1.0 - tail) * half,
                             reference - Quantile(turns, tail) * half};
     if (!(interval.hi - interval.lo < 180.0)) return {kNaN, kNaN};

@@ -5,6 +5,8 @@
 #include <functional>
 #include <numbers>
 
+#include "core/orientation.h"
+
 namespace varnel::plot {
 namespace {
 
@@ -127,14 +129,7 @@ RfPhiPoint StrainedEllipse(double Rs, double phiSDegrees, double Ri, double thet
     const double numerator = 2.0 * Rs * (Ri2 - 1.0) * s2;
     const double denominator = (Ri2 + 1.0) * (Rs2 - 1.0) + (Ri2 - 1.0) * (Rs2 + 1.0) * c2;
     const double twiceAngle = std::atan2(numerator, denominator) / kDegree;
-    return {Rf, WrapOrientation(phiSDegrees + 0.5 * twiceAngle)};
-}
-
-double WrapOrientation(double phiDegrees) {
-    double phi = std::fmod(phiDegrees, 180.0);
-    if (phi > 90.0) phi -= 180.0;
-    if (phi <= -90.0) phi += 180.0;
-    return phi;
+    return {Rf, ReduceHalfTurns(phiSDegrees + 0.5 * twiceAngle)};
 }
 
 std::vector<RfPhiPolyline> SplitCurve(const std::vector<RfPhiPoint>& samples, double rfTop) {

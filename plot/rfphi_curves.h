@@ -22,9 +22,6 @@ using RfPhiPolyline = std::vector<RfPhiPoint>;
 /// the doubled angle taken in its quadrant from the signs of the numerator and denominator.
 RfPhiPoint StrainedEllipse(double Rs, double phiSDegrees, double Ri, double thetaDegrees);
 
-/// φ brought into (−90°, 90°] by whole half turns.
-double WrapOrientation(double phiDegrees);
-
 /// Cuts a run of curve samples into drawable pieces: where φ wraps at ±90° the piece runs to
 /// the edge and the next one starts at the opposite edge at the same Rf; where φ jumps by
 /// more than 45° between neighbours (the curve passes through Rf = 1, where φ is undefined)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/orientation.h"
 #include "core/varnel_error.h"
 #include "plot/text_font.h"
 
@@ -148,7 +149,7 @@ void DrawDataAndEstimate(const RfPhiPlotData& data, const RfPhiFrame& frame, Can
     canvas.SetBrushStyle(BrushStyle::Solid);
     for (const RfPhiPoint& e : data.ellipses) {
         if (!std::isfinite(e.Rf) || !std::isfinite(e.phiDegrees)) continue;
-        const PixelPoint p = MapToRfPhiPlot(frame, {e.Rf, WrapOrientation(e.phiDegrees)});
+        const PixelPoint p = MapToRfPhiPlot(frame, {e.Rf, ReduceHalfTurns(e.phiDegrees)});
         canvas.Ellipse(p.X - kDatumRadius, p.Y - kDatumRadius, p.X + kDatumRadius,
                        p.Y + kDatumRadius);
     }
@@ -182,7 +183,7 @@ RfPhiPlotData RfPhiDataOf(const AnalysisState& state, char decimalSeparator) {
     RfPhiPlotData data;
     data.decimalSeparator = decimalSeparator;
     for (int k = 1; k <= state.DataCount; ++k) {
-        data.ellipses.push_back({state.RPost[k], state.PhiPost[k] * 180.0 / std::numbers::pi});
+        data.ellipses.push_back({state.RPost[k], RadiansToDegrees(state.PhiPost[k])});
     }
     data.strain = {EstimatedRatio(state), EstimatedPhiDegrees(state)};
     return data;

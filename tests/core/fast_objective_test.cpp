@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "core/estimation.h"
 #include "core/fast_objective_internals.h"
 #include "core/messages.h"
 #include "core/objective.h"
@@ -95,6 +96,31 @@ TEST(FastObjective, IsBitIdenticalOnOneThreadAndOnTwo) {
             const std::optional<double> single = fast.TryEvaluate(x);
             ASSERT_TRUE(single.has_value()) << count;
             EXPECT_EQ(fast.Evaluate(*state, x), *single) << count << " data";
+        }
+    }
+}
+
+// The post vectors and the fast path share each datum's cos 2φ and sin 2φ: the post vectors are
+// EllipseToVector's, and the fast path's values those it has from its own. From 1024 data on the
+// conversions run in ranges on both threads; a reference evaluation inside a part runs on one.
+TEST(FastObjective, SharesTheDoubledAnglesOfThePostVectorsBitForBit) {
+    for (const int count : {40, 5000}) {
+        auto state = RandomPopulation(count, {0.3, 0.1}, 13);
+        const DoubledAngles angles = ComputePostVectors(*state);
+        const FastObjective own(*state), shared(*state, angles);
+        for (int k = 1; k <= count; ++k) {
+            EXPECT_EQ(state->PostVectors[k], EllipseToVector(state->RPost[k], state->PhiPost[k]));
+        }
+        std::mt19937_64 random(17);
+        for (int trial = 0; trial < 6; ++trial) {
+            const StrainVector x = RandomTrial(random);
+            EXPECT_EQ(shared.TryEvaluate(x), own.TryEvaluate(x)) << count;
+            const double shareable = TSquaredOfStrain(*state, x);
+            auto alone = std::make_unique<AnalysisState>(*state);
+            double onOneThread = 0.0;
+            RunInParallel(1, [&](int) { onOneThread = TSquaredOfStrain(*alone, x); });
+            EXPECT_EQ(shareable, onOneThread) << count;
+            for (int k = 1; k <= count; ++k) EXPECT_EQ(state->PreVectors[k], alone->PreVectors[k]);
         }
     }
 }

@@ -92,6 +92,23 @@ TEST(SimplexMinimize, EndsOnTheEvaluationLimitWhenValuesNeverAgree) {
     EXPECT_LE(count, 5003);
 }
 
+TEST(SimplexMinimize, CountsTheRepeatedCyclesOfAStalledRunWithoutEvaluatingThem) {
+    // The bowl's minimum lies between doubles: its values there differ relatively by far more
+    // than the tolerance, and the triangle, contracted onto neighbouring doubles, repeats a cycle.
+    int calls = 0;
+    const ObjectiveFunction bowl = [&calls](StrainVector p) {
+        ++calls;
+        return (p.x1 - 0.3) * (p.x1 - 0.3) + (p.x2 - 0.2) * (p.x2 - 0.2);
+    };
+    std::array<StrainVector, 3> triangle{{{0, 0}, {0.1, 0}, {0, 0.1}}};
+    EXPECT_FALSE(MinimizeFromTriangle(triangle, bowl));
+    EXPECT_LT(calls, 1000);
+    for (const StrainVector& v : triangle) {
+        EXPECT_NEAR(v.x1, 0.3, 1e-15);
+        EXPECT_NEAR(v.x2, 0.2, 1e-15);
+    }
+}
+
 TEST(SimplexTry, AWorseTrialChangesNothingButTheCount) {
     const ObjectiveFunction f = [](StrainVector p) { return p.x1 * p.x1 + p.x2 * p.x2; };
     Simplex simplex{{{{0, 0}, {0.1, 0}, {0, 0.1}}}, {0, 0.01, 0.01}};

@@ -22,6 +22,18 @@ TEST(RunInParallel, RunsEveryPartOnce) {
 }
 
 // Every part of an inner run started from inside the parts of an outer run happens exactly once.
+TEST(RunRangesInParallel, CoversEveryItemOnceInRangesOfTheGrain) {
+    for (const int count : {0, 7, 100, 101, 1000}) {
+        std::vector<std::atomic<int>> runs(static_cast<std::size_t>(count));
+        RunRangesInParallel(count, 100, [&](int begin, int end) {
+            EXPECT_EQ(begin % 100, 0);
+            EXPECT_EQ(end, std::min(count, begin + 100));
+            for (int i = begin; i < end; ++i) runs[std::size_t(i)].fetch_add(1);
+        });
+        for (const auto& run : runs) EXPECT_EQ(run.load(), 1) << count;
+    }
+}
+
 TEST(RunInParallel, RunsARunStartedInsideAPartOnThatThread) {
     constexpr int kOuter = 4, kInner = 5;
     std::vector<std::atomic<int>> runs(kOuter * kInner);

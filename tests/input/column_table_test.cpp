@@ -174,16 +174,5 @@ TEST(ReadRow, ACellThatIsNotANumberOrARatioThatFaultsIsAnError) {
     }
 }
 
-TEST(ReduceHalfTurns, BringsEveryAngleIntoTheOpenClosedQuarterTurnsExactly) {
-    struct Case {
-        double degrees, reduced;
-    };
-    const Case cases[] = {
-        {30, 30}, {90, 90},  {-90, 90},  {90.5, -89.5}, {179.9, 179.9 - 180}, {180, 0},   {-180, 0},
-        {360, 0}, {450, 90}, {-270, 90}, {0.1, 0.1},    {-725.5, -5.5},       {1e300, 0},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ReduceHalfTurns(c.degrees), c.reduced) << c.degrees;
-}
-
 }  // namespace
 }  // namespace varnel

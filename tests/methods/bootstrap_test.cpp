@@ -59,12 +59,12 @@ TEST(PercentileInterval, InterpolatesBetweenOrderStatistics) {
 }
 
 TEST(EstimatesOf, GivesTheEstimateOfTheOpenCommandForEachResample) {
-    const std::vector<Ellipse> data = EllipsesOf(Population{.count = 252, .seed = 6});
+    const std::vector<EllipseInDegrees> data = EllipsesOf(Population{.count = 252, .seed = 6});
     const auto state = StateOf(data);
     const std::vector<ShapePoint> points = ShapePointsOf(data);
     for (int b = 0; b < 3; ++b) {
         const std::vector<std::uint32_t> indices = ResampleIndices(252, 1, b);
-        std::vector<Ellipse> resampled;
+        std::vector<EllipseInDegrees> resampled;
         std::vector<ShapePoint> sample;
         for (std::uint32_t i : indices) {
             resampled.push_back(data[i]);
@@ -142,7 +142,7 @@ TEST(RunBootstrap, KeepsAPhiIntervalWholeAcrossNinetyDegrees) {
 }
 
 TEST(RunBootstrap, CentresEachRegionOnItsEstimateWithTheDatasOwnScale) {
-    const std::vector<Ellipse> data = EllipsesOf(Population{.count = 60, .seed = 4});
+    const std::vector<EllipseInDegrees> data = EllipsesOf(Population{.count = 60, .seed = 4});
     const auto state = EstimatedStateOf(data);
     const auto result = RunBootstrap(*state, 400, 3, ConfidenceLevel::Level95, nullptr, nullptr);
     ASSERT_TRUE(result && result->t2.region && result->hyperbolicMean.region);

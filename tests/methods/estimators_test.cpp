@@ -7,6 +7,7 @@
 #include <limits>
 #include <numbers>
 
+#include "core/orientation.h"
 #include "tests/methods/synthetic_sets.h"
 
 namespace varnel::methods {
@@ -20,12 +21,6 @@ using testing_support::Strained;
 constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-TEST(ReduceOrientation, TurnsAnglesIntoTheHalfOpenRangeAboveMinus90) {
-    const std::pair<double, double> cases[] = {{90, 90},  {-90, 90}, {100, -80},    {-100, 80},
-                                               {270, 90}, {0, 0},    {179.5, -0.5}, {-269, -89}};
-    for (const auto& [in, out] : cases) EXPECT_DOUBLE_EQ(ReduceOrientation(in), out) << in;
-}
-
 TEST(ReduceOffset, TurnsAnglesIntoTheHalfOpenRangeBelow90) {
     const std::pair<double, double> cases[] = {{90, -90}, {-90, -90}, {100, -80}, {269, 89},
                                                {-91, 89}, {0, 0},     {45, 45}};
@@ -34,7 +29,7 @@ TEST(ReduceOffset, TurnsAnglesIntoTheHalfOpenRangeBelow90) {
 
 TEST(HyperbolicMean, GivesTheKnownMeansOfSmallSets) {
     struct Case {
-        std::vector<Ellipse> data;
+        std::vector<EllipseInDegrees> data;
         double R, phi, kappa;
     };
     const Case cases[] = {
@@ -72,9 +67,9 @@ TEST(HyperbolicMean, GivesTheKnownMeansOfSmallSets) {
 
 // The mean of the unit-area shape matrices Rot(φ) diag(R, 1/R) Rot(φ)ᵀ, its axial ratio
 // √(λ1 / λ2) and the direction of its long axis.
-Ellipse MeanShapeMatrixEllipse(const std::vector<Ellipse>& data) {
+EllipseInDegrees MeanShapeMatrixEllipse(const std::vector<EllipseInDegrees>& data) {
     double a = 0, b = 0, d = 0;
-    for (const Ellipse& e : data) {
+    for (const EllipseInDegrees& e : data) {
         const double c = std::cos(e.phiDegrees * kRadian), s = std::sin(e.phiDegrees * kRadian);
         a += e.R * c * c + s * s / e.R;
         b += (e.R - 1.0 / e.R) * c * s;
@@ -87,11 +82,11 @@ Ellipse MeanShapeMatrixEllipse(const std::vector<Ellipse>& data) {
 // The location of largest likelihood of the hyperboloidal normal law, density ∝ exp(−κ cosh d):
 // with κ profiled out it minimises the mean of cosh d(μ, h_i), each d the ln R of ellipse i after
 // removing the trial strain μ. Found by a compass search that halves its step on failure.
-StrainVector MostLikelyLocation(const std::vector<Ellipse>& data) {
+StrainVector MostLikelyLocation(const std::vector<EllipseInDegrees>& data) {
     const auto meanCosh = [&data](StrainVector x) {
         const varnel::Ellipse strain = VectorToEllipse(x);
         double sum = 0;
-        for (const Ellipse& e : data) {
+        for (const EllipseInDegrees& e : data) {
             const double R =
                 SuperposeStrain(1.0 / strain.R, e.R, e.phiDegrees * kRadian - strain.phi).R;
             sum += (R + 1.0 / R) / 2.0;
@@ -122,12 +117,12 @@ TEST(HyperbolicMean, IsTheMeanShapeMatrixAndTheMostLikelyLocation) {
         {.count = 25, .seed = 2, .logRatioSpread = 0.7, .strain = {3.0, -80.0}},
         {.count = 8, .seed = 3, .logRatioSpread = 1.0, .strain = {1.2, 85.0}}};
     for (const Population& population : cases) {
-        const std::vector<Ellipse> data = EllipsesOf(population);
+        const std::vector<EllipseInDegrees> data = EllipsesOf(population);
         const HyperbolicMean mean = HyperbolicMeanOf(data);
 
-        const Ellipse matrixMean = MeanShapeMatrixEllipse(data);
+        const EllipseInDegrees matrixMean = MeanShapeMatrixEllipse(data);
         EXPECT_NEAR(mean.R, matrixMean.R, 1e-12 * mean.R) << population.seed;
-        EXPECT_NEAR(mean.phiDegrees, ReduceOrientation(matrixMean.phiDegrees), 1e-10)
+        EXPECT_NEAR(mean.phiDegrees, ReduceHalfTurns(matrixMean.phiDegrees), 1e-10)
             << population.seed;
 
         // A minimum located from values alone is good to about the square root of their
@@ -141,23 +136,24 @@ TEST(HyperbolicMean, IsTheMeanShapeMatrixAndTheMostLikelyLocation) {
 
 // Straining all data by a known strain moves a location estimate by exactly that strain.
 TEST(LocationEstimates, MoveWithTheStrainOfTheData) {
-    const std::vector<Ellipse> data = EllipsesOf(Population{.count = 80, .seed = 4});
+    const std::vector<EllipseInDegrees> data = EllipsesOf(Population{.count = 80, .seed = 4});
     const auto before = EstimatedStateOf(data);
     const HyperbolicMean meanBefore = HyperbolicMeanOf(data);
     const StrainLocation t2Before{EstimatedRatio(*before), EstimatedPhiDegrees(*before)};
     const StrainLocation strains[] = {{2.5, 0.0}, {1.3, -60.0}, {4.0, 87.0}, {1.0, 0.0}};
     for (const StrainLocation& s : strains) {
-        const std::vector<Ellipse> strained = Strained(data, s);
-        const Ellipse t2Expected = Strained({{t2Before.R, t2Before.phiDegrees}}, s)[0];
-        const Ellipse meanExpected = Strained({{meanBefore.R, meanBefore.phiDegrees}}, s)[0];
+        const std::vector<EllipseInDegrees> strained = Strained(data, s);
+        const EllipseInDegrees t2Expected = Strained({{t2Before.R, t2Before.phiDegrees}}, s)[0];
+        const EllipseInDegrees meanExpected =
+            Strained({{meanBefore.R, meanBefore.phiDegrees}}, s)[0];
 
         const auto after = EstimatedStateOf(strained);
         EXPECT_NEAR(EstimatedRatio(*after), t2Expected.R, 1e-10) << s.R << " " << s.phiDegrees;
-        EXPECT_NEAR(ReduceOrientation(EstimatedPhiDegrees(*after) - t2Expected.phiDegrees), 0.0,
+        EXPECT_NEAR(ReduceHalfTurns(EstimatedPhiDegrees(*after) - t2Expected.phiDegrees), 0.0,
                     1e-8);
         const HyperbolicMean meanAfter = HyperbolicMeanOf(strained);
         EXPECT_NEAR(meanAfter.R, meanExpected.R, 1e-12) << s.R << " " << s.phiDegrees;
-        EXPECT_NEAR(ReduceOrientation(meanAfter.phiDegrees - meanExpected.phiDegrees), 0.0, 1e-9);
+        EXPECT_NEAR(ReduceHalfTurns(meanAfter.phiDegrees - meanExpected.phiDegrees), 0.0, 1e-9);
         // The concentration does not depend on where the data lie.
         EXPECT_NEAR(meanAfter.kappa, meanBefore.kappa, 1e-9 * meanBefore.kappa);
     }
@@ -165,7 +161,7 @@ TEST(LocationEstimates, MoveWithTheStrainOfTheData) {
 
 TEST(HarmonicMean, AveragesInverseRatiosAndDoubledAngles) {
     struct Case {
-        std::vector<Ellipse> data;
+        std::vector<EllipseInDegrees> data;
         double R, phi;
     };
     const Case cases[] = {
@@ -195,7 +191,7 @@ TEST(RfMaxMin, ChoosesTheCaseByTheFluctuation) {
         {{0, 45, 90, 135}, 135, "Ri>Rs", 2.0, 3.0},
     };
     for (const Case& c : cases) {
-        std::vector<Ellipse> data{{6.0, c.phis[0]}, {1.5, c.phis[1]}};
+        std::vector<EllipseInDegrees> data{{6.0, c.phis[0]}, {1.5, c.phis[1]}};
         for (std::size_t i = 2; i < c.phis.size(); ++i) data.push_back({2.0, c.phis[i]});
         const RfMaxMin result = RfMaxMinOf(data);
         EXPECT_NEAR(result.fluctuationDegrees, c.fluctuation, 1e-12) << c.phis[1];

@@ -24,11 +24,11 @@ constexpr double kRadian = std::numbers::pi / 180.0;
 double UpperTailF2(double F, double nu) { return std::pow(1.0 + 2.0 * F / nu, -nu / 2.0); }
 
 // Hotelling's T² of the post vectors about zero with their covariance about the mean.
-double HotellingAtZero(const std::vector<Ellipse>& data) {
+double HotellingAtZero(const std::vector<EllipseInDegrees>& data) {
     const double n = double(data.size());
     double m1 = 0, m2 = 0;
     std::vector<StrainVector> v;
-    for (const Ellipse& e : data) {
+    for (const EllipseInDegrees& e : data) {
         v.push_back(EllipseToVector(e.R, e.phiDegrees * kRadian));
         m1 += v.back().x1 / n;
         m2 += v.back().x2 / n;
@@ -52,7 +52,7 @@ TEST(NoStrainTest, IsHotellingsFTestOfTheMeanPostVector) {
     for (const Case c : {Case{1, 3, 1.0}, Case{2, 10, 1.2}, Case{3, 252, 1.05}, Case{4, 30, 1.0}}) {
         Population population{.count = c.count, .seed = c.seed};
         population.strain = {c.strainR, 20.0};
-        const std::vector<Ellipse> data = EllipsesOf(population);
+        const std::vector<EllipseInDegrees> data = EllipsesOf(population);
         const auto state = StateOf(data);
         const NoStrainTest test = NoStrainTestOf(TSquaredOfStrain(*state, {0.0, 0.0}), c.count);
         const double H = HotellingAtZero(data);
@@ -117,11 +117,11 @@ TEST(SymmetryChi2, CountsClassesWithTheirLowerBoundsIn) {
 }
 
 TEST(RetroDeformedOffsets, AreThePreStrainOrientationsOfTheObjectiveAboutTheStrainAxis) {
-    const std::vector<Ellipse> data = EllipsesOf(Population{.count = 40});
+    const std::vector<EllipseInDegrees> data = EllipsesOf(Population{.count = 40});
     const auto state = EstimatedStateOf(data);
     const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
     const std::vector<double> offsets = RetroDeformedOffsets(data, strain);
-    const std::vector<Ellipse> pre = RetroDeformedEllipses(data, strain);
+    const std::vector<EllipseInDegrees> pre = RetroDeformedEllipses(data, strain);
     TSquaredOfStrain(*state, state->StrainEstimate);
     for (int k = 1; k <= state->DataCount; ++k) {
         const double expected = ReduceOffset(state->PhiPre[k] / kRadian - strain.phiDegrees);
@@ -132,7 +132,7 @@ TEST(RetroDeformedOffsets, AreThePreStrainOrientationsOfTheObjectiveAboutTheStra
 
 TEST(SymmetryIndex, CountsEllipsesOnEachSideOfTheVectorMean) {
     struct Case {
-        std::vector<Ellipse> data;
+        std::vector<EllipseInDegrees> data;
         double Isym;
     };
     const Case cases[] = {
@@ -155,13 +155,13 @@ TEST(SymmetryIndex, CountsEllipsesOnEachSideOfTheVectorMean) {
 // Sets of known answer for both symmetry tests, with their simulated null of M sets.
 struct SymmetryCase {
     const char* name;
-    std::vector<Ellipse> pre;  // initial ellipses, φ from the strain axis
+    std::vector<EllipseInDegrees> pre;  // initial ellipses, φ from the strain axis
     double leastChi2P, mostChi2P, leastIndexP, mostIndexP;
 };
 
 // 2 · pairs initial ellipses mirrored about the strain axis, at evenly spaced offsets.
-std::vector<Ellipse> Mirrored(int pairs) {
-    std::vector<Ellipse> pre;
+std::vector<EllipseInDegrees> Mirrored(int pairs) {
+    std::vector<EllipseInDegrees> pre;
     for (int i = 0; i < pairs; ++i) {
         const double theta = 90.0 * (i + 0.5) / pairs, R = 1.3 + 0.1 * (i % 7);
         pre.push_back({R, theta});
@@ -171,11 +171,12 @@ std::vector<Ellipse> Mirrored(int pairs) {
 }
 
 // Large ellipses within 20° to 40° of the strain axis and small ones within −40° to −20°.
-std::vector<Ellipse> OneSided(int count) {
-    std::vector<Ellipse> pre;
+std::vector<EllipseInDegrees> OneSided(int count) {
+    std::vector<EllipseInDegrees> pre;
     for (int i = 0; i < count; ++i) {
         const double spread = 20.0 * i / count;
-        pre.push_back(i % 2 ? Ellipse{2.5, 20.0 + spread} : Ellipse{1.2, -20.0 - spread});
+        pre.push_back(i % 2 ? EllipseInDegrees{2.5, 20.0 + spread}
+                            : EllipseInDegrees{1.2, -20.0 - spread});
     }
     return pre;
 }
@@ -191,9 +192,10 @@ TEST(SymmetryTests, GiveTheSimulatedPOfKnownSets) {
     };
     const StrainLocation strain{2.0, 25.0};
     for (const SymmetryCase& c : cases) {
-        std::vector<Ellipse> turned;
-        for (const Ellipse& e : c.pre) turned.push_back({e.R, e.phiDegrees + strain.phiDegrees});
-        const std::vector<Ellipse> data = testing_support::Strained(turned, strain);
+        std::vector<EllipseInDegrees> turned;
+        for (const EllipseInDegrees& e : c.pre)
+            turned.push_back({e.R, e.phiDegrees + strain.phiDegrees});
+        const std::vector<EllipseInDegrees> data = testing_support::Strained(turned, strain);
         const auto state = EstimatedStateOf(data);
         const StrainLocation estimate{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
         const SymmetryTests tests = SymmetryTestsOf(data, estimate, 1, kSets);
@@ -208,7 +210,7 @@ TEST(SymmetryTests, GiveTheSimulatedPOfKnownSets) {
 
 TEST(SymmetryTests, GiveNoPWhenTheSimulatedSetsHaveNoEstimate) {
     // Identical ellipses leave circles at their own strain: every simulated set is one point.
-    const std::vector<Ellipse> data(10, Ellipse{2.0, 10.0});
+    const std::vector<EllipseInDegrees> data(10, EllipseInDegrees{2.0, 10.0});
     const SymmetryTests tests = SymmetryTestsOf(data, {2.0, 10.0}, 1, 99);
     EXPECT_EQ(tests.null.failed, 99);
     EXPECT_TRUE(std::isnan(tests.chi2.p));
@@ -216,7 +218,7 @@ TEST(SymmetryTests, GiveNoPWhenTheSimulatedSetsHaveNoEstimate) {
 }
 
 TEST(SymmetryTests, GiveTheSamePOnAnyNumberOfThreads) {
-    const std::vector<Ellipse> data = EllipsesOf(Population{
+    const std::vector<EllipseInDegrees> data = EllipsesOf(Population{
         .count = 100, .seed = 5, .largeFabricDegrees = 30.0, .largeFabricHalfWidth = 30.0});
     const StrainLocation strain{1.8, 30.0};
     const SymmetryTests parallel = SymmetryTestsOf(data, strain, 3, 199);
@@ -240,7 +242,7 @@ TEST(FabricTests, GiveLargePOnIsotropicSets) {
     int noStrain = 0, chi2 = 0, index = 0;
     for (std::uint32_t seed = 1; seed <= kSets; ++seed) {
         Population population{.count = 252, .seed = seed};
-        const std::vector<Ellipse> data = EllipsesOf(population);
+        const std::vector<EllipseInDegrees> data = EllipsesOf(population);
         const auto state = EstimatedStateOf(data);
         const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
         const SymmetryTests tests = SymmetryTestsOf(data, strain, 1, 199);
@@ -263,13 +265,13 @@ TEST(FabricTests, GiveTheSmallestPOnSetsWithAnInitialFabric) {
     for (std::uint32_t seed : {1u, 2u, 3u}) {
         // Initial long axes within ±25° of 60° from the strain axis: the retro-deformed
         // orientations crowd into a few classes.
-        const std::vector<Ellipse> aligned = EllipsesOf(
+        const std::vector<EllipseInDegrees> aligned = EllipsesOf(
             {.count = 252, .seed = seed, .fabricDegrees = 60.0, .fabricHalfWidth = 25.0});
         const auto state = EstimatedStateOf(aligned);
         const StrainLocation strain{EstimatedRatio(*state), EstimatedPhiDegrees(*state)};
         EXPECT_EQ(SymmetryTestsOf(aligned, strain, 1, kSets).chi2.p, kSmallest) << seed;
         // The more elongated half within ±20° of 40° from the strain axis, to one side of it.
-        const std::vector<Ellipse> imbricated = EllipsesOf(
+        const std::vector<EllipseInDegrees> imbricated = EllipsesOf(
             {.count = 252, .seed = seed, .largeFabricDegrees = 40.0, .largeFabricHalfWidth = 20.0});
         const auto imbricatedState = EstimatedStateOf(imbricated);
         const StrainLocation imbricatedStrain{EstimatedRatio(*imbricatedState),

@@ -52,7 +52,7 @@ TEST(RemoveStrain, RetroDeformsAsTheSuperpositionOfTheInverseStrain) {
 }
 
 TEST(T2EstimateOf, FindsTheEstimateOfTheThreeEllipseExample) {
-    const std::vector<Ellipse> data{{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}};
+    const std::vector<EllipseInDegrees> data{{2.0, 10.0}, {3.0, 40.0}, {1.5, -20.0}};
     const std::optional<StrainVector> x = T2EstimateOf(ShapePointsOf(data), {0.0, 0.0});
     ASSERT_TRUE(x);
     EXPECT_NEAR(x->x1, 0.344687, 5e-7);
@@ -67,7 +67,7 @@ TEST(T2EstimateOf, AgreesWithTheEstimationOfTheOpenCommand) {
         {.count = 500, .seed = 4, .logRatioSpread = 0.1, .strain = {6.0, 0.0}},
         {.count = 5, .seed = 5, .logRatioSpread = 0.5, .strain = {1.0, 0.0}}};
     for (const Population& population : cases) {
-        const std::vector<Ellipse> data = EllipsesOf(population);
+        const std::vector<EllipseInDegrees> data = EllipsesOf(population);
         const auto state = EstimatedStateOf(data);
         for (const StrainVector start : {StrainVector{0.0, 0.0}, StrainVector{2.0, -3.0}}) {
             const std::optional<StrainVector> x = T2EstimateOf(ShapePointsOf(data), start);
@@ -83,7 +83,7 @@ TEST(T2EstimateOf, FindsTheStrainOfFarData) {
     // estimate is that strain, far from the circle where a boost of the Cartesian points would
     // lose every digit. The data's orientations, doubles, move them by sinh ρ · 1e-16.
     for (const double Rs : {1e4, 1e8}) {
-        std::vector<Ellipse> data;
+        std::vector<EllipseInDegrees> data;
         for (const double R0 : {2.0, 3.0}) {
             for (int i = 0; i < 6; ++i) {
                 const double phi0 = (i * 30.0 + 7.0 * R0 - 20.0) * kRadian;
@@ -105,7 +105,7 @@ TEST(T2EstimateOf, FindsTheEstimateOfATightInitialFabric) {
     // Open's simplex has the most to do.
     const Population population{
         .count = 40, .seed = 6, .fabricHalfWidth = 0.3, .strain = {2.0, 30.0}};
-    const std::vector<Ellipse> data = EllipsesOf(population);
+    const std::vector<EllipseInDegrees> data = EllipsesOf(population);
     const auto state = EstimatedStateOf(data);
     const std::optional<StrainVector> x = T2EstimateOf(ShapePointsOf(data), {0.0, 0.0});
     ASSERT_TRUE(x);
@@ -118,17 +118,17 @@ TEST(T2EstimateOf, FindsNothingWhereTheDataDetermineNoEstimate) {
     // data on one line up to 1e-9 of their spread, and initial long axes within 1e-4° of the
     // strain's (λ2 / λ1 about 1e-12 at the estimate, 100 times below the share at which the Open
     // command refuses them).
-    std::vector<Ellipse> nearlyCollinear;
+    std::vector<EllipseInDegrees> nearlyCollinear;
     for (const auto& d : testing_support::NearlyCollinearData(10, 5, 1e-9)) {
         nearlyCollinear.push_back({d.R, d.phiDegrees});
     }
     const Population tightFabric{
         .count = 40, .seed = 6, .fabricHalfWidth = 1e-4, .strain = {2.0, 30.0}};
-    const std::vector<Ellipse> cases[] = {{{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}},
-                                          {{2.0, 10.0}, {2.0, 10.0}, {3.0, -50.0}},
-                                          nearlyCollinear,
-                                          EllipsesOf(tightFabric)};
-    for (const std::vector<Ellipse>& data : cases) {
+    const std::vector<EllipseInDegrees> cases[] = {{{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}},
+                                                   {{2.0, 10.0}, {2.0, 10.0}, {3.0, -50.0}},
+                                                   nearlyCollinear,
+                                                   EllipsesOf(tightFabric)};
+    for (const std::vector<EllipseInDegrees>& data : cases) {
         EXPECT_FALSE(T2EstimateOf(ShapePointsOf(data), {0.0, 0.0})) << data[2].R;
     }
 }

@@ -63,7 +63,7 @@ TEST(ComputeMethods, DividesByZeroWhereTheDataHaveASingularCovarianceAtZeroStrai
     // Post vectors (0.5, y) on a line that misses the origin: under no strain T² is N − 1
     // whatever the mean, and F would be infinite. The Open refuses them alike, so the state has
     // its post vectors but no estimate.
-    std::vector<Ellipse> data;
+    std::vector<EllipseInDegrees> data;
     for (const double y : {-0.3, 0.0, 0.4, 0.1}) {
         const varnel::Ellipse e = VectorToEllipse({0.5, y});
         data.push_back({e.R, e.phi * 180.0 / std::numbers::pi});

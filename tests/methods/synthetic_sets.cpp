@@ -28,9 +28,9 @@ double Normal(methods::RandomStream& random) {
 
 }  // namespace
 
-std::vector<methods::Ellipse> EllipsesOf(const Population& population) {
+std::vector<methods::EllipseInDegrees> EllipsesOf(const Population& population) {
     methods::RandomStream random(population.seed, 0);
-    std::vector<methods::Ellipse> initial;
+    std::vector<methods::EllipseInDegrees> initial;
     for (int i = 0; i < population.count; ++i) {
         double logR = population.logRatioMean + population.logRatioSpread * Normal(random);
         const bool large = logR > population.logRatioMean;
@@ -52,10 +52,10 @@ std::vector<methods::Ellipse> EllipsesOf(const Population& population) {
     return Strained(initial, population.strain);
 }
 
-std::vector<methods::Ellipse> Strained(const std::vector<methods::Ellipse>& ellipses,
-                                       methods::StrainLocation strain) {
-    std::vector<methods::Ellipse> strained;
-    for (const methods::Ellipse& e : ellipses) {
+std::vector<methods::EllipseInDegrees> Strained(
+    const std::vector<methods::EllipseInDegrees>& ellipses, methods::StrainLocation strain) {
+    std::vector<methods::EllipseInDegrees> strained;
+    for (const methods::EllipseInDegrees& e : ellipses) {
         const Ellipse post =
             SuperposeStrain(strain.R, e.R, (e.phiDegrees - strain.phiDegrees) * kRadian);
         strained.push_back({post.R, post.phi / kRadian + strain.phiDegrees});
@@ -63,13 +63,14 @@ std::vector<methods::Ellipse> Strained(const std::vector<methods::Ellipse>& elli
     return strained;
 }
 
-std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::Ellipse>& ellipses) {
+std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::EllipseInDegrees>& ellipses) {
     std::vector<DatumInDegrees> data;
-    for (const methods::Ellipse& e : ellipses) data.push_back({e.R, e.phiDegrees});
+    for (const methods::EllipseInDegrees& e : ellipses) data.push_back({e.R, e.phiDegrees});
     return StateOf(data);
 }
 
-std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<methods::Ellipse>& ellipses) {
+std::unique_ptr<AnalysisState> EstimatedStateOf(
+    const std::vector<methods::EllipseInDegrees>& ellipses) {
     auto state = StateOf(ellipses);
     EstimateStrain(*state, nullptr);
     return state;

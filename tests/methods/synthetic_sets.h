@@ -24,16 +24,17 @@ struct Population {
 };
 
 /// The ellipses of a population after its strain (the known strain acts along strain.phiDegrees).
-std::vector<methods::Ellipse> EllipsesOf(const Population& population);
+std::vector<methods::EllipseInDegrees> EllipsesOf(const Population& population);
 
 /// Every ellipse strained by `strain`, by the program's own superposition.
-std::vector<methods::Ellipse> Strained(const std::vector<methods::Ellipse>& ellipses,
-                                       methods::StrainLocation strain);
+std::vector<methods::EllipseInDegrees> Strained(
+    const std::vector<methods::EllipseInDegrees>& ellipses, methods::StrainLocation strain);
 
 /// A state holding `ellipses` as observed data (R, φ in radians), not yet analysed.
-std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::Ellipse>& ellipses);
+std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::EllipseInDegrees>& ellipses);
 
 /// StateOf(ellipses) after the estimation of the Open command.
-std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<methods::Ellipse>& ellipses);
+std::unique_ptr<AnalysisState> EstimatedStateOf(
+    const std::vector<methods::EllipseInDegrees>& ellipses);
 
 }  // namespace varnel::testing_support

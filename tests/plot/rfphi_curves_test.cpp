@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/orientation.h"
+
 namespace varnel::plot {
 namespace {
 
@@ -51,7 +53,7 @@ RfPhiPoint ByMatrices(double Rs, double phiS, double Ri, double theta) {
     const double mean = (B[0][0] + B[1][1]) / 2;
     const double radius = std::hypot((B[0][0] - B[1][1]) / 2, B[0][1]);
     const double phi = 0.5 * std::atan2(2 * B[0][1], B[0][0] - B[1][1]) / d;
-    return {std::sqrt((mean + radius) / (mean - radius)), WrapOrientation(phi)};
+    return {std::sqrt((mean + radius) / (mean - radius)), ReduceHalfTurns(phi)};
 }
 
 TEST(StrainedEllipse, AgreesWithTheDeformationMatrixInEveryQuadrant) {
@@ -79,13 +81,6 @@ TEST(StrainedEllipse, AnInitialCircleTakesTheStrainAndAnEllipseAcrossItIsShorten
     const RfPhiPoint across = StrainedEllipse(2.0, 20.0, 3.0, 90.0);
     EXPECT_NEAR(across.Rf, 1.5, kExactTolerance);
     EXPECT_NEAR(across.phiDegrees, -70.0, kExactTolerance);  // 20° + 90°, wrapped
-}
-
-TEST(WrapOrientation, BringsAnglesIntoTheHalfOpenHalfTurn) {
-    const std::pair<double, double> cases[] = {{0, 0},    {90, 90},  {-90, 90}, {91, -89},
-                                               {-91, 89}, {270, 90}, {180, 0},  {-179.5, 0.5},
-                                               {450, 90}, {-45, -45}};
-    for (const auto& [in, out] : cases) EXPECT_DOUBLE_EQ(WrapOrientation(in), out) << in;
 }
 
 TEST(SplitCurve, EndsAPieceAtTheEdgeWhereTheOrientationWrapsAndGoesOnFromTheOtherEdge) {
