@@ -92,6 +92,8 @@ const char* ExclusionName(Exclusion exclusion) {
             return "small";
         case Exclusion::Elongated:
             return "R > 100";
+        case Exclusion::Hand:
+            return "by hand";
         case Exclusion::None:
             break;
     }
@@ -151,6 +153,13 @@ ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options) 
             s.bottom = r;
         }
     }
+    std::vector<bool> picked(sums.size(), false);
+    for (const PixelPosition& p : options.excludedByHand) {
+        if (p.column < 0 || p.row < 0 || p.column >= labels.cols || p.row >= labels.rows) continue;
+        if (const int number = result.labels.at<int>(p.row, p.column); number > 0) {
+            picked[number - 1] = true;
+        }
+    }
     for (std::size_t k = 0; k < sums.size(); ++k) {
         const PixelSums& s = sums[k];
         // Central moments of the pixels as unit squares, y up: μxx = Σdc²/n − mc² + 1/12,
@@ -186,6 +195,8 @@ ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options) 
             object.exclusion = Exclusion::Small;
         } else if (!(object.ratio <= kLargestObjectRatio)) {
             object.exclusion = Exclusion::Elongated;
+        } else if (picked[k]) {
+            object.exclusion = Exclusion::Hand;
         } else {
             ++result.kept;
         }

@@ -9,9 +9,10 @@
 namespace varnel::image {
 
 /// Why an object does not enter the analysis.
-enum class Exclusion { None, Edge, Small, Elongated };
+enum class Exclusion { None, Edge, Small, Elongated, Hand };
 
-/// The words for an exclusion in the exports and the overlay: "", "edge", "small", "R > 100".
+/// The words for an exclusion in the exports and the overlay: "", "edge", "small", "R > 100",
+/// "by hand".
 const char* ExclusionName(Exclusion exclusion);
 
 /// One object and its second-moment ellipse. Positions in pixels: x from the image's left
@@ -34,6 +35,12 @@ struct ImageObjects {
     int kept = 0;
 };
 
+/// A decoded image and its objects, kept for the exports that draw or list them.
+struct ImageReading {
+    cv::Mat image;
+    ImageObjects found;
+};
+
 /// Decodes the image file at `path` as it stands (bit depth and channels kept). Throws
 /// VarnelError naming the file for an image over kLargestImagePixels (refused from its header),
 /// a file that cannot be read or decoded, and a pixel type other than 8 or 16 bit.
@@ -50,7 +57,7 @@ cv::Mat ObjectLabels(const cv::Mat& image, const ImageOptions& options, const st
 
 /// Each label's second-moment ellipse from its pixels, each pixel a unit square (its own
 /// moment 1/12 per axis added), and its exclusion: touching the edge, then below the least
-/// area, then R above 100.
+/// area, then R above 100, then holding a pixel of the options' excludedByHand.
 ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options);
 
 /// ReadImageFile, ObjectLabels and MeasureObjects in one.
