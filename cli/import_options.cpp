@@ -136,8 +136,7 @@ void ExportImageObjects(const ImportRequest& request, const std::string& path,
     image::ImageReading again;
     if (reading == nullptr || reading->image.empty()) {
         again.image = image::ReadImageFile(path);
-        again.found =
-            image::MeasureObjects(image::ObjectLabels(again.image, options, path), options);
+        again.found = image::FindObjects(again.image, options, path, true);
         reading = &again;
     }
     const cv::Mat& picture = reading->image;

@@ -30,7 +30,7 @@ struct ImageObject {
 /// The objects of one image.
 struct ImageObjects {
     int width = 0, height = 0;
-    cv::Mat labels;  ///< CV_32S, 0 background, object k has value k
+    cv::Mat labels;  ///< CV_32S, 0 background, object k has value k; may be empty (FindObjects)
     std::vector<ImageObject> objects;
     int kept = 0;
 };
@@ -60,7 +60,20 @@ cv::Mat ObjectLabels(const cv::Mat& image, const ImageOptions& options, const st
 /// area, then R above 100, then holding a pixel of the options' excludedByHand.
 ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options);
 
-/// ReadImageFile, ObjectLabels and MeasureObjects in one.
+/// The objects of a decoded image as MeasureObjects(ObjectLabels(...)) finds them, the same in
+/// every number; a thresholded image's objects are found from its runs of object pixels, with
+/// `labels` filled only when `keepLabels` (the overlays, the exports' rings and the picks need
+/// them). A one-channel 8-bit image held by no one else is thresholded in place.
+ImageObjects FindObjects(cv::Mat image, const ImageOptions& options, const std::string& name,
+                         bool keepLabels);
+
+/// The objects of the 8-connected components of the non-zero pixels of `binary` (8 bit, one
+/// channel), as MeasureObjects of its connected components finds them; `labels` filled only
+/// when `keepLabels`.
+ImageObjects MeasureBinaryObjects(const cv::Mat& binary, const ImageOptions& options,
+                                  bool keepLabels);
+
+/// ReadImageFile and FindObjects in one, the labels kept.
 ImageObjects ReadImageObjects(const std::string& path, const ImageOptions& options);
 
 /// The outer boundary of an object through its boundary pixels' centres, in image columns

@@ -6,7 +6,7 @@
 namespace varnel::image {
 
 ObjectMap MapObjects(const cv::Mat& image, const ImageOptions& options, const std::string& name) {
-    ObjectMap map{options, MeasureObjects(ObjectLabels(image, options, name), options), {}};
+    ObjectMap map{options, FindObjects(image, options, name, true), {}};
     map.rings.reserve(map.found.objects.size());
     for (const ImageObject& object : map.found.objects) {
         map.rings.push_back(ObjectRings(map.found, object));

@@ -134,10 +134,15 @@ DataFileReading ReadImage(AnalysisState& state, const std::string& path,
                           const ImportOptions& import) {
     const image::ImageOptions& options = import.image;
     DataFileReading reading;
+    // Without an export that needs them, the pixels are thresholded in place and no labels kept.
     cv::Mat decoded = image::ReadImageFile(path);
-    image::ImageObjects measured =
-        image::MeasureObjects(image::ObjectLabels(decoded, options, path), options);
-    if (import.imageReading) *import.imageReading = {std::move(decoded), std::move(measured)};
+    image::ImageObjects measured;
+    if (import.imageReading) {
+        import.imageReading->found = image::FindObjects(decoded, options, path, true);
+        import.imageReading->image = decoded;
+    } else {
+        measured = image::FindObjects(std::move(decoded), options, path, false);
+    }
     const image::ImageObjects& found = import.imageReading ? import.imageReading->found : measured;
     if (found.kept > kMaxData) {
         reading.count = CountOutcome::TooManyData;

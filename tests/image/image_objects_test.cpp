@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
 
 #include "image/object_picking.h"
 #include "image/raster_ellipse.h"
@@ -211,6 +212,50 @@ TEST(ObjectPicking, ClicksToggleTheHandExclusionOfKeptObjects) {
         EXPECT_EQ(ObjectCountsLine(after.found), c.line) << c.at.column;
         EXPECT_EQ(after.rings.size(), 2u);
     }
+}
+
+// The objects found from runs of pixels are those of OpenCV's connected components, to the last
+// bit: a grain map, random noise (every way pixels touch), a ring and pixels off the grid of
+// the runs, under Otsu's threshold, a given one and inverted, with picks by hand.
+TEST(ImageObjects, FromRunsAreThoseOfTheConnectedComponents) {
+    cv::Mat noise(150, 200, CV_8U);
+    cv::randu(noise, 0, 256);
+    cv::Mat grains =
+        cv::imread(std::string(VARNEL_EXAMPLES_DIR) + "/strained_grains.png", cv::IMREAD_UNCHANGED);
+    ASSERT_FALSE(grains.empty());
+    cv::Mat ring(60, 80, CV_8U, cv::Scalar(0));
+    RasteriseEllipse<uchar>(ring, 40, 30, 25, 20, 10, 255);
+    RasteriseEllipse<uchar>(ring, 40, 30, 10, 8, 10, 0);
+    ring.at<uchar>(0, 79) = ring.at<uchar>(59, 0) = 255;
+    ImageOptions otsu, given, inverted;
+    given.threshold = 200;
+    given.excludedByHand = {{40, 30}, {100, 50}, {5, 140}};
+    inverted.invert = true;
+    inverted.minimumArea = 1;
+    const struct {
+        const cv::Mat& image;
+        ImageOptions options;
+    } cases[] = {{grains, otsu},    {grains, given}, {noise, otsu},   {noise, given},
+                 {noise, inverted}, {ring, otsu},    {ring, inverted}};
+    int row = 0;
+    for (const auto& c : cases) {
+        const ImageObjects expected =
+            MeasureObjects(ObjectLabels(c.image, c.options, "e.png"), c.options);
+        const ImageObjects found = FindObjects(c.image, c.options, "e.png", true);
+        ASSERT_EQ(found.objects.size(), expected.objects.size()) << row;
+        EXPECT_EQ(found.kept, expected.kept) << row;
+        EXPECT_EQ(cv::countNonZero(found.labels != expected.labels), 0) << row;
+        for (std::size_t k = 0; k < found.objects.size(); ++k) {
+            const ImageObject &a = found.objects[k], &b = expected.objects[k];
+            EXPECT_TRUE(a.x == b.x && a.y == b.y && a.area == b.area && a.ratio == b.ratio &&
+                        a.degrees == b.degrees && a.major == b.major && a.minor == b.minor &&
+                        a.exclusion == b.exclusion && a.left == b.left && a.top == b.top &&
+                        a.right == b.right && a.bottom == b.bottom)
+                << row << ' ' << k;
+        }
+        ++row;
+    }
+    EXPECT_TRUE(FindObjects(grains.clone(), otsu, "g.png", false).labels.empty());
 }
 
 }  // namespace
