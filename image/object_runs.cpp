@@ -12,9 +12,10 @@ namespace {
 __extension__ typedef __int128 Wide;
 
 // A run of object pixels along one row, columns first to last; `parent` links the runs of one
-// object to its first run (the lowest index), as a union–find forest.
+// object to its first run (the lowest index), as a union–find forest, and once the objects are
+// numbered holds −number. Twelve bytes a run: a grain map holds a few hundred thousand.
 struct PixelRun {
-    int row, first, last, parent;
+    int first, last, parent;
 };
 
 int Root(std::vector<PixelRun>& runs, int k) {
@@ -31,10 +32,22 @@ void Join(std::vector<PixelRun>& runs, int a, int b) {
     if (a != b) runs[std::max(a, b)].parent = std::min(a, b);
 }
 
-// Every run of non-zero pixels, row by row, joined with the runs of the row above that touch
-// it by an edge or a corner (8-connected: columns overlapping after widening by one).
+std::size_t CountRuns(const cv::Mat& binary) {
+    std::size_t count = 0;
+    for (int r = 0; r < binary.rows; ++r) {
+        const uchar* row = binary.ptr<uchar>(r);
+        count += row[0] != 0;
+        for (int c = 1; c < binary.cols; ++c) count += row[c] != 0 && row[c - 1] == 0;
+    }
+    return count;
+}
+
+// Every run of non-zero pixels, row by row (row r's from rowStart[r]), joined with the runs of
+// the row above that touch it by an edge or a corner (8-connected: columns overlapping after
+// widening by one). Counted first, so that the runs take no more room than they need.
 std::vector<PixelRun> JoinedRuns(const cv::Mat& binary, std::vector<int>& rowStart) {
     std::vector<PixelRun> runs;
+    runs.reserve(CountRuns(binary));
     rowStart.assign(binary.rows + 1, 0);
     int above = 0, aboveEnd = 0;
     for (int r = 0; r < binary.rows; ++r) {
@@ -45,7 +58,7 @@ std::vector<PixelRun> JoinedRuns(const cv::Mat& binary, std::vector<int>& rowSta
             int e = c;
             while (e + 1 < binary.cols && row[e + 1] != 0) ++e;
             const int k = static_cast<int>(runs.size());
-            runs.push_back({r, c, e, k});
+            runs.push_back({c, e, k});
             // Runs above that end left of c − 1 touch no later run of this row either.
             while (above < aboveEnd && runs[above].last < c - 1) ++above;
             for (int q = above; q < aboveEnd && runs[q].first <= e + 1; ++q) Join(runs, k, q);
@@ -87,51 +100,56 @@ ImageObjects MeasureBinaryObjects(const cv::Mat& binary, const ImageOptions& opt
     result.height = binary.rows;
     std::vector<int> rowStart;
     std::vector<PixelRun> runs = JoinedRuns(binary, rowStart);
-    // Objects numbered in the order of their first runs, which are their roots.
-    std::vector<int> numberOf(runs.size(), 0);
+    // Objects numbered in the order of their first runs, which are their roots; every other
+    // run's parent comes before it, so already holds its object's −number.
     std::vector<PixelSums> sums;
     std::vector<WideSums> wide;
-    for (int k = 0; k < static_cast<int>(runs.size()); ++k) {
-        const PixelRun& run = runs[k];
-        const int root = Root(runs, k);
-        if (root == k) {
-            sums.push_back(
-                {run.first, run.row, 0, 0, 0, 0, 0, 0, run.first, run.row, run.last, run.row});
-            wide.emplace_back();
+    for (int row = 0; row < binary.rows; ++row) {
+        for (int k = rowStart[row]; k < rowStart[row + 1]; ++k) {
+            PixelRun& run = runs[k];
+            if (run.parent == k) {
+                sums.push_back({run.first, row, 0, 0, 0, 0, 0, 0, run.first, row, run.last, row});
+                wide.emplace_back();
+                run.parent = -static_cast<int>(sums.size());
+            } else {
+                run.parent = runs[run.parent].parent;
+            }
+            const int number = -run.parent;
+            PixelSums& s = sums[number - 1];
+            s.left = std::min(s.left, run.first);
+            s.right = std::max(s.right, run.last);
+            s.bottom = row;
+            // Over columns a … b of row r (m pixels): Σc = (a + b)·m/2, Σc² = S(b) − S(a − 1),
+            // Σr = r·m, Σr² = r²·m, Σcr = r·Σc.
+            WideSums& w = wide[number - 1];
+            const Wide a = run.first, b = run.last, r = row, m = b - a + 1;
+            const Wide sumC = (a + b) * m / 2;
+            w.n += m;
+            w.c += sumC;
+            w.cc += SquaresUpTo(b) - (a > 0 ? SquaresUpTo(a - 1) : 0);
+            w.r += r * m;
+            w.rr += r * r * m;
+            w.cr += r * sumC;
         }
-        const int number = root == k ? static_cast<int>(sums.size()) : numberOf[root];
-        numberOf[k] = number;
-        PixelSums& s = sums[number - 1];
-        s.left = std::min(s.left, run.first);
-        s.right = std::max(s.right, run.last);
-        s.bottom = run.row;
-        // Over columns a … b of row r (m pixels): Σc = (a + b)·m/2, Σc² = S(b) − S(a − 1),
-        // Σr = r·m, Σr² = r²·m, Σcr = r·Σc.
-        WideSums& w = wide[number - 1];
-        const Wide a = run.first, b = run.last, r = run.row, m = b - a + 1;
-        const Wide sumC = (a + b) * m / 2;
-        w.n += m;
-        w.c += sumC;
-        w.cc += SquaresUpTo(b) - (a > 0 ? SquaresUpTo(a - 1) : 0);
-        w.r += r * m;
-        w.rr += r * r * m;
-        w.cr += r * sumC;
     }
     for (std::size_t k = 0; k < sums.size(); ++k) Shift(wide[k], sums[k]);
     std::vector<bool> picked(sums.size(), false);
     for (const PixelPosition& p : options.excludedByHand) {
         if (p.row < 0 || p.row >= binary.rows) continue;
         for (int k = rowStart[p.row]; k < rowStart[p.row + 1]; ++k) {
-            if (runs[k].first <= p.column && p.column <= runs[k].last)
-                picked[numberOf[k] - 1] = true;
+            if (runs[k].first <= p.column && p.column <= runs[k].last) {
+                picked[-runs[k].parent - 1] = true;
+            }
         }
     }
     AddMeasuredObjects(result, sums, picked, options);
     if (keepLabels) {
         result.labels = cv::Mat(binary.size(), CV_32S, cv::Scalar(0));
-        for (std::size_t k = 0; k < runs.size(); ++k) {
-            int* row = result.labels.ptr<int>(runs[k].row);
-            std::fill(row + runs[k].first, row + runs[k].last + 1, numberOf[k]);
+        for (int row = 0; row < binary.rows; ++row) {
+            int* labels = result.labels.ptr<int>(row);
+            for (int k = rowStart[row]; k < rowStart[row + 1]; ++k) {
+                std::fill(labels + runs[k].first, labels + runs[k].last + 1, -runs[k].parent);
+            }
         }
     }
     return result;
