@@ -68,14 +68,17 @@ void TFormData::ShowData(const AnalysisState* state, char decimalSeparator) {
         DataStatus->setText(QStringLiteral("No data: open a data file."));
         return;
     }
-    const bool outlines =
-        DetectEllipseFileKind(state->DataFileName, decimalSeparator) == EllipseFileKind::GeoJson;
+    // Outlines and an image's objects have no line of text of their own: they are numbered.
+    const EllipseFileKind kind = DetectEllipseFileKind(state->DataFileName, decimalSeparator);
+    const bool outlines = kind == EllipseFileKind::GeoJson || kind == EllipseFileKind::Image;
     const QStringList lines = outlines ? QStringList() : LinesOf(state->DataFileName);
     DataStatus->setText(QStringLiteral("%1   N = %2")
                             .arg(QString::fromStdString(FileNameWithoutFolder(state->DataFileName)))
                             .arg(state->DataCount));
     DataGrid->setColumnCount(outlines ? 3 : 4);
-    QStringList header{outlines ? QStringLiteral("Outline") : QStringLiteral("Line"),
+    QStringList header{kind == EllipseFileKind::Image ? QStringLiteral("Kept object")
+                       : outlines                     ? QStringLiteral("Outline")
+                                                      : QStringLiteral("Line"),
                        QStringLiteral("R"), QString::fromUtf8("φ (°)")};
     if (!outlines) header << QStringLiteral("In the file");
     DataGrid->setHorizontalHeaderLabels(header);

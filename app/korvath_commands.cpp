@@ -15,6 +15,7 @@
 #include "app/desktop_settings.h"
 #include "app/ellipsoid_window.h"
 #include "app/help_window.h"
+#include "app/image_window.h"
 #include "app/korvath_main.h"
 #include "app/methods_window.h"
 #include "app/picture_save.h"
@@ -44,6 +45,9 @@ constexpr const char* kOpenFilter =
     "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json|"
     "Grain maps and section images (*.png, *.tif, *.tiff, *.bmp, *.jpg, *.jpeg, *.pgm)|"
     "*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm";
+constexpr const char* kImageFilter =
+    "Grain maps and section images (*.png, *.tif, *.tiff, *.bmp, *.jpg, *.jpeg, *.pgm)|"
+    "*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm|All files (*.*)|*.*";
 constexpr const char* kGridFilter = "Text File|*.txt";
 constexpr const char* kReportFilter = "PDF document (*.pdf)|*.pdf";
 
@@ -66,13 +70,13 @@ void TFormMain::MenuOpenClick() {
     OpenFile(*chosen);
 }
 
-void TFormMain::OpenFile(const std::string& path) {
+void TFormMain::OpenFile(const std::string& path, const ImportOptions& import) {
     BusyCursor busy;
     lastChosenFile_ = path;
     RememberFolderOf(path);
     ProgressBarSink progress(*ProgressBar);
-    const analysis::CommandResult result =
-        analysis::RunOpenCommand(*state_, path, SelectedLevel(), UserDecimalSeparator(), &progress);
+    const analysis::CommandResult result = analysis::RunOpenCommand(
+        *state_, path, SelectedLevel(), UserDecimalSeparator(), &progress, import);
     if (std::ranges::any_of(result.notices, [](const analysis::Notice& notice) {
             return notice.kind == analysis::Notice::Kind::Caption;
         })) {
@@ -83,6 +87,36 @@ void TFormMain::OpenFile(const std::string& path) {
     // A failed Open leaves the earlier analysis in the state, and the Methods window on it.
     if (result.outcome != analysis::Outcome::Ended) NoteAnalysisChanged(result.outcome);
     ShowCommandResult(result);
+}
+
+void TFormMain::MenuOpenImageClick() {
+    if (image_ == nullptr) {
+        image_ =
+            new TFormImage(ui_,
+                           {[this](const std::string& path, const image::ImageOptions& options) {
+                                AnalyseImage(path, options);
+                            },
+                            [this] { return DataFiles(); }},
+                           this);
+    }
+    const std::optional<std::string> chosen = ui_.AskOpenFileName({kImageFilter, LastUsedFolder()});
+    if (!chosen) return;
+    RememberFolderOf(*chosen);
+    image_->show();
+    image_->raise();
+    image_->activateWindow();
+    image_->OpenImage(*chosen);
+}
+
+// The image window's Analyse: the Open of a data file, with the window's options, and the
+// main window in front with the report.
+void TFormMain::AnalyseImage(const std::string& path, const image::ImageOptions& options) {
+    ImportOptions import;
+    import.image = options;
+    RunCommand(ui_, [&] { OpenFile(path, import); });
+    Run(&TFormMain::UpdateMethodsWindow);
+    raise();
+    activateWindow();
 }
 
 void TFormMain::OpenRecentFile(const std::string& path) {

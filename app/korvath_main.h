@@ -7,6 +7,7 @@
 
 #include "app/user_interface.h"
 #include "core/analysis_state.h"
+#include "input/ellipse_import.h"
 
 class QAction;
 class QPlainTextEdit;
@@ -30,6 +31,7 @@ class TFormMethods;
 class TFormEllipsoid;
 class TFormData;
 class TFormHelp;
+class TFormImage;
 
 /// The main window: menus, the two plot pages, the report memo, the progress bar and the
 /// confidence-level buttons. It holds the one analysis state for the whole run and runs every
@@ -57,6 +59,11 @@ public:
     /// File > Open: reads, validates and analyses a data file under the busy cursor; the
     /// result stage follows from three data on. A failed Open keeps the earlier analysis.
     void MenuOpenClick();
+    /// File > Open Image…: decodes the chosen image into the image window and shows it, not
+    /// modal; its Analyse opens the image here as OpenFile does.
+    void MenuOpenImageClick();
+    /// The image window (null before the first File > Open Image…).
+    TFormImage* ImageWindow() const { return image_; }
     /// A level button became the selected one: the result stage for the stored estimate.
     void AnyRaioButtonClicked();
     /// Save Picture > Post-strain: EMF, SVG or PNG by the chosen name; both plots redrawn.
@@ -80,8 +87,9 @@ public:
     void MenuEllipsoidClick();
     /// View > Data: shows the data window, not modal, with the ellipses as read.
     void MenuDataClick();
-    /// Opens `path` as File > Open does with that file chosen, and lists it in Recent Files.
-    void OpenFile(const std::string& path);
+    /// Opens `path` as File > Open does with that file chosen, and lists it in Recent Files;
+    /// `import` says how a table or an image is read.
+    void OpenFile(const std::string& path, const ImportOptions& import = {});
     /// File > Recent Files > `path`: opens it, or, when it no longer exists, says so and takes
     /// it off the list.
     void OpenRecentFile(const std::string& path);
@@ -114,6 +122,7 @@ private:
     ConfidenceLevel SelectedLevel() const;
     void UpdateMethodsWindow();
     void PlaceMethodsWindow();
+    void AnalyseImage(const std::string& path, const image::ImageOptions& options);
     std::vector<std::string> DataFiles() const;
 
     UserInterface& ui_;
@@ -129,6 +138,7 @@ private:
     TFormEllipsoid* ellipsoid_ = nullptr;
     TFormData* data_ = nullptr;
     TFormHelp* help_ = nullptr;
+    TFormImage* image_ = nullptr;
     std::string lastReportPath_;
     // Every change of the analysis counts up; the Methods window hears of each one once.
     bool analysisReady_ = false;
@@ -136,6 +146,7 @@ private:
     int methodsVersion_ = -1;
 
     QAction* MenuOpen = nullptr;
+    QAction* MenuOpenImage = nullptr;
     QAction* MenuSavePst = nullptr;
     QAction* MenuSavePre = nullptr;
     QAction* SaveT2values1 = nullptr;

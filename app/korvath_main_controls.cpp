@@ -57,6 +57,7 @@ void TFormMain::CreateMenus() {
     QMenu* file = AddMenu(bar, "File1", "&File");
     MenuOpen = AddItem(file, "MenuOpen", "&Open");
     MenuOpen->setShortcut(QKeySequence::Open);
+    MenuOpenImage = AddItem(file, "MenuOpenImage", "Open &Image…");
     MenuRecent = file->addMenu(QStringLiteral("&Recent Files"));
     MenuRecent->setObjectName(QStringLiteral("MenuRecent"));
     MenuRecent->menuAction()->setObjectName(QStringLiteral("MenuRecent"));
@@ -174,6 +175,8 @@ void TFormMain::BindEvents() {
         Run(&TFormMain::MenuOpenClick);
         Run(&TFormMain::UpdateMethodsWindow);
     });
+    connect(MenuOpenImage, &QAction::triggered, this,
+            [this] { Run(&TFormMain::MenuOpenImageClick); });
     connect(MenuSavePst, &QAction::triggered, this, [this] { Run(&TFormMain::MenuSavePstClick); });
     connect(MenuSavePre, &QAction::triggered, this, [this] { Run(&TFormMain::MenuSavePreClick); });
     connect(SaveT2values1, &QAction::triggered, this,

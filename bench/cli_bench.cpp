@@ -1,6 +1,7 @@
 // varnel-cli as a whole process: wall time and peak memory (the child's maximum resident set)
 // on 10000-ellipse files whose first simplex run converges or whose 11 runs all end on the
-// evaluation limit, and the cost of small runs against `--help`.
+// evaluation limit, the cost of small runs against `--help`, and a 37-megapixel grain
+// map against ImageMagick's convert.
 // `--varnel_cli=PATH` runs another build of the program, such as one from before a change, so
 // that both can be measured side by side.
 #include <benchmark/benchmark.h>
@@ -38,27 +39,31 @@ struct ChildRun {
 
 double Seconds(const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; }
 
-// Runs the program with `arguments`, its output discarded.
-ChildRun RunCli(const std::vector<std::string>& arguments) {
+// Runs `program` with `arguments`, its output discarded.
+ChildRun RunProgram(std::string program, const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv{cliPath.data()};
+    std::vector<char*> argv{program.data()};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
     pid_t child = 0;
     const int failed =
-        posix_spawn(&child, cliPath.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (failed) throw std::runtime_error("cannot start " + cliPath);
+    if (failed) throw std::runtime_error("cannot start " + program);
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss,
             Seconds(usage.ru_utime) + Seconds(usage.ru_stime)};
+}
+
+ChildRun RunCli(const std::vector<std::string>& arguments) {
+    return RunProgram(cliPath, arguments);
 }
 
 // The peak memory in KiB of a run that must succeed.
@@ -166,6 +171,46 @@ BENCHMARK(BM_HostileGeoJson)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1);
+
+// A grain map of 7400 × 5000 pixels (37 megapixels, 8-bit grey) with 5000 grains, written
+// once per process by the grain-map generator.
+std::string BigGrainMap() {
+    static const std::string path = [] {
+        const std::string file = (std::filesystem::temp_directory_path() /
+                                  ("varnel-bench-grains-" + std::to_string(::getpid()) + ".png"))
+                                     .string();
+        if (RunProgram(VARNEL_GRAIN_GENERATOR, {file, "7400", "5000", "5000"}).exitStatus != 0) {
+            throw std::runtime_error("make_grain_image failed");
+        }
+        return file;
+    }();
+    return path;
+}
+
+// The grain map from the PNG file to the report (0) against ImageMagick's convert decoding it
+// and writing it as PGM (1). Targets: varnel-cli's wall time at most convert's; its peak_MiB
+// at most three times the decoded image (decoded_MiB, one byte a pixel).
+void BM_BigGrainMap(benchmark::State& run) {
+    const std::string map = BigGrainMap();
+    const std::string pgm = map + ".pgm";
+    long peak = 0;
+    for (auto _ : run) {
+        const ChildRun child =
+            run.range(0) == 0 ? RunCli({map}) : RunProgram("convert", {map, pgm});
+        if (child.exitStatus != 0) throw std::runtime_error("the run failed");
+        peak = std::max(peak, child.peakKiB);
+    }
+    std::filesystem::remove(pgm);
+    run.counters["peak_MiB"] = double(peak) / 1024.0;
+    run.counters["decoded_MiB"] = 7400.0 * 5000.0 / (1 << 20);
+}
+
+BENCHMARK(BM_BigGrainMap)
+    ->ArgName("convert")
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 BENCHMARK(BM_SmallRunOverHelp)
     ->ArgNames({"count", "seed"})

@@ -128,12 +128,19 @@ void ExportReadData(const AnalysisState& state, const ImportRequest& request,
     ReplaceFile(request.exportData, DataFileText(state));
 }
 
-void ExportImageObjects(const ImportRequest& request, const std::string& path) {
+void ExportImageObjects(const ImportRequest& request, const std::string& path,
+                        const image::ImageReading* reading) {
     if (!request.AnyImageOutput()) return;
     const image::ImageOptions& options = request.options.image;
-    const cv::Mat picture = image::ReadImageFile(path);
-    const image::ImageObjects found =
-        image::MeasureObjects(image::ObjectLabels(picture, options, path), options);
+    // An image the Open could not decode or label is read again, for the error's message.
+    image::ImageReading again;
+    if (reading == nullptr || reading->image.empty()) {
+        again.image = image::ReadImageFile(path);
+        again.found = image::FindObjects(again.image, options, path, true);
+        reading = &again;
+    }
+    const cv::Mat& picture = reading->image;
+    const image::ImageObjects& found = reading->found;
     if (!request.overlayPng.empty()) {
         RefuseSaveOverDataFile(path, request.overlayPng);
         plot::SavePictureFile(request.overlayPng, image::OverlayPng(picture, found, options));

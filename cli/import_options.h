@@ -36,10 +36,11 @@ ColumnChoice ParseColumnChoice(const std::string& text);
 /// empty otherwise.
 std::string DataExportConflict(const ImportRequest& request, const ExportRequest& exports);
 
-/// Writes the overlays and the objects' export asked for of the image at `path`, read again
-/// with the request's image options. Throws VarnelError with the image's or the save's
-/// message, or the refusal to save over the image itself.
-void ExportImageObjects(const ImportRequest& request, const std::string& path);
+/// Writes the overlays and the objects' export asked for of the image at `path` from its
+/// `reading` by the Open (read again when the Open left none). Throws VarnelError with the
+/// image's or the save's message, or the refusal to save over the image itself.
+void ExportImageObjects(const ImportRequest& request, const std::string& path,
+                        const image::ImageReading* reading);
 
 /// Saves the ellipses of an Open that got past the reading (Reported or EstimatedOnly) to the
 /// requested file as a data file (DataFileText), replacing it only once complete. Throws

@@ -15,6 +15,7 @@
 #include "core/confidence_region.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
+#include "image/image_objects.h"
 #include "image/image_options.h"
 #include "input/locale_separator.h"
 #include "input/quantile_table.h"
@@ -84,8 +85,11 @@ std::string OutputOf(const AnalysisState& state, const std::string& path,
 // No failure of one file stops the files after it.
 bool RunFile(AnalysisState& state, const std::string& path, const Options& options, char separator,
              cli::StandardOutput& output, bool& printedReport) {
+    ImportOptions import = options.import.options;
+    if (options.import.AnyImageOutput())
+        import.imageReading = std::make_shared<image::ImageReading>();
     const analysis::CommandResult result = analysis::RunOpenCommand(
-        state, path, LevelOf(options.levelPercent), separator, nullptr, options.import.options);
+        state, path, LevelOf(options.levelPercent), separator, nullptr, import);
     const cli::MethodsOutcome methods = [&] {
         const auto progress = cli::StandardErrorProgress(path + ": bootstrap");
         return cli::RunMethods(state, result.outcome, options.methods,
@@ -104,7 +108,7 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         output.Write(text);
         cli::ExportReadData(state, options.import, result.outcome);
         // Written whatever the analysis gave: the overlay shows why objects were left out.
-        cli::ExportImageObjects(options.import, path);
+        cli::ExportImageObjects(options.import, path, import.imageReading.get());
         if (result.outcome != analysis::Outcome::Reported) return false;
         cli::RunExports(state, options.exports, separator);
         if (!options.exports.reportPdf.empty()) {

@@ -213,7 +213,9 @@ void RunDataFileReader(const std::uint8_t* data, std::size_t size) {
     ReadDataFile(*state, path, ',');
     // A table's columns as the user may choose them: the first by number, φ by its name.
     if (DetectEllipseFileKind(path, '.') == EllipseFileKind::Table) {
-        ReadDataFile(*state, path, '.', ImportOptions{ColumnChoice{"1", "Phi"}, {}});
+        ImportOptions chosen;
+        chosen.columns = ColumnChoice{"1", "Phi"};
+        ReadDataFile(*state, path, '.', chosen);
     }
     // Named as GeoJSON, any file but a data file goes to the JSON reader.
     const std::string json = Scratch().Write("data.geojson", data, size);

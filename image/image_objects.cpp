@@ -6,19 +6,11 @@
 #include <opencv2/imgproc.hpp>
 
 #include "core/varnel_error.h"
+#include "image/pixel_sums.h"
 
 namespace varnel::image {
 
 namespace {
-
-// Running pixel sums of one object about its first pixel (c0, r0), which keeps the sums of
-// squares small enough to stay exact in long double for any object an image can hold.
-struct PixelSums {
-    int c0 = 0, r0 = 0;
-    long long n = 0;
-    long double c = 0, r = 0, cc = 0, rr = 0, cr = 0;
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
 
 // Splits touching objects: the watershed of the distance to the background, flooded from the
 // cores of each component (its pixels farther in than half its deepest). Background is the
@@ -92,6 +84,8 @@ const char* ExclusionName(Exclusion exclusion) {
             return "small";
         case Exclusion::Elongated:
             return "R > 100";
+        case Exclusion::Hand:
+            return "by hand";
         case Exclusion::None:
             break;
     }
@@ -119,38 +113,8 @@ cv::Mat ObjectLabels(const cv::Mat& image, const ImageOptions& options, const st
     return labels;
 }
 
-ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options) {
-    ImageObjects result;
-    result.width = labels.cols;
-    result.height = labels.rows;
-    result.labels = labels.clone();
-    double largestLabel = 0;
-    cv::minMaxLoc(labels, nullptr, &largestLabel);
-    std::vector<int> numberOf(static_cast<std::size_t>(largestLabel) + 1, 0);
-    std::vector<PixelSums> sums;
-    for (int r = 0; r < labels.rows; ++r) {
-        int* row = result.labels.ptr<int>(r);
-        for (int c = 0; c < labels.cols; ++c) {
-            if (row[c] <= 0) continue;
-            int& number = numberOf[row[c]];
-            if (number == 0) {
-                sums.push_back({c, r, 0, 0, 0, 0, 0, 0, c, r, c, r});
-                number = static_cast<int>(sums.size());
-            }
-            row[c] = number;
-            PixelSums& s = sums[number - 1];
-            const long double dc = c - s.c0, dr = r - s.r0;
-            ++s.n;
-            s.c += dc;
-            s.r += dr;
-            s.cc += dc * dc;
-            s.rr += dr * dr;
-            s.cr += dc * dr;
-            s.left = std::min(s.left, c);
-            s.right = std::max(s.right, c);
-            s.bottom = r;
-        }
-    }
+void AddMeasuredObjects(ImageObjects& result, const std::vector<PixelSums>& sums,
+                        const std::vector<bool>& picked, const ImageOptions& options) {
     for (std::size_t k = 0; k < sums.size(); ++k) {
         const PixelSums& s = sums[k];
         // Central moments of the pixels as unit squares, y up: μxx = Σdc²/n − mc² + 1/12,
@@ -186,17 +150,75 @@ ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options) 
             object.exclusion = Exclusion::Small;
         } else if (!(object.ratio <= kLargestObjectRatio)) {
             object.exclusion = Exclusion::Elongated;
+        } else if (picked[k]) {
+            object.exclusion = Exclusion::Hand;
         } else {
             ++result.kept;
         }
         result.objects.push_back(object);
     }
+}
+
+ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options) {
+    ImageObjects result;
+    result.width = labels.cols;
+    result.height = labels.rows;
+    result.labels = labels.clone();
+    double largestLabel = 0;
+    cv::minMaxLoc(labels, nullptr, &largestLabel);
+    std::vector<int> numberOf(static_cast<std::size_t>(largestLabel) + 1, 0);
+    std::vector<PixelSums> sums;
+    for (int r = 0; r < labels.rows; ++r) {
+        int* row = result.labels.ptr<int>(r);
+        for (int c = 0; c < labels.cols; ++c) {
+            if (row[c] <= 0) continue;
+            int& number = numberOf[row[c]];
+            if (number == 0) {
+                sums.push_back({c, r, 0, 0, 0, 0, 0, 0, c, r, c, r});
+                number = static_cast<int>(sums.size());
+            }
+            row[c] = number;
+            PixelSums& s = sums[number - 1];
+            const long double dc = c - s.c0, dr = r - s.r0;
+            ++s.n;
+            s.c += dc;
+            s.r += dr;
+            s.cc += dc * dc;
+            s.rr += dr * dr;
+            s.cr += dc * dr;
+            s.left = std::min(s.left, c);
+            s.right = std::max(s.right, c);
+            s.bottom = r;
+        }
+    }
+    std::vector<bool> picked(sums.size(), false);
+    for (const PixelPosition& p : options.excludedByHand) {
+        if (p.column < 0 || p.row < 0 || p.column >= labels.cols || p.row >= labels.rows) continue;
+        if (const int number = result.labels.at<int>(p.row, p.column); number > 0) {
+            picked[number - 1] = true;
+        }
+    }
+    AddMeasuredObjects(result, sums, picked, options);
     return result;
 }
 
+ImageObjects FindObjects(cv::Mat image, const ImageOptions& options, const std::string& name,
+                         bool keepLabels) {
+    if (options.labels || options.split) {
+        return MeasureObjects(ObjectLabels(image, options, name), options);
+    }
+    // A grey image that no one else holds is thresholded where it lies.
+    const bool own = image.type() == CV_8UC1 && image.u != nullptr && image.u->refcount == 1;
+    cv::Mat binary = own ? image : GreyLevels(image);
+    image.release();
+    const int type = options.invert ? cv::THRESH_BINARY_INV : cv::THRESH_BINARY;
+    cv::threshold(binary, binary, options.threshold.value_or(0), 255,
+                  options.threshold ? type : type | cv::THRESH_OTSU);
+    return MeasureBinaryObjects(binary, options, keepLabels);
+}
+
 ImageObjects ReadImageObjects(const std::string& path, const ImageOptions& options) {
-    const cv::Mat image = ReadImageFile(path);
-    return MeasureObjects(ObjectLabels(image, options, path), options);
+    return FindObjects(ReadImageFile(path), options, path, true);
 }
 
 std::vector<cv::Point> ObjectOutline(const ImageObjects& objects, const ImageObject& object) {

@@ -9,9 +9,10 @@
 namespace varnel::image {
 
 /// Why an object does not enter the analysis.
-enum class Exclusion { None, Edge, Small, Elongated };
+enum class Exclusion { None, Edge, Small, Elongated, Hand };
 
-/// The words for an exclusion in the exports and the overlay: "", "edge", "small", "R > 100".
+/// The words for an exclusion in the exports and the overlay: "", "edge", "small", "R > 100",
+/// "by hand".
 const char* ExclusionName(Exclusion exclusion);
 
 /// One object and its second-moment ellipse. Positions in pixels: x from the image's left
@@ -29,9 +30,15 @@ struct ImageObject {
 /// The objects of one image.
 struct ImageObjects {
     int width = 0, height = 0;
-    cv::Mat labels;  ///< CV_32S, 0 background, object k has value k
+    cv::Mat labels;  ///< CV_32S, 0 background, object k has value k; may be empty (FindObjects)
     std::vector<ImageObject> objects;
     int kept = 0;
+};
+
+/// A decoded image and its objects, kept for the exports that draw or list them.
+struct ImageReading {
+    cv::Mat image;
+    ImageObjects found;
 };
 
 /// Decodes the image file at `path` as it stands (bit depth and channels kept). Throws
@@ -50,10 +57,23 @@ cv::Mat ObjectLabels(const cv::Mat& image, const ImageOptions& options, const st
 
 /// Each label's second-moment ellipse from its pixels, each pixel a unit square (its own
 /// moment 1/12 per axis added), and its exclusion: touching the edge, then below the least
-/// area, then R above 100.
+/// area, then R above 100, then holding a pixel of the options' excludedByHand.
 ImageObjects MeasureObjects(const cv::Mat& labels, const ImageOptions& options);
 
-/// ReadImageFile, ObjectLabels and MeasureObjects in one.
+/// The objects of a decoded image as MeasureObjects(ObjectLabels(...)) finds them, the same in
+/// every number; a thresholded image's objects are found from its runs of object pixels, with
+/// `labels` filled only when `keepLabels` (the overlays, the exports' rings and the picks need
+/// them). A one-channel 8-bit image held by no one else is thresholded in place.
+ImageObjects FindObjects(cv::Mat image, const ImageOptions& options, const std::string& name,
+                         bool keepLabels);
+
+/// The objects of the 8-connected components of the non-zero pixels of `binary` (8 bit, one
+/// channel), as MeasureObjects of its connected components finds them; `labels` filled only
+/// when `keepLabels`.
+ImageObjects MeasureBinaryObjects(const cv::Mat& binary, const ImageOptions& options,
+                                  bool keepLabels);
+
+/// ReadImageFile and FindObjects in one, the labels kept.
 ImageObjects ReadImageObjects(const std::string& path, const ImageOptions& options);
 
 /// The outer boundary of an object through its boundary pixels' centres, in image columns

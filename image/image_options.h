@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace varnel::image {
 
@@ -17,6 +18,12 @@ inline constexpr double kLargestObjectRatio = 100.0;
 /// (15 % at 40 pixels), and near-circles read more elongated than they are.
 inline constexpr int kDefaultMinimumArea = 100;
 
+/// One pixel of an image: its column from the left and its row from the top.
+struct PixelPosition {
+    int column = 0, row = 0;
+    friend bool operator==(const PixelPosition&, const PixelPosition&) = default;
+};
+
 /// How an image is turned into objects.
 struct ImageOptions {
     std::optional<int> threshold;  ///< grey level 0–255, pixels above it are objects; none: Otsu
@@ -25,6 +32,8 @@ struct ImageOptions {
     int minimumArea = kDefaultMinimumArea;  ///< pixels; smaller objects are excluded
     bool keepEdge = false;                  ///< keep objects that touch the image's edge
     bool split = false;  ///< split touching objects (distance transform and watershed)
+    /// Pixels picked by hand: an object that holds one and is otherwise kept is excluded.
+    std::vector<PixelPosition> excludedByHand;
 
     friend bool operator==(const ImageOptions&, const ImageOptions&) = default;
 };

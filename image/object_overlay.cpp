@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -11,14 +12,31 @@ namespace varnel::image {
 
 namespace {
 
-// BGR colours of the marks.
-const cv::Scalar kKeptOutline(0, 170, 0), kKeptEllipse(255, 90, 0);
-const cv::Scalar kExcludedOutline(0, 0, 230), kExcludedEllipse(120, 120, 255);
-const cv::Scalar kLabelColour(0, 0, 0);
+// A colour "#rrggbb" as OpenCV's blue, green, red.
+cv::Scalar Bgr(const char* hex) {
+    const unsigned long rgb = std::strtoul(hex + 1, nullptr, 16);
+    return cv::Scalar(rgb & 0xff, rgb >> 8 & 0xff, rgb >> 16 & 0xff);
+}
 
-// The image's grey levels (a label image's objects light on dark) brought to 40–190, so that
-// both the dark and the light marks stand out on it.
-cv::Mat Underlay(const cv::Mat& image, const ImageOptions& options) {
+struct Marks {
+    cv::Scalar outline, ellipse, caption;
+    const char *svgOutline, *svgEllipse, *svgCaption;
+};
+
+Marks MarksOf(const ImageObject& o) {
+    const OverlayColours c = OverlayColoursOf(o.exclusion);
+    return {Bgr(c.outline), Bgr(c.ellipse), Bgr(c.caption), c.outline, c.ellipse, c.caption};
+}
+
+}  // namespace
+
+OverlayColours OverlayColoursOf(Exclusion exclusion) {
+    if (exclusion == Exclusion::None) return {"#00aa00", "#005aff", "#000000"};
+    if (exclusion == Exclusion::Hand) return {"#ff8c00", "#ffc080", "#ff8c00"};
+    return {"#e60000", "#ff7878", "#e60000"};
+}
+
+cv::Mat OverlayUnderlay(const cv::Mat& image, const ImageOptions& options) {
     cv::Mat grey;
     if (options.labels) {
         cv::Mat labels;
@@ -31,6 +49,8 @@ cv::Mat Underlay(const cv::Mat& image, const ImageOptions& options) {
     grey.convertTo(grey, CV_8U, 150.0 / 255.0, 40);
     return grey;
 }
+
+namespace {
 
 std::string Caption(const ImageObject& o) {
     std::string text = std::to_string(o.number);
@@ -83,7 +103,7 @@ std::string OverlayPng(const cv::Mat& image, const ImageObjects& objects,
                        const ImageOptions& options) {
     const int s = OverlayScale(objects.width, objects.height);
     cv::Mat grey, picture;
-    cv::resize(Underlay(image, options), grey, {}, s, s, cv::INTER_NEAREST);
+    cv::resize(OverlayUnderlay(image, options), grey, {}, s, s, cv::INTER_NEAREST);
     cv::cvtColor(grey, picture, cv::COLOR_GRAY2BGR);
     // Positions to 1/16 pixel: a point (x, y up) of the image at (s·x − ½, s·(H − y) − ½).
     constexpr int kShift = 4;
@@ -92,17 +112,16 @@ std::string OverlayPng(const cv::Mat& image, const ImageObjects& objects,
                          cvRound((s * (objects.height - y) - 0.5) * 16));
     };
     for (const ImageObject& o : objects.objects) {
-        const bool kept = o.exclusion == Exclusion::None;
+        const Marks marks = MarksOf(o);
         // cv::ellipse turns clockwise on the screen (rows down): φ anticlockwise is −φ there.
         const cv::Size axes(cvRound(s * o.major * 16), cvRound(s * o.minor * 16));
-        cv::ellipse(picture, at(o.x, o.y), axes, -o.degrees, 0, 360,
-                    kept ? kKeptEllipse : kExcludedEllipse, 1, cv::LINE_AA, kShift);
+        cv::ellipse(picture, at(o.x, o.y), axes, -o.degrees, 0, 360, marks.ellipse, 1, cv::LINE_AA,
+                    kShift);
         // The outline over the ellipse, so that its pixels keep their colour.
         for (const PixelRing& ring : ObjectRings(objects, o)) {
             std::vector<cv::Point> points;
             for (const cv::Point& p : ring) points.push_back(at(p.x, p.y));
-            cv::polylines(picture, points, true, kept ? kKeptOutline : kExcludedOutline, 1,
-                          cv::LINE_8, kShift);
+            cv::polylines(picture, points, true, marks.outline, 1, cv::LINE_8, kShift);
         }
         const double scale = 0.3 + 0.1 * s;
         int baseline = 0;
@@ -111,8 +130,7 @@ std::string OverlayPng(const cv::Mat& image, const ImageObjects& objects,
             cv::getTextSize(caption, cv::FONT_HERSHEY_SIMPLEX, scale, 1, &baseline);
         const cv::Point centre(cvRound(s * o.x), cvRound(s * (objects.height - o.y)));
         cv::putText(picture, caption, centre + cv::Point(-size.width / 2, size.height / 2),
-                    cv::FONT_HERSHEY_SIMPLEX, scale, kept ? kLabelColour : kExcludedOutline, 1,
-                    cv::LINE_AA);
+                    cv::FONT_HERSHEY_SIMPLEX, scale, marks.caption, 1, cv::LINE_AA);
     }
     return EncodePng(picture);
 }
@@ -122,7 +140,7 @@ std::string OverlaySvg(const cv::Mat& image, const ImageObjects& objects,
     const int s = OverlayScale(objects.width, objects.height);
     const int w = objects.width, h = objects.height;
     std::vector<uchar> png;
-    cv::imencode(".png", Underlay(image, options), png);
+    cv::imencode(".png", OverlayUnderlay(image, options), png);
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(s * w) +
             "\" height=\"" + std::to_string(s * h) + "\" viewBox=\"0 0 " + std::to_string(w) + " " +
@@ -132,7 +150,7 @@ std::string OverlaySvg(const cv::Mat& image, const ImageObjects& objects,
             "\"/>\n";
     text += "<g fill=\"none\" stroke-width=\"" + Format("%.3g", 1.0 / s, 0) + "\">\n";
     for (const ImageObject& o : objects.objects) {
-        const bool kept = o.exclusion == Exclusion::None;
+        const Marks marks = MarksOf(o);
         std::string path;
         for (const PixelRing& ring : ObjectRings(objects, o)) {
             for (std::size_t i = 0; i < ring.size(); ++i) {
@@ -141,15 +159,14 @@ std::string OverlaySvg(const cv::Mat& image, const ImageObjects& objects,
             }
             path += " Z ";
         }
-        text += "<path stroke=\"" + std::string(kept ? "#00aa00" : "#e60000") + "\" d=\"" + path +
-                "\"/>\n";
+        text += "<path stroke=\"" + std::string(marks.svgOutline) + "\" d=\"" + path + "\"/>\n";
         const std::string centre = Format("%.6g %.6g", o.x, h - o.y);
-        text += "<ellipse stroke=\"" + std::string(kept ? "#005aff" : "#ff7878") + "\" cx=\"" +
+        text += "<ellipse stroke=\"" + std::string(marks.svgEllipse) + "\" cx=\"" +
                 Format("%.6g", o.x, 0) + "\" cy=\"" + Format("%.6g", h - o.y, 0) + "\" rx=\"" +
                 Format("%.6g", o.major, 0) + "\" ry=\"" + Format("%.6g", o.minor, 0) +
                 "\" transform=\"rotate(" + Format("%.6g", -o.degrees, 0) + " " + centre + ")\"/>\n";
         text += "<text x=\"" + Format("%.6g", o.x, 0) + "\" y=\"" + Format("%.6g", h - o.y, 0) +
-                "\" fill=\"" + std::string(kept ? "#000000" : "#e60000") +
+                "\" fill=\"" + std::string(marks.svgCaption) +
                 "\" stroke=\"none\" font-family=\"Arial\" font-size=\"" + Format("%.3g", 8.0, 0) +
                 "\" text-anchor=\"middle\" dominant-baseline=\"central\">" + Escaped(Caption(o)) +
                 "</text>\n";

@@ -118,21 +118,33 @@ std::string NoObjectMessage(const std::string& path, const image::ImageObjects& 
                             const image::ImageOptions& options) {
     const std::string name = path.substr(std::min(path.size(), path.find_last_of('/') + 1));
     if (found.objects.empty()) return "The image \"" + name + "\" holds no object.";
-    int edge = 0, small = 0;
+    int edge = 0, small = 0, hand = 0;
     for (const image::ImageObject& object : found.objects) {
         edge += object.exclusion == image::Exclusion::Edge;
         small += object.exclusion == image::Exclusion::Small;
+        hand += object.exclusion == image::Exclusion::Hand;
     }
+    const std::string byHand = hand > 0 ? ", " + std::to_string(hand) + " excluded by hand" : "";
     return "The image \"" + name + "\" keeps none of its " + std::to_string(found.objects.size()) +
            " objects: " + std::to_string(edge) + " touch the edge, " + std::to_string(small) +
-           " are smaller than " + std::to_string(options.minimumArea) + " pixels.";
+           " are smaller than " + std::to_string(options.minimumArea) + " pixels" + byHand + ".";
 }
 
 // The kept objects of an image in their order, as a GeoJSON file's polygons are stored.
 DataFileReading ReadImage(AnalysisState& state, const std::string& path,
-                          const image::ImageOptions& options) {
+                          const ImportOptions& import) {
+    const image::ImageOptions& options = import.image;
     DataFileReading reading;
-    const image::ImageObjects found = image::ReadImageObjects(path, options);
+    // Without an export that needs them, the pixels are thresholded in place and no labels kept.
+    cv::Mat decoded = image::ReadImageFile(path);
+    image::ImageObjects measured;
+    if (import.imageReading) {
+        import.imageReading->found = image::FindObjects(decoded, options, path, true);
+        import.imageReading->image = decoded;
+    } else {
+        measured = image::FindObjects(std::move(decoded), options, path, false);
+    }
+    const image::ImageObjects& found = import.imageReading ? import.imageReading->found : measured;
     if (found.kept > kMaxData) {
         reading.count = CountOutcome::TooManyData;
         reading.detail = TooManyDataDetail(path, found.kept, "objects");
@@ -182,7 +194,7 @@ DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& p
     if (kind == EllipseFileKind::Table) return ReadTable(state, path, options);
     DataFileReading reading =
         kind == EllipseFileKind::GeoJson ? ReadGeoJson(state, path, decimalSeparator)
-        : kind == EllipseFileKind::Image ? ReadImage(state, path, options.image)
+        : kind == EllipseFileKind::Image ? ReadImage(state, path, options)
                                          : ReadDataLines(state, path, decimalSeparator);
     if (options.columns) reading.notices.insert(reading.notices.begin(), kUnusedColumnsMessage);
     return reading;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,12 +10,19 @@
 #include "input/column_table.h"
 #include "input/data_file.h"
 
+namespace varnel::image {
+struct ImageReading;
+}
+
 namespace varnel {
 
 /// What the user may say about how a file is to be imported.
 struct ImportOptions {
     std::optional<ColumnChoice> columns;  ///< R and φ columns of a table, instead of its header's
     image::ImageOptions image;            ///< how an image file becomes objects
+    /// When set, an image's decoded pixels and its objects are left here once found, for the
+    /// overlays and the objects' export, so that the image is decoded once.
+    std::shared_ptr<image::ImageReading> imageReading;
 };
 
 /// The formats a chosen file is read in.

@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, ImportFailuresKeepTheEarlierAnalysis) {
 }
 
 // View > Data lists the ellipses as read: the table's lines from 2 with their text, GeoJSON
-// outlines by number, and follows each Open.
+// outlines and an image's kept objects by number, and follows each Open.
 TEST_F(MainWindowTest, ViewDataListsTheEllipsesAsReadAndFollowsEachOpen) {
     Open(std::string(VARNEL_EXAMPLES_DIR) + "/calcite_grains_ellipses.csv");
     Trigger("MenuData");
@@ -144,6 +144,9 @@ TEST_F(MainWindowTest, ViewDataListsTheEllipsesAsReadAndFollowsEachOpen) {
     EXPECT_EQ(cell(1, 0), "2");
     EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("DataStatus"))->text().toStdString(),
               "calcite_grains.geojson   N = " + std::to_string(form->State().DataCount));
+    Open(std::string(VARNEL_EXAMPLES_DIR) + "/strained_grains.png");
+    EXPECT_EQ(grid->columnCount(), 3);
+    EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Kept object"));
 }
 
 }  // namespace

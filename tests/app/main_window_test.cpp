@@ -63,6 +63,7 @@ TEST(MainWindowLayout, ControlsAndMenusHaveTheirNamesPlacesCaptionsAndStates) {
     EXPECT_EQ(form.findChild<QPlainTextEdit*>(QStringLiteral("Memo"))->font().family(),
               QStringLiteral("Courier New"));
     for (const auto& [name, caption, enabled] : {std::tuple{"MenuOpen", "&Open", true},
+                                                 {"MenuOpenImage", "Open &Image…", true},
                                                  {"MenuSave", "Save &Picture", true},
                                                  {"MenuSavePst", "P&ost-strain", true},
                                                  {"MenuSavePre", "Pr&e-strain", true},

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
 
+#include "image/object_picking.h"
 #include "image/raster_ellipse.h"
 
 namespace varnel::image {
@@ -133,7 +135,9 @@ TEST(ImageObjects, FindAndExcludeObjectsAsAsked) {
     RasteriseEllipse<uchar>(pair, 50, 50, 20, 20, 0, 255);
     RasteriseEllipse<uchar>(pair, 89, 50, 20, 20, 0, 255);  // a neck of 13 px
 
-    ImageOptions given, inverted, keepEdge, asLabels, split, noSplit;
+    ImageOptions given, inverted, keepEdge, asLabels, split, noSplit, byHand;
+    // In the ring, in the small disc (excluded already), on the background and off the image.
+    byHand.excludedByHand = {{55, 59}, {120, 59}, {0, 0}, {-5, 1000}};
     given.threshold = 100;
     inverted.invert = true;
     inverted.threshold = 100;
@@ -158,6 +162,10 @@ TEST(ImageObjects, FindAndExcludeObjectsAsAsked) {
          keepEdge,
          {2, ringArea, 0, 29},
          {Exclusion::Small, Exclusion::None, Exclusion::None, Exclusion::Small}},
+        {grey,
+         byHand,
+         {2, ringArea, 0, 29},
+         {Exclusion::Small, Exclusion::Hand, Exclusion::Edge, Exclusion::Small}},
         {grey, inverted, {0, 0}, {Exclusion::Edge, Exclusion::None}},
         {labels, asLabels, {240, 180}, {Exclusion::None, Exclusion::None}},
         {pair, noSplit, {0}, {Exclusion::None}},
@@ -176,6 +184,78 @@ TEST(ImageObjects, FindAndExcludeObjectsAsAsked) {
         }
         ++row;
     }
+}
+
+// Clicks toggle a kept object's hand exclusion, a second click anywhere in it takes it back;
+// clicks on the background, off the image and on an object excluded by a rule change nothing.
+// The counts line follows each click.
+TEST(ObjectPicking, ClicksToggleTheHandExclusionOfKeptObjects) {
+    cv::Mat image(60, 120, CV_8U, cv::Scalar(0));
+    RasteriseEllipse<uchar>(image, 30.5, 30.5, 12, 8, 0, 255);
+    RasteriseEllipse<uchar>(image, 90.5, 30.5, 3, 3, 0, 255);  // 29 pixels: small
+    const char* kept = "2 objects: 1 kept; excluded: 0 edge, 1 small, 0 R > 100, 0 by hand";
+    const char* picked = "2 objects: 0 kept; excluded: 0 edge, 1 small, 0 R > 100, 1 by hand";
+    const struct {
+        PixelPosition at;
+        std::size_t pixels;
+        const char* line;
+    } clicks[] = {
+        {{30, 29}, 1, picked}, {{35, 30}, 0, kept}, {{90, 29}, 0, kept},
+        {{5, 5}, 0, kept},     {{200, 5}, 0, kept}, {{25, 30}, 1, picked},
+    };
+    ImageOptions options;
+    for (const auto& c : clicks) {
+        const ObjectMap before = MapObjects(image, options, "p.png");
+        options.excludedByHand = ToggleExcludedByHand(before.found, options.excludedByHand, c.at);
+        const ObjectMap after = MapObjects(image, options, "p.png");
+        EXPECT_EQ(options.excludedByHand.size(), c.pixels) << c.at.column;
+        EXPECT_EQ(ObjectCountsLine(after.found), c.line) << c.at.column;
+        EXPECT_EQ(after.rings.size(), 2u);
+    }
+}
+
+// The objects found from runs of pixels are those of OpenCV's connected components, to the last
+// bit: a grain map, random noise (every way pixels touch), a ring and pixels off the grid of
+// the runs, under Otsu's threshold, a given one and inverted, with picks by hand.
+TEST(ImageObjects, FromRunsAreThoseOfTheConnectedComponents) {
+    cv::Mat noise(150, 200, CV_8U);
+    cv::randu(noise, 0, 256);
+    cv::Mat grains =
+        cv::imread(std::string(VARNEL_EXAMPLES_DIR) + "/strained_grains.png", cv::IMREAD_UNCHANGED);
+    ASSERT_FALSE(grains.empty());
+    cv::Mat ring(60, 80, CV_8U, cv::Scalar(0));
+    RasteriseEllipse<uchar>(ring, 40, 30, 25, 20, 10, 255);
+    RasteriseEllipse<uchar>(ring, 40, 30, 10, 8, 10, 0);
+    ring.at<uchar>(0, 79) = ring.at<uchar>(59, 0) = 255;
+    ImageOptions otsu, given, inverted;
+    given.threshold = 200;
+    given.excludedByHand = {{40, 30}, {100, 50}, {5, 140}};
+    inverted.invert = true;
+    inverted.minimumArea = 1;
+    const struct {
+        const cv::Mat& image;
+        ImageOptions options;
+    } cases[] = {{grains, otsu},    {grains, given}, {noise, otsu},   {noise, given},
+                 {noise, inverted}, {ring, otsu},    {ring, inverted}};
+    int row = 0;
+    for (const auto& c : cases) {
+        const ImageObjects expected =
+            MeasureObjects(ObjectLabels(c.image, c.options, "e.png"), c.options);
+        const ImageObjects found = FindObjects(c.image, c.options, "e.png", true);
+        ASSERT_EQ(found.objects.size(), expected.objects.size()) << row;
+        EXPECT_EQ(found.kept, expected.kept) << row;
+        EXPECT_EQ(cv::countNonZero(found.labels != expected.labels), 0) << row;
+        for (std::size_t k = 0; k < found.objects.size(); ++k) {
+            const ImageObject &a = found.objects[k], &b = expected.objects[k];
+            EXPECT_TRUE(a.x == b.x && a.y == b.y && a.area == b.area && a.ratio == b.ratio &&
+                        a.degrees == b.degrees && a.major == b.major && a.minor == b.minor &&
+                        a.exclusion == b.exclusion && a.left == b.left && a.top == b.top &&
+                        a.right == b.right && a.bottom == b.bottom)
+                << row << ' ' << k;
+        }
+        ++row;
+    }
+    EXPECT_TRUE(FindObjects(grains.clone(), otsu, "g.png", false).labels.empty());
 }
 
 }  // namespace

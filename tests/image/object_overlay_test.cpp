@@ -11,7 +11,7 @@ namespace {
 
 // A grain in the middle and one cut by the left edge, on a 200 × 100 grain map: drawn twice
 // its size, the kept grain's outline green and the edge grain's red, its reason beside its
-// number.
+// number; picked by hand, the kept grain turns orange.
 TEST(ObjectOverlay, MarksKeptAndExcludedObjectsApart) {
     cv::Mat image(100, 200, CV_8U, cv::Scalar(0));
     RasteriseEllipse<uchar>(image, 100, 50, 30, 15, 20, 255);
@@ -37,6 +37,17 @@ TEST(ObjectOverlay, MarksKeptAndExcludedObjectsApart) {
     EXPECT_NE(svg.find("width=\"800\" height=\"400\" viewBox=\"0 0 200 100\""), std::string::npos);
     EXPECT_NE(svg.find(">" + std::to_string(kept.number) + "</text>"), std::string::npos);
     EXPECT_NE(svg.find(">" + std::to_string(3 - kept.number) + " edge</text>"), std::string::npos);
+    // The kept grain picked by hand: orange, its reason beside its number.
+    ImageOptions picked;
+    picked.excludedByHand = {{100, 50}};
+    const ImageObjects hand = MeasureObjects(ObjectLabels(image, picked, "g.png"), picked);
+    const std::string handPng = OverlayPng(image, hand, picked);
+    const cv::Mat handPicture =
+        cv::imdecode(std::vector<uchar>(handPng.begin(), handPng.end()), cv::IMREAD_COLOR);
+    EXPECT_EQ(handPicture.at<cv::Vec3b>(4 * 50 + 2, 4 * c), cv::Vec3b(0, 140, 255));
+    EXPECT_NE(
+        OverlaySvg(image, hand, picked).find(">" + std::to_string(kept.number) + " by hand</text>"),
+        std::string::npos);
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ TEST(ImageImport, ReadsOrRefusesEveryKindOfImage) {
     for (int r = 2; r < 248; r += 2) {
         for (int c = 2; c < 248; c += 2) dots.at<uchar>(r, c) = 255;
     }
+    cv::Mat disc(50, 50, CV_8U, cv::Scalar(0));
+    image::RasteriseEllipse<uchar>(disc, 25, 25, 8, 8, 0, 255);
     const struct {
         std::string name, bytes;
         int count;  // data read; 0: refused with `message`
@@ -66,6 +68,9 @@ TEST(ImageImport, ReadsOrRefusesEveryKindOfImage) {
         {"pixel.png", Encoded(cv::Mat(1, 1, CV_8U, cv::Scalar(255)), ".png"), 0,
          "The image \"pixel.png\" keeps none of its 1 objects: 1 touch the edge, 0 are smaller "
          "than 100 pixels."},
+        {"hand.png", Encoded(disc, ".png"), 0,
+         "The image \"hand.png\" keeps none of its 1 objects: 0 touch the edge, 0 are smaller "
+         "than 100 pixels, 1 excluded by hand."},
         {"dots.png", Encoded(dots, ".png"), -1, ""},  // 15129 dots of one pixel: too many
     };
     testing_support::TestFolder folder;
@@ -73,6 +78,7 @@ TEST(ImageImport, ReadsOrRefusesEveryKindOfImage) {
     for (const auto& c : cases) {
         ImportOptions options;
         if (c.count < 0) options.image.minimumArea = 1;
+        if (c.name == "hand.png") options.image.excludedByHand = {{25, 25}};
         const std::string path = folder.Write(c.name, c.bytes);
         try {
             const DataFileReading reading = CountAndParseDataFile(*state, path, '.', options);
