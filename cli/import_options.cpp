@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <stdexcept>
 
 #include "core/data_file_guard.h"
 #include "core/replacing_file.h"
@@ -40,62 +41,31 @@ ColumnChoice ParseColumnChoice(const std::string& text) {
     const std::string usage = "--columns takes R=COLUMN,phi=COLUMN (a name or a 1-based number)";
     const std::size_t comma = text.find(',');
     if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos) {
-        throw CLI::ValidationError(usage);
+        throw std::invalid_argument(usage);
     }
     ColumnChoice choice;
     for (const std::string& pair : {text.substr(0, comma), text.substr(comma + 1)}) {
         const std::size_t equals = pair.find('=');
         const std::string key = Lower(pair.substr(0, equals));
         const std::string column = equals == std::string::npos ? "" : pair.substr(equals + 1);
-        if (key != "r" && key != "phi") throw CLI::ValidationError(usage);
+        if (key != "r" && key != "phi") throw std::invalid_argument(usage);
         std::string& slot = key == "r" ? choice.ratio : choice.angle;
-        if (column.empty() || !slot.empty()) throw CLI::ValidationError(usage);
+        if (column.empty() || !slot.empty()) throw std::invalid_argument(usage);
         slot = column;
     }
     if (SameColumn(choice.ratio, choice.angle)) {
-        throw CLI::ValidationError("--columns names one column for both R and phi");
+        throw std::invalid_argument("--columns names one column for both R and phi");
     }
     return choice;
 }
 
-void AddImportOptions(CLI::App& app, ImportRequest& request) {
-    app.add_option_function<std::string>(
-        "--columns",
-        [&request](const std::string& text) { request.options.columns = ParseColumnChoice(text); },
-        "Columns of R and phi in a table with a header line: R=COL,phi=COL (name or number)");
-    auto& image = request.options.image;
-    app.add_option_function<std::string>(
-        "--threshold",
-        [&image](const std::string& text) {
-            if (Lower(text) == "otsu") {
-                image.threshold.reset();
-                return;
-            }
-            const std::size_t digits = text.find_first_not_of("0123456789");
-            if (text.empty() || digits != std::string::npos || text.size() > 3 ||
-                std::stoi(text) > 255) {
-                throw CLI::ValidationError("--threshold takes otsu or a grey level 0-255");
-            }
-            image.threshold = std::stoi(text);
-        },
-        "Image: objects are the pixels above this grey level (0-255), or otsu (default)");
-    app.add_flag("--invert", image.invert, "Image: objects dark on light");
-    app.add_flag("--labels", image.labels,
-                 "Image: a label image, each non-zero value (8 or 16 bit) one object");
-    app.add_option("--min-area", image.minimumArea,
-                   "Image: least area of a kept object in pixels (default 100)")
-        ->check(CLI::Range(1, 1 << 30));
-    app.add_flag("--keep-edge", image.keepEdge, "Image: keep objects that touch the edge");
-    app.add_flag("--split", image.split,
-                 "Image: split touching objects (distance transform and watershed)");
-    app.add_option("--export-data", request.exportData,
-                   "Save the ellipses read as a plain R, phi data file");
-    app.add_option("--overlay-png", request.overlayPng,
-                   "Image: save the image with each object's outline, ellipse and number as PNG");
-    app.add_option("--overlay-svg", request.overlaySvg, "Image: save the overlay as SVG");
-    app.add_option("--export-objects", request.exportObjects,
-                   "Image: save every object (number, x, y, area, R, phi, why excluded) as .csv, "
-                   "or with its outline as .geojson");
+std::optional<int> ParseThreshold(const std::string& text) {
+    if (Lower(text) == "otsu") return std::nullopt;
+    const std::size_t digits = text.find_first_not_of("0123456789");
+    if (text.empty() || digits != std::string::npos || text.size() > 3 || std::stoi(text) > 255) {
+        throw std::invalid_argument("--threshold takes otsu or a grey level 0-255");
+    }
+    return std::stoi(text);
 }
 
 std::string DataExportConflict(const ImportRequest& request, const ExportRequest& exports) {

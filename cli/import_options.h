@@ -1,6 +1,6 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
+#include <optional>
 #include <string>
 
 #include "analysis/open_pipeline.h"
@@ -21,15 +21,14 @@ struct ImportRequest {
     }
 };
 
-/// Adds --columns R=COL,phi=COL, the image options (--threshold otsu|N, --invert, --labels,
-/// --min-area PX, --keep-edge, --split, --overlay-png, --overlay-svg, --export-objects) and
-/// --export-data FILE to the command line.
-void AddImportOptions(CLI::App& app, ImportRequest& request);
-
 /// The choice written "R=COL,phi=COL" (keys in any case and order; COL a column name or a
-/// 1-based number). Throws CLI::ValidationError for any other text and for one column named
-/// twice.
+/// 1-based number). Throws std::invalid_argument with the usage error for any other text and
+/// for one column named twice.
 ColumnChoice ParseColumnChoice(const std::string& text);
+
+/// The grey level of --threshold N (0-255), or none for "otsu" in any case. Throws
+/// std::invalid_argument with the usage error for any other text.
+std::optional<int> ParseThreshold(const std::string& text);
 
 /// The usage error when --export-data, --overlay-png, --overlay-svg or --export-objects names
 /// the file of another export, or when --export-objects names neither .csv nor .geojson;

@@ -1,9 +1,9 @@
 // varnel-cli: the strain analysis of data files without a window, for scripts and batches.
-#include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
 
 #include "analysis/open_pipeline.h"
+#include "cli/command_line_options.h"
 #include "cli/exports.h"
 #include "cli/import_options.h"
 #include "cli/json_output.h"
@@ -130,35 +130,6 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
     return methods.messages.empty();
 }
 
-void AddExportOptions(CLI::App& app, cli::ExportRequest& exports) {
-    app.add_option("--t2-grid", exports.tSquaredGrid,
-                   "Save the T² grid over the Post-strain frame");
-    app.add_option("--post-emf", exports.postEmf,
-                   "Save the Post-strain plot as an Enhanced Metafile");
-    app.add_option("--pre-emf", exports.preEmf, "Save the Pre-strain plot as an Enhanced Metafile");
-    app.add_option("--post-svg", exports.postSvg, "Save the Post-strain plot as SVG");
-    app.add_option("--pre-svg", exports.preSvg, "Save the Pre-strain plot as SVG");
-    app.add_option("--post-png", exports.postPng, "Save the Post-strain plot as PNG");
-    app.add_option("--pre-png", exports.prePng, "Save the Pre-strain plot as PNG");
-    app.add_option("--rfphi-svg", exports.rfphi.svg, "Save the Rf/phi plot as SVG");
-    app.add_option("--rfphi-png", exports.rfphi.png, "Save the Rf/phi plot as PNG");
-    app.add_option("--rfphi-emf", exports.rfphi.emf,
-                   "Save the Rf/phi plot as an Enhanced Metafile");
-    app.add_option("--post-picture", exports.postPicture,
-                   "Save the Post-strain plot in the format of the name's extension (.emf, .svg, "
-                   ".png, .pdf, .jpg, .jpeg, .tif, .tiff)");
-    app.add_option("--pre-picture", exports.prePicture,
-                   "Save the Pre-strain plot in the format of the name's extension");
-    app.add_option("--rfphi-picture", exports.rfphi.picture,
-                   "Save the Rf/phi plot in the format of the name's extension");
-    app.add_option("--report-pdf", exports.reportPdf,
-                   "Save a PDF of one or two A4 pages: the report, the estimators and fabric "
-                   "tests, the bootstrap when run, and the Post-strain, Pre-strain and Rf/phi "
-                   "plots");
-    app.add_option("--size", exports.pictureWidth, "Picture width in pixels")
-        ->check(CLI::Range(cli::kMinPictureWidth, cli::kMaxPictureWidth));
-}
-
 // A usage error: its message and the usage on standard error, exit status 2.
 int UsageError(const std::string& message, const CLI::App& app) {
     std::cerr << message << "\n\n" << app.help();
@@ -192,7 +163,7 @@ int main(int argc, char** argv) {
                    "the strike, dip 0-90; phi of a section from the strike towards the down-dip "
                    "direction, so a horizontal section (strike 0, dip 0) measures phi from north "
                    "towards east. With --bootstrap, percentile intervals and axis cones");
-    AddExportOptions(app, options.exports);
+    cli::AddExportOptions(app, options.exports);
     cli::AddSectionsPlotOptions(app, options.sectionsPlots);
     cli::AddImportOptions(app, options.import);
     cli::AddMethodsOptions(app, options.methods);
@@ -211,8 +182,8 @@ int main(int argc, char** argv) {
             if (value.empty()) return UsageError(option->get_name() + ": the value is empty", app);
         }
     }
-    if (const std::string error =
-            cli::ResampleCountError(app, options.methods, options.levelPercent);
+    if (const std::string error = cli::ResampleCountError(app.count("--bootstrap") > 0,
+                                                          options.methods, options.levelPercent);
         !error.empty()) {
         return UsageError(error, app);
     }

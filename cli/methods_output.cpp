@@ -66,6 +66,8 @@ Json BootstrapJson(const methods::BootstrapResult& b) {
                  Json{{"t2", b.t2.failed}, {"hyperbolic_mean", b.hyperbolicMean.failed}}}};
 }
 
+}  // namespace
+
 std::string ResampleHelp() {
     std::string floors;
     for (const int level : kLevels) {
@@ -84,29 +86,10 @@ std::string ResampleHelp() {
            " resamples or more; none for an estimator that fails on more than 1 % of them";
 }
 
-}  // namespace
-
-void AddMethodsOptions(CLI::App& app, MethodsRequest& request) {
-    app.add_flag("--methods", request.methods,
-                 "Also the hyperbolic and harmonic means, Rf max/min and the fabric tests: no "
-                 "strain (F test that the mean log-strain vector is zero), symmetry chi2 (are "
-                 "the retro-deformed orientations uniform about the strain axis?) and symmetry "
-                 "index (are the ellipses symmetric about their mean orientation?). Each rejects "
-                 "about 5 % of sets without an initial fabric at p < 0.05 (3.5 to 5.6 % in "
-                 "simulations); the symmetry tests take p "
-                 "from 999 simulated sets (fewer above 1000 data). They see an imbricated fabric "
-                 "from a few dozen ellipses, a single-mode fabric only from hundreds. A fabric "
-                 "aligned with the strain, as an earlier strain leaves it, looks exactly like "
-                 "more strain to every Rf/phi method: no test sees it");
-    app.add_option("--bootstrap", request.bootstrap, ResampleHelp());
-    app.add_option("--seed", request.seed, "Seed of the bootstrap's resamples (default 1)");
-}
-
-std::string ResampleCountError(const CLI::App& app, const MethodsRequest& request,
+std::string ResampleCountError(bool bootstrapGiven, const MethodsRequest& request,
                                int levelPercent) {
     const int fewest = methods::FewestResamples(levelPercent);
-    if (app.count("--bootstrap") == 0 ||
-        (request.bootstrap >= fewest && request.bootstrap <= kMostResamples)) {
+    if (!bootstrapGiven || (request.bootstrap >= fewest && request.bootstrap <= kMostResamples)) {
         return {};
     }
     return "--bootstrap: Value " + std::to_string(request.bootstrap) + " not in range " +

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -19,12 +18,12 @@ struct MethodsRequest {
     std::uint32_t seed = 1;
 };
 
-/// Adds --methods, --bootstrap and --seed to the command line.
-void AddMethodsOptions(CLI::App& app, MethodsRequest& request);
+/// The help text of --bootstrap: what it estimates and the range of B at each level.
+std::string ResampleHelp();
 
 /// The usage error of a --bootstrap B given outside FewestResamples at `levelPercent` … 1000000,
 /// worded as CLI11 words its range errors; empty when B is in range or not given.
-std::string ResampleCountError(const CLI::App& app, const MethodsRequest& request,
+std::string ResampleCountError(bool bootstrapGiven, const MethodsRequest& request,
                                int levelPercent);
 
 /// The estimators, fabric tests and bootstrap of one file, as far as they were asked for and

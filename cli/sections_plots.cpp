@@ -58,20 +58,6 @@ bool SectionsPlotRequest::Any() const {
     return false;
 }
 
-void AddSectionsPlotOptions(CLI::App& app, SectionsPlotRequest& request) {
-    const std::string flinn = "With --sections: save the logarithmic Flinn plot of every sample";
-    const std::string hsu = "With --sections: save the Hsu plot (Lode nu, eps_s) of every sample";
-    const std::string extension = " in the format of the name's extension";
-    app.add_option("--flinn-svg", request.flinnSvg, flinn + " as SVG");
-    app.add_option("--flinn-png", request.flinnPng, flinn + " as PNG");
-    app.add_option("--flinn-pdf", request.flinnPdf, flinn + " as PDF");
-    app.add_option("--flinn-picture", request.flinnPicture, flinn + extension);
-    app.add_option("--hsu-svg", request.hsuSvg, hsu + " as SVG");
-    app.add_option("--hsu-png", request.hsuPng, hsu + " as PNG");
-    app.add_option("--hsu-pdf", request.hsuPdf, hsu + " as PDF");
-    app.add_option("--hsu-picture", request.hsuPicture, hsu + extension);
-}
-
 std::string SectionsPlotUsageError(const SectionsPlotRequest& request) {
     std::vector<PlotPicture> requested;
     for (const PlotPicture& picture : Pictures(request)) {

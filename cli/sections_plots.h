@@ -1,6 +1,5 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <string>
 #include <vector>
 
@@ -16,9 +15,6 @@ struct SectionsPlotRequest {
 
     bool Any() const;
 };
-
-/// The options --flinn-svg, --flinn-png, --flinn-pdf, --flinn-picture and their --hsu- twins.
-void AddSectionsPlotOptions(CLI::App& app, SectionsPlotRequest& request);
 
 /// The usage error when a picture's name asks for a format its option does not write or names
 /// none, or when two pictures name one file; empty otherwise.

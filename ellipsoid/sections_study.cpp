@@ -57,8 +57,9 @@ StudiedSection StudyFile(AnalysisState& state, const SectionRow& row, char decim
 std::vector<SampleStudy> GroupBySample(std::vector<std::pair<std::string, StudiedSection>> all) {
     std::vector<SampleStudy> studies;
     for (auto& [sample, section] : all) {
-        auto study = std::find_if(studies.begin(), studies.end(),
-                                  [&](const SampleStudy& s) { return s.sample == sample; });
+        auto study =
+            std::find_if(studies.begin(), studies.end(),
+                         [&name = sample](const SampleStudy& s) { return s.sample == name; });
         if (study == studies.end()) {
             studies.push_back({sample, {}, std::nullopt, {}, std::nullopt});
             study = studies.end() - 1;

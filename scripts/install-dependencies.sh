@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev libjpeg-dev libuemf-dev
   libcli11-dev nlohmann-json3-dev libboost-math-dev libeigen3-dev
   libgtest-dev libbenchmark-dev

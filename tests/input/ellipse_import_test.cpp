@@ -165,7 +165,7 @@ TEST_F(EllipseImportTest, AFileTheImportersCannotReadChangesNothing) {
     };
     ASSERT_TRUE(Read("2,30\n3,40\n").parse.ok);
     for (const auto& [bytes, message] : cases) {
-        EXPECT_EQ(ErrorTextOf([&] { Read(bytes, "odd.csv"); }), message);
+        EXPECT_EQ(ErrorTextOf([&, &text = bytes] { Read(text, "odd.csv"); }), message);
         EXPECT_EQ(state_->DataCount, 2);
         EXPECT_NE(state_->DataFileName.find("data.txt"), std::string::npos);
     }
