@@ -14,6 +14,7 @@ constexpr const char* kUndefined = "undefined";
 // NaN stands for what the ellipsoid leaves undefined: k and ν of a sphere, a cone around an
 // axis without a direction.
 std::string Number(const char* format, double value, char separator) {
+    if (std::isinf(value)) return value > 0.0 ? "infinite" : "-infinite";
     return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
 }
 
@@ -69,6 +70,9 @@ TextTable EllipsoidTable(const ellipsoid::SampleStudy& study, char separator) {
     table.rows.push_back({"Lode ν", n(fit.shape.nu), interval(b ? &b->nu : nullptr)});
     table.rows.push_back({"ε_s", n(fit.shape.epsS), interval(b ? &b->epsS : nullptr)});
     table.rows.push_back({"Incompatibility", n(fit.incompatibility), kNone});
+    if (fit.held) {
+        table.rows.push_back({"Held", "at X/Z = (largest R)²", "flatter would fit ever closer"});
+    }
     return table;
 }
 

@@ -23,9 +23,13 @@ constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 
 constexpr const char* kUndefined = "undefined";
 
+constexpr const char* kHeld =
+    "Held at X/Z = (largest R)^2: flatter ellipsoids would fit these sections ever closer";
+
 // A quantity the ellipsoid leaves undefined (NaN: k and ν of a sphere, a cone around an axis
 // without a direction) reads "undefined".
 std::string Number(const char* format, double value, char separator) {
+    if (std::isinf(value)) return value > 0.0 ? "infinite" : "-infinite";
     return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
 }
 
@@ -70,6 +74,7 @@ std::string Text(const SampleStudy& study, const std::string& table, char separa
     text += "Flinn k = " + n("%.4f", fit.shape.k) + "  Lode nu = " + n("%.4f", fit.shape.nu) +
             "  eps_s = " + n("%.4f", fit.shape.epsS) + "\n";
     text += "Incompatibility = " + n("%.4f", fit.incompatibility) + "\n";
+    if (fit.held) text += kHeld + std::string("\n");
     if (study.bootstrap) {
         const EllipsoidBootstrap& b = *study.bootstrap;
         text += "Bootstrap: " + std::to_string(b.B) + " resamples, seed " + std::to_string(b.seed) +
@@ -104,6 +109,7 @@ nlohmann::ordered_json Json(const SampleStudy& study) {
     object["nu"] = JsonNumber(fit.shape.nu);
     object["eps_s"] = JsonNumber(fit.shape.epsS);
     object["incompatibility"] = fit.incompatibility;
+    if (fit.held) object["held"] = true;
     object["axes"] = nlohmann::ordered_json::array();
     for (const auto& axis : fit.axes) {
         const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -140,8 +140,15 @@ std::vector<SampleStudy> StudySections(const std::string& path, char decimalSepa
         try {
             study.fit = FitEllipsoid(StrainsOf(study));
         } catch (const SectionsRefused& error) {
-            study.refusal = study.sample.empty() ? std::string(error.what())
-                                                 : "sample " + study.sample + ": " + error.what();
+            std::string why = error.what();
+            if (!study.sample.empty()) {
+                // The sections counted are the sample's, not the whole table's.
+                if (const std::size_t at = why.find("the table holds"); at != std::string::npos) {
+                    why.replace(at + 4, 5, "sample");
+                }
+                why = "sample " + study.sample + ": " + why;
+            }
+            study.refusal = why;
         }
     }
     return studies;
@@ -186,8 +193,8 @@ std::optional<EllipsoidBootstrap> BootstrapEllipsoid(const SampleStudy& study, i
         YZ.push_back(Y / Z);
         XZ.push_back(X / Z);
         // A resample that is a sphere has no k or ν to give.
-        if (std::isfinite(fit->shape.k)) k.push_back(fit->shape.k);
-        if (std::isfinite(fit->shape.nu)) nu.push_back(fit->shape.nu);
+        if (!std::isnan(fit->shape.k)) k.push_back(fit->shape.k);
+        if (!std::isnan(fit->shape.nu)) nu.push_back(fit->shape.nu);
         epsS.push_back(fit->shape.epsS);
         result.resampleAxes.push_back({fit->axes[0].line, fit->axes[1].line, fit->axes[2].line});
         for (std::size_t i = 0; i < 3; ++i) {

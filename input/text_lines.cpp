@@ -13,7 +13,11 @@ bool TextLines::ReadLine(std::string& line, std::size_t maxLength, bool& cut) {
                 reader_.Skip(i + 1);
                 return true;
             }
-            if (c == '\r') continue;  // dropped, whether it ends the line or not
+            if (c == '\r') {  // dropped, whether it ends the line or not
+                const bool last = i + 1 == bytes.size();
+                loneCarriageReturn_ = loneCarriageReturn_ || (!last && bytes[i + 1] != '\n');
+                continue;
+            }
             if (line.size() == maxLength) {
                 reader_.Skip(i);
                 cut = true;  // the rest of the line stays unread

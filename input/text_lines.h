@@ -22,9 +22,12 @@ public:
     bool ReadLine(std::string& line, std::size_t maxLength, bool& cut);
     /// Skips the next line; false at the end of the file.
     bool SkipLine() { return reader_.SkipLine(); }
+    /// True once a CR that ends no line (one followed by more than LF) has been read.
+    bool LoneCarriageReturnSeen() const { return loneCarriageReturn_; }
 
 private:
     ByteReader reader_;
+    bool loneCarriageReturn_ = false;
 };
 
 }  // namespace varnel
