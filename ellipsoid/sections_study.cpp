@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <numbers>
@@ -152,6 +153,10 @@ std::vector<SampleStudy> StudySections(const std::string& path, char decimalSepa
         }
     }
     return studies;
+}
+
+std::string SampleNameOf(const SampleStudy& study, const std::string& table) {
+    return study.sample.empty() ? std::filesystem::path(table).stem().string() : study.sample;
 }
 
 bool HasResampleData(const SampleStudy& study) {

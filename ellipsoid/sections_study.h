@@ -55,6 +55,10 @@ struct SampleStudy {
 /// refusal.
 std::vector<SampleStudy> StudySections(const std::string& path, char decimalSeparator);
 
+/// The sample's name as the table gives it, or for a table without samples the table's file
+/// name without its folder and extension.
+std::string SampleNameOf(const SampleStudy& study, const std::string& table);
+
 /// True when a section of the sample has data to resample (it came from a data file).
 bool HasResampleData(const SampleStudy& study);
 

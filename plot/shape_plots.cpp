@@ -221,6 +221,11 @@ void DrawFlinnPlot(const ShapePlotData& data, Canvas& canvas, int width, int hei
     }
 }
 
+bool AnyOnHsuPlot(const ShapePlotData& data) {
+    return std::any_of(data.samples.begin(), data.samples.end(),
+                       [](const ShapeSample& s) { return !std::isnan(s.nu); });
+}
+
 void DrawHsuPlot(const ShapePlotData& data, Canvas& canvas, int width, int height) {
     const ShapePlotFrame f = ComputeHsuFrame(data, width, height);
     const int h = f.textHeight;
@@ -235,6 +240,7 @@ void DrawHsuPlot(const ShapePlotData& data, Canvas& canvas, int width, int heigh
     DrawAxes(f, "Lode ν", "ε_s", data.decimalSeparator, canvas);
     DrawBarsKey(data, f, canvas);
     for (const ShapeSample& s : data.samples) {
+        if (std::isnan(s.nu)) continue;
         DrawSample(f, s.name, s.nu, s.epsS, s.intervals ? &s.intervals->nu : nullptr,
                    s.intervals ? &s.intervals->epsS : nullptr, canvas);
     }
