@@ -30,6 +30,10 @@ constexpr double kWidestPower = 2.0;
 // Sections always ask for at least this ln(X/Z) of room: near-circles may well be cut from an
 // ellipsoid of some strain.
 constexpr double kLeastWidest = 1.0;
+// Beyond this X/Z the squared axes part by more than 10⁸ and the fit of exact sections drifts
+// from its ellipsoid by more than the 10⁻⁸ or so that rounding leaves at 10⁴ (10⁻⁵ at 10⁵,
+// tens of percent at 3 · 10⁵).
+constexpr double kFlattestDetermined = 1e4;
 // Steep enough that the held ellipsoid stays within a hundredth or so of its bound.
 constexpr double kHoldWeight = 100.0;
 
@@ -293,6 +297,11 @@ EllipsoidFit FitEllipsoid(const std::vector<SectionStrain>& sections) {
     const auto [linear, linearCost] = Refined(sections, LinearStart(sections), widest);
     const auto [sphere, sphereCost] = Refined(sections, Matrix3::Identity(), widest);
     const Matrix3 Q = sphereCost < linearCost ? sphere : linear;
+    if (LogSpread(Q) > std::log(kFlattestDetermined)) {
+        throw SectionsRefused(
+            "the fit's X/Z exceeds 10000: the sections do not determine so flat an ellipsoid to "
+            "working precision");
+    }
     EllipsoidFit fit;
     fit.Q = ToArray(Q);
     fit.held = LogSpread(Q) > widest;

@@ -65,8 +65,9 @@ struct EllipsoidFit {
 /// least-squares solution of P_jᵀ Q P_j = k_j S_j (the smallest right singular vector), refined
 /// by minimising Σ misfit² over ellipsoids of unit volume, from that start and from the sphere.
 /// Cost and memory grow linearly with the sections. Throws SectionsRefused for fewer than three
-/// sections, a dip outside 0–90°, a ratio below 1 or not finite, and planes that leave the
-/// ellipsoid undetermined (fewer than three orientations).
+/// sections, a dip outside 0–90°, a ratio below 1 or not finite, planes that leave the
+/// ellipsoid undetermined (fewer than three orientations) and a fit whose X/Z exceeds 10⁴,
+/// beyond which it is not determined to working precision.
 EllipsoidFit FitEllipsoid(const std::vector<SectionStrain>& sections);
 
 /// The ellipsoid's section in `plane` as a 2-D strain (R, φ from the strike towards the dip).

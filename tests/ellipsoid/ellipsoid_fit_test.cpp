@@ -179,6 +179,15 @@ TEST(FitEllipsoid, RefusesSectionsThatLeaveNoEllipsoid) {
         cut({{0, 0}, {0, 90}}),                      // two sections
         cut({{0, 0}, {0, 90}, {0, 90}, {180, 90}}),  // two planes, one of them thrice
         steep,
+        // X/Z = 10⁵: beyond what the sections determine to working precision.
+        [] {
+            const EllipsoidMatrix flat = EllipsoidOf(std::sqrt(1e5), 1, 1 / std::sqrt(1e5), Rz(30));
+            std::vector<SectionStrain> sections;
+            for (Plane plane : {Plane{0, 0}, Plane{0, 90}, Plane{90, 90}, Plane{45, 45}}) {
+                sections.push_back(SectionOf(flat, plane));
+            }
+            return sections;
+        }(),
     };
     for (const auto& sections : refused) {
         EXPECT_THROW(FitEllipsoid(sections), SectionsRefused);
