@@ -112,6 +112,27 @@ void DrawAxes(const ShapePlotFrame& f, const std::string& xTitle, const std::str
     canvas.Text(f.left - h * 2 / 3, f.top - h * 2, yTitle, TextAlign::Right, h);
 }
 
+// The width of a text in pixels at text height h, guessed without measuring: about 0.6 h a
+// character (a character is a UTF-8 lead byte).
+int WidthGuess(const std::string& text, int h) {
+    const auto characters =
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    return int(characters) * h * 6 / 10;
+}
+
+// The text cut at a character so that with "…" it fits `width` pixels by the guess.
+std::string CutToWidth(const std::string& text, int width, int h) {
+    std::string cut;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t next = i + 1;
+        while (next < text.size() && (text[next] & 0xC0) == 0x80) ++next;
+        if (WidthGuess(cut + text.substr(i, next - i) + "…", h) > width) break;
+        cut += text.substr(i, next - i);
+        i = next;
+    }
+    return cut + "…";
+}
+
 // A sample at (x, y) with its bars over the x interval and the y interval where it has them:
 // the bars first, then the dot, then its name to the upper right.
 // `labelRow` moves the name down by as many lines, clear of the names of samples drawn before
@@ -144,8 +165,18 @@ void DrawSample(const ShapePlotFrame& f, const std::string& name, double x, doub
     canvas.Ellipse(p.X - kSampleRadius, p.Y - kSampleRadius, p.X + kSampleRadius + 1,
                    p.Y + kSampleRadius + 1);
     canvas.SetPenColor(kBlack);
-    canvas.Text(nameX, p.Y - f.textHeight - 1 + labelRow * f.textHeight, name, TextAlign::Left,
-                f.textHeight);
+    // A name that would run past the picture's right edge goes left of the dot, cut short with
+    // "…" where even that side has no room for it.
+    const int h = f.textHeight, top = p.Y - h - 1 + labelRow * h;
+    const int rightRoom = f.right + h * 2 - nameX, leftX = p.X - kSampleRadius - 2;
+    const int width = WidthGuess(name, h);
+    if (width <= rightRoom || (width > leftX && rightRoom >= leftX)) {
+        canvas.Text(nameX, top, width <= rightRoom ? name : CutToWidth(name, rightRoom, h),
+                    TextAlign::Left, h);
+    } else {
+        canvas.Text(leftX, top, width <= leftX ? name : CutToWidth(name, leftX, h),
+                    TextAlign::Right, h);
+    }
 }
 
 // For each point, how many points before it lie within a text line up or down and a few

@@ -119,6 +119,8 @@ TEST(ShapePlots, WriteTheNamesOfSamplesAtOnePlaceOnSeparateLines) {
     data.samples.back().name = "GN-8";
     // A sphere: on the Flinn plot at its origin, left out of the Hsu plot.
     data.samples.push_back({"ball", 1.0, 1.0, NAN, 0.0, std::nullopt});
+    // At the right edge: its name goes left of its dot rather than off the picture.
+    data.samples.push_back({"OBLATE", 1.0, 1.5, 1.0, 0.4, std::nullopt});
     for (bool flinn : {true, false}) {
         testing_support::RecordingCanvas canvas;
         if (flinn) {
@@ -126,7 +128,8 @@ TEST(ShapePlots, WriteTheNamesOfSamplesAtOnePlaceOnSeparateLines) {
         } else {
             DrawHsuPlot(data, canvas, 500, 500);
         }
-        EXPECT_EQ(Dots(canvas.calls).size(), flinn ? 5u : 4u);
+        EXPECT_EQ(Dots(canvas.calls).size(), flinn ? 6u : 5u);
+        EXPECT_EQ(HasText(canvas.calls, "Right 12 OBLATE"), !flinn);
         std::vector<int> heights;
         for (const std::string& call : canvas.calls) {
             if (call.size() > 5 && (call.ends_with(" GN-7") || call.ends_with(" GN-8"))) {
