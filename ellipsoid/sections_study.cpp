@@ -115,6 +115,19 @@ std::optional<EllipsoidFit> ResampleFit(const SampleStudy& study, std::uint32_t 
     }
 }
 
+// The basic (reverse-percentile) interval of a ratio of ordered axes in ln, held at 1 below.
+// Ordering makes the estimate of a ratio near 1 too large, and its resamples larger still: the
+// percentile interval would then lie above the truth, the basic one reflects the shift back.
+// Simulated at 95 % (3 sections of 60 ellipses, 100 data sets, B = 400), X/Y, Y/Z, X/Z held the
+// truth 97, 97, 95 % of the time at 2:1:0.5 (percentile 92, 97, 90), 94, 89, 97 % where Y = Z
+// (percentile 93, 0, 84) and 91, 90, 74 % without strain (percentile 0, 0, 0).
+methods::Interval RatioInterval(std::vector<double> ratios, double estimate, int levelPercent) {
+    for (double& r : ratios) r = std::log(r);
+    const methods::Interval logs = methods::PercentileInterval(ratios, levelPercent);
+    const double twice = 2.0 * std::log(estimate);
+    return {std::max(std::exp(twice - logs.hi), 1.0), std::max(std::exp(twice - logs.lo), 1.0)};
+}
+
 }  // namespace
 
 std::vector<SampleStudy> StudySections(const std::string& path, char decimalSeparator) {
@@ -209,9 +222,10 @@ std::optional<EllipsoidBootstrap> BootstrapEllipsoid(const SampleStudy& study, i
     result.estimated =
         B > 0 && std::int64_t(result.failed) * 100 <= std::int64_t(B) * kMostFailedPercent;
     if (!result.estimated) return result;
-    result.XY = methods::PercentileInterval(XY, levelPercent);
-    result.YZ = methods::PercentileInterval(YZ, levelPercent);
-    result.XZ = methods::PercentileInterval(XZ, levelPercent);
+    const auto& axes = study.fit->axes;
+    result.XY = RatioInterval(XY, axes[0].length / axes[1].length, levelPercent);
+    result.YZ = RatioInterval(YZ, axes[1].length / axes[2].length, levelPercent);
+    result.XZ = RatioInterval(XZ, axes[0].length / axes[2].length, levelPercent);
     result.k = methods::PercentileInterval(k, levelPercent);
     result.nu = methods::PercentileInterval(nu, levelPercent);
     result.epsS = methods::PercentileInterval(epsS, levelPercent);

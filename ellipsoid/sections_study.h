@@ -23,7 +23,8 @@ struct StudiedSection {
     std::vector<methods::ShapePoint> points;
 };
 
-/// Percentile intervals of the ellipsoid over bootstrap resamples, and the cone of each
+/// Intervals of the ellipsoid over bootstrap resamples: of the ratios the basic interval in ln,
+/// held at 1 below, of k, ν and ε_s the percentile interval; and the cone of each
 /// principal axis: the percentile at the level of its angle to the estimate's (NaN where the
 /// estimate's axis has no direction; k and ν over the resamples that are no sphere).
 struct EllipsoidBootstrap {
