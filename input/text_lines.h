@@ -28,6 +28,7 @@ public:
 private:
     ByteReader reader_;
     bool loneCarriageReturn_ = false;
+    bool afterCarriageReturn_ = false;  // the last byte read was a CR
 };
 
 }  // namespace varnel
