@@ -227,7 +227,14 @@ std::optional<EllipsoidBootstrap> BootstrapEllipsoid(const SampleStudy& study, i
     result.XY = RatioInterval(XY, axes[0].length / axes[1].length, levelPercent);
     result.YZ = RatioInterval(YZ, axes[1].length / axes[2].length, levelPercent);
     result.XZ = RatioInterval(XZ, axes[0].length / axes[2].length, levelPercent);
+    // A prolate resample's k is infinite: the quantiles interpolate between largest doubles
+    // instead, where 0 · ∞ would give NaN, and an end there reads infinite again.
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    for (double& value : k) value = std::min(value, kLargest);
     result.k = methods::PercentileInterval(k, levelPercent);
+    for (double* end : {&result.k.lo, &result.k.hi}) {
+        if (*end >= kLargest) *end = std::numeric_limits<double>::infinity();
+    }
     result.nu = methods::PercentileInterval(nu, levelPercent);
     result.epsS = methods::PercentileInterval(epsS, levelPercent);
     // An axis without a direction has no cone around it.
