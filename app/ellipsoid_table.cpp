@@ -14,11 +14,12 @@ constexpr const char* kUndefined = "undefined";
 // NaN stands for what the ellipsoid leaves undefined: k and ν of a sphere, a cone around an
 // axis without a direction.
 std::string Number(const char* format, double value, char separator) {
+    if (std::isinf(value)) return value > 0.0 ? "infinite" : "-infinite";
     return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
 }
 
 std::string Plane(const ellipsoid::Plane& plane, char separator) {
-    return Number("%.1f", plane.strikeDegrees, separator) + "/" +
+    return FormatAngle("%.1f", plane.strikeDegrees, 0.0, 360.0, true, separator) + "/" +
            Number("%.1f", plane.dipDegrees, separator);
 }
 
@@ -32,7 +33,7 @@ TextTable SectionsTable(const std::vector<ellipsoid::SampleStudy>& studies, char
             table.rows.push_back(
                 {study.sample, s.strain.name, Plane(s.strain.plane, separator),
                  s.N > 0 ? std::to_string(s.N) : kNone, Number("%.4f", s.strain.R, separator),
-                 Number("%.2f", s.strain.phiDegrees, separator),
+                 FormatAngle("%.2f", s.strain.phiDegrees, -90.0, 180.0, false, separator),
                  study.fit ? Number("%.4f", study.fit->misfits[j], separator) : kNone});
         }
     }
@@ -60,15 +61,19 @@ TextTable EllipsoidTable(const ellipsoid::SampleStudy& study, char separator) {
         const ellipsoid::Line& line = fit.axes[i].line;
         table.rows.push_back(
             {kAxes[i],
-             fit.axes[i].defined ? Number("%05.1f", line.trendDegrees, separator) + "/" +
-                                       Number("%04.1f", line.plungeDegrees, separator)
-                                 : kUndefined,
+             fit.axes[i].defined
+                 ? FormatAngle("%05.1f", line.trendDegrees, 0.0, 360.0, true, separator) + "/" +
+                       FormatAngle("%04.1f", line.plungeDegrees, -90.0, 180.0, false, separator)
+                 : kUndefined,
              b == nullptr ? kNone : "cone " + Number("%.1f", b->coneDegrees[i], separator) + "°"});
     }
     table.rows.push_back({"Flinn k", n(fit.shape.k), interval(b ? &b->k : nullptr)});
     table.rows.push_back({"Lode ν", n(fit.shape.nu), interval(b ? &b->nu : nullptr)});
     table.rows.push_back({"ε_s", n(fit.shape.epsS), interval(b ? &b->epsS : nullptr)});
     table.rows.push_back({"Incompatibility", n(fit.incompatibility), kNone});
+    if (fit.held) {
+        table.rows.push_back({"Held", "at X/Z = (largest R)²", "flatter would fit ever closer"});
+    }
     return table;
 }
 

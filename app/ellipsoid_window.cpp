@@ -1,7 +1,9 @@
 #include "app/ellipsoid_window.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -9,6 +11,7 @@
 #include <QTableWidget>
 #include <algorithm>
 #include <exception>
+#include <limits>
 
 #include "app/bootstrap_runner.h"
 #include "app/command_runner.h"
@@ -32,6 +35,20 @@ constexpr const char* kTableFilter = "Sections table (*.csv)|*.csv|All files (*.
 constexpr const char* kNoTableStatus =
     "No sections: open a sections table of three sections or more.";
 constexpr const char* kPlotSuffixes[] = {"_flinn.emf", "_hsu.emf", "_net.emf"};
+// The status shows this many lines at most; a table of many faults would grow the window.
+constexpr int kMostStatusLines = 8;
+
+// The first lines of `text`, then "… and N more lines" for the rest.
+std::string FirstLines(const std::string& text, int most) {
+    std::size_t end = 0;
+    for (int n = 0; n < most; ++n) {
+        end = text.find('\n', end);
+        if (end == std::string::npos) return text;
+        ++end;
+    }
+    const auto more = std::count(text.begin() + std::ptrdiff_t(end), text.end(), '\n') + 1;
+    return text.substr(0, end) + "… and " + std::to_string(more) + " more lines";
+}
 
 void Fill(QTableWidget& grid, const TextTable& table) {
     grid.clear();
@@ -112,11 +129,21 @@ void TFormEllipsoid::OpenTable(const std::string& path) {
         studies_ = ellipsoid::StudySections(path, UserDecimalSeparator());
     } catch (const std::exception& error) {
         ShowStudies();
-        StatusText->setText(
-            QString::fromStdString(FileNameWithoutFolder(path) + ": " + UserMessageOf(error)));
+        SetStatus(FileNameWithoutFolder(path) + ": " + UserMessageOf(error));
         return;
     }
     ShowStudies();
+}
+
+void TFormEllipsoid::SetStatus(const std::string& text) {
+    StatusText->setText(QString::fromStdString(FirstLines(text, kMostStatusLines)));
+    StatusText->setToolTip(QString::fromStdString(text));
+}
+
+void TFormEllipsoid::closeEvent(QCloseEvent* event) {
+    // A bootstrap nobody sees would keep both cores busy.
+    bootstrap_->Cancel();
+    QWidget::closeEvent(event);
 }
 
 std::string TFormEllipsoid::StudyStatus() const {
@@ -129,9 +156,9 @@ std::string TFormEllipsoid::StudyStatus() const {
     for (const auto& study : studies_) {
         if (!study.fit) status += "\n" + study.refusal;
         if (study.bootstrap && !study.bootstrap->estimated) {
-            status += "\n" + study.sample + ": bootstrap not estimated, " +
-                      std::to_string(study.bootstrap->failed) + " of " +
-                      std::to_string(study.bootstrap->B) + " resamples failed";
+            status += "\n" + ellipsoid::SampleNameOf(study, tablePath_) +
+                      ": bootstrap not estimated, " + std::to_string(study.bootstrap->failed) +
+                      " of " + std::to_string(study.bootstrap->B) + " resamples failed";
         }
     }
     return status;
@@ -142,11 +169,10 @@ void TFormEllipsoid::ShowStudies() {
     SampleChoice->blockSignals(true);
     SampleChoice->clear();
     for (const auto& study : studies_) {
-        SampleChoice->addItem(QString::fromStdString(
-            study.sample.empty() ? FileNameWithoutFolder(tablePath_) : study.sample));
+        SampleChoice->addItem(QString::fromStdString(ellipsoid::SampleNameOf(study, tablePath_)));
     }
     SampleChoice->blockSignals(false);
-    StatusText->setText(QString::fromStdString(StudyStatus()));
+    SetStatus(StudyStatus());
     ShowSample();
 }
 
@@ -215,7 +241,12 @@ void TFormEllipsoid::ButtonBootstrapClick() {
     auto run = std::make_shared<BootstrapRun>();
     run->studies = studies_;
     run->B = ResampleCount->value();
-    run->seed = static_cast<std::uint32_t>(SeedValue->value());
+    // Ten digits may pass 2³² − 1, the largest seed.
+    const unsigned long long seed = SeedValue->text().toULongLong();
+    if (seed > std::numeric_limits<std::uint32_t>::max()) {
+        throw VarnelError("The seed is at most 4294967295.");
+    }
+    run->seed = static_cast<std::uint32_t>(seed);
     run->levelPercent = ChosenLevelPercent();
     BootstrapProgress->setRange(0, 1);
     BootstrapProgress->setValue(0);
@@ -233,7 +264,7 @@ void TFormEllipsoid::ButtonBootstrapClick() {
             RunCommand(ui_, [this, &run, &error] { BootstrapFinished(*run, error); });
         });
     // An earlier run's end ("Bootstrap cancelled.") says nothing of this one.
-    StatusText->setText(QString::fromStdString(StudyStatus()));
+    SetStatus(StudyStatus());
     EnableCommands();
 }
 
@@ -251,13 +282,13 @@ void TFormEllipsoid::BootstrapFinished(const BootstrapRun& run, const std::strin
     EnableCommands();
     if (!error.empty()) throw VarnelError(error);
     if (!run.completed) {
-        StatusText->setText(QString::fromStdString(StudyStatus() + "\nBootstrap cancelled."));
+        SetStatus(StudyStatus() + "\nBootstrap cancelled.");
         return;
     }
     for (std::size_t i = 0; i < studies_.size(); ++i)
         studies_[i].bootstrap = run.studies[i].bootstrap;
     shownLevelPercent_ = run.levelPercent;
-    StatusText->setText(QString::fromStdString(StudyStatus()));
+    SetStatus(StudyStatus());
     ShowSample();
 }
 
@@ -278,6 +309,10 @@ void TFormEllipsoid::ButtonSavePlotClick() {
         studies_, tablePath_, UserDecimalSeparator(), shownLevelPercent_);
     if ((tab < 2 && shapes.samples.empty()) || (tab == 2 && !HasNet(study))) {
         ui_.ShowMessage(kNoDataForPictureMessage);
+        return;
+    }
+    if (tab == 1 && !plot::AnyOnHsuPlot(shapes)) {
+        ui_.ShowMessage(plot::kNoHsuSampleMessage);
         return;
     }
     const std::string offered =

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -49,6 +50,10 @@ public:
     bool BootstrapRunning() const;
     const std::vector<ellipsoid::SampleStudy>& Studies() const { return studies_; }
 
+protected:
+    /// Closing the window cancels a running bootstrap.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     struct BootstrapRun;
 
@@ -65,6 +70,8 @@ private:
     void ShowPlots();
     void EnableCommands();
     std::string StudyStatus() const;
+    /// The status text, its first lines only where it is long (all of it as the tooltip).
+    void SetStatus(const std::string& text);
     const ellipsoid::SampleStudy* ChosenStudy() const;
     void AbandonBootstrap();
     void BootstrapFinished(const BootstrapRun& run, const std::string& error);
@@ -85,7 +92,7 @@ private:
     QComboBox* SampleChoice = nullptr;
     QTableWidget* EllipsoidGrid = nullptr;
     QSpinBox* ResampleCount = nullptr;
-    QSpinBox* SeedValue = nullptr;
+    QLineEdit* SeedValue = nullptr;
     QComboBox* LevelChoice = nullptr;
     QPushButton* ButtonBootstrap = nullptr;
     QPushButton* ButtonCancel = nullptr;

@@ -3,8 +3,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -22,7 +24,8 @@ namespace {
 
 constexpr int kWidth = 1180;
 constexpr int kHeight = 700;  // fits a 1280 × 800 screen with its title bar and panel
-constexpr int kFewestResamples = 100;
+// The spin box's step; the fewest resamples are the command line's for the level.
+constexpr int kResampleStep = 100;
 constexpr int kMostResamples = 100000;
 constexpr int kDefaultResamples = 1000;
 constexpr int kDefaultSeed = 1;  // the command line's default
@@ -111,14 +114,17 @@ QWidget* TFormEllipsoid::CreateCommandRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("Resamples")));
     ResampleCount = Named(new QSpinBox, "ResampleCount");
-    ResampleCount->setRange(kFewestResamples, kMostResamples);
-    ResampleCount->setSingleStep(kFewestResamples);
+    ResampleCount->setRange(methods::FewestResamples(95), kMostResamples);
+    ResampleCount->setSingleStep(kResampleStep);
     ResampleCount->setValue(kDefaultResamples);
     layout->addWidget(ResampleCount);
     layout->addWidget(new QLabel(QStringLiteral("Seed")));
-    SeedValue = Named(new QSpinBox, "SeedValue");
-    SeedValue->setRange(0, std::numeric_limits<int>::max());
-    SeedValue->setValue(kDefaultSeed);
+    // A line edit: a spin box stops at the largest int, the command line's seed at 2³² − 1.
+    SeedValue = Named(new QLineEdit(QString::number(kDefaultSeed)), "SeedValue");
+    SeedValue->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{1,10}")), SeedValue));
+    SeedValue->setMaximumWidth(SeedValue->fontMetrics().horizontalAdvance(QStringLiteral("0")) *
+                               12);
     layout->addWidget(SeedValue);
     layout->addWidget(new QLabel(QStringLiteral("Level")));
     LevelChoice = Named(new QComboBox, "LevelChoice");
@@ -156,8 +162,7 @@ int TFormEllipsoid::ChosenLevelPercent() const { return LevelChoice->currentData
 // Fewer resamples give intervals whose ends are the extremes of the resamples at the level;
 // the command line refuses them as well.
 void TFormEllipsoid::SetFewestResamples() {
-    ResampleCount->setMinimum(
-        std::max(kFewestResamples, methods::FewestResamples(ChosenLevelPercent())));
+    ResampleCount->setMinimum(methods::FewestResamples(ChosenLevelPercent()));
 }
 
 QWidget* TFormEllipsoid::CreatePlotColumn() {

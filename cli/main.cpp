@@ -192,11 +192,11 @@ int main(int argc, char** argv) {
             !options.import.exportData.empty()) {
             return UsageError("--sections takes no data files, exports or --methods.", app);
         }
+        options.sectionsPlots.width = options.exports.pictureWidth;
         if (const std::string error = cli::SectionsPlotUsageError(options.sectionsPlots);
             !error.empty()) {
             return UsageError(error, app);
         }
-        options.sectionsPlots.width = options.exports.pictureWidth;
         const cli::SectionsRequest request{
             sectionsTable,        options.json,         options.methods.bootstrap,
             options.methods.seed, options.levelPercent, options.sectionsPlots};

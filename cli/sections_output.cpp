@@ -23,10 +23,31 @@ constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 
 constexpr const char* kUndefined = "undefined";
 
+constexpr const char* kHeld =
+    "Held at X/Z = (largest R)^2: flatter ellipsoids would fit these sections ever closer";
+
 // A quantity the ellipsoid leaves undefined (NaN: k and ν of a sphere, a cone around an axis
 // without a direction) reads "undefined".
 std::string Number(const char* format, double value, char separator) {
+    if (std::isinf(value)) return value > 0.0 ? "infinite" : "-infinite";
     return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
+}
+
+// Angles as they read: a trend or strike in [0, 360), a plunge in [0, 90], a φ in (−90, 90].
+std::string Strike(double degrees, char separator) {
+    return FormatAngle("%.1f", degrees, 0.0, 360.0, true, separator);
+}
+
+std::string Trend(double degrees, char separator) {
+    return FormatAngle("%05.1f", degrees, 0.0, 360.0, true, separator);
+}
+
+std::string Plunge(double degrees, char separator) {
+    return FormatAngle("%04.1f", degrees, -90.0, 180.0, false, separator);
+}
+
+std::string Phi(double degrees, char separator) {
+    return FormatAngle("%.2f", degrees, -90.0, 180.0, false, separator);
 }
 
 nlohmann::ordered_json JsonNumber(double value) {
@@ -50,10 +71,11 @@ std::string Text(const SampleStudy& study, const std::string& table, char separa
     text += "Section\tStrike\tDip\tN\tR\tphi\tMisfit\n";
     for (std::size_t j = 0; j < study.sections.size(); ++j) {
         const auto& s = study.sections[j];
-        text += s.strain.name + "\t" + n("%.1f", s.strain.plane.strikeDegrees) + "\t" +
+        text += s.strain.name + "\t" + Strike(s.strain.plane.strikeDegrees, separator) + "\t" +
                 n("%.1f", s.strain.plane.dipDegrees) + "\t" +
                 (s.N > 0 ? std::to_string(s.N) : std::string("-")) + "\t" + n("%.4f", s.strain.R) +
-                "\t" + n("%.2f", s.strain.phiDegrees) + "\t" + n("%.4f", fit.misfits[j]) + "\n";
+                "\t" + Phi(s.strain.phiDegrees, separator) + "\t" + n("%.4f", fit.misfits[j]) +
+                "\n";
     }
     const double X = fit.axes[0].length, Y = fit.axes[1].length, Z = fit.axes[2].length;
     text += "X : Y : Z = " + n("%.4f", X) + " : " + n("%.4f", Y) + " : " + n("%.4f", Z) + "\n";
@@ -62,14 +84,15 @@ std::string Text(const SampleStudy& study, const std::string& table, char separa
     for (std::size_t i = 0; i < 3; ++i) {
         const ellipsoid::PrincipalAxis& axis = fit.axes[i];
         text += std::string(kAxisNames[i]) + " axis: " +
-                (axis.defined ? "trend " + n("%05.1f", axis.line.trendDegrees) + ", plunge " +
-                                    n("%04.1f", axis.line.plungeDegrees)
+                (axis.defined ? "trend " + Trend(axis.line.trendDegrees, separator) + ", plunge " +
+                                    Plunge(axis.line.plungeDegrees, separator)
                               : std::string("direction undefined")) +
                 "\n";
     }
     text += "Flinn k = " + n("%.4f", fit.shape.k) + "  Lode nu = " + n("%.4f", fit.shape.nu) +
             "  eps_s = " + n("%.4f", fit.shape.epsS) + "\n";
     text += "Incompatibility = " + n("%.4f", fit.incompatibility) + "\n";
+    if (fit.held) text += kHeld + std::string("\n");
     if (study.bootstrap) {
         const EllipsoidBootstrap& b = *study.bootstrap;
         text += "Bootstrap: " + std::to_string(b.B) + " resamples, seed " + std::to_string(b.seed) +
@@ -104,6 +127,7 @@ nlohmann::ordered_json Json(const SampleStudy& study) {
     object["nu"] = JsonNumber(fit.shape.nu);
     object["eps_s"] = JsonNumber(fit.shape.epsS);
     object["incompatibility"] = fit.incompatibility;
+    if (fit.held) object["held"] = true;
     object["axes"] = nlohmann::ordered_json::array();
     for (const auto& axis : fit.axes) {
         const double nan = std::numeric_limits<double>::quiet_NaN();

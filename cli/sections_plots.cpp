@@ -59,6 +59,10 @@ bool SectionsPlotRequest::Any() const {
 }
 
 std::string SectionsPlotUsageError(const SectionsPlotRequest& request) {
+    if (request.Any() && request.width < kSmallestShapePlot) {
+        return "--size is at least " + std::to_string(kSmallestShapePlot) +
+               " for the Flinn and Hsu plots: smaller, their labels leave no room to draw.";
+    }
     std::vector<PlotPicture> requested;
     for (const PlotPicture& picture : Pictures(request)) {
         if (picture.path.empty()) continue;

@@ -8,6 +8,9 @@
 namespace varnel::cli {
 
 /// The Flinn and Hsu plot pictures of a sections table's samples; empty paths are skipped.
+/// The smallest --size of the Flinn and Hsu pictures: below it their tick labels run together.
+inline constexpr int kSmallestShapePlot = 200;
+
 struct SectionsPlotRequest {
     std::string flinnSvg, flinnPng, flinnPdf, hsuSvg, hsuPng, hsuPdf;
     std::string flinnPicture, hsuPicture;  ///< in the format each name's extension names
@@ -17,7 +20,8 @@ struct SectionsPlotRequest {
 };
 
 /// The usage error when a picture's name asks for a format its option does not write or names
-/// none, or when two pictures name one file; empty otherwise.
+/// none, when two pictures name one file, or when the size is below kSmallestShapePlot; empty
+/// otherwise.
 std::string SectionsPlotUsageError(const SectionsPlotRequest& request);
 
 /// Saves the requested pictures of the samples. Throws VarnelError: the refusal of a picture

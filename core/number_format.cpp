@@ -144,4 +144,20 @@ std::string FormatPrintf(const char* format, double value, char decimalSeparator
     return result;
 }
 
+std::string FormatAngle(const char* format, double degrees, double low, double period,
+                        bool lowIncluded, char decimalSeparator) {
+    // Rounding may carry the text onto the end the turn leaves out: it reads the other end.
+    // Texts compared rather than values read back: reading would follow the locale.
+    auto reads = [format](double value, double as) {
+        return FormatPrintf(format, value, '.') == FormatPrintf(format, as, '.');
+    };
+    if (lowIncluded && (degrees >= low + period || reads(degrees, low + period))) {
+        degrees -= period;
+    }
+    if (!lowIncluded && (degrees <= low || reads(degrees, low))) degrees += period;
+    // −0.04 would read "-0.0": zero has no sign.
+    if (reads(degrees, -0.0)) degrees = 0.0;
+    return FormatPrintf(format, degrees, decimalSeparator);
+}
+
 }  // namespace varnel

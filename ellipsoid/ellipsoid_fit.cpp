@@ -19,6 +19,24 @@ constexpr double kUndeterminedShare = 1e-9;
 // to about 1e-12, and no measured strain is this small.
 constexpr double kSameLogLength = 1e-9;
 
+// A start for the refinement keeps its eigenvalues within this share of the largest: the
+// refinement moves in ln Q, where a tiny eigenvalue would be far from any reasonable fit.
+constexpr double kSmallestStartShare = 1e-4;
+
+// An ellipsoid's sections are rounder than the ellipsoid itself: its X/Z is at least the largest
+// section R, and for sections of general planes a small power of it. An ellipsoid flatter than
+// the largest R squared is taken as one running away from incompatible sections.
+constexpr double kWidestPower = 2.0;
+// Sections always ask for at least this ln(X/Z) of room: near-circles may well be cut from an
+// ellipsoid of some strain.
+constexpr double kLeastWidest = 1.0;
+// Beyond this X/Z the squared axes part by more than 10⁸ and the fit of exact sections drifts
+// from its ellipsoid by more than the 10⁻⁸ or so that rounding leaves at 10⁴ (10⁻⁵ at 10⁵,
+// tens of percent at 3 · 10⁵).
+constexpr double kFlattestDetermined = 1e4;
+// Steep enough that the held ellipsoid stays within a hundredth or so of its bound.
+constexpr double kHoldWeight = 100.0;
+
 using Matrix2 = Eigen::Matrix2d;
 using Matrix3 = Eigen::Matrix3d;
 using Vector = Eigen::VectorXd;
@@ -62,6 +80,12 @@ Eigen::Vector2d MisfitVector(const Matrix3& Q, const Eigen::Matrix<double, 3, 2>
     const double sinhD = traceless.norm();
     const double scale = sinhD > 1e-8 ? std::asinh(sinhD) / sinhD : 1.0;
     return scale * traceless;
+}
+
+// ln(X/Z) of the ellipsoid: half the log of its eigenvalues' spread.
+double LogSpread(const Matrix3& Q) {
+    const Eigen::Vector3d values = Eigen::SelfAdjointEigenSolver<Matrix3>(Q).eigenvalues();
+    return 0.5 * std::log(values(2) / values(0));
 }
 
 // exp of a symmetric matrix by its eigenvectors.
@@ -114,44 +138,53 @@ void CheckSections(const std::vector<SectionStrain>& sections) {
     }
 }
 
-// The linear solution: Q (det 1, positive definite) from the smallest right singular vector.
-Matrix3 LinearSolution(const std::vector<SectionStrain>& sections) {
-    const int m = int(sections.size()), unknowns = 6 + m;
-    Eigen::MatrixXd A = Eigen::MatrixXd::Zero(3 * m, unknowns);
+// The linear start: with the scale k_j of each section eliminated (its least-squares value),
+// the residual of P_jᵀ Q P_j = k_j S_j is the part of P_jᵀ Q P_j across S_j, linear in Q's six
+// entries. The rows of all sections stack into a matrix of six columns, so the cost grows with
+// the sections only linearly. Its smallest right singular vector is Q up to scale, and a second
+// one near zero leaves Q undetermined. Noisy sections may give a Q that is not positive
+// definite: its eigenvalues are then raised to a small share of the largest, a start for the
+// refinement rather than an answer.
+Matrix3 LinearStart(const std::vector<SectionStrain>& sections) {
+    const int m = int(sections.size());
+    Eigen::MatrixXd A(3 * m, 6);
     for (int j = 0; j < m; ++j) {
         const Eigen::Matrix<double, 3, 2> P = BasisOf(sections[std::size_t(j)].plane);
         const Matrix2 S = ShapeMatrixOf(sections[std::size_t(j)]);
-        A.block<1, 6>(3 * j, 0) = Quadratic(P.col(0), P.col(0));
-        A.block<1, 6>(3 * j + 1, 0) = Quadratic(P.col(0), P.col(1));
-        A.block<1, 6>(3 * j + 2, 0) = Quadratic(P.col(1), P.col(1));
-        A(3 * j, 6 + j) = -S(0, 0);
-        A(3 * j + 1, 6 + j) = -S(0, 1);
-        A(3 * j + 2, 6 + j) = -S(1, 1);
+        Eigen::Matrix<double, 3, 6> rows;
+        rows.row(0) = Quadratic(P.col(0), P.col(0));
+        rows.row(1) = Quadratic(P.col(0), P.col(1));
+        rows.row(2) = Quadratic(P.col(1), P.col(1));
+        const Eigen::Vector3d s = Eigen::Vector3d(S(0, 0), S(0, 1), S(1, 1)).normalized();
+        A.block<3, 6>(3 * j, 0) = rows - s * (s.transpose() * rows);
     }
     const Eigen::JacobiSVD<Eigen::MatrixXd> svd(A, Eigen::ComputeFullV);
     const Vector& sigma = svd.singularValues();
-    if (A.rows() < unknowns - 1 || sigma(unknowns - 2) <= kUndeterminedShare * sigma(0)) {
+    if (sigma(4) <= kUndeterminedShare * sigma(0)) {
         throw SectionsRefused(
-            "the planes of the sections leave the ellipsoid undetermined (parallel planes, or "
-            "all planes through one line)");
+            "the planes of the sections leave the ellipsoid undetermined: it takes three or more "
+            "planes of different orientations");
     }
-    Vector v = svd.matrixV().col(unknowns - 1);
+    const Vector v = svd.matrixV().col(5);
     Matrix3 Q;
     Q << v(0), v(1), v(2), v(1), v(3), v(4), v(2), v(4), v(5);
-    if (Q.trace() < 0.0) {
-        Q = -Q;
-        v = -v;
-    }
+    if (Q.trace() < 0.0) Q = -Q;
     const Eigen::SelfAdjointEigenSolver<Matrix3> eigen(Q);
-    if (!(eigen.eigenvalues()(0) > 0.0) || !(v.tail(m).minCoeff() > 0.0)) {
-        throw SectionsRefused("no ellipsoid has sections like these");
-    }
+    const double largest = eigen.eigenvalues()(2);
+    const Eigen::Vector3d raised =
+        eigen.eigenvalues().cwiseMax(kSmallestStartShare * std::max(largest, 0.0));
+    if (!(raised.minCoeff() > 0.0)) return Matrix3::Identity();
+    Q = eigen.eigenvectors() * raised.asDiagonal() * eigen.eigenvectors().transpose();
     return Q / std::cbrt(Q.determinant());
 }
 
 // Levenberg–Marquardt on Q = Q0^(1/2) exp(L) Q0^(1/2), L symmetric and traceless (volume kept),
 // over the misfit vectors of all sections; a numerical Jacobian is enough for five unknowns.
-Matrix3 Refined(const std::vector<SectionStrain>& sections, const Matrix3& Q0) {
+// Noisy sections, few of them, may be met ever more closely by ever flatter ellipsoids, with no
+// best one: a last residual holds ln(X/Z) to `widest`, zero within it. Returns the ellipsoid and
+// its Σ misfit² with that residual.
+std::pair<Matrix3, double> Refined(const std::vector<SectionStrain>& sections, const Matrix3& Q0,
+                                   double widest) {
     const int m = int(sections.size());
     std::vector<Eigen::Matrix<double, 3, 2>> bases;
     std::vector<Matrix2> roots;
@@ -165,10 +198,11 @@ Matrix3 Refined(const std::vector<SectionStrain>& sections, const Matrix3& Q0) {
     };
     auto residuals = [&](const Eigen::Matrix<double, 5, 1>& x) {
         const Matrix3 Q = QOf(x);
-        Vector r(2 * m);
+        Vector r(2 * m + 1);
         for (int j = 0; j < m; ++j) {
             r.segment<2>(2 * j) = MisfitVector(Q, bases[std::size_t(j)], roots[std::size_t(j)]);
         }
+        r(2 * m) = kHoldWeight * std::max(LogSpread(Q) - widest, 0.0);
         return r;
     };
     Eigen::Matrix<double, 5, 1> x = Eigen::Matrix<double, 5, 1>::Zero();
@@ -176,7 +210,7 @@ Matrix3 Refined(const std::vector<SectionStrain>& sections, const Matrix3& Q0) {
     double cost = r.squaredNorm(), lambda = 1e-3;
     constexpr double h = 1e-7;
     for (int iteration = 0; iteration < 200 && cost > 0.0; ++iteration) {
-        Eigen::MatrixXd J(2 * m, 5);
+        Eigen::MatrixXd J(2 * m + 1, 5);
         for (int p = 0; p < 5; ++p) {
             Eigen::Matrix<double, 5, 1> step = Eigen::Matrix<double, 5, 1>::Zero();
             step(p) = h;
@@ -206,7 +240,7 @@ Matrix3 Refined(const std::vector<SectionStrain>& sections, const Matrix3& Q0) {
         if (!improved) break;
     }
     const Matrix3 Q = QOf(x);
-    return Q / std::cbrt(Q.determinant());
+    return {Q / std::cbrt(Q.determinant()), cost};
 }
 
 EllipsoidMatrix ToArray(const Matrix3& Q) {
@@ -255,9 +289,22 @@ SectionStrain SectionOf(const EllipsoidMatrix& Q, Plane plane) {
 
 EllipsoidFit FitEllipsoid(const std::vector<SectionStrain>& sections) {
     CheckSections(sections);
-    const Matrix3 Q = Refined(sections, LinearSolution(sections));
+    // Noisy sections may lead the refinement from the linear start to a poorer minimum than
+    // from the sphere: the better of the two is the fit.
+    double largestR = 1.0;
+    for (const SectionStrain& s : sections) largestR = std::max(largestR, s.R);
+    const double widest = std::max(kWidestPower * std::log(largestR), kLeastWidest);
+    const auto [linear, linearCost] = Refined(sections, LinearStart(sections), widest);
+    const auto [sphere, sphereCost] = Refined(sections, Matrix3::Identity(), widest);
+    const Matrix3 Q = sphereCost < linearCost ? sphere : linear;
+    if (LogSpread(Q) > std::log(kFlattestDetermined)) {
+        throw SectionsRefused(
+            "the fit's X/Z exceeds 10000: the sections do not determine so flat an ellipsoid to "
+            "working precision");
+    }
     EllipsoidFit fit;
     fit.Q = ToArray(Q);
+    fit.held = LogSpread(Q) > widest;
     const Eigen::SelfAdjointEigenSolver<Matrix3> eigen(Q);
     for (int i = 0; i < 3; ++i) {
         const Eigen::Vector3d v = eigen.eigenvectors().col(i);
@@ -273,6 +320,9 @@ EllipsoidFit FitEllipsoid(const std::vector<SectionStrain>& sections) {
     fit.shape = ShapeOf(fit.axes[0].length, fit.axes[1].length, fit.axes[2].length);
     if (!fit.axes[0].defined && !fit.axes[2].defined) {
         fit.shape.k = fit.shape.nu = std::numeric_limits<double>::quiet_NaN();
+    } else if (!fit.axes[2].defined) {
+        // Y = Z to the fit's precision: Y/Z − 1 is rounding, and k without bound.
+        fit.shape.k = std::numeric_limits<double>::infinity();
     }
     double squares = 0.0;
     for (const SectionStrain& s : sections) {

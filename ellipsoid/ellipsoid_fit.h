@@ -46,7 +46,7 @@ struct PrincipalAxis {
 using EllipsoidMatrix = std::array<std::array<double, 3>, 3>;
 
 /// The ellipsoid that fits the sections best. For a sphere (X = Y = Z) k and ν are NaN, being
-/// undefined, and no axis has a defined direction.
+/// undefined, and no axis has a defined direction; where Y = Z (prolate) k is infinite.
 struct EllipsoidFit {
     EllipsoidMatrix Q{};
     std::array<PrincipalAxis, 3> axes;  // X ≥ Y ≥ Z
@@ -56,14 +56,18 @@ struct EllipsoidFit {
     std::vector<double> misfits;
     /// √(Σ misfit² / number of sections): zero when the sections are sections of one ellipsoid.
     double incompatibility = 0.0;
+    /// True when closer fits would be ever flatter ellipsoids, with no best one: the fit is then
+    /// held at X/Z = (largest section R)² (e¹ at least), and stands a little beyond it.
+    bool held = false;
 };
 
 /// The ellipsoid whose sections come closest to the measured ones: the homogeneous linear
 /// least-squares solution of P_jᵀ Q P_j = k_j S_j (the smallest right singular vector), refined
-/// by minimising Σ misfit² over ellipsoids of unit volume. Throws SectionsRefused for fewer
-/// than three sections, a dip outside 0–90°, a ratio below 1 or not finite, planes that leave
-/// the ellipsoid undetermined (parallel planes, or all planes through one line) and sections
-/// that no ellipsoid has.
+/// by minimising Σ misfit² over ellipsoids of unit volume, from that start and from the sphere.
+/// Cost and memory grow linearly with the sections. Throws SectionsRefused for fewer than three
+/// sections, a dip outside 0–90°, a ratio below 1 or not finite, planes that leave the
+/// ellipsoid undetermined (fewer than three orientations) and a fit whose X/Z exceeds 10⁴,
+/// beyond which it is not determined to working precision.
 EllipsoidFit FitEllipsoid(const std::vector<SectionStrain>& sections);
 
 /// The ellipsoid's section in `plane` as a 2-D strain (R, φ from the strike towards the dip).

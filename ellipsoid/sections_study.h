@@ -23,7 +23,8 @@ struct StudiedSection {
     std::vector<methods::ShapePoint> points;
 };
 
-/// Percentile intervals of the ellipsoid over bootstrap resamples, and the cone of each
+/// Intervals of the ellipsoid over bootstrap resamples: of the ratios the basic interval in ln,
+/// held at 1 below, of k, ν and ε_s the percentile interval; and the cone of each
 /// principal axis: the percentile at the level of its angle to the estimate's (NaN where the
 /// estimate's axis has no direction; k and ν over the resamples that are no sphere).
 struct EllipsoidBootstrap {
@@ -54,6 +55,10 @@ struct SampleStudy {
 /// message with the file's name); a sample whose sections leave no ellipsoid keeps its
 /// refusal.
 std::vector<SampleStudy> StudySections(const std::string& path, char decimalSeparator);
+
+/// The sample's name as the table gives it, or for a table without samples the table's file
+/// name without its folder and extension.
+std::string SampleNameOf(const SampleStudy& study, const std::string& table);
 
 /// True when a section of the sample has data to resample (it came from a data file).
 bool HasResampleData(const SampleStudy& study);

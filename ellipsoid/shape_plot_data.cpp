@@ -13,16 +13,12 @@ plot::ShapePlotData ShapePlotDataOf(const std::vector<SampleStudy>& studies,
     data.levelPercent = levelPercent;
     data.decimalSeparator = decimalSeparator;
     for (const SampleStudy& study : studies) {
-        // A sphere has no ν, and no shape to place among the others.
-        if (!study.fit || std::isnan(study.fit->shape.nu)) continue;
+        // A sphere's ν is NaN: its Flinn point (1, 1) is drawn, the Hsu plot leaves it out.
+        if (!study.fit) continue;
         const auto& axes = study.fit->axes;
-        plot::ShapeSample sample{
-            study.sample.empty() ? std::filesystem::path(table).stem().string() : study.sample,
-            axes[0].length / axes[1].length,
-            axes[1].length / axes[2].length,
-            study.fit->shape.nu,
-            study.fit->shape.epsS,
-            std::nullopt};
+        plot::ShapeSample sample{SampleNameOf(study, table),      axes[0].length / axes[1].length,
+                                 axes[1].length / axes[2].length, study.fit->shape.nu,
+                                 study.fit->shape.epsS,           std::nullopt};
         // Sections given as R and φ are not resampled: without any data the intervals are points.
         const bool resampled = std::any_of(study.sections.begin(), study.sections.end(),
                                            [](const StudiedSection& s) { return s.N > 0; });

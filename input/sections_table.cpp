@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/number_format.h"
+#include "core/varnel_error.h"
 #include "input/column_table.h"
 #include "input/text_lines.h"
 #include "input/text_to_float.h"
@@ -22,6 +23,8 @@ constexpr double kRightAngle = 90.0;
 // The fit weighs R against 1/R: beyond 10⁶ their squares part by more than 10¹², and fewer
 // than four of a double's digits are left for the shorter axis.
 constexpr double kLargestRatio = 1e6;
+// Far more sections than any study measures; the fit of this many takes about a second.
+constexpr std::size_t kMostSections = 10000;
 
 // The columns a sections table may name; −1 where it names none.
 struct SectionColumns {
@@ -132,7 +135,9 @@ std::vector<SectionRow> ReadSectionsTable(const std::string& path) {
     try {
         lines = std::make_unique<TextLines>(path);
     } catch (const std::exception& error) {
-        throw SectionsTableError(std::string("cannot read the table (") + error.what() + ")");
+        const std::string detail = UserDetailOf(error);
+        throw SectionsTableError(std::string("cannot read the table (") + error.what() + ")" +
+                                 (detail.empty() ? "" : "\n" + detail));
     }
     std::string text;
     bool cut = false;
@@ -144,6 +149,13 @@ std::vector<SectionRow> ReadSectionsTable(const std::string& path) {
         }
         ++line;
     } while (text.find_first_not_of(" \t") == std::string::npos);
+    // Lines ending in CR alone read as one line: say so rather than what that line would give.
+    if (lines->LoneCarriageReturnSeen()) {
+        throw SectionsTableError(
+            "the lines of the table end in CR only (old Mac OS text), so it reads as one line: "
+            "convert its line ends to LF, e.g. tr '\\r' '\\n' < " +
+            path + " > unix.csv");
+    }
     const char separator = HeaderSeparator(text) != 0 ? HeaderSeparator(text) : ',';
     const TableReader reader(separator);
     if (cut) reader.Fail(line, "the header is longer than 64 KiB");
@@ -183,7 +195,16 @@ std::vector<SectionRow> ReadSectionsTable(const std::string& path) {
         if (!strike || !dip) reader.Fail(line, "a section needs its strike and dip");
         row.strikeDegrees = ReducedStrike(*strike);
         row.dipDegrees = *dip;
-        if (const std::string file = Cell(cells, columns.file); !file.empty()) {
+        const std::string file = Cell(cells, columns.file);
+        if (!file.empty() &&
+            (!Cell(cells, columns.R).empty() || !Cell(cells, columns.phi).empty())) {
+            reader.Fail(line, "give either a file or R and phi, not both");
+        }
+        if (rows.size() == kMostSections) {
+            reader.Fail(line,
+                        "a table holds at most " + std::to_string(kMostSections) + " sections");
+        }
+        if (!file.empty()) {
             const std::filesystem::path given(file);
             row.file = (given.is_absolute() ? given : folder / given).string();
         } else {

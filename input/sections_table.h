@@ -29,11 +29,11 @@ public:
 /// Reads a sections table: a header naming `strike` and `dip` and either `file` or `R` and `phi`
 /// (or "φ"), optionally `name` and `sample`, in any order and case, none twice; cells separated
 /// by the tab, ";" or "," the header uses most; a number with a decimal comma where "," does not
-/// separate. A row gives a file or R and φ (a file where it gives both) and no cell beyond the
-/// header's; blank lines are skipped. Rows without a name are named by their line. Strike and
-/// φ lie within ±360° and are reduced to [0°, 360°) and (−90°, 90°]; dip lies in [0°, 90°] and
-/// R in [1, 10⁶].
-/// Throws SectionsTableError naming the line (the caller names the table).
+/// separate. A row gives a file or R and φ, not both, and no cell beyond the header's; blank
+/// lines are skipped; a table holds at most 10000 sections. Rows without a name are named by their
+/// line. Strike and φ lie within ±360° and are reduced to [0°, 360°) and (−90°, 90°]; dip lies in
+/// [0°, 90°] and R in [1, 10⁶]. Throws SectionsTableError naming the line (the caller names the
+/// table).
 std::vector<SectionRow> ReadSectionsTable(const std::string& path);
 
 }  // namespace varnel

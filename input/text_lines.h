@@ -22,9 +22,13 @@ public:
     bool ReadLine(std::string& line, std::size_t maxLength, bool& cut);
     /// Skips the next line; false at the end of the file.
     bool SkipLine() { return reader_.SkipLine(); }
+    /// True once a CR that ends no line (one followed by more than LF) has been read.
+    bool LoneCarriageReturnSeen() const { return loneCarriageReturn_; }
 
 private:
     ByteReader reader_;
+    bool loneCarriageReturn_ = false;
+    bool afterCarriageReturn_ = false;  // the last byte read was a CR
 };
 
 }  // namespace varnel

@@ -9,6 +9,7 @@ void ExportShapePlotPicture(const ShapePlotData& data, ShapePlotKind kind, const
                             PictureFormat format, int width, int height,
                             const DisplayGeometry& display) {
     if (data.samples.empty() || width <= 0 || height <= 0) throw VarnelError("No data loaded.");
+    if (kind == ShapePlotKind::Hsu && !AnyOnHsuPlot(data)) throw VarnelError(kNoHsuSampleMessage);
     const TextSupport text;
     const auto drawOn = [&](Canvas& canvas) {
         if (kind == ShapePlotKind::Flinn) {

@@ -14,7 +14,8 @@ enum class ShapePlotKind { Flinn, Hsu };
 
 /// Saves the Flinn or Hsu plot of the samples as a picture file of width × height pixels in
 /// `format` (EMF framed by `display`, SVG, PDF, PNG, JPEG, TIFF). Throws VarnelError("No data
-/// loaded.") without samples, the creation message when the file cannot be made; an earlier
+/// loaded.") without samples, kNoHsuSampleMessage for a Hsu plot of spheres only, the creation
+/// message when the file cannot be made; an earlier
 /// file is replaced only by a complete picture.
 void ExportShapePlotPicture(const ShapePlotData& data, ShapePlotKind kind, const std::string& path,
                             PictureFormat format, int width, int height,

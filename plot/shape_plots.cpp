@@ -112,10 +112,33 @@ void DrawAxes(const ShapePlotFrame& f, const std::string& xTitle, const std::str
     canvas.Text(f.left - h * 2 / 3, f.top - h * 2, yTitle, TextAlign::Right, h);
 }
 
+// The width of a text in pixels at text height h, guessed without measuring: about 0.6 h a
+// character (a character is a UTF-8 lead byte).
+int WidthGuess(const std::string& text, int h) {
+    const auto characters =
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    return int(characters) * h * 6 / 10;
+}
+
+// The text cut at a character so that with "…" it fits `width` pixels by the guess.
+std::string CutToWidth(const std::string& text, int width, int h) {
+    std::string cut;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t next = i + 1;
+        while (next < text.size() && (text[next] & 0xC0) == 0x80) ++next;
+        if (WidthGuess(cut + text.substr(i, next - i) + "…", h) > width) break;
+        cut += text.substr(i, next - i);
+        i = next;
+    }
+    return cut + "…";
+}
+
 // A sample at (x, y) with its bars over the x interval and the y interval where it has them:
 // the bars first, then the dot, then its name to the upper right.
+// `labelRow` moves the name down by as many lines, clear of the names of samples drawn before
+// at about the same place.
 void DrawSample(const ShapePlotFrame& f, const std::string& name, double x, double y,
-                const ValueRange* xRange, const ValueRange* yRange, Canvas& canvas) {
+                const ValueRange* xRange, const ValueRange* yRange, int labelRow, Canvas& canvas) {
     if (!Finite(x) || !Finite(y)) return;
     const int cap = f.textHeight / 4;
     const PixelPoint p = MapToShapePlot(f, x, y);
@@ -142,7 +165,35 @@ void DrawSample(const ShapePlotFrame& f, const std::string& name, double x, doub
     canvas.Ellipse(p.X - kSampleRadius, p.Y - kSampleRadius, p.X + kSampleRadius + 1,
                    p.Y + kSampleRadius + 1);
     canvas.SetPenColor(kBlack);
-    canvas.Text(nameX, p.Y - f.textHeight - 1, name, TextAlign::Left, f.textHeight);
+    // A name that would run past the picture's right edge goes left of the dot, cut short with
+    // "…" where even that side has no room for it.
+    const int h = f.textHeight, top = p.Y - h - 1 + labelRow * h;
+    const int rightRoom = f.right + h * 2 - nameX, leftX = p.X - kSampleRadius - 2;
+    const int width = WidthGuess(name, h);
+    if (width <= rightRoom || (width > leftX && rightRoom >= leftX)) {
+        canvas.Text(nameX, top, width <= rightRoom ? name : CutToWidth(name, rightRoom, h),
+                    TextAlign::Left, h);
+    } else {
+        canvas.Text(leftX, top, width <= leftX ? name : CutToWidth(name, leftX, h),
+                    TextAlign::Right, h);
+    }
+}
+
+// For each point, how many points before it lie within a text line up or down and a few
+// characters across: their names would be written over each other.
+std::vector<int> LabelRows(const std::vector<PixelPoint>& points, int textHeight) {
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        int row = 0;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (std::abs(points[j].X - points[i].X) < textHeight * 4 &&
+                std::abs(points[j].Y - points[i].Y) < textHeight) {
+                ++row;
+            }
+        }
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 // Above the frame on the right, where a sample has intervals: what its bars are.
@@ -211,14 +262,25 @@ void DrawFlinnPlot(const ShapePlotData& data, Canvas& canvas, int width, int hei
     canvas.Text(f.right - h / 2, f.bottom - h * 3 / 2, "flattening (k < 1)", TextAlign::Right, h);
     DrawAxes(f, "ln(Y/Z)", "ln(X/Y)", data.decimalSeparator, canvas);
     DrawBarsKey(data, f, canvas);
+    std::vector<PixelPoint> points;
     for (const ShapeSample& s : data.samples) {
+        points.push_back(MapToShapePlot(f, std::log(s.YZ), std::log(s.XY)));
+    }
+    const std::vector<int> rows = LabelRows(points, h);
+    for (std::size_t i = 0; i < data.samples.size(); ++i) {
+        const ShapeSample& s = data.samples[i];
         const std::optional<ValueRange> yz =
             s.intervals ? std::optional(LogOf(s.intervals->YZ)) : std::nullopt;
         const std::optional<ValueRange> xy =
             s.intervals ? std::optional(LogOf(s.intervals->XY)) : std::nullopt;
         DrawSample(f, s.name, std::log(s.YZ), std::log(s.XY), yz ? &*yz : nullptr,
-                   xy ? &*xy : nullptr, canvas);
+                   xy ? &*xy : nullptr, rows[i], canvas);
     }
+}
+
+bool AnyOnHsuPlot(const ShapePlotData& data) {
+    return std::any_of(data.samples.begin(), data.samples.end(),
+                       [](const ShapeSample& s) { return !std::isnan(s.nu); });
 }
 
 void DrawHsuPlot(const ShapePlotData& data, Canvas& canvas, int width, int height) {
@@ -234,9 +296,18 @@ void DrawHsuPlot(const ShapePlotData& data, Canvas& canvas, int width, int heigh
     canvas.Text(f.right, y, "oblate", TextAlign::Right, h);
     DrawAxes(f, "Lode ν", "ε_s", data.decimalSeparator, canvas);
     DrawBarsKey(data, f, canvas);
+    std::vector<ShapeSample> shown;
+    std::vector<PixelPoint> points;
     for (const ShapeSample& s : data.samples) {
+        if (std::isnan(s.nu)) continue;
+        shown.push_back(s);
+        points.push_back(MapToShapePlot(f, s.nu, s.epsS));
+    }
+    const std::vector<int> rows = LabelRows(points, h);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const ShapeSample& s = shown[i];
         DrawSample(f, s.name, s.nu, s.epsS, s.intervals ? &s.intervals->nu : nullptr,
-                   s.intervals ? &s.intervals->epsS : nullptr, canvas);
+                   s.intervals ? &s.intervals->epsS : nullptr, rows[i], canvas);
     }
 }
 

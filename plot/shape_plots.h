@@ -56,6 +56,13 @@ ShapePlotFrame ComputeHsuFrame(const ShapePlotData& data, int width, int height)
 /// The pixel of the plot values (x, y) (Y downwards), nearest pixel. Not clipped.
 PixelPoint MapToShapePlot(const ShapePlotFrame& frame, double x, double y);
 
+/// Lode's ν of a sphere is NaN: it has no place on the Hsu plot, though its Flinn point (1, 1)
+/// is defined.
+bool AnyOnHsuPlot(const ShapePlotData& data);
+
+inline constexpr const char* kNoHsuSampleMessage =
+    "No sample for the Hsu plot: Lode's nu is undefined for a sphere (all sections circles).";
+
 /// Draws the Flinn plot on a white ground of width × height pixels: the frame with its ticks
 /// and labels, the labelled line k = 1, each sample as a dot labelled with its name, and its
 /// intervals as error bars where it has them.

@@ -2,16 +2,19 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/drawing_view.h"
 #include "input/locale_separator.h"
+#include "plot/shape_plots.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/app/wait_for_events.h"
 
@@ -96,9 +99,20 @@ TEST_F(EllipsoidWindowTest, ShowsWhyATableIsRefused) {
     EXPECT_EQ(Part<QTableWidget>("EllipsoidGrid")->item(7, 1)->text(), QStringLiteral("undefined"));
     EXPECT_EQ(Part<QTableWidget>("EllipsoidGrid")->item(4, 1)->text(), QStringLiteral("undefined"));
     EXPECT_FALSE(Part<QPushButton>("ButtonBootstrap")->isEnabled());
-    Part<QTabWidget>("PlotTabs")->setCurrentIndex(2);
-    Part<QPushButton>("ButtonSavePlot")->click();
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"No data loaded."});
+    for (int tab : {2, 1}) {
+        Part<QTabWidget>("PlotTabs")->setCurrentIndex(tab);
+        Part<QPushButton>("ButtonSavePlot")->click();
+    }
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{"No data loaded.", plot::kNoHsuSampleMessage}));
+    // A file of many faults: the status keeps its first lines and counts the rest.
+    std::string bad;
+    for (int i = 0; i < 50; ++i) bad += "0.5,10\n";
+    WriteFile("bad.txt", bad);
+    OpenTable(WriteFile("bad.csv", "name,strike,dip,file\na,0,0,bad.txt\n"));
+    const std::string status = Status();
+    EXPECT_EQ(std::count(status.begin(), status.end(), '\n'), 8) << status;
+    EXPECT_NE(status.find(" more lines"), std::string::npos);
 }
 
 TEST_F(EllipsoidWindowTest, BootstrapAddsIntervalsAndSavePlotWritesTheTabInFront) {
@@ -106,7 +120,7 @@ TEST_F(EllipsoidWindowTest, BootstrapAddsIntervalsAndSavePlotWritesTheTabInFront
     // B, seed and level as chosen give the command line's numbers.
     Part<QComboBox>("LevelChoice")->setCurrentIndex(1);  // 50 %
     Part<QSpinBox>("ResampleCount")->setValue(100);
-    Part<QSpinBox>("SeedValue")->setValue(7);
+    Part<QLineEdit>("SeedValue")->setText("7");
     Part<QPushButton>("ButtonBootstrap")->click();
     ASSERT_TRUE(WaitFor([this] { return !Window()->BootstrapRunning(); }));
     auto expected = ellipsoid::StudySections(Study(), UserDecimalSeparator());
@@ -124,6 +138,11 @@ TEST_F(EllipsoidWindowTest, BootstrapAddsIntervalsAndSavePlotWritesTheTabInFront
     ASSERT_TRUE(WaitFor([this] { return !Window()->BootstrapRunning(); }));
     EXPECT_NE(Status().find("\nBootstrap cancelled."), std::string::npos);
     EXPECT_EQ(Window()->Studies()[0].bootstrap->XY.lo, shown.XY.lo);
+    // So does closing the window.
+    Part<QPushButton>("ButtonBootstrap")->click();
+    Window()->close();
+    ASSERT_TRUE(WaitFor([this] { return !Window()->BootstrapRunning(); }));
+    Trigger("MenuEllipsoid");
     for (int tab : {0, 1, 2}) {
         Part<QTabWidget>("PlotTabs")->setCurrentIndex(tab);
         const std::string path = Path("plot" + std::to_string(tab) + ".svg");

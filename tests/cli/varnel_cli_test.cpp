@@ -378,6 +378,7 @@ TEST_F(VarnelCliTest, SectionsGiveOneEllipsoidASampleOrSayWhyNot) {
         {"--sections " + table + " " + table, 2, "--sections takes no data files"},
         {"--sections " + table + " --hsu-png h.svg", 2, "--hsu-png does not write the format"},
         {"--flinn-svg f.svg " + table, 2, "The Flinn and Hsu plots need --sections."},
+        {"--sections " + table + " --size 16 --flinn-png f.png", 2, "--size is at least 200"},
         {"--sections " + table + " --flinn-png " + table, 1,
          "Cannot save over the sections table \"gneiss_sections.csv\"."},
         {"--sections " + table + " --hsu-svg " + std::string(VARNEL_EXAMPLES_DIR) +

@@ -109,6 +109,20 @@ TEST(NumberFormat, WritesTheSameTextUnderACommaLocale) {
     EXPECT_EQ(FormatFixed3(4.351, ','), "4,351");
     EXPECT_EQ(FormatExponent(-1.6952, ','), "-1,69520E+000");
     EXPECT_EQ(FormatFixed3(1.5), "1.500");  // the separator asked for, not the locale's
+    // Angles read within their turn, rounding included, and zero without a sign.
+    struct Angle {
+        const char* format;
+        double degrees, low;
+        bool lowIncluded;
+        const char* text;
+    } angles[] = {{"%05.1f", 359.97, 0, true, "000,0"},     {"%05.1f", -0.04, 0, true, "000,0"},
+                  {"%.2f", -89.99999, -90, false, "90,00"}, {"%.2f", -0.001, -90, false, "0,00"},
+                  {"%.2f", -89.99, -90, false, "-89,99"},   {"%.1f", 359.94, 0, true, "359,9"}};
+    for (const Angle& a : angles) {
+        EXPECT_EQ(
+            FormatAngle(a.format, a.degrees, a.low, a.lowIncluded ? 360 : 180, a.lowIncluded, ','),
+            a.text);
+    }
     for (std::size_t i = 0; i < values.size(); ++i) {
         ASSERT_EQ(CommaTexts(values[i]), inC[i]) << static_cast<double>(values[i]);
     }

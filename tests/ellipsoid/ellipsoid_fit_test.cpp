@@ -116,6 +116,8 @@ TEST(FitEllipsoid, ReturnsTheEllipsoidItsSectionsWereCutFrom) {
         for (double misfit : fit.misfits) EXPECT_LE(misfit, 1e-12);
         EXPECT_LE(fit.incompatibility, 1e-12);
         EXPECT_EQ(std::isnan(fit.shape.k) && std::isnan(fit.shape.nu), c.X == c.Z) << c.X;
+        EXPECT_EQ(std::isinf(fit.shape.k), c.X != c.Y && c.Y == c.Z) << c.X;
+        EXPECT_FALSE(fit.held);
     }
 }
 
@@ -145,6 +147,15 @@ TEST(FitEllipsoid, FitsIncompatibleSectionsByTheLeastSquaredDistance) {
         return sum;
     };
     const double least = squares(fit.Q);
+    // Three noisy sections of 2:1:0.5 that flatter ellipsoids meet ever closer: the fit is held
+    // at X/Z = (largest R)², and Σ misfit² there is below the true ellipsoid's.
+    const std::vector<SectionStrain> runaway{{"a", {265.35172839, 63.33215574}, 3.334269, -1.3165},
+                                             {"b", {285.57600339, 82.35023216}, 2.356644, -2.2817},
+                                             {"c", {126.66027479, 61.66313598}, 1.583167, 9.1644}};
+    const EllipsoidFit held = FitEllipsoid(runaway);
+    EXPECT_TRUE(held.held);
+    EXPECT_NEAR(std::log(held.axes[0].length / held.axes[2].length), 2 * std::log(3.334269), 0.01);
+    EXPECT_LT(held.incompatibility, 0.05);
     EXPECT_NEAR(least, 4 * fit.incompatibility * fit.incompatibility, 1e-9);
     for (const Matrix& turn : {Rz(0.5), Rx(-0.5), Ry(0.5)}) {
         EXPECT_GT(squares(Multiply(Multiply(turn, fit.Q), Transposed(turn))), least);
@@ -168,6 +179,15 @@ TEST(FitEllipsoid, RefusesSectionsThatLeaveNoEllipsoid) {
         cut({{0, 0}, {0, 90}}),                      // two sections
         cut({{0, 0}, {0, 90}, {0, 90}, {180, 90}}),  // two planes, one of them thrice
         steep,
+        // X/Z = 10⁵: beyond what the sections determine to working precision.
+        [] {
+            const EllipsoidMatrix flat = EllipsoidOf(std::sqrt(1e5), 1, 1 / std::sqrt(1e5), Rz(30));
+            std::vector<SectionStrain> sections;
+            for (Plane plane : {Plane{0, 0}, Plane{0, 90}, Plane{90, 90}, Plane{45, 45}}) {
+                sections.push_back(SectionOf(flat, plane));
+            }
+            return sections;
+        }(),
     };
     for (const auto& sections : refused) {
         EXPECT_THROW(FitEllipsoid(sections), SectionsRefused);

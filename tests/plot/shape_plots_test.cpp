@@ -113,6 +113,34 @@ TEST(ShapePlots, DrawErrorBarsOnlyWhereASampleHasIntervals) {
     }
 }
 
+TEST(ShapePlots, WriteTheNamesOfSamplesAtOnePlaceOnSeparateLines) {
+    ShapePlotData data = Study(false);
+    data.samples.push_back(data.samples[1]);
+    data.samples.back().name = "GN-8";
+    // A sphere: on the Flinn plot at its origin, left out of the Hsu plot.
+    data.samples.push_back({"ball", 1.0, 1.0, NAN, 0.0, std::nullopt});
+    // At the right edge: its name goes left of its dot rather than off the picture.
+    data.samples.push_back({"OBLATE", 1.0, 1.5, 1.0, 0.4, std::nullopt});
+    for (bool flinn : {true, false}) {
+        testing_support::RecordingCanvas canvas;
+        if (flinn) {
+            DrawFlinnPlot(data, canvas, 500, 500);
+        } else {
+            DrawHsuPlot(data, canvas, 500, 500);
+        }
+        EXPECT_EQ(Dots(canvas.calls).size(), flinn ? 6u : 5u);
+        EXPECT_EQ(HasText(canvas.calls, "Right 12 OBLATE"), !flinn);
+        std::vector<int> heights;
+        for (const std::string& call : canvas.calls) {
+            if (call.size() > 5 && (call.ends_with(" GN-7") || call.ends_with(" GN-8"))) {
+                heights.push_back(Numbers(call)[1]);
+            }
+        }
+        ASSERT_EQ(heights.size(), 2u);
+        EXPECT_GE(std::abs(heights[0] - heights[1]), 500 / 40) << flinn;
+    }
+}
+
 TEST(DrawHsuPlot, PutsEachSampleAtNuAndEpsSBetweenTheNamedEnds) {
     const ShapePlotData data = Study(true);
     testing_support::RecordingCanvas canvas;
