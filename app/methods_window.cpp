@@ -137,6 +137,11 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
         return;
     }
     state_ = std::make_unique<AnalysisState>(*state);
+    // Names chosen for another data file's saves are not offered for this one's.
+    if (dataFileName_ != state_->DataFileName) {
+        lastPlotPath_.clear();
+        lastTablePath_.clear();
+    }
     dataFileName_ = state_->DataFileName;
     PlotView->SetData(plot::RfPhiDataOf(*state_, UserDecimalSeparator()));
     try {

@@ -75,6 +75,7 @@ TEST_P(FailedOpenTest, ReportsTheFailureAndKeepsTheEarlierResults) {
     EXPECT_EQ(ui.errors, c.errors);
     EXPECT_EQ(form->windowTitle().toStdString(), c.caption);
     EXPECT_EQ(MemoText(), earlierReport);
+    EXPECT_EQ(form->State().DataCount, 12);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
