@@ -150,6 +150,9 @@ TEST_F(ImportCliTest, ExportsDataOfOneFileOnlyAndReportsAFailedSave) {
     const std::string refused = (folder.Path() / "refused.txt").string();
     EXPECT_EQ(Cli(Write("bad.csv", "R,phi\n2,30\n,1\n") + " --export-data " + refused).status, 1);
     EXPECT_FALSE(std::filesystem::exists(refused));
+    // Read but not estimated (identical ellipses): the data are written as read.
+    EXPECT_EQ(Cli(Write("same.txt", "2,30\n2,30\n2,30\n") + " --export-data " + refused).status, 1);
+    EXPECT_EQ(ReadWholeFile(refused), "2,30\n2,30\n2,30\n");
 }
 
 // Each output of an image written with its header, whatever the analysis gives; none over the
