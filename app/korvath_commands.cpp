@@ -208,7 +208,11 @@ void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
 void TFormMain::MenuMethodsClick() {
     if (methods_ == nullptr) {
         methods_ = new TFormMethods(ui_, this);
-        if (!methods_->CameBackToItsPlace()) PlaceMethodsWindow();
+        // Its remembered place goes only while it leaves this window uncovered: this window
+        // opens at its own place each session, which may lie under the other's.
+        if (!methods_->CameBackToItsPlace() || methods_->geometry().intersects(frameGeometry())) {
+            PlaceMethodsWindow();
+        }
     }
     UpdateMethodsWindow();
     methods_->show();
