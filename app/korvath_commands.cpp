@@ -85,6 +85,9 @@ void TFormMain::OpenFile(const std::string& path, const ImportOptions& import) {
             return notice.kind == analysis::Notice::Kind::Caption;
         })) {
         captionFile_ = path;
+    }
+    // Recent Files lists every file whose data were read, whatever the analysis then gave.
+    if (result.read) {
         AddRecentFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
         RebuildRecentMenu();
     }
