@@ -78,7 +78,11 @@ void TFormMain::Run(void (TFormMain::*command)()) {
 void TFormMain::FormCreate() {
     std::string folder = quantileFolder_;
     if (folder.empty()) folder = QCoreApplication::applicationDirPath().toStdString() + "/";
-    if (const auto message = LoadAndCheckFQuantileTable(*state_, folder)) ui_.ShowMessage(*message);
+    if (const auto message = LoadAndCheckFQuantileTable(*state_, folder)) {
+        // The message's own lines, then where the table was looked for and what is wrong.
+        const std::string detail = FQuantileTableDetail(*state_, folder);
+        ui_.ShowMessage(detail.empty() ? *message : *message + "\n" + detail);
+    }
 }
 
 void TFormMain::FormShow() {

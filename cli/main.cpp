@@ -53,6 +53,8 @@ void LoadQuantiles(AnalysisState& state) {
     try {
         if (const auto message = LoadAndCheckFQuantileTable(state, ExecutableFolder())) {
             std::cerr << TerminalText(*message) << '\n';
+            const std::string detail = FQuantileTableDetail(state, ExecutableFolder());
+            if (!detail.empty()) std::cerr << detail << '\n';
         }
     } catch (const std::exception& error) {
         std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';

@@ -235,18 +235,25 @@ TEST_F(VarnelCliTest, WithoutAQuantileForNTheRangesAreUnavailableAndTheRunFails)
         std::string startMessage;
         bool ranged;
     };
+    const std::string finv = (folder_ / "bin" / "finv.dat").string();
     const std::string damaged =
         "File \"finv.dat\" is damaged.\nError not estimated for some numbers of data.\n";
+    const std::string from3 = finv + ": no usable quantile for N = 3, the first such row\n";
     const Case cases[] = {
-        {"missing", nullptr, "File \"finv.dat\" does not exist.\nError not estimated.\n", false},
-        {"empty", "", damaged, false},
-        {"negative", "3 -1 -2 -3\n", damaged, false},
+        {"missing", nullptr,
+         "File \"finv.dat\" does not exist.\nError not estimated.\nfinv.dat not found: looked "
+         "for " +
+             finv + "\n",
+         false},
+        {"empty", "", damaged + finv + " is empty\n", false},
+        {"negative", "3 -1 -2 -3\n", damaged + from3, false},
         {"malformed", "3 1 2 x\n",
          "finv.dat: 入力値が数値ではありません\na number of the row for N = 3 of " +
              (folder_ / "bin" / "finv.dat").string() +
              " is malformed: the table holds plain numbers with \".\" decimals\n",
          false},
-        {"only the row for N = 3", "3 0.859 1.5 199.5\n", damaged, true},
+        {"only the row for N = 3", "3 0.859 1.5 199.5\n",
+         damaged + finv + ": no usable quantile for N = 4, the first such row\n", true},
     };
     const std::string data = Write("three.txt", "2,10\n3,40\n1.5,-20\n");
     for (const Case& c : cases) {
