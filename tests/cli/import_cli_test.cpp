@@ -214,7 +214,7 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
          "header.csv: The table has a header line but no data rows.\n"},
         {Write("unicode.txt", std::string("\xFF\xFER\0,\0p\0h\0i\0\n\0", 14)), 1,
          "unicode.txt: The file is UTF-16 text, which is not read: save it as UTF-8 or plain "
-         "text.\n"},
+         "text.\nunicode.txt: the file starts with the byte-order mark of UTF-16\n"},
         {Write("ragged.csv", "R,phi\n2,30\n3\n1.5,-20\n"), 1,
          "ragged.csv: Invalid data at line #3\nline 3 of ragged.csv: a cell the ellipse is read "
          "from is empty or missing\n"},
