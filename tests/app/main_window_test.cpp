@@ -117,6 +117,9 @@ TEST_F(MainWindowTest, PlotsFitThePageInFrontAfterGrowingAndShrinkingAndSavesAgr
     form->resize(1500, 1200);
     EXPECT_EQ(Image("ImageF")->size(), QSize(1000, 1000));
     tabs->setCurrentIndex(1);
+    form->resize(500, 400);  // no smaller than the layout was drawn for
+    EXPECT_GT(form->findChild<QWidget*>(QStringLiteral("PanelRadButtons"))->x(),
+              form->findChild<QWidget*>(QStringLiteral("ProgressBar"))->geometry().right());
     form->resize(760, 560);
     const int side = std::min(tabs->currentWidget()->width(), tabs->currentWidget()->height());
     EXPECT_LT(side, 520);
