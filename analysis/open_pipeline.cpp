@@ -66,6 +66,7 @@ void OpenParsedFile(AnalysisState& state, const DataFileReading& reading, Confid
             parsed.detail);
         return;
     }
+    result.read = true;
     std::vector<std::string> badRatios, details;
     if (ValidateAxialRatios(state, badRatios, &details)) {
         for (std::size_t i = 0; i < badRatios.size(); ++i) {

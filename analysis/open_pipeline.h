@@ -41,6 +41,7 @@ struct CommandResult {
     Outcome outcome = Outcome::Ended;
     std::vector<std::string> report;  ///< the 27 report lines, once the report was written
     std::vector<Notice> notices;
+    bool read = false;  ///< an Open read the file's data, however it then ended
 };
 
 /// The texts a user reads besides the report and the caption, in order: message boxes, memo

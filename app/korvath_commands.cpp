@@ -75,17 +75,31 @@ void TFormMain::OpenFile(const std::string& path, const ImportOptions& import) {
     lastChosenFile_ = path;
     RememberFolderOf(path);
     ProgressBarSink progress(*ProgressBar);
+    // Two data leave an estimate but no report or plots: the window keeps the earlier analysis
+    // whole (report, plots, saves, level buttons, Data and Methods windows) as after any other
+    // failed Open, so the Open runs on a copy that replaces the state only with a report.
+    auto opened = std::make_unique<AnalysisState>(*state_);
     const analysis::CommandResult result = analysis::RunOpenCommand(
-        *state_, path, SelectedLevel(), UserDecimalSeparator(), &progress, import);
+        *opened, path, SelectedLevel(), UserDecimalSeparator(), &progress, import);
     if (std::ranges::any_of(result.notices, [](const analysis::Notice& notice) {
             return notice.kind == analysis::Notice::Kind::Caption;
         })) {
         captionFile_ = path;
+    }
+    // Recent Files lists every file whose data were read, whatever the analysis then gave.
+    if (result.read) {
         AddRecentFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
         RebuildRecentMenu();
     }
-    // A failed Open leaves the earlier analysis in the state, and the Methods window on it.
-    if (result.outcome != analysis::Outcome::Ended) NoteAnalysisChanged(result.outcome);
+    if (result.outcome == analysis::Outcome::Reported) {
+        // A save of another data file offers that file's names, not the names chosen for it.
+        if (opened->DataFileName != state_->DataFileName) {
+            lastPicturePath_.clear();
+            lastReportPath_.clear();
+        }
+        state_ = std::move(opened);
+        NoteAnalysisChanged(result.outcome);
+    }
     ShowCommandResult(result);
 }
 
@@ -140,7 +154,9 @@ void TFormMain::CopyReportClick() {
             .arg(QFileInfo(QString::fromStdString(state_->DataFileName)).fileName())
             .arg(state_->DataCount)
             .arg(QString::fromStdString(level));
-    QGuiApplication::clipboard()->setText(header + Memo->toPlainText() + QLatin1Char('\n'));
+    // The report as written, without the memo lines a later failed Open appended below it.
+    QGuiApplication::clipboard()->setText(header + QString::fromStdString(reportText_) +
+                                          QLatin1Char('\n'));
 }
 
 void TFormMain::NextPlotPageClick() {
@@ -181,7 +197,8 @@ void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
                 Memo->appendPlainText(QString::fromStdString(notice.text));
                 break;
             case Kind::Report:
-                Memo->setPlainText(QString::fromStdString(JoinLines(result.report)));
+                reportText_ = JoinLines(result.report);
+                Memo->setPlainText(QString::fromStdString(reportText_));
                 break;
             case Kind::Error:
                 // The command's one handler shows it in the error box.
@@ -194,7 +211,11 @@ void TFormMain::ShowCommandResult(const analysis::CommandResult& result) {
 void TFormMain::MenuMethodsClick() {
     if (methods_ == nullptr) {
         methods_ = new TFormMethods(ui_, this);
-        if (!methods_->CameBackToItsPlace()) PlaceMethodsWindow();
+        // Its remembered place goes only while it leaves this window uncovered: this window
+        // opens at its own place each session, which may lie under the other's.
+        if (!methods_->CameBackToItsPlace() || methods_->geometry().intersects(frameGeometry())) {
+            PlaceMethodsWindow();
+        }
     }
     UpdateMethodsWindow();
     methods_->show();

@@ -31,9 +31,6 @@ constexpr int kTop = 155;
 constexpr int kClientWidth = 714;
 constexpr int kClientHeightBelowMenu = 522;
 constexpr int kBorderAllowance = 8;
-// Below this the plots would shrink to nothing beside the fixed-width right column.
-constexpr int kMinimumWidth = 420;
-constexpr int kMinimumHeight = 300;
 // The extent over which the plots clear their background and draw their axes.
 constexpr int kLargestPlotSide = 1000;
 
@@ -63,9 +60,13 @@ TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
     CreateShortcuts();
     RebuildRecentMenu();
     setAcceptDrops(true);
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
     move(kLeft, kTop);
-    resize(kClientWidth, kClientHeightBelowMenu + menuBar()->sizeHint().height());
+    // The progress bar keeps its place and the memo its height while the right column follows
+    // the right edge: a window smaller than the layout was drawn for would lay them over each
+    // other, so it grows from there and shrinks back to it at most.
+    const QSize drawnFor(kClientWidth, kClientHeightBelowMenu + menuBar()->sizeHint().height());
+    setMinimumSize(drawnFor);
+    resize(drawnFor);
     Run(&TFormMain::FormCreate);
 }
 
@@ -78,7 +79,11 @@ void TFormMain::Run(void (TFormMain::*command)()) {
 void TFormMain::FormCreate() {
     std::string folder = quantileFolder_;
     if (folder.empty()) folder = QCoreApplication::applicationDirPath().toStdString() + "/";
-    if (const auto message = LoadAndCheckFQuantileTable(*state_, folder)) ui_.ShowMessage(*message);
+    if (const auto message = LoadAndCheckFQuantileTable(*state_, folder)) {
+        // The message's own lines, then where the table was looked for and what is wrong.
+        const std::string detail = FQuantileTableDetail(*state_, folder);
+        ui_.ShowMessage(detail.empty() ? *message : *message + "\n" + detail);
+    }
 }
 
 void TFormMain::FormShow() {

@@ -140,6 +140,7 @@ private:
     TFormHelp* help_ = nullptr;
     TFormImage* image_ = nullptr;
     std::string lastReportPath_;
+    std::string reportText_;  // the memo's report, for Ctrl+C
     // Every change of the analysis counts up; the Methods window hears of each one once.
     bool analysisReady_ = false;
     int analysisVersion_ = 0;

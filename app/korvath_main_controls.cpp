@@ -159,8 +159,8 @@ void TFormMain::RebuildRecentMenu() {
     int number = 0;
     for (const std::string& path : RecentFiles()) {
         ++number;
-        QAction* item = MenuRecent->addAction(
-            QStringLiteral("&%1 %2").arg(number).arg(QString::fromStdString(path)));
+        QAction* item = MenuRecent->addAction(QStringLiteral("&%1 %2").arg(number).arg(
+            QString::fromStdString(path).replace(QLatin1Char('&'), QStringLiteral("&&"))));
         item->setObjectName(QStringLiteral("MenuRecent%1").arg(number));
         connect(item, &QAction::triggered, this, [this, path] {
             RunCommand(ui_, [this, &path] { OpenRecentFile(path); });

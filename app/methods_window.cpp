@@ -129,7 +129,6 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
         resamples_.reset();
     }
     level_ = level;
-    SetFewestResamples(level);
     if (state == nullptr || state->DataCount < 3) {
         dataFileName_.clear();
         PlotView->SetData(std::nullopt);
@@ -137,6 +136,11 @@ void TFormMethods::ShowAnalysis(const AnalysisState* state, ConfidenceLevel leve
         return;
     }
     state_ = std::make_unique<AnalysisState>(*state);
+    // Names chosen for another data file's saves are not offered for this one's.
+    if (dataFileName_ != state_->DataFileName) {
+        lastPlotPath_.clear();
+        lastTablePath_.clear();
+    }
     dataFileName_ = state_->DataFileName;
     PlotView->SetData(plot::RfPhiDataOf(*state_, UserDecimalSeparator()));
     try {
@@ -218,6 +222,14 @@ void TFormMethods::EnableCommands() {
 
 void TFormMethods::ButtonBootstrapClick() {
     if (!summary_ || bootstrap_->Running()) return;
+    const int percent = methods::LevelPercentOf(level_);
+    if (ResampleCount->value() < methods::FewestResamples(percent)) {
+        ui_.ShowMessage("A bootstrap at " + std::to_string(percent) + " % needs " +
+                        std::to_string(methods::FewestResamples(percent)) +
+                        " resamples or more, so that each tail beyond an interval holds " +
+                        std::to_string(methods::kFewestTailResamples) + ".");
+        return;
+    }
     BootstrapProgress->setRange(0, ResampleCount->value());
     BootstrapProgress->setValue(0);
     bootstrap_->Start(

@@ -71,7 +71,6 @@ private:
     QWidget* CreateEstimatorsPage();
     QWidget* CreateTestsPage();
     QWidget* CreateBootstrapRow();
-    void SetFewestResamples(ConfidenceLevel level);
     QWidget* CreateSaveRow();
     void BindEvents();
     void Run(void (TFormMethods::*command)());

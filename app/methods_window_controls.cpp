@@ -27,8 +27,7 @@ constexpr int kHeight = 700;
 constexpr int kMinimumWidth = 420;
 constexpr int kMinimumHeight = 480;
 constexpr const char* kGeometryKey = "methods/geometry";
-constexpr int kFewestResamples = 100;
-constexpr int kMostResamples = 100000;
+constexpr int kResampleStep = 100;
 constexpr int kDefaultResamples = 1000;
 
 template <typename Widget>
@@ -168,8 +167,10 @@ QWidget* TFormMethods::CreateBootstrapRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("Resamples")));
     ResampleCount = Named(new QSpinBox, "ResampleCount");
-    ResampleCount->setRange(kFewestResamples, kMostResamples);
-    ResampleCount->setSingleStep(kFewestResamples);
+    // Any count the box takes as typed; one too few for the level is refused with a message
+    // when the bootstrap starts, so a level change never alters it.
+    ResampleCount->setRange(1, methods::kMostResamples);
+    ResampleCount->setSingleStep(kResampleStep);
     ResampleCount->setValue(kDefaultResamples);
     layout->addWidget(ResampleCount);
     ButtonBootstrap = Named(new QPushButton(QStringLiteral("&Bootstrap")), "ButtonBootstrap");
@@ -181,12 +182,6 @@ QWidget* TFormMethods::CreateBootstrapRow() {
     BootstrapProgress->setValue(0);
     layout->addWidget(BootstrapProgress, 1);
     return row;
-}
-
-// Fewer resamples give intervals whose ends are the extremes of the resamples at this level.
-void TFormMethods::SetFewestResamples(ConfidenceLevel level) {
-    ResampleCount->setMinimum(
-        std::max(kFewestResamples, methods::FewestResamples(methods::LevelPercentOf(level))));
 }
 
 QWidget* TFormMethods::CreateSaveRow() {

@@ -93,14 +93,35 @@ std::optional<std::string> QtUserInterface::AskOpenFileName(const OpenDialogRequ
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
+int NameFilterOfName(const QStringList& nameFilters, const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || fileName.indexOf(QLatin1Char('/'), dot) >= 0) return -1;
+    const QString pattern = QStringLiteral("*") + fileName.mid(dot).toLower();
+    for (qsizetype i = 0; i < nameFilters.size(); ++i) {
+        const qsizetype open = nameFilters[i].lastIndexOf(QLatin1Char('('));
+        const QStringList patterns =
+            nameFilters[i].mid(open + 1).chopped(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (patterns.contains(pattern)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 std::optional<std::string> QtUserInterface::AskSaveFileName(const SaveDialogRequest& request) {
     NormalCursorWhileOpen normalCursor;
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
-    dialog.setNameFilters(NameFiltersFromFilter(request.filter));
+    const QStringList nameFilters = NameFiltersFromFilter(request.filter);
+    dialog.setNameFilters(nameFilters);
     dialog.setDefaultSuffix(ToQString(request.defaultExtension));
+    // The filter shown is the one of the offered name's extension, which the name keeps.
+    if (const int shown = NameFilterOfName(nameFilters, ToQString(request.initialPath));
+        shown >= 0) {
+        dialog.selectNameFilter(nameFilters[shown]);
+        const QString extension = ExtensionOfNameFilter(nameFilters[shown]);
+        if (!extension.isEmpty()) dialog.setDefaultSuffix(extension);
+    }
     if (!request.initialPath.empty()) dialog.selectFile(ToQString(request.initialPath));
     // A name typed without extension takes the extension of the chosen filter.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,

@@ -12,6 +12,10 @@ namespace varnel::app {
 /// "description (pattern pattern)", with "*.*" read as every file.
 QStringList NameFiltersFromFilter(const std::string& filter);
 
+/// The index of the first of `nameFilters` whose patterns take the extension of `fileName`
+/// ("*.pdf" for "p.pdf", in any case); -1 when none does or the name has no extension.
+int NameFilterOfName(const QStringList& nameFilters, const QString& fileName);
+
 /// Dialogs and message boxes of the desktop, parented to the given window.
 class QtUserInterface : public UserInterface {
 public:

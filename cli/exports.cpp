@@ -47,6 +47,15 @@ std::vector<RequestedExport> RequestedExports(const ExportRequest& request) {
     return requested;
 }
 
+std::string NotWrittenLine(const ExportRequest& request) {
+    std::string line;
+    for (const RequestedExport& item : RequestedExports(request)) {
+        line += (line.empty() ? "not written, as the file gave no report: " : ", ");
+        line += std::string(item.option) + " " + item.path;
+    }
+    return line;
+}
+
 std::string SameFileConflict(const ExportRequest& request) {
     const std::vector<RequestedExport> requested = RequestedExports(request);
     for (std::size_t i = 0; i < requested.size(); ++i) {

@@ -35,6 +35,11 @@ struct RequestedExport {
 /// The exports with a path, in the order RunExports writes them.
 std::vector<RequestedExport> RequestedExports(const ExportRequest& request);
 
+/// The line that says which requested exports a file that was not analysed leaves unwritten
+/// ("not written, as the file gave no report: --post-png p.png, --t2-grid g.txt"); empty when
+/// none was requested.
+std::string NotWrittenLine(const ExportRequest& request);
+
 /// The usage error when two requested exports would write one file, whatever the spelling of
 /// their paths ("--post-png and --pre-png name the same file \"x.png\"."); empty otherwise.
 std::string SameFileConflict(const ExportRequest& request);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -91,11 +92,21 @@ std::string DataExportConflict(const ImportRequest& request, const ExportRequest
     return {};
 }
 
-void ExportReadData(const AnalysisState& state, const ImportRequest& request,
-                    analysis::Outcome outcome) {
-    if (request.exportData.empty() || outcome == analysis::Outcome::Ended) return;
-    RefuseSaveOverDataFile(state, request.exportData);
-    ReplaceFile(request.exportData, DataFileText(state));
+void ExportReadData(const AnalysisState& state, const std::string& path,
+                    const ImportRequest& request, analysis::Outcome outcome, char decimalSeparator,
+                    const ImportOptions& import) {
+    if (request.exportData.empty()) return;
+    if (outcome != analysis::Outcome::Ended) {
+        RefuseSaveOverDataFile(state, request.exportData);
+        ReplaceFile(request.exportData, DataFileText(state));
+        return;
+    }
+    // A failed Open leaves `state` as it was; the data it read are read again to be checked.
+    auto read = std::make_unique<AnalysisState>(state);
+    const DataFileReading reading = CountAndParseDataFile(*read, path, decimalSeparator, import);
+    if (reading.count != CountOutcome::Counted || !reading.parse.ok) return;
+    RefuseSaveOverDataFile(*read, request.exportData);
+    ReplaceFile(request.exportData, DataFileText(*read));
 }
 
 void ExportImageObjects(const ImportRequest& request, const std::string& path,

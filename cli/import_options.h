@@ -41,10 +41,13 @@ std::string DataExportConflict(const ImportRequest& request, const ExportRequest
 void ExportImageObjects(const ImportRequest& request, const std::string& path,
                         const image::ImageReading* reading);
 
-/// Saves the ellipses of an Open that got past the reading (Reported or EstimatedOnly) to the
-/// requested file as a data file (DataFileText), replacing it only once complete. Throws
-/// VarnelError with the save's message, or the refusal to save over the data file itself.
-void ExportReadData(const AnalysisState& state, const ImportRequest& request,
-                    analysis::Outcome outcome);
+/// Saves the ellipses of the file at `path` to the requested file as a data file
+/// (DataFileText), replacing it only once complete, whenever the file was read: after a report
+/// or an estimate from `state`, after an Open that ended later (an estimate that failed, a bad
+/// ratio) from the file read again with `import` on a copy. Throws VarnelError with the save's
+/// message, or the refusal to save over the data file itself.
+void ExportReadData(const AnalysisState& state, const std::string& path,
+                    const ImportRequest& request, analysis::Outcome outcome, char decimalSeparator,
+                    const ImportOptions& import);
 
 }  // namespace varnel::cli

@@ -53,6 +53,8 @@ void LoadQuantiles(AnalysisState& state) {
     try {
         if (const auto message = LoadAndCheckFQuantileTable(state, ExecutableFolder())) {
             std::cerr << TerminalText(*message) << '\n';
+            const std::string detail = FQuantileTableDetail(state, ExecutableFolder());
+            if (!detail.empty()) std::cerr << detail << '\n';
         }
     } catch (const std::exception& error) {
         std::cerr << "finv.dat: " << UserMessageOf(error) << '\n';
@@ -106,10 +108,14 @@ bool RunFile(AnalysisState& state, const std::string& path, const Options& optio
         if (!text.empty() && !options.json && printedReport) output.Write("\n");
         if (!text.empty()) printedReport = true;
         output.Write(text);
-        cli::ExportReadData(state, options.import, result.outcome);
+        cli::ExportReadData(state, path, options.import, result.outcome, separator, import);
         // Written whatever the analysis gave: the overlay shows why objects were left out.
         cli::ExportImageObjects(options.import, path, import.imageReading.get());
-        if (result.outcome != analysis::Outcome::Reported) return false;
+        if (result.outcome != analysis::Outcome::Reported) {
+            if (const std::string skipped = cli::NotWrittenLine(options.exports); !skipped.empty())
+                std::cerr << path << ": " << skipped << '\n';
+            return false;
+        }
         cli::RunExports(state, options.exports, separator);
         if (!options.exports.reportPdf.empty()) {
             cli::ExportReportDocument(state, options.exports.reportPdf, options.levelPercent,

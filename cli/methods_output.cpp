@@ -11,7 +11,7 @@ namespace varnel::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-constexpr int kMostResamples = 1000000;
+using methods::kMostResamples;
 constexpr int kLevels[] = {95, 50, 39};
 
 Json Value(double x) { return std::isfinite(x) ? Json(x) : Json(nullptr); }

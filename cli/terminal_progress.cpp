@@ -21,7 +21,7 @@ void TerminalProgress::SetPosition(int position) {
     if (now - start_ < kProgressDelay) return;
     if (shownLength_ > 0 && now - lastShown_ < kProgressInterval) return;
     std::string line = label_ + " " + std::to_string(position) + " of " + std::to_string(maximum_);
-    const std::size_t length = line.size();
+    const std::size_t length = DisplayWidth(line);
     // Blanks over what a longer earlier line left.
     if (length < shownLength_) line += std::string(shownLength_ - length, ' ');
     write_("\r" + line);
@@ -43,14 +43,14 @@ std::unique_ptr<TerminalProgress> StandardErrorProgress(std::string label) {
     winsize size{};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
         const std::size_t room = size.ws_col > 40 ? size.ws_col - 30u : 10u;
-        if (label.size() > room) label = "..." + label.substr(label.size() - room + 3);
+        label = KeepEndWithin(label, room);
     }
     return std::make_unique<TerminalProgress>(std::move(label), [](std::string_view text) {
         // A progress line that cannot be written is no failure of the run.
         [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
         // "\r" and the line shows it, blanks between two "\r" erase it: an interrupt erases
         // what stands.
-        EraseOnInterrupt(text.ends_with('\r') ? 0 : text.size() - 1);
+        EraseOnInterrupt(text.ends_with('\r') ? 0 : DisplayWidth(text) - 1);
     });
 }
 

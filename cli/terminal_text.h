@@ -12,6 +12,13 @@ namespace varnel::cli {
 /// invalid UTF-8 included, passes as it is.
 std::string TerminalSafe(std::string_view text);
 
+/// The columns UTF-8 text takes on a terminal: one a character, two for the wide characters
+/// of East Asian scripts; a byte that is not UTF-8 counts one.
+std::size_t DisplayWidth(std::string_view text);
+
+/// The text, or "..." and as much of its end as fits within `columns`, cut between characters.
+std::string KeepEndWithin(std::string_view text, std::size_t columns);
+
 /// Routes everything written to std::cerr through TerminalSafe, for the rest of the program.
 void FilterStandardError();
 

@@ -90,10 +90,19 @@ std::string IoErrorDetail(int errorNumber, const std::string& path) {
 
 std::string CreateFailureDetail(int errorNumber, const std::string& path) {
     const std::filesystem::path file(path);
+    const char* reason = ::strerrordesc_np(errorNumber);
+    const std::string because = reason ? reason : "error " + std::to_string(errorNumber);
+    if (!path.empty() && path.back() == '/') {
+        return "cannot create " + path + ": a name ending in \"/\" names a folder, not a file (" +
+               because + ")";
+    }
     const std::string folder =
         file.has_parent_path() ? file.parent_path().string() : std::string("the current folder");
     const char* why = "the file cannot be created there";
     switch (errorNumber) {
+        case EISDIR:
+            why = "a folder of that name is there";
+            break;
         case ENOENT:
         case ENOTDIR:
             why = "the folder does not exist";
@@ -112,11 +121,12 @@ std::string CreateFailureDetail(int errorNumber, const std::string& path) {
         case ELOOP:
             why = "its symbolic links form a loop";
             break;
+        case ENXIO:
+            why = "no program reads from it";
+            break;
         default:
             break;
     }
-    const char* reason = ::strerrordesc_np(errorNumber);
-    const std::string because = reason ? reason : "error " + std::to_string(errorNumber);
     return "cannot create " + file.filename().string() + " in " + folder + ": " + why + " (" +
            because + ")";
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -106,6 +107,75 @@ std::optional<FileSaveFailure> RewriteInPlace(const std::string& path, std::stri
     return std::nullopt;
 }
 
+// The descriptor of this process that a name stands for: /dev/stdin, /dev/stdout, /dev/stderr,
+// /dev/fd/N and /proc/self/fd/N (or /proc/<this process>/fd/N), when that descriptor is open.
+// Such a name leads to whatever the shell opened, often a file it appends to.
+std::optional<int> InheritedDescriptor(const std::string& name) {
+    static const std::string kStandard[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
+    int fd = -1;
+    for (int i = 0; i < 3; ++i)
+        if (name == kStandard[i]) fd = i;
+    const std::string ownProcess = "/proc/" + std::to_string(::getpid()) + "/fd/";
+    for (const std::string& prefix : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                      std::string("/proc/thread-self/fd/"), ownProcess}) {
+        if (fd >= 0 || name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string digits = name.substr(prefix.size());
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        fd = std::stoi(digits);
+    }
+    if (fd < 0 || ::fcntl(fd, F_GETFD) < 0) return std::nullopt;
+    return fd;
+}
+
+// True when the name, or a link on the way from it, names a descriptor of a process
+// (/proc/*/fd/*): the file behind it is the shell's to truncate or append to, never ours to
+// replace by renaming.
+bool NamesADescriptor(const std::string& name) {
+    if (name.rfind("/dev/std", 0) == 0 || name.rfind("/dev/fd/", 0) == 0) return true;
+    if (name.rfind("/proc/", 0) != 0) return false;
+    const auto fd = name.find("/fd/", 6);
+    return fd != std::string::npos && name.find('/', fd + 4) == std::string::npos;
+}
+
+// Writes to an inherited descriptor as the program's own output would: at its offset, appending
+// when the shell opened it to append, after what the program's streams still hold.
+std::optional<FileSaveFailure> WriteToDescriptor(int fd, std::string_view contents) {
+    std::fflush(nullptr);
+    if (const int error = WriteAll(fd, contents); error != 0) return Failure(Stage::Write, error);
+    return std::nullopt;
+}
+
+// A descriptor of another process: its file is opened anew and added to, never replaced.
+std::optional<FileSaveFailure> AppendInPlace(const std::string& path, std::string_view contents) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Failure(Stage::Create, errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const int writeError = WriteAll(fd, contents);
+    const int closeError = ::close(fd) != 0 ? errno : 0;
+    if (writeError != 0) return Failure(Stage::Write, writeError);
+    if (closeError != 0) return Failure(Stage::Write, closeError);
+    return std::nullopt;
+}
+
+// Follows the links from `path` until one names a descriptor; writes there if one does.
+std::optional<std::optional<FileSaveFailure>> WriteThroughDescriptor(const std::string& path,
+                                                                     std::string_view contents) {
+    std::string name = path;
+    for (int hops = 0; hops <= kMaxLinkHops; ++hops) {
+        if (const std::optional<int> fd = InheritedDescriptor(name))
+            return WriteToDescriptor(*fd, contents);
+        if (NamesADescriptor(name)) return AppendInPlace(name, contents);
+        struct stat info {};
+        if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return std::nullopt;
+        const std::optional<std::string> next = ReadLink(name);
+        if (!next) return std::nullopt;
+        name = next->front() == '/' ? *next : InFolder(FolderOf(name), *next);
+    }
+    return std::nullopt;
+}
+
 mode_t DefaultMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -167,6 +237,7 @@ std::string AbsoluteForm(const std::string& path) {
 
 std::optional<FileSaveFailure> TryReplaceFile(const std::string& path, std::string_view contents) {
     if (path.empty()) return Failure(Stage::Create, ENOENT);
+    if (auto written = WriteThroughDescriptor(path, contents)) return *written;
     std::string target;
     if (const int error = FollowLinks(path, target); error != 0) {
         return Failure(Stage::Create, error);
@@ -185,8 +256,11 @@ std::optional<FileSaveFailure> TryReplaceFile(const std::string& path, std::stri
 }
 
 void ReplaceFile(const std::string& path, std::string_view contents) {
-    if (const auto failure = TryReplaceFile(path, contents))
-        ThrowIoErrorFromErrno(failure->errorNumber, path);
+    const auto failure = TryReplaceFile(path, contents);
+    if (!failure) return;
+    if (failure->stage == Stage::Write) ThrowIoErrorFromErrno(failure->errorNumber, path);
+    throw VarnelError(IoErrorMessage(IoErrorCodeFromErrno(failure->errorNumber)),
+                      CreateFailureDetail(failure->errorNumber, path));
 }
 
 bool SameExistingFile(const std::string& first, const std::string& second) {

@@ -137,10 +137,21 @@ std::string NotANumberDetail(std::string_view field, bool lineCut, const FieldPl
     const std::size_t comma = place.text.find(','), tab = place.text.find('\t');
     if (comma < tab && tab != std::string_view::npos &&
         field.find('\t') != std::string_view::npos) {
+        // That split is read only where it gives two numbers with decimal commas (a comma at
+        // a field's edge parts fields, it is no decimal comma); the hint names the field of it
+        // that is none.
+        const std::string_view r = place.text.substr(0, tab), phi = place.text.substr(tab + 1);
+        const auto decimalCommaNumber = [](std::string_view text) {
+            const std::size_t first = text.find_first_not_of(' ');
+            const std::size_t last = text.find_last_not_of(' ');
+            return first != std::string_view::npos && text[first] != ',' && text[last] != ',' &&
+                   TextToFloat(text, ',').has_value();
+        };
+        const std::string_view notNumber = decimalCommaNumber(r) ? phi : r;
         return detail +
                ": the line is split at its first comma; split at its tab it would read R '" +
-               QuotedField(place.text.substr(0, tab), false) + "' and φ '" +
-               QuotedField(place.text.substr(tab + 1), false) + "'";
+               QuotedField(r, false) + "' and φ '" + QuotedField(phi, false) + "', but '" +
+               QuotedField(notNumber, false) + "' is not a number with a decimal comma either";
     }
     if (field.substr(text, end + 1 - text).find_first_of(",\t ") != std::string_view::npos) {
         return detail +

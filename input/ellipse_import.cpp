@@ -189,7 +189,13 @@ DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& p
                                       char decimalSeparator, const ImportOptions& options) {
     const EllipseFileKind kind = DetectEllipseFileKind(path, decimalSeparator);
     if (kind != EllipseFileKind::Image) {
-        if (const char* message = WideTextMessage(path)) throw VarnelError(message);
+        // The detail names the file, which the error box does not otherwise show.
+        if (const char* message = WideTextMessage(path))
+            throw VarnelError(
+                message, path + ": the file starts with the byte-order mark of " +
+                             (std::string_view(message).find("UTF-16") != std::string_view::npos
+                                  ? "UTF-16"
+                                  : "UTF-32"));
     }
     if (kind == EllipseFileKind::Table) return ReadTable(state, path, options);
     DataFileReading reading =

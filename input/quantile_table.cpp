@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "core/confidence_region.h"
@@ -61,6 +62,12 @@ void ClearRowsFrom(AnalysisState& state, int N) {
     }
 }
 
+bool StartsWithByteOrderMark(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    char start[3] = {};
+    return file.read(start, 3) && start[0] == '\xEF' && start[1] == '\xBB' && start[2] == '\xBF';
+}
+
 }  // namespace
 
 bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
@@ -79,9 +86,14 @@ bool LoadFQuantileTable(AnalysisState& state, const std::string& folder) {
         reader.SkipLine();  // the rest of the row's line
         if (malformed) {
             throw VarnelError(IoErrorMessage(kIoInvalidNumericInput),
-                              "a number of the row for N = " + std::to_string(N) + " of " + path +
-                                  " is malformed: the table holds plain numbers with \".\" "
-                                  "decimals");
+                              StartsWithByteOrderMark(path)
+                                  ? path +
+                                        " begins with a byte-order mark: save it as plain "
+                                        "ASCII text without one"
+                                  : "a number of the row for N = " + std::to_string(N) + " of " +
+                                        path +
+                                        " is malformed: the table holds plain numbers with \".\" "
+                                        "decimals");
         }
         // A row missing or cut short would shift every later row onto the wrong N.
         if (rowN != N || cutShort) {
@@ -106,6 +118,18 @@ std::optional<std::string> LoadAndCheckFQuantileTable(AnalysisState& state,
     if (!LoadFQuantileTable(state, folder)) return kMissingQuantileTableMessage;
     if (FirstNWithoutUsableQuantile(state) != 0) return kDamagedQuantileTableMessage;
     return std::nullopt;
+}
+
+std::string FQuantileTableDetail(const AnalysisState& state, const std::string& folder) {
+    const std::string path = folder + "finv.dat";
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) return "finv.dat not found: looked for " + path;
+    if (std::filesystem::is_directory(status)) return path + " is a folder, not the table";
+    if (std::filesystem::file_size(path, error) == 0) return path + " is empty";
+    const int N = FirstNWithoutUsableQuantile(state);
+    if (N == 0) return {};
+    return path + ": no usable quantile for N = " + std::to_string(N) + ", the first such row";
 }
 
 std::string ExecutableFolder() {

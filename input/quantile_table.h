@@ -26,6 +26,11 @@ int FirstNWithoutUsableQuantile(const AnalysisState& state);
 std::optional<std::string> LoadAndCheckFQuantileTable(AnalysisState& state,
                                                       const std::string& folder);
 
+/// The English line below LoadAndCheckFQuantileTable's message: where the table was looked
+/// for and what is wrong with it (missing, a folder, empty, the first N without a usable
+/// quantile); empty for a whole table.
+std::string FQuantileTableDetail(const AnalysisState& state, const std::string& folder);
+
 /// The folder of the running executable, with a trailing "/".
 std::string ExecutableFolder();
 

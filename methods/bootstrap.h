@@ -22,6 +22,9 @@ inline constexpr int kFewestTailResamples = 10;
 /// 33 at 39 %).
 int FewestResamples(int levelPercent);
 
+/// The most resamples a bootstrap takes.
+inline constexpr int kMostResamples = 1000000;
+
 /// True when more than 1 % of B resamples failed: an interval over the rest would describe the
 /// resamples that happen to work, not the data.
 bool TooManyFailed(int failed, int B);

@@ -172,8 +172,12 @@ void SavePictureFile(const std::string& path, std::string_view bytes) {
     if (failure->stage == FileSaveFailure::Stage::Write) {
         ThrowIoErrorFromErrno(failure->errorNumber, path);
     }
+    // The system's reason in English, as the command line shows it under any locale.
+    const char* reason = ::strerrordesc_np(failure->errorNumber);
     throw VarnelError(
-        "ファイル \"" + path + "\". " + std::strerror(failure->errorNumber) + " を作成できません",
+        "ファイル \"" + path + "\". " +
+            (reason ? std::string(reason) : "error " + std::to_string(failure->errorNumber)) +
+            " を作成できません",
         CreateFailureDetail(failure->errorNumber, path));
 }
 

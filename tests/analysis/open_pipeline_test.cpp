@@ -46,7 +46,8 @@ struct OpenCase {
     std::string bytes;
     std::vector<Notice> notices;
     Outcome outcome;
-    bool estimated;  // the estimation ran and stepped the progress
+    bool estimated;     // the estimation ran and stepped the progress
+    bool read = false;  // the file's data were read, however the Open then ended
 };
 
 class OpenPipelineTest : public ::testing::Test {
@@ -67,6 +68,7 @@ protected:
         const CommandResult result = Open(c.file, c.bytes);
         EXPECT_EQ(result.notices, c.notices);
         EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.read, c.read);
         EXPECT_EQ(result.report.size(), c.outcome == Outcome::Reported ? 27u : 0u);
         EXPECT_EQ(progress.maximum_, c.estimated ? 11 : 0);
         if (c.outcome == Outcome::Ended) {
@@ -92,7 +94,7 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
                   "once: split it into files of at most 10000")},
          Outcome::Ended,
          false},
-        {"good.txt", kFourEllipses, {Caption("good.txt"), Report()}, Outcome::Reported, true},
+        {"good.txt", kFourEllipses, {Caption("good.txt"), Report()}, Outcome::Reported, true, true},
         {"line.txt",
          "2,30\n3\n1.5,-20\n",
          {Caption("line.txt"),
@@ -111,11 +113,13 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
                    "R = 0.9 on line 3 of ratios.txt: R, the long axis over the short one, lies "
                    "from 1 to 100")},
          Outcome::Ended,
-         false},
+         false,
+         true},
         {"two.txt",
          "2,30\n3,40\n",
          {Caption("two.txt"), Message(kTooFewDataMessage)},
          Outcome::EstimatedOnly,
+         true,
          true},
         // An orientation whose difference from the strain's has lost every digit: neither the
         // simplex nor Newton steps reach T² = 0.
@@ -124,18 +128,21 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
          {Caption("stops.txt"), Message("The strain could not be estimated: the minimisation "
                                         "ended at T² = 0.442, not at its minimum 0.")},
          Outcome::Ended,
+         true,
          true},
         {"one.txt",
          "2,30\n",
          {Caption("one.txt"),
           Error(kDivisionByZeroMessage, "one.txt holds 1 ellipse: 3 or more ellipses are needed")},
          Outcome::Ended,
-         false},
+         false,
+         true},
         {"empty.txt",
          "",
          {Caption("empty.txt"), Error(kInvalidOperationMessage, "empty.txt: the file is empty")},
          Outcome::Ended,
-         false},
+         false,
+         true},
         {"collinear.txt",
          "2,30\n2,30\n2,30\n3,40\n",
          {Caption("collinear.txt"), Error(kDivisionByZeroMessage,
@@ -143,6 +150,7 @@ TEST_F(OpenPipelineTest, EachWayTheOpenEndsShowsItsNoticesInTheWindowsOrder) {
                                           "their log-strain vectors lie on "
                                           "one line")},
          Outcome::Ended,
+         true,
          true},
         {"text.txt",
          "2,30\nabc,40\n1.5,-20\n",
@@ -165,6 +173,7 @@ TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCa
          " ,Major,Minor,Angle\r\n1,4,2,30\r\n2,6,2,140\r\n3,3,2,160\r\n4,5,2,10\r\n",
          {Caption("results.csv"), Report()},
          Outcome::Reported,
+         true,
          true},
         {"gap.csv",
          "R;phi\n2;30\n;40\n",
@@ -180,7 +189,8 @@ TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCa
                    "R = 0.5 on line 3 of low.csv: R, the long axis over the short one, lies from "
                    "1 to 100")},
          Outcome::Ended,
-         false},
+         false,
+         true},
         {"odd.csv",
          "Ratio,Angle\n2,30\n",
          {Error("The table's header names none of the accepted column sets: Major, Minor and "
@@ -195,6 +205,7 @@ TEST_F(OpenPipelineTest, ImportedFilesEndAsDataFilesDoWithTheirNoticesAfterTheCa
           Message("Skipped 1 of 3 features: they hold no Polygon or MultiPolygon."),
           Message(kTooFewDataMessage)},
          Outcome::EstimatedOnly,
+         true,
          true},
     };
     for (const OpenCase& c : cases) ExpectOpen(c);

@@ -50,6 +50,9 @@ TEST_P(PictureExportTest, WritesThePictureInTheFormatOfItsNameAndRedrawsBothPlot
     EXPECT_TRUE(ui.saveRequests[0].confirmOverwrite);
     Trigger(c.action);  // the dialog offers the last chosen name again
     EXPECT_EQ(ui.saveRequests.at(1).initialPath, Path(c.file));
+    Open(WriteSample("q.txt", 15));
+    Trigger(c.action);  // another data file: a name of its own
+    EXPECT_EQ(ui.saveRequests.at(2).initialPath, Path("q" + std::string(c.suggested).substr(4)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -87,8 +90,6 @@ TEST_F(MainWindowTest, PictureExportWithoutPlotsSaysNoDataBeforeAnyDialog) {
     const Case cases[] = {
         {"nothing opened", {}, {}},
         {"two data, estimated only", {two}, {kTooFewDataMessage}},
-        // The frames and regions are the earlier file's: no picture of a mixture.
-        {"two data after an analysis", {"1.5,30\n2,10\n1.2,80\n", two}, {kTooFewDataMessage}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -117,6 +117,9 @@ TEST_F(MainWindowTest, PlotsFitThePageInFrontAfterGrowingAndShrinkingAndSavesAgr
     form->resize(1500, 1200);
     EXPECT_EQ(Image("ImageF")->size(), QSize(1000, 1000));
     tabs->setCurrentIndex(1);
+    form->resize(500, 400);  // no smaller than the layout was drawn for
+    EXPECT_GT(form->findChild<QWidget*>(QStringLiteral("PanelRadButtons"))->x(),
+              form->findChild<QWidget*>(QStringLiteral("ProgressBar"))->geometry().right());
     form->resize(760, 560);
     const int side = std::min(tabs->currentWidget()->width(), tabs->currentWidget()->height());
     EXPECT_LT(side, 520);
@@ -278,6 +281,12 @@ TEST_F(MainWindowTest, KeysOpenQuitCopyTheReportAndSwitchThePlotPages) {
     Trigger("MenuCopyReport");
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
               "File: quartzite_tab.txt\tN = 40\tConfidence level: 95%\n\n" + MemoText() + "\n");
+    // Failed Opens (a bad ratio's memo line, two data) leave the copy of the report shown.
+    Open(WriteFile("bad.txt", "1.5,30\n0.5,10\n1.2,80\n"));
+    Open(WriteFile("two.txt", "1.5,30\n2,10\n"));
+    const QString copied = QGuiApplication::clipboard()->text();
+    Trigger("MenuCopyReport");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), copied);
     const auto* tabs = form->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     Trigger("MenuNextPlot");
     EXPECT_EQ(tabs->currentIndex(), 1);

@@ -244,10 +244,14 @@ TEST_F(MethodsWindowTest, TheBootstrapSurvivesALevelChange) {
     Open(Quartzite());
     Trigger("MenuMethods");
     // The fewest resamples follow the level: each tail beyond an interval holds 10 or more.
-    EXPECT_EQ(Part<QSpinBox>("ResampleCount")->minimum(), 400);
+    Bootstrap(399);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"A bootstrap at 95 % needs 400 resamples or "
+                                                    "more, so that each tail beyond an interval "
+                                                    "holds 10."});
+    EXPECT_FALSE(Methods()->BootstrapRunning());
     Bootstrap(400);
     Select("RadioButton50");
-    EXPECT_EQ(Part<QSpinBox>("ResampleCount")->minimum(), 100);
+    EXPECT_EQ(Part<QSpinBox>("ResampleCount")->value(), 400);
     EXPECT_TRUE(Methods()->BootstrapRunning());
     ASSERT_TRUE(WaitFor([&] { return !Methods()->BootstrapRunning(); }));
     EXPECT_EQ(Part<QTableWidget>("EstimatorGrid")->horizontalHeaderItem(5)->text(),

@@ -75,6 +75,7 @@ TEST_P(FailedOpenTest, ReportsTheFailureAndKeepsTheEarlierResults) {
     EXPECT_EQ(ui.errors, c.errors);
     EXPECT_EQ(form->windowTitle().toStdString(), c.caption);
     EXPECT_EQ(MemoText(), earlierReport);
+    EXPECT_EQ(form->State().DataCount, 12);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -190,16 +191,20 @@ TEST_F(MainWindowTest, CancellingTheOpenDialogChangesNothing) {
 }
 
 TEST_F(MainWindowTest, RecentFilesKeepTheLastEightNewestFirstAndReopenThem) {
-    for (int k = 1; k <= 9; ++k) Open(WriteSample("s" + std::to_string(k) + ".txt", 5));
+    Open(WriteFile("unread.txt", "2,30\n3\n"));  // not read: never listed
+    ui.messages.clear();
+    for (int k = 1; k <= 8; ++k) Open(WriteSample("s" + std::to_string(k) + ".txt", 5));
+    Open(WriteSample("s9 & co.txt", 5));
     const auto item = [this](int number) {
         return form->findChild<QAction*>(QStringLiteral("MenuRecent%1").arg(number));
     };
     ASSERT_NE(item(8), nullptr);
     EXPECT_EQ(item(9), nullptr);
-    EXPECT_EQ(item(1)->text(), QStringLiteral("&1 ") + QString::fromStdString(Path("s9.txt")));
+    EXPECT_EQ(item(1)->text(),
+              QStringLiteral("&1 ") + QString::fromStdString(Path("s9 && co.txt")));
     item(8)->trigger();
     EXPECT_EQ(form->windowTitle().toStdString(), " Varnel  [ s2.txt ]");
-    EXPECT_EQ(ui.openRequests.size(), 9u);  // no dialog
+    EXPECT_EQ(ui.openRequests.size(), 10u);  // no dialog
     EXPECT_EQ(item(1)->text(), QStringLiteral("&1 ") + QString::fromStdString(Path("s2.txt")));
     std::filesystem::remove(Path("s5.txt"));
     item(6)->trigger();

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/picture_save.h"
 #include "core/io_error.h"
 #include "core/varnel_error.h"
 #include "tests/support/test_folder.h"
@@ -137,6 +138,11 @@ TEST(NameFiltersFromFilter, TurnsEachDescriptionAndPatternListIntoAQtFilter) {
                            QStringLiteral("All files (*,*) (*)")}));
     EXPECT_EQ(NameFiltersFromFilter("Text File|*.txt"),
               QStringList{QStringLiteral("Text File (*.txt)")});
+    const QStringList pictures = NameFiltersFromFilter(kPictureFilter);
+    EXPECT_EQ(NameFilterOfName(pictures, QStringLiteral("/d/q_post.emf")), 0);
+    EXPECT_EQ(NameFilterOfName(pictures, QStringLiteral("/d/p4.PDF")), 3);
+    EXPECT_EQ(NameFilterOfName(pictures, QStringLiteral("/d/p.jpeg")), 4);
+    EXPECT_EQ(NameFilterOfName(pictures, QStringLiteral("/d.x/p")), -1);
 }
 
 }  // namespace

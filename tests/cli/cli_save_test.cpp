@@ -149,8 +149,8 @@ TEST_F(CliSaveTest, LinksAreFollowedToTheFileTheyNameAndALoopIsAnError) {
     const CliRun grid = Cli("data.txt --t2-grid loop.txt");
     EXPECT_EQ(grid.status, 1);
     EXPECT_EQ(grid.err,
-              "data.txt: ファイル名の指定が間違っています\ncannot read or write: loop.txt (Too "
-              "many levels of symbolic links)\n");
+              "data.txt: ファイル名の指定が間違っています\ncannot create loop.txt in the current "
+              "folder: its symbolic links form a loop (Too many levels of symbolic links)\n");
     const CliRun picture = Cli("data.txt --post-svg loop.txt");
     EXPECT_EQ(picture.status, 1);
     EXPECT_EQ(
@@ -171,8 +171,8 @@ TEST_F(CliSaveTest, PermissionsBindAsTheShellsRedirectionWould) {
         const char* err;  // nullptr: the file holds the new save
     } cases[] = {
         {"write-protected file, grid", 0444, 0755, "--t2-grid", 1,
-         "data.txt: ファイルへのアクセスが拒否されました\nno permission for: saved (Permission "
-         "denied)\n"},
+         "data.txt: ファイルへのアクセスが拒否されました\ncannot create saved in the current "
+         "folder: the file is write-protected (Permission denied)\n"},
         {"write-protected file, picture", 0444, 0755, "--pre-svg", 1,
          "data.txt: ファイル \"saved\". Permission denied を作成できません\ncannot create saved in "
          "the current folder: the file is write-protected (Permission denied)\n"},

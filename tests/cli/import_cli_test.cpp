@@ -150,6 +150,9 @@ TEST_F(ImportCliTest, ExportsDataOfOneFileOnlyAndReportsAFailedSave) {
     const std::string refused = (folder.Path() / "refused.txt").string();
     EXPECT_EQ(Cli(Write("bad.csv", "R,phi\n2,30\n,1\n") + " --export-data " + refused).status, 1);
     EXPECT_FALSE(std::filesystem::exists(refused));
+    // Read but not estimated (identical ellipses): the data are written as read.
+    EXPECT_EQ(Cli(Write("same.txt", "2,30\n2,30\n2,30\n") + " --export-data " + refused).status, 1);
+    EXPECT_EQ(ReadWholeFile(refused), "2,30\n2,30\n2,30\n");
 }
 
 // Each output of an image written with its header, whatever the analysis gives; none over the
@@ -211,7 +214,7 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
          "header.csv: The table has a header line but no data rows.\n"},
         {Write("unicode.txt", std::string("\xFF\xFER\0,\0p\0h\0i\0\n\0", 14)), 1,
          "unicode.txt: The file is UTF-16 text, which is not read: save it as UTF-8 or plain "
-         "text.\n"},
+         "text.\nunicode.txt: the file starts with the byte-order mark of UTF-16\n"},
         {Write("ragged.csv", "R,phi\n2,30\n3\n1.5,-20\n"), 1,
          "ragged.csv: Invalid data at line #3\nline 3 of ragged.csv: a cell the ellipse is read "
          "from is empty or missing\n"},

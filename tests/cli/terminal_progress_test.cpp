@@ -88,6 +88,11 @@ TEST(TerminalSafe, ShowsControlsAndHidesOverridesButKeepsText) {
         {"Größe φ 浮動 \xff", "Größe φ 浮動 \xff"},
     };
     for (const auto& c : cases) EXPECT_EQ(TerminalSafe(c.text), c.shown) << c.text;
+    // A long name keeps its end, cut between characters, within the columns: 浮 takes two.
+    EXPECT_EQ(KeepEndWithin("/daten/Größe_浮動.txt", 15), "...öße_浮動.txt");
+    EXPECT_EQ(KeepEndWithin("/daten/Größe_浮動.txt", 11), "...浮動.txt");
+    EXPECT_EQ(KeepEndWithin("ab\xff", 3), "ab\xff");
+    EXPECT_EQ(DisplayWidth("Größe φ 浮動"), 12u);
 }
 
 }  // namespace

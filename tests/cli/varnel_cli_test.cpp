@@ -219,6 +219,12 @@ TEST_F(VarnelCliTest, RefusesExportsOfSeveralFilesAndReportsAFailedSave) {
                                 "p.svg in " +
                                 (folder_ / "none").string() +
                                 ": the folder does not exist (No such file or directory)\n");
+    const std::string two = Write("two.txt", "2 10\n3 40\n");
+    const CliRun skipped = Cli(two + " --post-png p.png --t2-grid g.txt");
+    EXPECT_EQ(skipped.status, 1);
+    EXPECT_EQ(skipped.err, two + ": Number of data < 3.\nError not estimated.\n" + two +
+                               ": not written, as the file gave no report: --t2-grid g.txt, "
+                               "--post-png p.png\n");
 }
 
 // The program copied into a folder of its own, beside a finv.dat of the test's making.
@@ -229,18 +235,25 @@ TEST_F(VarnelCliTest, WithoutAQuantileForNTheRangesAreUnavailableAndTheRunFails)
         std::string startMessage;
         bool ranged;
     };
+    const std::string finv = (folder_ / "bin" / "finv.dat").string();
     const std::string damaged =
         "File \"finv.dat\" is damaged.\nError not estimated for some numbers of data.\n";
+    const std::string from3 = finv + ": no usable quantile for N = 3, the first such row\n";
     const Case cases[] = {
-        {"missing", nullptr, "File \"finv.dat\" does not exist.\nError not estimated.\n", false},
-        {"empty", "", damaged, false},
-        {"negative", "3 -1 -2 -3\n", damaged, false},
+        {"missing", nullptr,
+         "File \"finv.dat\" does not exist.\nError not estimated.\nfinv.dat not found: looked "
+         "for " +
+             finv + "\n",
+         false},
+        {"empty", "", damaged + finv + " is empty\n", false},
+        {"negative", "3 -1 -2 -3\n", damaged + from3, false},
         {"malformed", "3 1 2 x\n",
          "finv.dat: 入力値が数値ではありません\na number of the row for N = 3 of " +
              (folder_ / "bin" / "finv.dat").string() +
              " is malformed: the table holds plain numbers with \".\" decimals\n",
          false},
-        {"only the row for N = 3", "3 0.859 1.5 199.5\n", damaged, true},
+        {"only the row for N = 3", "3 0.859 1.5 199.5\n",
+         damaged + finv + ": no usable quantile for N = 4, the first such row\n", true},
     };
     const std::string data = Write("three.txt", "2,10\n3,40\n1.5,-20\n");
     for (const Case& c : cases) {
@@ -272,8 +285,8 @@ TEST_F(VarnelCliTest, AnErrorWithoutARuntimeNumberIsNumberedApart) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const CliRun run = Cli(data + " --t2-grid " + fifo);  // no process reads it: ENXIO
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, data + ": I/O エラー (1006)\ncannot read or write: " + fifo +
-                           " (No such device or address)\n");
+    EXPECT_EQ(run.err, data + ": I/O エラー (1006)\ncannot create pipe in " + folder_.string() +
+                           ": no program reads from it (No such device or address)\n");
 }
 
 TEST_F(VarnelCliTest, ExportsTheRfPhiPlotInEachFormatAtTheAskedSize) {
@@ -308,7 +321,7 @@ TEST_F(VarnelCliTest, RfPhiExportsFollowTheRulesOfTheOtherPictures) {
     const std::string twoData = Write("two.txt", "2 10\n3 40\n");
     const CliRun two = Cli(twoData + " --rfphi-png " + (folder_ / "two.png").string());
     EXPECT_EQ(two.status, 1);
-    EXPECT_EQ(two.err, twoData + ": Number of data < 3.\nError not estimated.\n");
+    EXPECT_EQ(two.err.substr(0, two.err.find('\n') + 1), twoData + ": Number of data < 3.\n");
     EXPECT_FALSE(std::filesystem::exists(folder_ / "two.png"));
 }
 

@@ -61,6 +61,9 @@ TEST(IoErrorDetail, SaysWhatHappenedToWhichPath) {
     EXPECT_EQ(CreateFailureDetail(EACCES, "a.png"),
               "cannot create a.png in the current folder: the folder cannot be written; choose "
               "another (Permission denied)");
+    EXPECT_EQ(CreateFailureDetail(ENOENT, "x.emf/"),
+              "cannot create x.emf/: a name ending in \"/\" names a folder, not a file (No such "
+              "file or directory)");
     try {
         ThrowIoErrorFromErrno(ENOSPC, "/d/b.png");
     } catch (const VarnelError& error) {

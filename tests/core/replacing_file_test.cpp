@@ -1,5 +1,6 @@
 #include "core/replacing_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/io_error.h"
 #include "core/varnel_error.h"
 #include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
@@ -53,6 +55,12 @@ TEST_F(ReplacingFileTest, CreatesAndReplacesWholeFiles) {
 
 TEST_F(ReplacingFileTest, FailuresLeaveTheEarlierFileAndNoTemporary) {
     ExpectError((folder / "missing" / "grid.txt").string(), "ファイルが見つかりません");
+    try {
+        ReplaceFile(folder / "missing" / "grid.txt", "new");
+        ADD_FAILURE() << "no error";
+    } catch (const VarnelError& error) {
+        EXPECT_EQ(error.Detail(), CreateFailureDetail(ENOENT, folder / "missing" / "grid.txt"));
+    }
     fs::create_directory(folder / "a folder");
     ExpectError((folder / "a folder").string(), "ファイルへのアクセスが拒否されました");
     ExpectOnly({"a folder"});
@@ -138,6 +146,18 @@ TEST_F(ReplacingFileTest, DeviceIsWrittenInPlaceNeverReplaced) {
     ASSERT_EQ(::stat("/dev/full", &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));
     ReplaceFile("/dev/null", "discarded");
+}
+
+TEST_F(ReplacingFileTest, ADescriptorsFileIsAddedToAsTheShellOpenedIt) {
+    const fs::path log = folder / "log.txt";
+    Write(log, "PRECIOUS\n");
+    const int fd = ::open(log.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    fs::create_symlink("/proc/self/fd/" + std::to_string(fd), folder / "out.lnk");
+    ReplaceFile("/dev/fd/" + std::to_string(fd), "a\n");
+    ReplaceFile(folder / "out.lnk", "b\n");
+    ::close(fd);
+    EXPECT_EQ(Read(log), "PRECIOUS\na\nb\n");
 }
 
 TEST_F(ReplacingFileTest, FifoWithoutReaderFailsInsteadOfWaiting) {

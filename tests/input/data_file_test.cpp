@@ -91,7 +91,12 @@ TEST_F(DataFileTest, NamesTheFieldThatIsNotANumber) {
         {"1.5\tabc", "'abc' は浮動小数点数ではありません", ','},  // 1.5 is a number here
         {"2,5\tabc", "'5\tabc' は浮動小数点数ではありません", ',',
          "'5\tabc', φ on line 1 of F, is not a number: the line is split at its first comma; "
-         "split at its tab it would read R '2,5' and φ 'abc'"},
+         "split at its tab it would read R '2,5' and φ 'abc', but 'abc' is not a number with a "
+         "decimal comma either"},
+        {"1,\t30", "'\t30' は浮動小数点数ではありません", ',',
+         "'\t30', φ on line 1 of F, is not a number: the line is split at its first comma; "
+         "split at its tab it would read R '1,' and φ '30', but '1,' is not a number with a "
+         "decimal comma either"},
         {"0x10,3", "'0x10' は浮動小数点数ではありません"},
         {"nan,3", "'nan' は浮動小数点数ではありません"},
         {"inf,3", "'inf' は浮動小数点数ではありません"},

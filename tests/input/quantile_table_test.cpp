@@ -162,11 +162,28 @@ TEST_F(QuantileTableTest, AtStartSaysWhetherEveryNHasItsThreeQuantiles) {
                                : std::optional<std::string>(kDamagedQuantileTableMessage))
             << c.name;
     }
+    const std::string path = Folder() + "finv.dat";
+    EXPECT_EQ(FQuantileTableDetail(*state_, Folder()),
+              path + ": no usable quantile for N = 12, the first such row");
+    WriteTable("");
+    EXPECT_EQ(FQuantileTableDetail(*state_, Folder()), path + " is empty");
     std::filesystem::remove(folder_ / "finv.dat");
     EXPECT_EQ(LoadAndCheckFQuantileTable(*state_, Folder()), kMissingQuantileTableMessage);
+    EXPECT_EQ(FQuantileTableDetail(*state_, Folder()), "finv.dat not found: looked for " + path);
     WriteTable("3 1 2 x\n");
     EXPECT_EQ(testing_support::ErrorTextOf([&] { LoadAndCheckFQuantileTable(*state_, Folder()); }),
               "入力値が数値ではありません");
+    WriteTable(
+        "\xEF\xBB\xBF"
+        "3 1 2 3\n");
+    try {
+        LoadAndCheckFQuantileTable(*state_, Folder());
+        ADD_FAILURE() << "no error";
+    } catch (const VarnelError& error) {
+        EXPECT_EQ(error.Detail(), path +
+                                      " begins with a byte-order mark: save it as plain ASCII "
+                                      "text without one");
+    }
 }
 
 TEST_F(QuantileTableTest, TheGeneratedTableHoldsTheClosedFormQuantiles) {

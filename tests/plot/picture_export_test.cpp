@@ -19,6 +19,7 @@
 #include "plot/plot_drawing.h"
 #include "plot/raster_canvas.h"
 #include "tests/plot/plot_test_state.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
 #include "tests/support/recording_canvas.h"
 #include "tests/support/test_folder.h"
@@ -55,10 +56,18 @@ TEST_F(PlotPictureExport, RefusesBeforeTheFramesExist) {
 
 TEST_F(PlotPictureExport, MissingFolderGivesTheCreationMessage) {
     const std::string path = PathOf("no such folder/post.emf");
-    EXPECT_EQ(ErrorTextOf([&] {
-                  ExportPostStrainPicture(*state, path, PictureFormat::Emf, kWidth, screen);
-              }),
-              "ファイル \"" + path + "\". No such file or directory を作成できません");
+    const auto message = [&] {
+        return ErrorTextOf(
+            [&] { ExportPostStrainPicture(*state, path, PictureFormat::Emf, kWidth, screen); });
+    };
+    const std::string expected =
+        "ファイル \"" + path + "\". No such file or directory を作成できません";
+    EXPECT_EQ(message(), expected);
+    {
+        // The system's reason is its English text under a locale of translated messages too.
+        testing_support::ScopedCommaLocale comma;
+        EXPECT_EQ(message(), expected);
+    }
     try {
         ExportPostStrainPicture(*state, path, PictureFormat::Emf, kWidth, screen);
     } catch (const VarnelError& error) {
