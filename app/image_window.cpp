@@ -83,6 +83,8 @@ void TFormImage::ButtonOpenImageClick() {
 }
 
 void TFormImage::OpenImage(const std::string& path) {
+    // Kept even when the decode fails: a damaged file may still be the user's only copy.
+    triedPath_ = path;
     cv::Mat decoded;
     {
         const BusyCursor busy;
@@ -165,7 +167,7 @@ void TFormImage::ButtonAnalyseClick() {
 }
 
 std::vector<std::string> TFormImage::DataFiles() const {
-    std::vector<std::string> files{path_};
+    std::vector<std::string> files{path_, triedPath_};
     if (host_.dataFiles) {
         for (std::string& file : host_.dataFiles()) files.push_back(std::move(file));
     }

@@ -76,6 +76,7 @@ private:
     UserInterface& ui_;
     ImageWindowHost host_;
     std::string path_;
+    std::string triedPath_;  // the file the last Open Image was given
     cv::Mat image_;
     std::vector<image::PixelPosition> picked_;
     bool pictureOfLabels_ = false;
