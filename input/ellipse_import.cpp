@@ -118,16 +118,24 @@ std::string NoObjectMessage(const std::string& path, const image::ImageObjects& 
                             const image::ImageOptions& options) {
     const std::string name = path.substr(std::min(path.size(), path.find_last_of('/') + 1));
     if (found.objects.empty()) return "The image \"" + name + "\" holds no object.";
-    int edge = 0, small = 0, hand = 0;
+    int edge = 0, small = 0, elongated = 0, hand = 0;
     for (const image::ImageObject& object : found.objects) {
         edge += object.exclusion == image::Exclusion::Edge;
         small += object.exclusion == image::Exclusion::Small;
+        elongated += object.exclusion == image::Exclusion::Elongated;
         hand += object.exclusion == image::Exclusion::Hand;
     }
+    const auto count = [](int n, const char* one, const char* more) {
+        return std::to_string(n) + (n == 1 ? one : more);
+    };
+    const std::string longer =
+        elongated > 0 ? ", " + count(elongated, " has", " have") + " R > 100" : "";
     const std::string byHand = hand > 0 ? ", " + std::to_string(hand) + " excluded by hand" : "";
-    return "The image \"" + name + "\" keeps none of its " + std::to_string(found.objects.size()) +
-           " objects: " + std::to_string(edge) + " touch the edge, " + std::to_string(small) +
-           " are smaller than " + std::to_string(options.minimumArea) + " pixels" + byHand + ".";
+    return "The image \"" + name + "\" keeps none of its " +
+           count(static_cast<int>(found.objects.size()), " object", " objects") + ": " +
+           count(edge, " touches", " touch") + " the edge, " + count(small, " is", " are") +
+           " smaller than " + std::to_string(options.minimumArea) + " pixels" + longer + byHand +
+           ".";
 }
 
 // The kept objects of an image in their order, as a GeoJSON file's polygons are stored.
