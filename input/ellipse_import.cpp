@@ -22,6 +22,8 @@ constexpr const char* kUtf32Message =
     "The file is UTF-32 text, which is not read: save it as UTF-8 or plain text.";
 constexpr const char* kUnusedColumnsMessage =
     "The chosen columns are not used: the file is not a table with a header line.";
+constexpr const char* kUnusedImageOptionsMessage =
+    "The image options are not used: the file is not an image.";
 
 // The refusal of a file that starts with the byte-order mark of UTF-32 or UTF-16, either byte
 // order (a spreadsheet's "Unicode text"), or nothing; a data file never starts so. UTF-32's
@@ -162,10 +164,12 @@ DataFileReading ReadImage(AnalysisState& state, const std::string& path,
     state.DataCount = found.kept;
     state.DataFileName = path;
     state.DataFirstLine = 1;
+    state.ObjectNumbers.clear();
     int k = 0;
     for (const image::ImageObject& object : found.objects) {
         if (object.exclusion != image::Exclusion::None) continue;
         ++k;
+        state.ObjectNumbers.push_back(object.number);
         state.RPost[k] = object.ratio;
         state.PhiPost[k] = DegreesToStoredRadians(object.degrees);
     }
@@ -199,12 +203,17 @@ DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& p
     if (kind != EllipseFileKind::Image) {
         if (const char* message = WideTextMessage(path)) throw VarnelError(message);
     }
-    if (kind == EllipseFileKind::Table) return ReadTable(state, path, options);
     DataFileReading reading =
-        kind == EllipseFileKind::GeoJson ? ReadGeoJson(state, path, decimalSeparator)
-        : kind == EllipseFileKind::Image ? ReadImage(state, path, options)
-                                         : ReadDataLines(state, path, decimalSeparator);
-    if (options.columns) reading.notices.insert(reading.notices.begin(), kUnusedColumnsMessage);
+        kind == EllipseFileKind::Table     ? ReadTable(state, path, options)
+        : kind == EllipseFileKind::GeoJson ? ReadGeoJson(state, path, decimalSeparator)
+        : kind == EllipseFileKind::Image   ? ReadImage(state, path, options)
+                                           : ReadDataLines(state, path, decimalSeparator);
+    if (kind != EllipseFileKind::Image && !(options.image == image::ImageOptions{})) {
+        reading.notices.insert(reading.notices.begin(), kUnusedImageOptionsMessage);
+    }
+    if (options.columns && kind != EllipseFileKind::Table) {
+        reading.notices.insert(reading.notices.begin(), kUnusedColumnsMessage);
+    }
     return reading;
 }
 
