@@ -1,6 +1,7 @@
 #include "app/image_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -69,6 +70,18 @@ TFormImage::~TFormImage() {
     mapThread_->disconnect(this);
     mapThread_->wait();
     delete mapThread_;
+}
+
+void TFormImage::closeEvent(QCloseEvent* event) {
+    // An update running goes on to its end off the window's thread; its result, of an image no
+    // longer shown, is dropped, and no waiting update starts.
+    pending_.reset();
+    image_.release();
+    map_.reset();
+    path_.clear();
+    ObjectView->SetMap(nullptr);
+    EnableCommands();
+    QWidget::closeEvent(event);
 }
 
 void TFormImage::Run(void (TFormImage::*command)()) {

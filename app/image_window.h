@@ -60,6 +60,10 @@ public:
     /// True while the objects are being worked out.
     bool Updating() const { return mapThread_ != nullptr; }
 
+protected:
+    /// Drops the image and any update waiting, so that a closed window holds no work.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     struct MapJob;
 

@@ -102,6 +102,12 @@ TEST_F(ImageWindowTest, SavesTheOverlayAndTheObjectsOrSaysWhyNot) {
         bytes << file.rdbuf();
         EXPECT_EQ(bytes.str().substr(0, c.start.size()), c.start) << c.answer;
     }
+    // Closed during an update: the update's result is dropped and nothing more is worked out.
+    Window()->PickObject(KeptPixel());
+    Window()->close();
+    ASSERT_TRUE(WaitFor([&] { return !Window()->Updating(); }));
+    EXPECT_EQ(Window()->ShownMap(), nullptr);
+    EXPECT_FALSE(Part<QPushButton>("ButtonSaveOverlay")->isEnabled());
 }
 
 TEST_F(ImageWindowTest, ShowsADamagedImageInTheErrorBox) {
