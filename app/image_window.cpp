@@ -53,12 +53,14 @@ struct TFormImage::MapJob {
     cv::Mat image;
     image::ImageOptions options;
     std::string path;
+    std::shared_ptr<const std::atomic<bool>> stop;
     std::shared_ptr<const image::ObjectMap> map;
     std::string error;
 
     void Execute() {
         try {
-            map = std::make_shared<const image::ObjectMap>(image::MapObjects(image, options, path));
+            map = std::make_shared<const image::ObjectMap>(
+                image::MapObjects(image, options, path, stop.get()));
         } catch (const std::exception& e) {
             error = UserMessageOf(e);
         }
@@ -73,9 +75,10 @@ TFormImage::~TFormImage() {
 }
 
 void TFormImage::closeEvent(QCloseEvent* event) {
-    // An update running goes on to its end off the window's thread; its result, of an image no
-    // longer shown, is dropped, and no waiting update starts.
+    // An update running stops at its next object's outlines (its result, of an image no longer
+    // shown, dropped), and no waiting update starts.
     pending_.reset();
+    *stop_ = true;
     image_.release();
     map_.reset();
     path_.clear();
@@ -105,6 +108,7 @@ void TFormImage::OpenImage(const std::string& path) {
     }
     path_ = path;
     image_ = decoded;
+    stop_ = std::make_shared<std::atomic<bool>>(false);
     picked_.clear();
     map_.reset();
     setWindowTitle(
@@ -139,6 +143,7 @@ void TFormImage::StartMapping() {
     job->image = image_;
     job->options = *pending_;
     job->path = path_;
+    job->stop = stop_;
     pending_.reset();
     mapThread_ = QThread::create([job] { job->Execute(); });
     connect(mapThread_, &QThread::finished, this, [this, job] {
@@ -151,7 +156,7 @@ void TFormImage::StartMapping() {
 }
 
 void TFormImage::MappingFinished(const MapJob& job) {
-    if (job.path != path_) return;  // of an image since replaced
+    if (job.path != path_ || *job.stop) return;  // of an image since replaced or closed
     map_ = job.map;
     if (map_ && map_->options.labels != pictureOfLabels_) {
         // A label image's objects show white on black, a grain map's grey levels as they are.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <opencv2/core.hpp>
@@ -88,6 +89,8 @@ private:
     // At most one update runs; a change meanwhile waits here, the latest replacing any earlier.
     std::optional<image::ImageOptions> pending_;
     QThread* mapThread_ = nullptr;
+    // Set when the window closes: the updates of its image stop.
+    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
     std::string lastOverlayPath_, lastObjectsPath_;
 
     QPushButton* ButtonOpenImage = nullptr;
