@@ -96,6 +96,20 @@ bool CutJpeg(const std::vector<uchar>& b) {
     return !ended;
 }
 
+// True for a PNG whose chunks run past the end of the file or stop before its end chunk: a
+// cut file, refused before libpng sees it (it would print its own error on standard error).
+bool CutPng(const std::vector<uchar>& b) {
+    if (b.size() < 8 || b[0] != 0x89 || b[1] != 'P' || b[2] != 'N' || b[3] != 'G') return false;
+    std::size_t at = 8;
+    while (at + 12 <= b.size()) {
+        const std::size_t length = BigEndian32(b, at);
+        if (std::string(b.begin() + at + 4, b.begin() + at + 8) == "IEND") return false;
+        if (length > b.size() - at - 12) return true;
+        at += 12 + length;
+    }
+    return true;
+}
+
 }  // namespace
 
 cv::Mat ReadImageFile(const std::string& path) {
@@ -123,7 +137,7 @@ cv::Mat ReadImageFile(const std::string& path) {
     }
     cv::Mat image;
     try {
-        if (!bytes.empty()) image = cv::imdecode(bytes, cv::IMREAD_UNCHANGED);
+        if (!bytes.empty() && !CutPng(bytes)) image = cv::imdecode(bytes, cv::IMREAD_UNCHANGED);
     } catch (const cv::Exception& error) {
         if (error.err.find("OPENCV_IO_MAX_IMAGE") != std::string::npos ||
             error.err.find("pixels") != std::string::npos) {
