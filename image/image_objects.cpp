@@ -15,7 +15,7 @@ namespace varnel::image {
 namespace {
 
 // Splits touching objects: each component is flooded from its cores (its pixels farther from
-// the background than half its deepest), the farthest pixels first, each pixel taking the label
+// the background than 0.65 of its deepest), the farthest pixels first, each pixel taking the label
 // of the neighbour that reached it. Every piece is therefore connected and lies inside one
 // component, and two pieces meet where their floods meet: at the neck between two grains. The
 // frame of one pixel makes the image's edge count as background for the distance.
@@ -36,7 +36,8 @@ cv::Mat SplitTouching(const cv::Mat& binary) {
     for (int r = 0; r < framed.rows; ++r) {
         for (int c = 0; c < framed.cols; ++c) {
             const int k = components.at<int>(r, c);
-            if (k > 0 && distance.at<float>(r, c) >= 0.5f * deepest[k]) cores.at<uchar>(r, c) = 255;
+            if (k > 0 && distance.at<float>(r, c) >= 0.65f * deepest[k])
+                cores.at<uchar>(r, c) = 255;
         }
     }
     components.release();
