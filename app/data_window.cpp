@@ -84,7 +84,11 @@ void TFormData::ShowData(const AnalysisState* state, char decimalSeparator) {
     DataGrid->setHorizontalHeaderLabels(header);
     DataGrid->setRowCount(state->DataCount);
     for (int i = 1; i <= state->DataCount; ++i) {
-        const int line = outlines ? i : i + state->DataFirstLine - 1;
+        const bool numbered = kind == EllipseFileKind::Image &&
+                              static_cast<int>(state->ObjectNumbers.size()) == state->DataCount;
+        const int line = numbered   ? state->ObjectNumbers[i - 1]
+                         : outlines ? i
+                                    : i + state->DataFirstLine - 1;
         QStringList cells{QString::number(line), Number(state->RPost[i], decimalSeparator),
                           Number(RadiansToDegrees(state->PhiPost[i]), decimalSeparator)};
         if (!outlines) cells << (line <= lines.size() ? lines[line - 1] : QString());

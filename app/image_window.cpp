@@ -1,6 +1,7 @@
 #include "app/image_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -52,12 +53,14 @@ struct TFormImage::MapJob {
     cv::Mat image;
     image::ImageOptions options;
     std::string path;
+    std::shared_ptr<const std::atomic<bool>> stop;
     std::shared_ptr<const image::ObjectMap> map;
     std::string error;
 
     void Execute() {
         try {
-            map = std::make_shared<const image::ObjectMap>(image::MapObjects(image, options, path));
+            map = std::make_shared<const image::ObjectMap>(
+                image::MapObjects(image, options, path, stop.get()));
         } catch (const std::exception& e) {
             error = UserMessageOf(e);
         }
@@ -69,6 +72,19 @@ TFormImage::~TFormImage() {
     mapThread_->disconnect(this);
     mapThread_->wait();
     delete mapThread_;
+}
+
+void TFormImage::closeEvent(QCloseEvent* event) {
+    // An update running stops at its next object's outlines (its result, of an image no longer
+    // shown, dropped), and no waiting update starts.
+    pending_.reset();
+    *stop_ = true;
+    image_.release();
+    map_.reset();
+    path_.clear();
+    ObjectView->SetMap(nullptr);
+    EnableCommands();
+    QWidget::closeEvent(event);
 }
 
 void TFormImage::Run(void (TFormImage::*command)()) {
@@ -83,6 +99,8 @@ void TFormImage::ButtonOpenImageClick() {
 }
 
 void TFormImage::OpenImage(const std::string& path) {
+    // Kept even when the decode fails: a damaged file may still be the user's only copy.
+    triedPath_ = path;
     cv::Mat decoded;
     {
         const BusyCursor busy;
@@ -90,6 +108,7 @@ void TFormImage::OpenImage(const std::string& path) {
     }
     path_ = path;
     image_ = decoded;
+    stop_ = std::make_shared<std::atomic<bool>>(false);
     picked_.clear();
     map_.reset();
     setWindowTitle(
@@ -124,6 +143,7 @@ void TFormImage::StartMapping() {
     job->image = image_;
     job->options = *pending_;
     job->path = path_;
+    job->stop = stop_;
     pending_.reset();
     mapThread_ = QThread::create([job] { job->Execute(); });
     connect(mapThread_, &QThread::finished, this, [this, job] {
@@ -136,7 +156,7 @@ void TFormImage::StartMapping() {
 }
 
 void TFormImage::MappingFinished(const MapJob& job) {
-    if (job.path != path_) return;  // of an image since replaced
+    if (job.path != path_ || *job.stop) return;  // of an image since replaced or closed
     map_ = job.map;
     if (map_ && map_->options.labels != pictureOfLabels_) {
         // A label image's objects show white on black, a grain map's grey levels as they are.
@@ -165,7 +185,7 @@ void TFormImage::ButtonAnalyseClick() {
 }
 
 std::vector<std::string> TFormImage::DataFiles() const {
-    std::vector<std::string> files{path_};
+    std::vector<std::string> files{path_, triedPath_};
     if (host_.dataFiles) {
         for (std::string& file : host_.dataFiles()) files.push_back(std::move(file));
     }

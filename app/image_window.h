@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <opencv2/core.hpp>
@@ -60,6 +61,10 @@ public:
     /// True while the objects are being worked out.
     bool Updating() const { return mapThread_ != nullptr; }
 
+protected:
+    /// Drops the image and any update waiting, so that a closed window holds no work.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     struct MapJob;
 
@@ -76,6 +81,7 @@ private:
     UserInterface& ui_;
     ImageWindowHost host_;
     std::string path_;
+    std::string triedPath_;  // the file the last Open Image was given
     cv::Mat image_;
     std::vector<image::PixelPosition> picked_;
     bool pictureOfLabels_ = false;
@@ -83,6 +89,8 @@ private:
     // At most one update runs; a change meanwhile waits here, the latest replacing any earlier.
     std::optional<image::ImageOptions> pending_;
     QThread* mapThread_ = nullptr;
+    // Set when the window closes: the updates of its image stop.
+    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
     std::string lastOverlayPath_, lastObjectsPath_;
 
     QPushButton* ButtonOpenImage = nullptr;

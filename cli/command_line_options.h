@@ -87,9 +87,12 @@ inline void AddImportOptions(CLI::App& app, ImportRequest& request) {
     app.add_flag("--invert", image.invert, "Image: objects dark on light");
     app.add_flag("--labels", image.labels,
                  "Image: a label image, each non-zero value (8 or 16 bit) one object");
-    app.add_option("--min-area", image.minimumArea,
-                   "Image: least area of a kept object in pixels (default 100)")
-        ->check(CLI::Range(1, 1 << 30));
+    app.add_option_function<std::string>(
+        "--min-area",
+        [&image](const std::string& text) {
+            image.minimumArea = UsageChecked(ParseMinimumArea, text);
+        },
+        "Image: least area of a kept object in pixels (default 100)");
     app.add_flag("--keep-edge", image.keepEdge, "Image: keep objects that touch the edge");
     app.add_flag("--split", image.split,
                  "Image: split touching objects (distance transform and watershed)");

@@ -69,10 +69,27 @@ std::optional<int> ParseThreshold(const std::string& text) {
     return std::stoi(text);
 }
 
+int ParseMinimumArea(const std::string& text) {
+    const bool digits = !text.empty() && text.size() <= 10 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    const long long area = digits ? std::stoll(text) : 0;
+    if (area < 1 || area > 1LL << 30) {
+        throw std::invalid_argument("--min-area takes a whole number of pixels from 1 to " +
+                                    std::to_string(1LL << 30));
+    }
+    return static_cast<int>(area);
+}
+
 std::string DataExportConflict(const ImportRequest& request, const ExportRequest& exports) {
     const std::string objects = Lower(request.exportObjects);
     if (!objects.empty() && !objects.ends_with(".csv") && !objects.ends_with(".geojson")) {
         return "--export-objects takes a name ending in .csv or .geojson";
+    }
+    if (!request.overlayPng.empty() && !Lower(request.overlayPng).ends_with(".png")) {
+        return "--overlay-png takes a name ending in .png";
+    }
+    if (!request.overlaySvg.empty() && !Lower(request.overlaySvg).ends_with(".svg")) {
+        return "--overlay-svg takes a name ending in .svg";
     }
     std::vector<RequestedExport> saves = RequestedExports(exports);
     const RequestedExport own[] = {{"--export-data", request.exportData},

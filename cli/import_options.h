@@ -30,6 +30,10 @@ ColumnChoice ParseColumnChoice(const std::string& text);
 /// std::invalid_argument with the usage error for any other text.
 std::optional<int> ParseThreshold(const std::string& text);
 
+/// The pixels of --min-area N, a whole number from 1 to 2^30. Throws std::invalid_argument with
+/// the usage error for any other text.
+int ParseMinimumArea(const std::string& text);
+
 /// The usage error when --export-data, --overlay-png, --overlay-svg or --export-objects names
 /// the file of another export, or when --export-objects names neither .csv nor .geojson;
 /// empty otherwise.

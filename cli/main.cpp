@@ -218,6 +218,13 @@ int main(int argc, char** argv) {
         options.files.size() != 1) {
         return UsageError("Exports need exactly one data file.", app);
     }
+    if (const image::ImageOptions& image = options.import.options.image;
+        image.labels && (image.threshold || image.invert)) {
+        return UsageError(
+            "--labels takes no --threshold or --invert: a label image's values are "
+            "its objects.",
+            app);
+    }
     if (options.import.AnyImageOutput() && !image::HasImageName(options.files.front())) {
         return UsageError("--overlay-png, --overlay-svg and --export-objects need an image.", app);
     }

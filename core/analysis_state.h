@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/strain_vector.h"
 
@@ -42,6 +43,9 @@ struct AnalysisState {
     std::array<double, kMaxData + 1> FQuantile95{};
     std::int32_t DataCount = 0;
     std::int32_t DataFirstLine = 1;  // the file's line of datum 1: 2 below a table's header
+    // An image's data: the number of datum i's object at [i − 1], as the overlay and the export
+    // number it (the excluded objects leave gaps). Set by each image read only.
+    std::vector<std::int32_t> ObjectNumbers;
     std::array<double, kMaxData + 1> RPost{};
     std::array<double, kMaxData + 1> PhiPost{};  // radians
     std::array<double, kMaxData + 1> RPre{};

@@ -8,6 +8,8 @@ namespace varnel::image {
 
 /// Largest image read: a header that claims more pixels is refused before anything is decoded.
 inline constexpr long long kLargestImagePixels = 400'000'000;
+/// The most memory an image may take decoded, all its channels at their depth.
+inline constexpr long long kLargestImageBytes = 1LL << 30;
 
 /// Largest R of a kept object: the largest the data reader accepts.
 inline constexpr double kLargestObjectRatio = 100.0;

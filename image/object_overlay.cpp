@@ -1,6 +1,7 @@
 #include "image/object_overlay.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <opencv2/imgcodecs.hpp>
@@ -67,10 +68,13 @@ std::string Escaped(const std::string& text) {
     return escaped;
 }
 
-std::string Format(const char* format, double a, double b) {
+// A number as printf's %.Ng writes it under the "C" locale, whatever the program's locale:
+// SVG takes a point only.
+std::string Format(double value, int digits) {
     char text[64];
-    std::snprintf(text, sizeof text, format, a, b);
-    return text;
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits).ptr;
+    return std::string(text, end);
 }
 
 std::string Base64(const std::vector<uchar>& bytes) {
@@ -148,7 +152,7 @@ std::string OverlaySvg(const cv::Mat& image, const ImageObjects& objects,
     text += "<image width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) +
             "\" style=\"image-rendering:pixelated\" href=\"data:image/png;base64," + Base64(png) +
             "\"/>\n";
-    text += "<g fill=\"none\" stroke-width=\"" + Format("%.3g", 1.0 / s, 0) + "\">\n";
+    text += "<g fill=\"none\" stroke-width=\"" + Format(1.0 / s, 3) + "\">\n";
     for (const ImageObject& o : objects.objects) {
         const Marks marks = MarksOf(o);
         std::string path;
@@ -160,14 +164,14 @@ std::string OverlaySvg(const cv::Mat& image, const ImageObjects& objects,
             path += " Z ";
         }
         text += "<path stroke=\"" + std::string(marks.svgOutline) + "\" d=\"" + path + "\"/>\n";
-        const std::string centre = Format("%.6g %.6g", o.x, h - o.y);
-        text += "<ellipse stroke=\"" + std::string(marks.svgEllipse) + "\" cx=\"" +
-                Format("%.6g", o.x, 0) + "\" cy=\"" + Format("%.6g", h - o.y, 0) + "\" rx=\"" +
-                Format("%.6g", o.major, 0) + "\" ry=\"" + Format("%.6g", o.minor, 0) +
-                "\" transform=\"rotate(" + Format("%.6g", -o.degrees, 0) + " " + centre + ")\"/>\n";
-        text += "<text x=\"" + Format("%.6g", o.x, 0) + "\" y=\"" + Format("%.6g", h - o.y, 0) +
-                "\" fill=\"" + std::string(marks.svgCaption) +
-                "\" stroke=\"none\" font-family=\"Arial\" font-size=\"" + Format("%.3g", 8.0, 0) +
+        const std::string centre = Format(o.x, 6) + " " + Format(h - o.y, 6);
+        text += "<ellipse stroke=\"" + std::string(marks.svgEllipse) + "\" cx=\"" + Format(o.x, 6) +
+                "\" cy=\"" + Format(h - o.y, 6) + "\" rx=\"" + Format(o.major, 6) + "\" ry=\"" +
+                Format(o.minor, 6) + "\" transform=\"rotate(" + Format(-o.degrees, 6) + " " +
+                centre + ")\"/>\n";
+        text += "<text x=\"" + Format(o.x, 6) + "\" y=\"" + Format(h - o.y, 6) + "\" fill=\"" +
+                std::string(marks.svgCaption) +
+                "\" stroke=\"none\" font-family=\"Arial\" font-size=\"" + Format(8.0, 3) +
                 "\" text-anchor=\"middle\" dominant-baseline=\"central\">" + Escaped(Caption(o)) +
                 "</text>\n";
     }

@@ -5,10 +5,12 @@
 
 namespace varnel::image {
 
-ObjectMap MapObjects(const cv::Mat& image, const ImageOptions& options, const std::string& name) {
+ObjectMap MapObjects(const cv::Mat& image, const ImageOptions& options, const std::string& name,
+                     const std::atomic<bool>* stop) {
     ObjectMap map{options, FindObjects(image, options, name, true), {}};
     map.rings.reserve(map.found.objects.size());
     for (const ImageObject& object : map.found.objects) {
+        if (stop != nullptr && *stop) break;
         map.rings.push_back(ObjectRings(map.found, object));
     }
     return map;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,10 @@ struct ObjectMap {
 };
 
 /// ObjectLabels, MeasureObjects and the rings of every object of the decoded `image`. Throws
-/// what ObjectLabels throws (naming `name`).
-ObjectMap MapObjects(const cv::Mat& image, const ImageOptions& options, const std::string& name);
+/// what ObjectLabels throws (naming `name`). When `stop` turns true the work ends at the next
+/// object's rings, the map left without them.
+ObjectMap MapObjects(const cv::Mat& image, const ImageOptions& options, const std::string& name,
+                     const std::atomic<bool>* stop = nullptr);
 
 /// The number of the object that holds pixel `at`; 0 for the background or outside the image.
 int ObjectNumberAt(const ImageObjects& found, PixelPosition at);

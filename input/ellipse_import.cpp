@@ -22,6 +22,8 @@ constexpr const char* kUtf32Message =
     "The file is UTF-32 text, which is not read: save it as UTF-8 or plain text.";
 constexpr const char* kUnusedColumnsMessage =
     "The chosen columns are not used: the file is not a table with a header line.";
+constexpr const char* kUnusedImageOptionsMessage =
+    "The image options are not used: the file is not an image.";
 
 // The refusal of a file that starts with the byte-order mark of UTF-32 or UTF-16, either byte
 // order (a spreadsheet's "Unicode text"), or nothing; a data file never starts so. UTF-32's
@@ -118,16 +120,24 @@ std::string NoObjectMessage(const std::string& path, const image::ImageObjects& 
                             const image::ImageOptions& options) {
     const std::string name = path.substr(std::min(path.size(), path.find_last_of('/') + 1));
     if (found.objects.empty()) return "The image \"" + name + "\" holds no object.";
-    int edge = 0, small = 0, hand = 0;
+    int edge = 0, small = 0, elongated = 0, hand = 0;
     for (const image::ImageObject& object : found.objects) {
         edge += object.exclusion == image::Exclusion::Edge;
         small += object.exclusion == image::Exclusion::Small;
+        elongated += object.exclusion == image::Exclusion::Elongated;
         hand += object.exclusion == image::Exclusion::Hand;
     }
+    const auto count = [](int n, const char* one, const char* more) {
+        return std::to_string(n) + (n == 1 ? one : more);
+    };
+    const std::string longer =
+        elongated > 0 ? ", " + count(elongated, " has", " have") + " R > 100" : "";
     const std::string byHand = hand > 0 ? ", " + std::to_string(hand) + " excluded by hand" : "";
-    return "The image \"" + name + "\" keeps none of its " + std::to_string(found.objects.size()) +
-           " objects: " + std::to_string(edge) + " touch the edge, " + std::to_string(small) +
-           " are smaller than " + std::to_string(options.minimumArea) + " pixels" + byHand + ".";
+    return "The image \"" + name + "\" keeps none of its " +
+           count(static_cast<int>(found.objects.size()), " object", " objects") + ": " +
+           count(edge, " touches", " touch") + " the edge, " + count(small, " is", " are") +
+           " smaller than " + std::to_string(options.minimumArea) + " pixels" + longer + byHand +
+           ".";
 }
 
 // The kept objects of an image in their order, as a GeoJSON file's polygons are stored.
@@ -154,10 +164,12 @@ DataFileReading ReadImage(AnalysisState& state, const std::string& path,
     state.DataCount = found.kept;
     state.DataFileName = path;
     state.DataFirstLine = 1;
+    state.ObjectNumbers.clear();
     int k = 0;
     for (const image::ImageObject& object : found.objects) {
         if (object.exclusion != image::Exclusion::None) continue;
         ++k;
+        state.ObjectNumbers.push_back(object.number);
         state.RPost[k] = object.ratio;
         state.PhiPost[k] = DegreesToStoredRadians(object.degrees);
     }
@@ -197,12 +209,17 @@ DataFileReading CountAndParseDataFile(AnalysisState& state, const std::string& p
                                   ? "UTF-16"
                                   : "UTF-32"));
     }
-    if (kind == EllipseFileKind::Table) return ReadTable(state, path, options);
     DataFileReading reading =
-        kind == EllipseFileKind::GeoJson ? ReadGeoJson(state, path, decimalSeparator)
-        : kind == EllipseFileKind::Image ? ReadImage(state, path, options)
-                                         : ReadDataLines(state, path, decimalSeparator);
-    if (options.columns) reading.notices.insert(reading.notices.begin(), kUnusedColumnsMessage);
+        kind == EllipseFileKind::Table     ? ReadTable(state, path, options)
+        : kind == EllipseFileKind::GeoJson ? ReadGeoJson(state, path, decimalSeparator)
+        : kind == EllipseFileKind::Image   ? ReadImage(state, path, options)
+                                           : ReadDataLines(state, path, decimalSeparator);
+    if (kind != EllipseFileKind::Image && !(options.image == image::ImageOptions{})) {
+        reading.notices.insert(reading.notices.begin(), kUnusedImageOptionsMessage);
+    }
+    if (options.columns && kind != EllipseFileKind::Table) {
+        reading.notices.insert(reading.notices.begin(), kUnusedColumnsMessage);
+    }
     return reading;
 }
 

@@ -65,9 +65,12 @@ TEST_F(ImageWindowTest, ShowsTheCountsAndAnalysesTheObjectsNotExcluded) {
     EXPECT_NE(MemoText().find("N = " + std::to_string(read.kept - 1)), std::string::npos);
 }
 
-// Each save: onto the image refused, a name of another kind refused, the file written.
+// Each save: onto the image or a file that failed to open refused, a name of another kind
+// refused, the file written.
 TEST_F(ImageWindowTest, SavesTheOverlayAndTheObjectsOrSaysWhyNot) {
     OpenImage(Grains());
+    const std::string junk = WriteFile("junk.png", "not an image");
+    OpenImage(junk);
     const struct {
         const char* button;
         std::string answer;
@@ -75,6 +78,7 @@ TEST_F(ImageWindowTest, SavesTheOverlayAndTheObjectsOrSaysWhyNot) {
         std::string start;
     } cases[] = {
         {"ButtonSaveOverlay", Grains(), SaveOverDataFileMessage(Grains()), ""},
+        {"ButtonSaveOverlay", junk, SaveOverDataFileMessage(junk), ""},
         {"ButtonSaveOverlay", Path("o.jpg"),
          "Cannot save an overlay as \"o.jpg\": its name must end in .png or .svg.", ""},
         {"ButtonSaveOverlay", Path("o.svg"), "", "<?xml"},
@@ -98,6 +102,12 @@ TEST_F(ImageWindowTest, SavesTheOverlayAndTheObjectsOrSaysWhyNot) {
         bytes << file.rdbuf();
         EXPECT_EQ(bytes.str().substr(0, c.start.size()), c.start) << c.answer;
     }
+    // Closed during an update: the update's result is dropped and nothing more is worked out.
+    Window()->PickObject(KeptPixel());
+    Window()->close();
+    ASSERT_TRUE(WaitFor([&] { return !Window()->Updating(); }));
+    EXPECT_EQ(Window()->ShownMap(), nullptr);
+    EXPECT_FALSE(Part<QPushButton>("ButtonSaveOverlay")->isEnabled());
 }
 
 TEST_F(ImageWindowTest, ShowsADamagedImageInTheErrorBox) {

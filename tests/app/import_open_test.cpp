@@ -8,6 +8,7 @@
 
 #include "core/analysis_state.h"
 #include "core/messages.h"
+#include "image/image_objects.h"
 #include "tests/app/main_window_fixture.h"
 
 namespace varnel::app {
@@ -147,6 +148,16 @@ TEST_F(MainWindowTest, ViewDataListsTheEllipsesAsReadAndFollowsEachOpen) {
     Open(std::string(VARNEL_EXAMPLES_DIR) + "/strained_grains.png");
     EXPECT_EQ(grid->columnCount(), 3);
     EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Kept object"));
+    // Each row the object's own number, as in the overlay, gaps where objects are excluded.
+    int row = 0;
+    for (const image::ImageObject& o :
+         image::ReadImageObjects(std::string(VARNEL_EXAMPLES_DIR) + "/strained_grains.png", {})
+             .objects) {
+        if (o.exclusion == image::Exclusion::None) {
+            EXPECT_EQ(cell(row++, 0), std::to_string(o.number));
+        }
+    }
+    EXPECT_EQ(row, grid->rowCount());
 }
 
 }  // namespace

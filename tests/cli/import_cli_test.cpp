@@ -180,10 +180,20 @@ TEST_F(ImportCliTest, WritesTheOverlaysAndObjectsOfAnImage) {
     EXPECT_EQ(text.status, 2);
     EXPECT_EQ(text.err.substr(0, text.err.find('\n')),
               "--overlay-png, --overlay-svg and --export-objects need an image.");
-    const CliRun kind = Cli(grains + " --export-objects o.txt");
-    EXPECT_EQ(kind.status, 2);
-    EXPECT_EQ(kind.err.substr(0, kind.err.find('\n')),
-              "--export-objects takes a name ending in .csv or .geojson");
+    for (const auto& [option, refusal] :
+         {std::pair{" --export-objects o.txt",
+                    "--export-objects takes a name ending in .csv or .geojson"},
+          std::pair{" --overlay-png o.svg", "--overlay-png takes a name ending in .png"},
+          std::pair{" --overlay-svg o.png", "--overlay-svg takes a name ending in .svg"},
+          std::pair{" --min-area 5.5",
+                    "--min-area takes a whole number of pixels from 1 to 1073741824"},
+          std::pair{" --labels --invert",
+                    "--labels takes no --threshold or --invert: a label "
+                    "image's values are its objects."}}) {
+        const CliRun kind = Cli(grains + option);
+        EXPECT_EQ(kind.status, 2) << option;
+        EXPECT_EQ(kind.err.substr(0, kind.err.find('\n')), refusal);
+    }
 }
 
 TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "image/object_picking.h"
 #include "image/raster_ellipse.h"
@@ -183,6 +185,28 @@ TEST(ImageObjects, FindAndExcludeObjectsAsAsked) {
             }
         }
         ++row;
+    }
+    // Split pieces beside a ring: each piece one connected part of one component, the discs
+    // near their own area and centre.
+    cv::Mat scene = pair.clone();
+    RasteriseEllipse<uchar>(scene, 122, 82, 14, 14, 0, 255);
+    RasteriseEllipse<uchar>(scene, 122, 82, 6, 6, 0, 0);
+    const cv::Mat whole = ObjectLabels(scene, noSplit, "g.png");
+    const ImageObjects pieces = MeasureObjects(ObjectLabels(scene, split, "g.png"), split);
+    EXPECT_EQ(pieces.objects.size(), 3u);
+    for (const ImageObject& o : pieces.objects) {
+        const cv::Mat mask = pieces.labels == o.number;
+        cv::Mat parts;
+        EXPECT_EQ(cv::connectedComponents(mask, parts, 8), 2) << o.number;
+        double low = 0, high = 0;
+        cv::minMaxLoc(whole, &low, &high, nullptr, nullptr, mask);
+        EXPECT_EQ(low, high) << o.number;
+    }
+    for (const double x : {50.0, 89.0}) {
+        const ImageObject& o = pieces.objects[pieces.labels.at<int>(49, int(x)) - 1];
+        EXPECT_NEAR(o.area, 400 * std::numbers::pi, 30) << x;
+        EXPECT_NEAR(o.x, x, 0.5) << x;
+        EXPECT_NEAR(o.y, 50, 0.2) << x;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "image/raster_ellipse.h"
+#include "tests/support/comma_locale.h"
 
 namespace varnel::image {
 namespace {
@@ -33,7 +34,13 @@ TEST(ObjectOverlay, MarksKeptAndExcludedObjectsApart) {
     int r = 0;
     while (found.labels.at<int>(r, 0) == 0) ++r;
     EXPECT_EQ(picture.at<cv::Vec3b>(4 * r, 0), cv::Vec3b(0, 0, 230));
-    const std::string svg = OverlaySvg(image, found, options);
+    // Numbers with a point, as SVG reads them, under a comma locale too.
+    const std::string svg = [&] {
+        const testing_support::ScopedCommaLocale comma;
+        return OverlaySvg(image, found, options);
+    }();
+    EXPECT_NE(svg.find("stroke-width=\"0.25\""), std::string::npos);
+    EXPECT_EQ(svg.find("=\"100,"), std::string::npos);
     EXPECT_NE(svg.find("width=\"800\" height=\"400\" viewBox=\"0 0 200 100\""), std::string::npos);
     EXPECT_NE(svg.find(">" + std::to_string(kept.number) + "</text>"), std::string::npos);
     EXPECT_NE(svg.find(">" + std::to_string(3 - kept.number) + " edge</text>"), std::string::npos);

@@ -179,13 +179,16 @@ TEST_F(EllipseImportTest, TheUsersColumnsOverrideTheHeader) {
     ASSERT_TRUE(reading.parse.ok);
     EXPECT_EQ(state_->RPost[1], 2.5);
     EXPECT_EQ(state_->PhiPost[1], DegreesToStoredRadians(80));
-    // Columns chosen for a data file leave it to the data reader, and the user is told.
+    // Columns and image options given for a data file leave it to the data reader, and the user
+    // is told.
+    options.image.split = true;
     const DataFileReading plain = Read("2,30\n", "plain.txt", options);
     ASSERT_TRUE(plain.parse.ok);
     EXPECT_EQ(state_->RPost[1], 2.0);
     EXPECT_EQ(plain.notices,
-              std::vector<std::string>{
-                  "The chosen columns are not used: the file is not a table with a header line."});
+              (std::vector<std::string>{
+                  "The chosen columns are not used: the file is not a table with a header line.",
+                  "The image options are not used: the file is not an image."}));
     EXPECT_TRUE(reading.notices.empty());
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -35,15 +36,22 @@ TEST(ImageImport, ReadsOrRefusesEveryKindOfImage) {
     cv::Mat alpha;
     cv::cvtColor(ThreeGrains<uchar>(CV_8U, 255), alpha, cv::COLOR_GRAY2BGRA);
     const std::string png = Encoded(ThreeGrains<uchar>(CV_8U, 255), ".png");
+    const std::string jpeg = Encoded(ThreeGrains<uchar>(CV_8U, 255), ".jpg");
     cv::Mat dots(250, 250, CV_8U, cv::Scalar(0));
     for (int r = 2; r < 248; r += 2) {
         for (int c = 2; c < 248; c += 2) dots.at<uchar>(r, c) = 255;
     }
     cv::Mat disc(50, 50, CV_8U, cv::Scalar(0));
     image::RasteriseEllipse<uchar>(disc, 25, 25, 8, 8, 0, 255);
+    cv::Mat strip(5, 210, CV_8U, cv::Scalar(0));
+    strip(cv::Rect(5, 2, 200, 1)).setTo(255);  // R = 200
+    testing_support::TestFolder folder;
+    // A PNG header claiming 20000 × 20000 pixels of four 16-bit channels: 3.2 GB decoded.
+    const std::string bomb = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) +
+                             std::string("\0\0\x4e\x20\0\0\x4e\x20\x10\x06\0\0\0", 13);
     const struct {
-        std::string name, bytes;
-        int count;  // data read; 0: refused with `message`
+        std::string name, bytes;  // bytes "<none>": no such file; "<folder>": a folder
+        int count;  // data read; 0: refused with `message` (and its English line below)
         std::string message;
     } cases[] = {
         {"grey.png", png, 3, ""},
@@ -55,31 +63,48 @@ TEST(ImageImport, ReadsOrRefusesEveryKindOfImage) {
         {"cut.png", png.substr(0, png.size() / 2), 0,
          "The image \"cut.png\" cannot be decoded: the file is damaged or not a PNG, TIFF, BMP, "
          "JPEG or PGM image."},
+        {"grains.jpg", jpeg, 3, ""},
+        {"cut.jpg", jpeg.substr(0, jpeg.size() * 3 / 4), 0,
+         "The image \"cut.jpg\" cannot be decoded: the file is damaged or not a PNG, TIFF, BMP, "
+         "JPEG or PGM image."},
         {"empty.png", "", 0,
          "The image \"empty.png\" cannot be decoded: the file is damaged or not a PNG, TIFF, "
          "BMP, JPEG or PGM image."},
         {"huge.pgm", "P5\n30000 20000\n255\n" + std::string(64, '\0'), 0,
          "The image \"huge.pgm\" has more than 400 megapixels, more than the program reads."},
+        {"bomb.png", bomb, 0,
+         "The image \"bomb.png\" takes more than 1 GiB of memory decoded, more than the program "
+         "reads."},
+        {"nosuch.png", "<none>", 0,
+         "The image \"nosuch.png\" cannot be opened.\nfile not found: " +
+             folder.PathOf("nosuch.png") + " (No such file or directory)"},
+        {"dir.png", "<folder>", 0,
+         "The image \"dir.png\" cannot be opened.\na folder, not a file: " +
+             folder.PathOf("dir.png") + " (Is a directory)"},
         {"black.png", Encoded(cv::Mat(50, 50, CV_8U, cv::Scalar(0)), ".png"), 0,
          "The image \"black.png\" holds no object."},
         {"white.png", Encoded(cv::Mat(50, 50, CV_8U, cv::Scalar(255)), ".png"), 0,
-         "The image \"white.png\" keeps none of its 1 objects: 1 touch the edge, 0 are smaller "
+         "The image \"white.png\" keeps none of its 1 object: 1 touches the edge, 0 are smaller "
          "than 100 pixels."},
+        {"strip.png", Encoded(strip, ".png"), 0,
+         "The image \"strip.png\" keeps none of its 1 object: 0 touch the edge, 0 are smaller "
+         "than 100 pixels, 1 has R > 100."},
         {"pixel.png", Encoded(cv::Mat(1, 1, CV_8U, cv::Scalar(255)), ".png"), 0,
-         "The image \"pixel.png\" keeps none of its 1 objects: 1 touch the edge, 0 are smaller "
+         "The image \"pixel.png\" keeps none of its 1 object: 1 touches the edge, 0 are smaller "
          "than 100 pixels."},
         {"hand.png", Encoded(disc, ".png"), 0,
-         "The image \"hand.png\" keeps none of its 1 objects: 0 touch the edge, 0 are smaller "
+         "The image \"hand.png\" keeps none of its 1 object: 0 touch the edge, 0 are smaller "
          "than 100 pixels, 1 excluded by hand."},
         {"dots.png", Encoded(dots, ".png"), -1, ""},  // 15129 dots of one pixel: too many
     };
-    testing_support::TestFolder folder;
     auto state = std::make_unique<AnalysisState>();
     for (const auto& c : cases) {
         ImportOptions options;
         if (c.count < 0) options.image.minimumArea = 1;
         if (c.name == "hand.png") options.image.excludedByHand = {{25, 25}};
-        const std::string path = folder.Write(c.name, c.bytes);
+        if (c.bytes == "<folder>") std::filesystem::create_directory(folder.PathOf(c.name));
+        const std::string path =
+            c.bytes.starts_with("<") ? folder.PathOf(c.name) : folder.Write(c.name, c.bytes);
         try {
             const DataFileReading reading = CountAndParseDataFile(*state, path, '.', options);
             if (c.count < 0) {
@@ -90,7 +115,8 @@ TEST(ImageImport, ReadsOrRefusesEveryKindOfImage) {
             EXPECT_EQ(state->DataCount, c.count) << c.name;
             EXPECT_EQ(c.message, "") << c.name;
         } catch (const VarnelError& error) {
-            EXPECT_EQ(error.what(), c.message) << c.name;
+            const std::string below = error.Detail().empty() ? "" : "\n" + error.Detail();
+            EXPECT_EQ(error.what() + below, c.message) << c.name;
         }
     }
 }
