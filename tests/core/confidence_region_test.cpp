@@ -11,11 +11,10 @@
 
 #include "core/estimation.h"
 #include "core/objective.h"
+#include "tests/support/angle_units.h"
 
 namespace varnel {
 namespace {
-
-constexpr double kDegree = std::numbers::pi / 180.0;
 
 // The three-ellipse example, estimated, with quantile tables of known values.
 std::unique_ptr<AnalysisState> EstimatedExample() {

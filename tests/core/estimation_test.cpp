@@ -13,14 +13,13 @@
 #include "core/objective.h"
 #include "core/varnel_error.h"
 #include "tests/support/analysis_states.h"
+#include "tests/support/angle_units.h"
 #include "tests/support/degenerate_data.h"
 #include "tests/support/error_text.h"
 #include "tests/support/recording_progress.h"
 
 namespace varnel {
 namespace {
-
-constexpr double kDegree = std::numbers::pi / 180.0;
 
 using testing_support::RandomPopulation;
 using testing_support::RecordingProgress;

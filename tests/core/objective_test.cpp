@@ -7,13 +7,12 @@
 #include <numbers>
 
 #include "core/varnel_error.h"
+#include "tests/support/angle_units.h"
 #include "tests/support/degenerate_data.h"
 #include "tests/support/error_text.h"
 
 namespace varnel {
 namespace {
-
-constexpr double kDegree = std::numbers::pi / 180.0;
 
 using testing_support::StateOf;
 constexpr double kExampleTolerance = 5e-6;  // the worked examples carry six or seven digits

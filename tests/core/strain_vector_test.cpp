@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "core/varnel_error.h"
+#include "tests/support/angle_units.h"
 #include "tests/support/error_text.h"
 
 namespace varnel {
@@ -14,7 +15,6 @@ namespace {
 using testing_support::ErrorTextOf;
 
 constexpr double kPi = std::numbers::pi;
-constexpr double kDegree = kPi / 180.0;
 // The worked examples are given to six or seven significant digits.
 constexpr double kExampleTolerance = 5e-6;
 

@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "core/varnel_error.h"
+#include "tests/support/angle_units.h"
 #include "tests/support/error_text.h"
 
 namespace varnel {
 namespace {
 
 using testing_support::ErrorTextOf;
-
-constexpr double kDegree = std::numbers::pi / 180.0;
 
 // T² = H / (1 + H / (N − 1)), H = N · mᵀ C⁻¹ m with C the covariance about the mean, in
 // extended precision: the centred vectors keep the digits that a moment matrix about the origin

@@ -5,10 +5,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "tests/support/angle_units.h"
+
 namespace varnel::ellipsoid {
 namespace {
 
-constexpr double kRadian = std::numbers::pi / 180.0;
 using Matrix = std::array<std::array<double, 3>, 3>;
 
 Matrix Multiply(const Matrix& a, const Matrix& b) {

@@ -14,7 +14,7 @@
 namespace varnel::image {
 namespace {
 
-ImageOptions KeepAll() {
+ImageOptions SmallObjectsKept() {
     ImageOptions options;
     options.minimumArea = 1;
     return options;
@@ -49,7 +49,8 @@ TEST(ImageObjects, RecoverTheRatioAndOrientationOfRasterisedEllipses) {
         RasteriseEllipse<uchar>(image, x, y, c.ratio * c.minor, c.minor, c.degrees, 255);
         ++k;
     }
-    const ImageObjects found = MeasureObjects(ObjectLabels(image, KeepAll(), "e.png"), KeepAll());
+    const ImageObjects found =
+        MeasureObjects(ObjectLabels(image, SmallObjectsKept(), "e.png"), SmallObjectsKept());
     ASSERT_EQ(found.objects.size(), std::size(cases));
     k = 0;
     for (const auto& c : cases) {
@@ -79,7 +80,7 @@ TEST(ImageObjects, CountEachPixelAsAUnitSquare) {
         cv::Mat image(8, 8, CV_8U, cv::Scalar(0));
         for (const cv::Point& p : c.pixels) image.at<uchar>(p) = 255;
         const ImageObjects found =
-            MeasureObjects(ObjectLabels(image, KeepAll(), "p.png"), KeepAll());
+            MeasureObjects(ObjectLabels(image, SmallObjectsKept(), "p.png"), SmallObjectsKept());
         ASSERT_EQ(found.objects.size(), 1u);
         EXPECT_NEAR(found.objects[0].ratio, c.ratio, 1e-12);
         if (c.ratio > 1) {
@@ -97,12 +98,14 @@ TEST(ImageObjects, FollowFlipsAndQuarterTurnsOfTheImage) {
     RasteriseEllipse<uchar>(image, 250.8, 200.1, 40, 10, -70, 255);
     RasteriseEllipse<uchar>(image, 300.5, 70.2, 20, 15, 5, 255);
     const ImageObjects original =
-        MeasureObjects(ObjectLabels(image, KeepAll(), "o.png"), KeepAll());
+        MeasureObjects(ObjectLabels(image, SmallObjectsKept(), "o.png"), SmallObjectsKept());
     cv::Mat flipped, turned;
     cv::flip(image, flipped, 0);
     cv::rotate(image, turned, cv::ROTATE_90_COUNTERCLOCKWISE);
-    const ImageObjects f = MeasureObjects(ObjectLabels(flipped, KeepAll(), "f.png"), KeepAll());
-    const ImageObjects t = MeasureObjects(ObjectLabels(turned, KeepAll(), "t.png"), KeepAll());
+    const ImageObjects f =
+        MeasureObjects(ObjectLabels(flipped, SmallObjectsKept(), "f.png"), SmallObjectsKept());
+    const ImageObjects t =
+        MeasureObjects(ObjectLabels(turned, SmallObjectsKept(), "t.png"), SmallObjectsKept());
     ASSERT_EQ(original.objects.size(), 3u);
     for (const ImageObject& o : original.objects) {
         const ImageObject& mirror = Nearest(f, o.x, 300 - o.y);

@@ -5,7 +5,7 @@
 namespace varnel::image {
 namespace {
 
-ImageOptions KeepAll() {
+ImageOptions KeepAllObjects() {
     ImageOptions options;
     options.minimumArea = 1;
     options.keepEdge = true;
@@ -19,7 +19,7 @@ ImageObjects SquareWithHole() {
     labels(cv::Rect(1, 1, 3, 3)).setTo(1);
     labels.at<int>(2, 2) = 0;
     labels.at<int>(4, 4) = 1;
-    return MeasureObjects(labels, KeepAll());
+    return MeasureObjects(labels, KeepAllObjects());
 }
 
 // Walked by hand along the pixels' edges (y up): the outer ring anticlockwise, passing the
@@ -41,7 +41,7 @@ TEST(ObjectRings, JoinTheSeparatePiecesOfALabel) {
     cv::Mat labels(5, 6, CV_32S, cv::Scalar(0));
     labels.at<int>(1, 1) = 7;
     labels(cv::Rect(3, 2, 2, 2)).setTo(7);
-    const ImageObjects found = MeasureObjects(labels, KeepAll());
+    const ImageObjects found = MeasureObjects(labels, KeepAllObjects());
     const std::vector<PixelRing> rings = ObjectRings(found, found.objects.at(0));
     ASSERT_EQ(rings.size(), 1u);
     long long twiceArea = 0;

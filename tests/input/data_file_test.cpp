@@ -11,14 +11,13 @@
 #include "core/checked_math.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
+#include "tests/support/angle_units.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/error_text.h"
 #include "tests/support/test_folder.h"
 
 namespace varnel {
 namespace {
-
-constexpr double kDegree = std::numbers::pi / 180.0;
 
 class DataFileTest : public ::testing::Test {
 protected:

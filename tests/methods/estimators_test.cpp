@@ -9,6 +9,7 @@
 
 #include "core/orientation.h"
 #include "tests/methods/synthetic_sets.h"
+#include "tests/support/angle_units.h"
 
 namespace varnel::methods {
 namespace {
@@ -18,7 +19,6 @@ using testing_support::EstimatedStateOf;
 using testing_support::Population;
 using testing_support::Strained;
 
-constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 TEST(ReduceOffset, TurnsAnglesIntoTheHalfOpenRangeBelow90) {

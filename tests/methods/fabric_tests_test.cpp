@@ -9,6 +9,7 @@
 #include "core/worker_pool.h"
 #include "methods/estimators.h"
 #include "tests/methods/synthetic_sets.h"
+#include "tests/support/angle_units.h"
 
 namespace varnel::methods {
 namespace {
@@ -17,8 +18,6 @@ using testing_support::EllipsesOf;
 using testing_support::EstimatedStateOf;
 using testing_support::Population;
 using testing_support::StateOf;
-
-constexpr double kRadian = std::numbers::pi / 180.0;
 
 // Upper tail of F(2, ν) in closed form: (1 + 2F / ν)^(−ν / 2).
 double UpperTailF2(double F, double nu) { return std::pow(1.0 + 2.0 * F / nu, -nu / 2.0); }

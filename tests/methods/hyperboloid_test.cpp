@@ -7,6 +7,7 @@
 
 #include "methods/estimators.h"
 #include "tests/methods/synthetic_sets.h"
+#include "tests/support/angle_units.h"
 #include "tests/support/degenerate_data.h"
 
 namespace varnel::methods {
@@ -16,7 +17,6 @@ using testing_support::EllipsesOf;
 using testing_support::EstimatedStateOf;
 using testing_support::Population;
 
-constexpr double kRadian = std::numbers::pi / 180.0;
 // Two roots of the same equation, each exact to a few units of rounding of the pre vectors.
 constexpr double kSameRoot = 1e-12;
 

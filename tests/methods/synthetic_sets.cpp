@@ -8,12 +8,11 @@
 #include "core/strain_vector.h"
 #include "methods/random_stream.h"
 #include "tests/support/analysis_states.h"
+#include "tests/support/angle_units.h"
 
 namespace varnel::testing_support {
 
 namespace {
-
-constexpr double kRadian = std::numbers::pi / 180.0;
 
 // A uniform double in (0, 1] from 53 random bits.
 double Uniform(methods::RandomStream& random) {
