@@ -17,6 +17,7 @@
 #include "app/bootstrap_runner.h"
 #include "app/drawing_view.h"
 #include "app/ellipsoid_window.h"
+#include "app/window_style.h"
 #include "methods/bootstrap.h"
 
 namespace varnel::app {
@@ -49,23 +50,13 @@ QTableWidget* CreateGrid(const char* name) {
     return grid;
 }
 
-QLabel* Heading(const char* text) {
-    auto* label = new QLabel(QString::fromUtf8(text));
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
 }  // namespace
 
 TFormEllipsoid::TFormEllipsoid(UserInterface& ui, QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(ui) {
     setObjectName(QStringLiteral("FormEllipsoid"));
     setWindowTitle(QString::fromUtf8("Varnel – Ellipsoid"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(ProgramFont());
     bootstrap_ = new BootstrapRunner(this);
     CreateControls();
     SetFewestResamples();

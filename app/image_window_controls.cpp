@@ -10,6 +10,7 @@
 
 #include "app/image_canvas.h"
 #include "app/image_window.h"
+#include "app/window_style.h"
 #include "image/image_options.h"
 
 namespace varnel::app {
@@ -39,9 +40,7 @@ TFormImage::TFormImage(UserInterface& ui, ImageWindowHost host, QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(ui), host_(std::move(host)) {
     setObjectName(QStringLiteral("FormImage"));
     setWindowTitle(QString::fromUtf8("Varnel – Image"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(ProgramFont());
     CreateControls();
     BindEvents();
     EnableCommands();

@@ -18,6 +18,7 @@
 #include "app/about.h"
 #include "app/command_runner.h"
 #include "app/plot_picture.h"
+#include "app/window_style.h"
 #include "core/messages.h"
 #include "input/quantile_table.h"
 
@@ -49,9 +50,7 @@ TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
     : ui_(ui), state_(std::make_unique<AnalysisState>()), quantileFolder_(quantileFolder) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral(" Varnel"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(ProgramFont());
     setWindowIcon(QIcon(QPixmap::fromImage(
         ProgramLogo().scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))));
     CreateMenus();

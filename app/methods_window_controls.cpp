@@ -15,6 +15,7 @@
 #include "app/bootstrap_runner.h"
 #include "app/methods_window.h"
 #include "app/rfphi_view.h"
+#include "app/window_style.h"
 #include "methods/bootstrap.h"
 
 namespace varnel::app {
@@ -56,14 +57,6 @@ QTableWidget* CreateGrid(const char* name) {
     return grid;
 }
 
-QLabel* Heading(const char* text) {
-    auto* label = new QLabel(QString::fromUtf8(text));
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
 // What the ranges and intervals of the estimator table say, and what they cannot see.
 QLabel* StatementsNote() {
     auto* note = new QLabel(QString::fromUtf8(
@@ -85,9 +78,7 @@ TFormMethods::TFormMethods(UserInterface& ui, QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(ui) {
     setObjectName(QStringLiteral("FormMethods"));
     setWindowTitle(QString::fromUtf8("Varnel – Methods"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(ProgramFont());
     bootstrap_ = new BootstrapRunner(this);
     CreateControls();
     BindEvents();

@@ -76,8 +76,9 @@ int FollowLinks(const std::string& path, std::string& target) {
 
 // A device or FIFO cannot be replaced by renaming; it is opened and written where it is.
 // A FIFO without a reader fails at once (non-blocking open) instead of hanging the program.
-std::optional<FileSaveFailure> WriteInPlace(const std::string& path, std::string_view contents) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+std::optional<FileSaveFailure> WriteInPlace(const std::string& path, std::string_view contents,
+                                            int extraFlags = 0) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | extraFlags);
     if (fd < 0) return Failure(Stage::Create, errno);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     const int writeError = WriteAll(fd, contents);
@@ -149,14 +150,7 @@ std::optional<FileSaveFailure> WriteToDescriptor(int fd, std::string_view conten
 
 // A descriptor of another process: its file is opened anew and added to, never replaced.
 std::optional<FileSaveFailure> AppendInPlace(const std::string& path, std::string_view contents) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Failure(Stage::Create, errno);
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    const int writeError = WriteAll(fd, contents);
-    const int closeError = ::close(fd) != 0 ? errno : 0;
-    if (writeError != 0) return Failure(Stage::Write, writeError);
-    if (closeError != 0) return Failure(Stage::Write, closeError);
-    return std::nullopt;
+    return WriteInPlace(path, contents, O_APPEND);
 }
 
 // Follows the links from `path` until one names a descriptor; writes there if one does.
