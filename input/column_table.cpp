@@ -36,6 +36,22 @@ int FindColumn(const std::vector<std::string>& names,
     return -1;
 }
 
+// Refuses a header in which a column the layout reads is named twice (`R,Rf,phi`): which of
+// the two holds the data cannot be told, and the choice changes the strain.
+void RefuseRepeatedColumn(const std::vector<std::string>& names, int column,
+                          std::initializer_list<std::string_view> wanted, const char* role) {
+    for (std::size_t i = static_cast<std::size_t>(column) + 1; i < names.size(); ++i) {
+        for (const std::string_view name : wanted) {
+            if (names[i] != name) continue;
+            throw VarnelError("The table's header names " + std::string(role) +
+                              " twice, in columns " + std::to_string(column + 1) + " and " +
+                              std::to_string(i + 1) +
+                              ": keep one, or choose the columns with varnel-cli --columns "
+                              "R=COL,phi=COL.");
+        }
+    }
+}
+
 std::vector<std::string> HeaderNames(std::string_view header, char separator) {
     std::vector<std::string> names;
     for (const std::string& cell : SplitCells(header, separator)) names.push_back(ColumnName(cell));
@@ -177,6 +193,14 @@ TableColumns DetectColumns(std::string_view header) {
         columns = {ColumnLayout::Axes, columns.separator, a, b, angle};
     } else {
         throw VarnelError(kNoLayoutMessage);
+    }
+    if (columns.layout == ColumnLayout::RatioAndAngle) {
+        RefuseRepeatedColumn(names, ratio, {"r", "rf"}, "R");
+        RefuseRepeatedColumn(names, angle, {"phi", "\xCF\x86", "angle"}, "phi");
+    } else if (columns.layout == ColumnLayout::FitEllipse) {
+        RefuseRepeatedColumn(names, major, {"major"}, "Major");
+        RefuseRepeatedColumn(names, minor, {"minor"}, "Minor");
+        RefuseRepeatedColumn(names, fitAngle, {"angle"}, "Angle");
     }
     columns.cells = names.size();
     return columns;

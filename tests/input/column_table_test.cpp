@@ -96,6 +96,21 @@ TEST(DetectColumns, NamesTheAcceptedColumnsWhenNoLayoutMatches) {
     }
 }
 
+TEST(DetectColumns, RefusesAColumnItReadsNamedTwice) {
+    const struct {
+        const char* header;
+        const char* message;
+    } cases[] = {
+        {"R,Rf,phi", "names R twice, in columns 1 and 2"},
+        {"phi;x;R;Angle", "names phi twice, in columns 1 and 4"},
+        {"Major,Minor,Angle,major", "names Major twice, in columns 1 and 4"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NE(ErrorTextOf([&] { DetectColumns(c.header); }).find(c.message), std::string::npos)
+            << c.header;
+    }
+}
+
 TEST(ChosenColumns, FindsNamesAndNumbersAndSaysWhatIsMissing) {
     const char* header = "Grain,Ratio,Orientation";
     const TableColumns byName = ChosenColumns(header, {"ratio", "\"Orientation\""});
