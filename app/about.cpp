@@ -12,7 +12,7 @@
 namespace varnel::app {
 namespace {
 
-constexpr int kClientWidth = 238;
+constexpr int kAboutClientWidth = 238;
 constexpr int kClientHeight = 150;
 
 QFont ArialOfHeight(int pixels) {
@@ -40,11 +40,11 @@ TFormAbout::TFormAbout(QWidget* parent)
     setModal(false);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(ArialOfHeight(12));
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(kAboutClientWidth, kClientHeight);
     CreateControls();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
-        move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+        move(area.center() - QPoint(kAboutClientWidth / 2, kClientHeight / 2));
     }
 }
 

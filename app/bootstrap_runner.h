@@ -15,6 +15,10 @@ class QTimer;
 
 namespace varnel::app {
 
+/// The resample count boxes' step and first value.
+inline constexpr int kResampleStep = 100;
+inline constexpr int kDefaultResamples = 1000;
+
 /// How a bootstrap run ended: with its result, with the message of its error, or cancelled
 /// (neither).
 struct BootstrapOutcome {

@@ -35,7 +35,7 @@ QStringList LinesOf(const std::string& path) {
 }
 
 /// A value as read: up to ten significant digits, which give back every number of a data file.
-QString Number(double value, char decimalSeparator) {
+QString CellNumber(double value, char decimalSeparator) {
     return QString::number(value, 'g', 10).replace(QLatin1Char('.'), QLatin1Char(decimalSeparator));
 }
 
@@ -89,8 +89,8 @@ void TFormData::ShowData(const AnalysisState* state, char decimalSeparator) {
         const int line = numbered   ? state->ObjectNumbers[i - 1]
                          : outlines ? i
                                     : i + state->DataFirstLine - 1;
-        QStringList cells{QString::number(line), Number(state->RPost[i], decimalSeparator),
-                          Number(RadiansToDegrees(state->PhiPost[i]), decimalSeparator)};
+        QStringList cells{QString::number(line), CellNumber(state->RPost[i], decimalSeparator),
+                          CellNumber(RadiansToDegrees(state->PhiPost[i]), decimalSeparator)};
         if (!outlines) cells << (line <= lines.size() ? lines[line - 1] : QString());
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);

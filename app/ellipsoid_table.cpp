@@ -8,19 +8,19 @@
 namespace varnel::app {
 namespace {
 
-constexpr const char* kNone = "—";
+constexpr const char* kNoValue = "—";
 constexpr const char* kUndefined = "undefined";
 
 // NaN stands for what the ellipsoid leaves undefined: k and ν of a sphere, a cone around an
 // axis without a direction.
-std::string Number(const char* format, double value, char separator) {
+std::string SectionNumber(const char* format, double value, char separator) {
     if (std::isinf(value)) return value > 0.0 ? "infinite" : "-infinite";
     return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
 }
 
 std::string Plane(const ellipsoid::Plane& plane, char separator) {
     return FormatAngle("%.1f", plane.strikeDegrees, 0.0, 360.0, true, separator) + "/" +
-           Number("%.1f", plane.dipDegrees, separator);
+           SectionNumber("%.1f", plane.dipDegrees, separator);
 }
 
 }  // namespace
@@ -32,9 +32,10 @@ TextTable SectionsTable(const std::vector<ellipsoid::SampleStudy>& studies, char
             const ellipsoid::StudiedSection& s = study.sections[j];
             table.rows.push_back(
                 {study.sample, s.strain.name, Plane(s.strain.plane, separator),
-                 s.N > 0 ? std::to_string(s.N) : kNone, Number("%.4f", s.strain.R, separator),
+                 s.N > 0 ? std::to_string(s.N) : kNoValue,
+                 SectionNumber("%.4f", s.strain.R, separator),
                  FormatAngle("%.2f", s.strain.phiDegrees, -90.0, 180.0, false, separator),
-                 study.fit ? Number("%.4f", study.fit->misfits[j], separator) : kNone});
+                 study.fit ? SectionNumber("%.4f", study.fit->misfits[j], separator) : kNoValue});
         }
     }
     return table;
@@ -44,14 +45,14 @@ TextTable EllipsoidTable(const ellipsoid::SampleStudy& study, char separator) {
     const ellipsoid::EllipsoidFit& fit = *study.fit;
     const ellipsoid::EllipsoidBootstrap* b =
         study.bootstrap && study.bootstrap->estimated ? &*study.bootstrap : nullptr;
-    auto n = [separator](double value) { return Number("%.4f", value, separator); };
+    auto n = [separator](double value) { return SectionNumber("%.4f", value, separator); };
     auto interval = [&](const methods::Interval* i) {
-        return b == nullptr ? std::string(kNone) : n(i->lo) + " – " + n(i->hi);
+        return b == nullptr ? std::string(kNoValue) : n(i->lo) + " – " + n(i->hi);
     };
     const std::string level = b == nullptr ? "" : " (" + std::to_string(b->levelPercent) + " %)";
     TextTable table{{"Quantity", "Value", "Bootstrap" + level}, {}};
     const double X = fit.axes[0].length, Y = fit.axes[1].length, Z = fit.axes[2].length;
-    table.rows.push_back({"X : Y : Z", n(X) + " : " + n(Y) + " : " + n(Z), kNone});
+    table.rows.push_back({"X : Y : Z", n(X) + " : " + n(Y) + " : " + n(Z), kNoValue});
     table.rows.push_back({"X/Y", n(X / Y), interval(b ? &b->XY : nullptr)});
     table.rows.push_back({"Y/Z", n(Y / Z), interval(b ? &b->YZ : nullptr)});
     table.rows.push_back({"X/Z", n(X / Z), interval(b ? &b->XZ : nullptr)});
@@ -65,12 +66,13 @@ TextTable EllipsoidTable(const ellipsoid::SampleStudy& study, char separator) {
                  ? FormatAngle("%05.1f", line.trendDegrees, 0.0, 360.0, true, separator) + "/" +
                        FormatAngle("%04.1f", line.plungeDegrees, -90.0, 180.0, false, separator)
                  : kUndefined,
-             b == nullptr ? kNone : "cone " + Number("%.1f", b->coneDegrees[i], separator) + "°"});
+             b == nullptr ? kNoValue
+                          : "cone " + SectionNumber("%.1f", b->coneDegrees[i], separator) + "°"});
     }
     table.rows.push_back({"Flinn k", n(fit.shape.k), interval(b ? &b->k : nullptr)});
     table.rows.push_back({"Lode ν", n(fit.shape.nu), interval(b ? &b->nu : nullptr)});
     table.rows.push_back({"ε_s", n(fit.shape.epsS), interval(b ? &b->epsS : nullptr)});
-    table.rows.push_back({"Incompatibility", n(fit.incompatibility), kNone});
+    table.rows.push_back({"Incompatibility", n(fit.incompatibility), kNoValue});
     if (fit.held) {
         table.rows.push_back({"Held", "at X/Z = (largest R)²", "flatter would fit ever closer"});
     }

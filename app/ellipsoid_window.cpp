@@ -31,7 +31,7 @@
 namespace varnel::app {
 namespace {
 
-constexpr const char* kTableFilter = "Sections table (*.csv)|*.csv|All files (*.*)|*.*";
+constexpr const char* kSectionsTableFilter = "Sections table (*.csv)|*.csv|All files (*.*)|*.*";
 constexpr const char* kNoTableStatus =
     "No sections: open a sections table of three sections or more.";
 constexpr const char* kPlotSuffixes[] = {"_flinn.emf", "_hsu.emf", "_net.emf"};
@@ -50,7 +50,7 @@ std::string FirstLines(const std::string& text, int most) {
     return text.substr(0, end) + "… and " + std::to_string(more) + " more lines";
 }
 
-void Fill(QTableWidget& grid, const TextTable& table) {
+void FillSectionsGrid(QTableWidget& grid, const TextTable& table) {
     grid.clear();
     grid.setColumnCount(static_cast<int>(table.header.size()));
     grid.setRowCount(static_cast<int>(table.rows.size()));
@@ -111,7 +111,8 @@ void TFormEllipsoid::Run(void (TFormEllipsoid::*command)()) {
 }
 
 void TFormEllipsoid::ButtonOpenTableClick() {
-    const std::optional<std::string> path = ui_.AskOpenFileName({kTableFilter, LastUsedFolder()});
+    const std::optional<std::string> path =
+        ui_.AskOpenFileName({kSectionsTableFilter, LastUsedFolder()});
     if (!path) return;
     RememberFolderOf(*path);
     OpenTable(*path);
@@ -165,7 +166,7 @@ std::string TFormEllipsoid::StudyStatus() const {
 }
 
 void TFormEllipsoid::ShowStudies() {
-    Fill(*SectionsGrid, SectionsTable(studies_, UserDecimalSeparator()));
+    FillSectionsGrid(*SectionsGrid, SectionsTable(studies_, UserDecimalSeparator()));
     SampleChoice->blockSignals(true);
     SampleChoice->clear();
     for (const auto& study : studies_) {
@@ -185,7 +186,7 @@ const ellipsoid::SampleStudy* TFormEllipsoid::ChosenStudy() const {
 void TFormEllipsoid::ShowSample() {
     const ellipsoid::SampleStudy* study = ChosenStudy();
     if (study != nullptr && study->fit) {
-        Fill(*EllipsoidGrid, EllipsoidTable(*study, UserDecimalSeparator()));
+        FillSectionsGrid(*EllipsoidGrid, EllipsoidTable(*study, UserDecimalSeparator()));
     } else {
         EllipsoidGrid->clear();
         EllipsoidGrid->setRowCount(0);

@@ -23,24 +23,17 @@
 namespace varnel::app {
 namespace {
 
-constexpr int kWidth = 1180;
-constexpr int kHeight = 700;  // fits a 1280 × 800 screen with its title bar and panel
-// The spin box's step; the fewest resamples are the command line's for the level.
-constexpr int kResampleStep = 100;
+// Fits a 1280 × 800 screen with its title bar and panel.
+constexpr int kEllipsoidWindowWidth = 1180;
+constexpr int kEllipsoidWindowHeight = 700;
+// The most resamples offered; the fewest are the command line's for the level.
 constexpr int kMostResamples = 100000;
-constexpr int kDefaultResamples = 1000;
 constexpr int kDefaultSeed = 1;  // the command line's default
 // The levels the command line's --level takes.
 constexpr int kLevelPercents[] = {39, 50, 95};
 constexpr int kDefaultLevelPercent = 95;
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QTableWidget* CreateGrid(const char* name) {
+QTableWidget* CreateSectionsGrid(const char* name) {
     auto* grid = Named(new QTableWidget, name);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::NoSelection);
@@ -61,7 +54,7 @@ TFormEllipsoid::TFormEllipsoid(UserInterface& ui, QWidget* parent)
     CreateControls();
     SetFewestResamples();
     BindEvents();
-    resize(kWidth, kHeight);
+    resize(kEllipsoidWindowWidth, kEllipsoidWindowHeight);
     ShowStudies();
 }
 
@@ -84,14 +77,14 @@ QWidget* TFormEllipsoid::CreateTablesColumn() {
     StatusText->setWordWrap(true);
     layout->addWidget(StatusText);
     layout->addWidget(Heading("Sections"));
-    SectionsGrid = CreateGrid("SectionsGrid");
+    SectionsGrid = CreateSectionsGrid("SectionsGrid");
     layout->addWidget(SectionsGrid, 1);
     auto* sampleRow = new QHBoxLayout;
     sampleRow->addWidget(Heading("Ellipsoid of sample"));
     SampleChoice = Named(new QComboBox, "SampleChoice");
     sampleRow->addWidget(SampleChoice, 1);
     layout->addLayout(sampleRow);
-    EllipsoidGrid = CreateGrid("EllipsoidGrid");
+    EllipsoidGrid = CreateSectionsGrid("EllipsoidGrid");
     layout->addWidget(EllipsoidGrid, 1);
     layout->addWidget(CreateCommandRow());
     layout->addWidget(CreateBootstrapRow());

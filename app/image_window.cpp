@@ -23,9 +23,6 @@
 namespace varnel::app {
 namespace {
 
-constexpr const char* kImageFilter =
-    "Grain maps and section images (*.png, *.tif, *.tiff, *.bmp, *.jpg, *.jpeg, *.pgm)|"
-    "*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm|All files (*.*)|*.*";
 constexpr const char* kOverlayFilter =
     "PNG image (*.png)|*.png|Scalable Vector Graphics (*.svg)|*.svg";
 constexpr const char* kObjectsFilter =

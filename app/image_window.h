@@ -21,6 +21,11 @@ class QThread;
 
 namespace varnel::app {
 
+/// The filter of the dialogs that open an image: the grain maps and section images read.
+inline constexpr const char* kImageFilter =
+    "Grain maps and section images (*.png, *.tif, *.tiff, *.bmp, *.jpg, *.jpeg, *.pgm)|"
+    "*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm|All files (*.*)|*.*";
+
 class ImageCanvas;
 
 /// What the image window asks of the main window: an Open of the image with these options, as

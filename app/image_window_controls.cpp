@@ -16,15 +16,9 @@
 namespace varnel::app {
 namespace {
 
-constexpr int kWidth = 1180;
-constexpr int kHeight = 700;  // fits a 1280 × 800 screen with its title bar and panel
+constexpr int kImageWindowWidth = 1180;
+constexpr int kImageWindowHeight = 700;  // fits a 1280 × 800 screen with its title bar and panel
 constexpr int kLargestMinimumArea = 100'000'000;
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QCheckBox* Check(const char* name, const char* caption) {
     return Named(new QCheckBox(QString::fromUtf8(caption)), name);
@@ -44,7 +38,7 @@ TFormImage::TFormImage(UserInterface& ui, ImageWindowHost host, QWidget* parent)
     CreateControls();
     BindEvents();
     EnableCommands();
-    resize(kWidth, kHeight);
+    resize(kImageWindowWidth, kImageWindowHeight);
 }
 
 void TFormImage::CreateControls() {

@@ -45,9 +45,6 @@ constexpr const char* kOpenFilter =
     "GeoJSON outlines (*.geojson, *.json)|*.geojson;*.json|"
     "Grain maps and section images (*.png, *.tif, *.tiff, *.bmp, *.jpg, *.jpeg, *.pgm)|"
     "*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm";
-constexpr const char* kImageFilter =
-    "Grain maps and section images (*.png, *.tif, *.tiff, *.bmp, *.jpg, *.jpeg, *.pgm)|"
-    "*.png;*.tif;*.tiff;*.bmp;*.jpg;*.jpeg;*.pgm|All files (*.*)|*.*";
 constexpr const char* kGridFilter = "Text File|*.txt";
 constexpr const char* kReportFilter = "PDF document (*.pdf)|*.pdf";
 

@@ -29,7 +29,7 @@ constexpr int kLeft = 290;
 constexpr int kTop = 155;
 // The layout was drawn for a 722 × 576 window whose 4-pixel borders and caption leave a
 // client area of 714 pixels across and 522 below the menu bar; Qt sizes the client area.
-constexpr int kClientWidth = 714;
+constexpr int kMainClientWidth = 714;
 constexpr int kClientHeightBelowMenu = 522;
 constexpr int kBorderAllowance = 8;
 // The extent over which the plots clear their background and draw their axes.
@@ -63,7 +63,7 @@ TFormMain::TFormMain(UserInterface& ui, const std::string& quantileFolder)
     // The progress bar keeps its place and the memo its height while the right column follows
     // the right edge: a window smaller than the layout was drawn for would lay them over each
     // other, so it grows from there and shrinks back to it at most.
-    const QSize drawnFor(kClientWidth, kClientHeightBelowMenu + menuBar()->sizeHint().height());
+    const QSize drawnFor(kMainClientWidth, kClientHeightBelowMenu + menuBar()->sizeHint().height());
     setMinimumSize(drawnFor);
     resize(drawnFor);
     Run(&TFormMain::FormCreate);

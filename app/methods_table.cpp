@@ -10,17 +10,15 @@
 namespace varnel::app {
 namespace {
 
-constexpr const char* kNone = "—";
+constexpr const char* kNoEstimate = "—";
 
 // Numbers on screen as the report writes them: three decimals, the user's separator.
-std::string Number(double value, char separator) { return FormatFixed3(value, separator); }
-
 std::string NumberRange(double lo, double hi, char separator) {
-    return Number(lo, separator) + " – " + Number(hi, separator);
+    return FormatFixed3(lo, separator) + " – " + FormatFixed3(hi, separator);
 }
 
 std::string PValue(double p, char separator) {
-    return p < 0.001 ? "< " + Number(0.001, separator) : Number(p, separator);
+    return p < 0.001 ? "< " + FormatFixed3(0.001, separator) : FormatFixed3(p, separator);
 }
 
 // Numbers in the CSV file: ten significant digits and `separator`, whatever the C library's
@@ -71,13 +69,13 @@ std::vector<EstimatorRow> EstimatorRows(const MethodsSummary& s, char separator)
          ResampleNote(s.bootstrap)},
         {"Hyperbolic mean", r.hyperbolicMean.R, r.hyperbolicMean.phiDegrees, std::nullopt,
          std::nullopt, b ? &b->hyperbolicMean : nullptr,
-         "κ = " + Number(r.hyperbolicMean.kappa, separator) + FailedNote(s.bootstrap)},
+         "κ = " + FormatFixed3(r.hyperbolicMean.kappa, separator) + FailedNote(s.bootstrap)},
         {"Harmonic mean", r.harmonicMean.R, r.harmonicMean.phiDegrees, std::nullopt, std::nullopt,
          nullptr, ""},
         {"Rf/φ bounds", bounds.Rs, std::nullopt, std::nullopt, std::nullopt, nullptr,
-         bounds.caseName + ", Ri = " + Number(bounds.Ri, separator) + ", Rf " +
+         bounds.caseName + ", Ri = " + FormatFixed3(bounds.Ri, separator) + ", Rf " +
              NumberRange(bounds.rfMin, bounds.rfMax, separator) + ", fluctuation " +
-             Number(bounds.fluctuationDegrees, separator) + "°"},
+             FormatFixed3(bounds.fluctuationDegrees, separator) + "°"},
     };
 }
 
@@ -91,7 +89,7 @@ std::string IntervalText(const methods::Interval& interval, char separator) {
 // applies.
 std::string IntervalCell(const EstimatorRow& row, int B,
                          methods::Interval methods::BootstrapIntervals::*which, char separator) {
-    if (!row.bootstrap) return kNone;
+    if (!row.bootstrap) return kNoEstimate;
     if (!row.bootstrap->intervals) return methods::NotEstimatedText(row.bootstrap->failed, B);
     return IntervalText((*row.bootstrap->intervals).*which, separator);
 }
@@ -99,7 +97,7 @@ std::string IntervalCell(const EstimatorRow& row, int B,
 // The range over the bootstrap region, as IntervalCell.
 std::string RegionCell(const EstimatorRow& row, int B,
                        methods::Interval methods::BootstrapRegion::*which, char separator) {
-    if (!row.bootstrap) return kNone;
+    if (!row.bootstrap) return kNoEstimate;
     if (!row.bootstrap->region) return methods::NotEstimatedText(row.bootstrap->failed, B);
     return IntervalText((*row.bootstrap->region).*which, separator);
 }
@@ -191,10 +189,11 @@ TextTable EstimatorTable(const MethodsSummary& summary, char separator) {
     for (const EstimatorRow& row : EstimatorRows(summary, separator)) {
         table.rows.push_back({
             row.name,
-            row.R ? Number(*row.R, separator) : kNone,
-            row.phi ? Number(*row.phi, separator) : kNone,
-            row.RRange ? NumberRange(row.RRange->min, row.RRange->max, separator) : kNone,
-            row.phiRange ? NumberRange(row.phiRange->min, row.phiRange->max, separator) : kNone,
+            row.R ? FormatFixed3(*row.R, separator) : kNoEstimate,
+            row.phi ? FormatFixed3(*row.phi, separator) : kNoEstimate,
+            row.RRange ? NumberRange(row.RRange->min, row.RRange->max, separator) : kNoEstimate,
+            row.phiRange ? NumberRange(row.phiRange->min, row.phiRange->max, separator)
+                         : kNoEstimate,
             IntervalCell(row, B, &methods::BootstrapIntervals::R, separator),
             IntervalCell(row, B, &methods::BootstrapIntervals::phiDegrees, separator),
             RegionCell(row, B, &methods::BootstrapRegion::R, separator),
@@ -208,7 +207,8 @@ TextTable EstimatorTable(const MethodsSummary& summary, char separator) {
 TextTable FabricTestTable(const methods::MethodsResult& result, char separator) {
     TextTable table{{"Test", "Statistic", "p", "Verdict (5 % level)"}, {}};
     for (const TestRow& row : TestRows(result)) {
-        std::string statistic = std::string(row.statistic) + " = " + Number(row.value, separator);
+        std::string statistic =
+            std::string(row.statistic) + " = " + FormatFixed3(row.value, separator);
         if (row.classes) statistic += " (" + std::to_string(*row.classes) + " classes)";
         table.rows.push_back({row.name, statistic, PValue(row.p, separator), row.Verdict()});
     }

@@ -29,7 +29,7 @@
 namespace varnel::app {
 namespace {
 
-constexpr const char* kTableFilter = "CSV file (*.csv)|*.csv";
+constexpr const char* kMethodsTableFilter = "CSV file (*.csv)|*.csv";
 constexpr const char* kNoAnalysisStatus =
     "No analysis: open a data file of three ellipses or more.";
 // The bootstrap draws from one fixed seed, so a data set always gives the same intervals.
@@ -73,7 +73,7 @@ void NarrowColumns(QTableWidget& grid) {
     }
 }
 
-void Fill(QTableWidget& grid, const TextTable& table, bool narrow = false) {
+void FillEstimatesGrid(QTableWidget& grid, const TextTable& table, bool narrow = false) {
     grid.clear();
     grid.setColumnCount(static_cast<int>(table.header.size()));
     grid.setRowCount(static_cast<int>(table.rows.size()));
@@ -206,8 +206,8 @@ void TFormMethods::ShowNoAnalysis(const std::string& status) {
 }
 
 void TFormMethods::ShowSummary() {
-    Fill(*EstimatorGrid, EstimatorTable(*summary_, UserDecimalSeparator()), true);
-    Fill(*TestGrid, FabricTestTable(summary_->result, UserDecimalSeparator()));
+    FillEstimatesGrid(*EstimatorGrid, EstimatorTable(*summary_, UserDecimalSeparator()), true);
+    FillEstimatesGrid(*TestGrid, FabricTestTable(summary_->result, UserDecimalSeparator()));
     EnableCommands();
 }
 
@@ -296,7 +296,7 @@ void TFormMethods::ButtonSaveTableClick() {
         return;
     }
     const std::optional<std::string> path = ui_.AskSaveFileName(
-        {kTableFilter, "csv", true, OfferedName(lastTablePath_, "_methods.csv")});
+        {kMethodsTableFilter, "csv", true, OfferedName(lastTablePath_, "_methods.csv")});
     if (!path) return;
     lastTablePath_ = *path;
     RememberFolderOf(*path);

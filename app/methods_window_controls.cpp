@@ -22,22 +22,14 @@ namespace varnel::app {
 namespace {
 
 // Beside the main window (722 pixels across) on a 1280 × 800 screen, with a title bar and panel.
-constexpr int kWidth = 540;
-constexpr int kHeight = 700;
+constexpr int kMethodsWindowWidth = 540;
+constexpr int kMethodsWindowHeight = 700;
 // Below this the tables' numbers and the plot's axis labels no longer fit.
 constexpr int kMinimumWidth = 420;
 constexpr int kMinimumHeight = 480;
 constexpr const char* kGeometryKey = "methods/geometry";
-constexpr int kResampleStep = 100;
-constexpr int kDefaultResamples = 1000;
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QTableWidget* CreateGrid(const char* name) {
+QTableWidget* CreateEstimatesGrid(const char* name) {
     auto* grid = Named(new QTableWidget, name);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::NoSelection);
@@ -83,7 +75,7 @@ TFormMethods::TFormMethods(UserInterface& ui, QWidget* parent)
     CreateControls();
     BindEvents();
     setMinimumSize(kMinimumWidth, kMinimumHeight);
-    resize(kWidth, kHeight);
+    resize(kMethodsWindowWidth, kMethodsWindowHeight);
     // Where the user left it last time, if anywhere.
     const QByteArray geometry = QSettings().value(QString::fromLatin1(kGeometryKey)).toByteArray();
     restoredPlace_ = !geometry.isEmpty() && restoreGeometry(geometry);
@@ -132,7 +124,7 @@ QWidget* TFormMethods::CreateEstimatorsPage() {
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->addWidget(Heading("Estimators of the strain"));
-    EstimatorGrid = CreateGrid("EstimatorGrid");
+    EstimatorGrid = CreateEstimatesGrid("EstimatorGrid");
     layout->addWidget(EstimatorGrid);
     layout->addWidget(StatementsNote());
     layout->addStretch(1);
@@ -143,7 +135,7 @@ QWidget* TFormMethods::CreateTestsPage() {
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->addWidget(Heading("Fabric tests"));
-    TestGrid = CreateGrid("TestGrid");
+    TestGrid = CreateEstimatesGrid("TestGrid");
     layout->addWidget(TestGrid);
     auto* note = Named(new QLabel(QString::fromUtf8(kFabricTestNote)), "FabricTestNote");
     note->setWordWrap(true);

@@ -116,7 +116,7 @@ std::string Text(const SampleStudy& study, const std::string& table, char separa
     return text;
 }
 
-nlohmann::ordered_json Json(const SampleStudy& study) {
+nlohmann::ordered_json StudyJson(const SampleStudy& study) {
     const EllipsoidFit& fit = *study.fit;
     nlohmann::ordered_json object;
     object["sample"] = study.sample;
@@ -191,7 +191,7 @@ int RunSections(const SectionsRequest& request, char decimalSeparator, StandardO
         }
         if (study.bootstrap) all = all && study.bootstrap->estimated;
         if (request.json) {
-            output.Write(JsonLine(Json(study)));
+            output.Write(JsonLine(StudyJson(study)));
         } else {
             output.Write((i > 0 ? "\n" : "") + Text(study, request.table, decimalSeparator));
         }

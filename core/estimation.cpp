@@ -26,7 +26,7 @@ constexpr int kAttempts = 11;
 constexpr long double kTriangleSide = 0.1L;
 constexpr double kRestartSide = static_cast<double>(kTriangleSide);
 // Data converted by one thread at a time: a few hundred microseconds of work.
-constexpr int kDataPerPart = 1024;
+constexpr int kDataConvertedPerPart = 1024;
 
 }  // namespace
 
@@ -39,7 +39,7 @@ DoubledAngles ComputePostVectors(AnalysisState& state) {
     const int count = std::max(state.DataCount, 0);
     DoubledAngles angles{std::vector<long double>(std::size_t(count)),
                          std::vector<long double>(std::size_t(count))};
-    RunRangesInParallel(count, kDataPerPart, [&](int begin, int end) {
+    RunRangesInParallel(count, kDataConvertedPerPart, [&](int begin, int end) {
         for (int i = begin; i < end; ++i) {
             const long double twoPhi = 2.0L * state.PhiPost[i + 1];
             angles.cos[std::size_t(i)] = std::cos(twoPhi);

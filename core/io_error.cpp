@@ -1,10 +1,15 @@
 #include "core/io_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 namespace varnel {
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(std::min(path.size(), path.find_last_of('/') + 1));
+}
 
 std::string IoErrorMessage(int code) {
     switch (code) {

@@ -20,6 +20,9 @@ enum IoErrorCode : int {
 /// The runtime's text for I/O error `code`: "ファイルが見つかりません" for 2 … "I/O エラー (n)".
 std::string IoErrorMessage(int code);
 
+/// The name of the file at `path`, as messages show it: what follows its last '/'.
+std::string FileNameOf(const std::string& path);
+
 /// Errors of the system without a runtime number of the same meaning are reported as
 /// kIoSystemErrorBase + errno, above every number the runtime gives: EIO reads "I/O エラー (1005)".
 inline constexpr int kIoSystemErrorBase = 1000;

@@ -13,6 +13,11 @@ struct LorentzBoost {
     double sinh = 0.0;          // sinh |x|
 };
 
+/// Beyond this cosh |x| · cosh ρ, a boost of a Cartesian point (cosh ρ, …) loses more than
+/// about 1e-13 to cancellation, and the polar forms serve instead. Ordinary data and their
+/// estimates stay below it (ln R and |x| under 3 give at most 100).
+inline constexpr double kCancellingBoost = 1e3;
+
 /// The boost of x, in double precision: sinh is good to about one unit in the last place.
 LorentzBoost LorentzBoostOf(StrainVector x);
 

@@ -11,7 +11,7 @@ namespace varnel {
 namespace {
 
 // Data retro-deformed by one thread at a time: a few hundred microseconds of work.
-constexpr int kDataPerPart = 1024;
+constexpr int kDataRetroDeformedPerPart = 1024;
 
 }  // namespace
 
@@ -36,7 +36,7 @@ double TSquaredInto(const AnalysisState& state, StrainVector x, const PreStrainB
     const double inverseRatio = StoreDouble(1.0L / strain.R);
     // Each datum's conversions are its own: large sets share them among the threads, and a
     // fault is the one the loop in order meets first.
-    RunRangesInParallel(N, kDataPerPart, [&](int begin, int end) {
+    RunRangesInParallel(N, kDataRetroDeformedPerPart, [&](int begin, int end) {
         for (int k = begin + 1; k <= end; ++k) {
             const double angleToAxis =
                 StoreDouble(static_cast<long double>(state.PhiPost[k]) - strain.phi);
@@ -45,7 +45,7 @@ double TSquaredInto(const AnalysisState& state, StrainVector x, const PreStrainB
             out.orientations[k] = StoreDouble(static_cast<long double>(pre.phi) + strain.phi);
         }
     });
-    RunRangesInParallel(N, kDataPerPart, [&](int begin, int end) {
+    RunRangesInParallel(N, kDataRetroDeformedPerPart, [&](int begin, int end) {
         for (int k = begin + 1; k <= end; ++k) {
             out.vectors[k] = EllipseToVector(out.ratios[k], out.orientations[k]);
         }

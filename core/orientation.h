@@ -1,8 +1,13 @@
 #pragma once
 
+#include <numbers>
+
 #include "core/strain_vector.h"
 
 namespace varnel {
+
+/// Radians in one degree.
+inline constexpr double kDegree = std::numbers::pi / 180.0;
 
 /// `degrees` less the whole half-turns that bring it into (−90°, 90°]; exact for every finite
 /// value.

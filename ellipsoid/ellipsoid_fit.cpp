@@ -5,11 +5,11 @@
 #include <limits>
 #include <numbers>
 
+#include "core/orientation.h"
+
 namespace varnel::ellipsoid {
 
 namespace {
-
-constexpr double kRadian = std::numbers::pi / 180.0;
 
 // Planes that leave the ellipsoid undetermined leave a second null vector of the linear system:
 // its singular value relative to the largest falls to rounding.
@@ -55,7 +55,7 @@ Eigen::Matrix<double, 3, 2> BasisOf(Plane plane) {
 // The unit-area shape matrix S of a 2-D strain, uᵀ S u = 1 on its ellipse: Rot(φ) diag(1/R, R)
 // Rot(φ)ᵀ, and its inverse square root Rot(φ) diag(√R, 1/√R) Rot(φ)ᵀ.
 Matrix2 Rotated(double phiDegrees, double along, double across) {
-    const double c = std::cos(phiDegrees * kRadian), s = std::sin(phiDegrees * kRadian);
+    const double c = std::cos(phiDegrees * kDegree), s = std::sin(phiDegrees * kDegree);
     Matrix2 rotation;
     rotation << c, -s, s, c;
     return rotation * Eigen::Vector2d(along, across).asDiagonal() * rotation.transpose();
@@ -280,7 +280,7 @@ SectionStrain SectionOf(const EllipsoidMatrix& Q, Plane plane) {
     SectionStrain section;
     section.plane = plane;
     section.R = std::sqrt(eigen.eigenvalues()(1) / eigen.eigenvalues()(0));
-    double phi = std::atan2(longAxis(1), longAxis(0)) / kRadian;
+    double phi = std::atan2(longAxis(1), longAxis(0)) / kDegree;
     if (phi <= -90.0) phi += 180.0;
     if (phi > 90.0) phi -= 180.0;
     section.phiDegrees = phi;

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "analysis/open_pipeline.h"
+#include "core/orientation.h"
 #include "core/strain_vector.h"
 #include "core/worker_pool.h"
 #include "input/sections_table.h"
@@ -21,7 +22,6 @@ namespace varnel::ellipsoid {
 
 namespace {
 
-constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr int kMostFailedPercent = 1;
 
 // The section's data file opened as File > Open does; its estimate and its ellipses.
@@ -79,7 +79,7 @@ std::vector<SectionStrain> StrainsOf(const SampleStudy& study) {
 // The angle in degrees between two lines given by trend and plunge.
 double AngleBetween(Line a, Line b) {
     auto unit = [](Line l) {
-        const double t = l.trendDegrees * kRadian, p = l.plungeDegrees * kRadian;
+        const double t = l.trendDegrees * kDegree, p = l.plungeDegrees * kDegree;
         return std::array<double, 3>{std::cos(p) * std::sin(t), std::cos(p) * std::cos(t),
                                      -std::sin(p)};
     };
@@ -87,7 +87,7 @@ double AngleBetween(Line a, Line b) {
     const double dot = std::fabs(u[0] * v[0] + u[1] * v[1] + u[2] * v[2]);
     const double cross =
         std::hypot(u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]);
-    return std::atan2(cross, dot) / kRadian;
+    return std::atan2(cross, dot) / kDegree;
 }
 
 // One resample's ellipsoid, or nothing where a section or the fit fails.
@@ -103,11 +103,11 @@ std::optional<EllipsoidFit> ResampleFit(const SampleStudy& study, std::uint32_t 
         points.clear();
         for (std::uint32_t i : indices) points.push_back(section.points[i]);
         const StrainVector start =
-            EllipseToVector(section.strain.R, section.strain.phiDegrees * kRadian);
+            EllipseToVector(section.strain.R, section.strain.phiDegrees * kDegree);
         const std::optional<StrainVector> x = methods::T2EstimateOf(points, start);
         if (!x || !std::isfinite(x->x1) || !std::isfinite(x->x2)) return std::nullopt;
         strains[std::size_t(j)].R = std::exp(std::hypot(x->x1, x->x2));
-        strains[std::size_t(j)].phiDegrees = 0.5 * std::atan2(x->x2, x->x1) / kRadian;
+        strains[std::size_t(j)].phiDegrees = 0.5 * std::atan2(x->x2, x->x1) / kDegree;
     }
     try {
         return FitEllipsoid(strains);

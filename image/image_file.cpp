@@ -16,10 +16,6 @@ namespace varnel::image {
 
 namespace {
 
-std::string NameOf(const std::string& path) {
-    return path.substr(std::min(path.size(), path.find_last_of('/') + 1));
-}
-
 // OpenCV's decoders read their pixel limit from the environment once, at the first decode,
 // and refuse a larger image from its header before allocating it; their own warnings go
 // nowhere, since the messages below say what went wrong.
@@ -114,7 +110,7 @@ bool CutPng(const std::vector<uchar>& b) {
 
 cv::Mat ReadImageFile(const std::string& path) {
     PrepareDecoders();
-    const std::string name = "\"" + NameOf(path) + "\"";
+    const std::string name = "\"" + FileNameOf(path) + "\"";
     // A folder opens as a file but fails at the first read: say what it is instead.
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) {

@@ -7,6 +7,7 @@
 #include <opencv2/imgproc.hpp>
 #include <queue>
 
+#include "core/io_error.h"
 #include "core/varnel_error.h"
 #include "image/pixel_sums.h"
 
@@ -81,10 +82,6 @@ cv::Mat SplitTouching(const cv::Mat& binary) {
     return labels(cv::Rect(1, 1, binary.cols, binary.rows)).clone();
 }
 
-std::string NameOf(const std::string& path) {
-    return path.substr(std::min(path.size(), path.find_last_of('/') + 1));
-}
-
 }  // namespace
 
 cv::Mat GreyLevels(const cv::Mat& image) {
@@ -120,7 +117,7 @@ cv::Mat ObjectLabels(const cv::Mat& image, const ImageOptions& options, const st
     cv::Mat labels;
     if (options.labels) {
         if (image.channels() != 1) {
-            throw VarnelError("The label image \"" + NameOf(name) +
+            throw VarnelError("The label image \"" + FileNameOf(name) +
                               "\" has colour channels: a label image is one channel of 8 or 16 "
                               "bits, 0 the background.");
         }
@@ -261,7 +258,7 @@ std::vector<cv::Point> ObjectOutline(const ImageObjects& objects, const ImageObj
 }
 
 bool HasImageName(const std::string& path) {
-    std::string name = NameOf(path);
+    std::string name = FileNameOf(path);
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     for (const char* extension : {".png", ".tif", ".tiff", ".bmp", ".jpg", ".jpeg", ".pgm"}) {

@@ -7,6 +7,9 @@
 
 namespace varnel {
 
+/// The UTF-8 byte-order mark, which some editors put before a text file's first line.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 /// How ReadTrimmedLine ended.
 enum class TrimmedLine {
     End,    ///< the file was at its end: no line

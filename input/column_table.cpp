@@ -7,14 +7,13 @@
 #include "core/checked_math.h"
 #include "core/orientation.h"
 #include "core/varnel_error.h"
+#include "input/byte_reader.h"
 #include "input/data_file.h"
 #include "input/text_to_float.h"
 
 namespace varnel {
 
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 constexpr const char* kNoLayoutMessage =
     "The table's header names none of the accepted column sets: Major, Minor and Angle "
@@ -131,7 +130,8 @@ std::string_view CellText(std::string_view cell) {
 
 std::string ColumnName(std::string_view cell) {
     std::string_view text = CellText(cell);
-    if (text.starts_with(kByteOrderMark)) text = CellText(text.substr(kByteOrderMark.size()));
+    if (text.starts_with(kUtf8ByteOrderMark))
+        text = CellText(text.substr(kUtf8ByteOrderMark.size()));
     std::string name;
     for (const char c : text) name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     for (const std::string_view phi : {"\xCE\xA6", "\xCF\x95"}) {  // Φ, ϕ
@@ -166,7 +166,8 @@ bool IsHeaderLine(std::string_view line) {
     bool named = false;
     for (const std::string& cell : SplitCells(line, separator)) {
         std::string_view text = CellText(cell);
-        if (text.starts_with(kByteOrderMark)) text = CellText(text.substr(kByteOrderMark.size()));
+        if (text.starts_with(kUtf8ByteOrderMark))
+            text = CellText(text.substr(kUtf8ByteOrderMark.size()));
         if (IsNumber(text)) return false;
         named = named || !text.empty();
     }

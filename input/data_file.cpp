@@ -18,7 +18,7 @@ namespace {
 
 // A line's text is kept up to this length, far beyond any number; a longer line ends the read
 // with the conversion error of the field it is cut in, and no more of it is held in memory.
-constexpr std::size_t kLongestLine = std::size_t(1) << 20;
+constexpr std::size_t kLongestDataLine = std::size_t(1) << 20;
 
 // The comma if the line holds one, else the tab, else the blank.
 std::size_t SeparatorPosition(std::string_view line) {
@@ -127,7 +127,7 @@ std::string NotANumberDetail(std::string_view field, bool lineCut, const FieldPl
     const std::string detail =
         "'" + QuotedField(field, false) + "', " + place.Where() + ", is not a number";
     if (place.text.find(';') != std::string_view::npos) return SemicolonHint(place);
-    if (field.starts_with("\xEF\xBB\xBF")) {
+    if (field.starts_with(kUtf8ByteOrderMark)) {
         return detail + ": the file starts with a byte-order mark; save it without one";
     }
     const std::size_t text = field.find_first_not_of(' ');
@@ -302,7 +302,7 @@ ParseOutcome ParseDataFile(AnalysisState& state, char decimalSeparator) {
     std::string line;
     for (int k = 1; k <= state.DataCount; ++k) {
         // A file that ended early gives empty lines.
-        const bool cut = reader.ReadTrimmedLine(line, kLongestLine) == TrimmedLine::Cut;
+        const bool cut = reader.ReadTrimmedLine(line, kLongestDataLine) == TrimmedLine::Cut;
         const std::string_view text = line;
         const std::size_t separator = SeparatorPosition(text);
         // CRs within the one line of a file are its line ends, unless it has others.

@@ -4,8 +4,10 @@
 #include <cctype>
 #include <string_view>
 
+#include "core/io_error.h"
 #include "core/varnel_error.h"
 #include "image/image_objects.h"
+#include "input/byte_reader.h"
 #include "input/geojson_outlines.h"
 #include "input/table_file.h"
 #include "input/text_lines.h"
@@ -15,7 +17,6 @@ namespace varnel {
 namespace {
 
 constexpr std::size_t kLongestFirstLine = 1 << 20;
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kUtf16Message =
     "The file is UTF-16 text, which is not read: save it as UTF-8 or plain text.";
 constexpr const char* kUtf32Message =
@@ -45,7 +46,7 @@ const char* WideTextMessage(const std::string& path) {
 }
 
 bool HasJsonName(const std::string& path) {
-    std::string name = path.substr(std::min(path.size(), path.find_last_of('/') + 1));
+    std::string name = FileNameOf(path);
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return name.ends_with(".json") || name.ends_with(".geojson");
@@ -54,7 +55,7 @@ bool HasJsonName(const std::string& path) {
 // The line without leading characters of codes 0 to 32 and a byte-order mark.
 std::string_view LeadingText(std::string_view line) {
     while (!line.empty() && static_cast<unsigned char>(line.front()) <= 32) line.remove_prefix(1);
-    if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+    if (line.starts_with(kUtf8ByteOrderMark)) line.remove_prefix(kUtf8ByteOrderMark.size());
     return line;
 }
 
@@ -118,7 +119,7 @@ static_assert(image::kLargestObjectRatio == kLargestAxialRatio);
 
 std::string NoObjectMessage(const std::string& path, const image::ImageObjects& found,
                             const image::ImageOptions& options) {
-    const std::string name = path.substr(std::min(path.size(), path.find_last_of('/') + 1));
+    const std::string name = FileNameOf(path);
     if (found.objects.empty()) return "The image \"" + name + "\" holds no object.";
     int edge = 0, small = 0, elongated = 0, hand = 0;
     for (const image::ImageObject& object : found.objects) {

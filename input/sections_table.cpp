@@ -16,7 +16,7 @@ namespace varnel {
 
 namespace {
 
-constexpr std::size_t kLongestLine = 1 << 16;
+constexpr std::size_t kLongestSectionsLine = 1 << 16;
 // Angles beyond a turn either way are typing errors rather than directions.
 constexpr double kTurn = 360.0;
 constexpr double kRightAngle = 90.0;
@@ -144,7 +144,7 @@ std::vector<SectionRow> ReadSectionsTable(const std::string& path) {
     int line = 0;
     // The header is the first line that is not blank.
     do {
-        if (!lines->ReadLine(text, kLongestLine, cut)) {
+        if (!lines->ReadLine(text, kLongestSectionsLine, cut)) {
             throw SectionsTableError("the table is empty");
         }
         ++line;
@@ -170,7 +170,7 @@ std::vector<SectionRow> ReadSectionsTable(const std::string& path) {
     }
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     std::vector<SectionRow> rows;
-    while (lines->ReadLine(text, kLongestLine, cut)) {
+    while (lines->ReadLine(text, kLongestSectionsLine, cut)) {
         ++line;
         if (cut) reader.Fail(line, "the line is longer than 64 KiB");
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;

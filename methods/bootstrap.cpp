@@ -19,7 +19,7 @@ namespace varnel::methods {
 
 namespace {
 
-constexpr int kMostFailedPercent = 1;
+constexpr int kMostFailedResamplesPercent = 1;
 
 std::vector<ShapePoint> ObservedShapePoints(const AnalysisState& state) {
     std::vector<ShapePoint> points;
@@ -123,7 +123,7 @@ int FewestResamples(int levelPercent) {
 }
 
 bool TooManyFailed(int failed, int B) {
-    return std::int64_t(failed) * 100 > std::int64_t(B) * kMostFailedPercent;
+    return std::int64_t(failed) * 100 > std::int64_t(B) * kMostFailedResamplesPercent;
 }
 
 std::string NotEstimatedText(int failed, int B) {

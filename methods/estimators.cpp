@@ -9,12 +9,6 @@
 
 namespace varnel::methods {
 
-namespace {
-
-constexpr double kRadian = std::numbers::pi / 180.0;
-
-}  // namespace
-
 double ReduceOffset(double degrees) {
     return degrees - 180.0 * std::floor((degrees + 90.0) / 180.0);
 }
@@ -23,7 +17,7 @@ std::vector<ShapePoint> ShapePointsOf(const std::vector<EllipseInDegrees>& ellip
     std::vector<ShapePoint> points;
     points.reserve(ellipses.size());
     for (const EllipseInDegrees& e : ellipses)
-        points.push_back(ShapePointOf(e.R, e.phiDegrees * kRadian));
+        points.push_back(ShapePointOf(e.R, e.phiDegrees * kDegree));
     return points;
 }
 
@@ -45,7 +39,7 @@ HyperbolicMean MeanOfSums(const ShapeSums& sums, std::size_t count) {
     HyperbolicMean mean;
     // arcosh(S₀ / ‖S‖) = arsinh(|w| / ‖S‖), the second exact near the circle.
     mean.R = double(std::exp(std::asinh(w / norm)));
-    mean.phiDegrees = ReduceHalfTurns(double(0.5L * std::atan2(sums.s2, sums.s1)) / kRadian);
+    mean.phiDegrees = ReduceHalfTurns(double(0.5L * std::atan2(sums.s2, sums.s1)) / kDegree);
     mean.kappa = normMinusN > 0 ? double(n / normMinusN) : std::numeric_limits<double>::infinity();
     return mean;
 }
@@ -91,7 +85,7 @@ HyperbolicMean FarMeanOf(const std::vector<ShapePoint>& points, const ShapeSums&
     HyperbolicMean mean = MeanOfSums(sums, points.size());
     const StrainVector at = MeanVectorAbout(centre, sums, points.size());
     mean.R = double(std::exp(std::hypot(static_cast<long double>(at.x1), at.x2)));
-    mean.phiDegrees = ReduceHalfTurns(double(0.5L * std::atan2(at.x2, at.x1)) / kRadian);
+    mean.phiDegrees = ReduceHalfTurns(double(0.5L * std::atan2(at.x2, at.x1)) / kDegree);
     return mean;
 }
 
@@ -115,7 +109,7 @@ HyperbolicMean HyperbolicMeanOf(const std::vector<EllipseInDegrees>& ellipses) {
 }
 
 StrainVector VectorOf(const HyperbolicMean& mean) {
-    const double rho = std::log(mean.R), angle = 2.0 * mean.phiDegrees * kRadian;
+    const double rho = std::log(mean.R), angle = 2.0 * mean.phiDegrees * kDegree;
     return {rho * std::cos(angle), rho * std::sin(angle)};
 }
 
@@ -123,10 +117,10 @@ StrainLocation HarmonicMeanOf(const std::vector<EllipseInDegrees>& ellipses) {
     long double inverseSum = 0, sinSum = 0, cosSum = 0;
     for (const EllipseInDegrees& e : ellipses) {
         inverseSum += 1.0L / e.R;
-        sinSum += std::sin(2.0 * e.phiDegrees * kRadian);
-        cosSum += std::cos(2.0 * e.phiDegrees * kRadian);
+        sinSum += std::sin(2.0 * e.phiDegrees * kDegree);
+        cosSum += std::cos(2.0 * e.phiDegrees * kDegree);
     }
-    const double phi = double(0.5L * std::atan2(sinSum, cosSum)) / kRadian;
+    const double phi = double(0.5L * std::atan2(sinSum, cosSum)) / kDegree;
     return {double(ellipses.size() / inverseSum), ReduceHalfTurns(phi)};
 }
 

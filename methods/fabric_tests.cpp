@@ -8,6 +8,7 @@
 #include <limits>
 #include <numbers>
 
+#include "core/orientation.h"
 #include "core/strain_vector.h"
 #include "core/worker_pool.h"
 #include "methods/estimators.h"
@@ -18,10 +19,9 @@ namespace varnel::methods {
 
 namespace {
 
-constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr int kClassesForMany = 18;
 constexpr int kManyData = 90;
-constexpr int kMostFailedPercent = 1;
+constexpr int kMostFailedNullSetsPercent = 1;
 
 // One simulated set's statistics, in the order of the tests (larger is more asymmetric), and its
 // tie-breaking draw.
@@ -33,7 +33,7 @@ struct NullSet {
 };
 
 // Orientation of a shape point in degrees: φ = ½ atan2(w2, w1).
-double DegreesOf(ShapePoint p) { return 0.5 * std::atan2(p.w2, p.w1) / kRadian; }
+double DegreesOf(ShapePoint p) { return 0.5 * std::atan2(p.w2, p.w1) / kDegree; }
 
 // Scratch of one thread: the simulated set's points, its offsets and its ellipses.
 struct NullScratch {
@@ -56,7 +56,7 @@ NullSet SimulatedSet(const std::vector<EllipseInDegrees>& pre, StrainVector xs, 
     }
     const std::optional<StrainVector> estimate = T2EstimateOf(scratch.points, xs);
     if (!estimate || !std::isfinite(estimate->x1) || !std::isfinite(estimate->x2)) return set;
-    const double estimateDegrees = 0.5 * std::atan2(estimate->x2, estimate->x1) / kRadian;
+    const double estimateDegrees = 0.5 * std::atan2(estimate->x2, estimate->x1) / kDegree;
     for (std::size_t i = 0; i < pre.size(); ++i) {
         const ShapePoint post = scratch.points[i];
         scratch.offsets[i] = DegreesOf(RemoveStrain(*estimate, post)) - estimateDegrees;
@@ -144,8 +144,8 @@ std::vector<EllipseInDegrees> RetroDeformedEllipses(const std::vector<EllipseInD
     for (const EllipseInDegrees& e : ellipses) {
         // Remove the strain along its long axis; θ′ is measured from that axis.
         const varnel::Ellipse p =
-            SuperposeStrain(inverseRatio, e.R, (e.phiDegrees - strain.phiDegrees) * kRadian);
-        pre.push_back({p.R, ReduceOffset(p.phi / kRadian)});
+            SuperposeStrain(inverseRatio, e.R, (e.phiDegrees - strain.phiDegrees) * kDegree);
+        pre.push_back({p.R, ReduceOffset(p.phi / kDegree)});
     }
     return pre;
 }
@@ -218,11 +218,11 @@ SymmetryTests SymmetryTestsOf(const std::vector<EllipseInDegrees>& ellipses, Str
                            .tie = RandomStream(seed, kSymmetryNullStreams).Next()};
     tests.index.Isym = 1.0 - double(observed.imbalance) / double(ellipses.size());
     const std::vector<NullSet> null =
-        SimulatedSets(RatiosForNull(pre), EllipseToVector(strain.R, strain.phiDegrees * kRadian),
+        SimulatedSets(RatiosForNull(pre), EllipseToVector(strain.R, strain.phiDegrees * kDegree),
                       seed, sets, tests.chi2.classes);
     tests.null.sets = sets;
     for (const NullSet& set : null) tests.null.failed += !set.estimated;
-    if (std::int64_t(tests.null.failed) * 100 > std::int64_t(sets) * kMostFailedPercent) {
+    if (std::int64_t(tests.null.failed) * 100 > std::int64_t(sets) * kMostFailedNullSetsPercent) {
         tests.chi2.p = tests.index.p = std::numeric_limits<double>::quiet_NaN();
         return tests;
     }

@@ -25,11 +25,6 @@ struct Pass {
     double m1 = 0, m2 = 0, h11 = 0, h12 = 0, h22 = 0, f = 0;
 };
 
-// Beyond this cosh |x| · cosh ρ, a boost of the Cartesian point loses more than about 1e-13 to
-// cancellation, and the pre points come from the polar forms instead. Ordinary data and their
-// estimates stay below it (ln R and |x| under 3 give at most 100).
-constexpr double kCancellingBoost = 1e3;
-
 // The pre points of the data at x, by the Cartesian boost or, where it cancels, by the polar form.
 class PrePoints {
 public:

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "core/lorentz_boost.h"
 #include "core/orientation.h"
 
 namespace varnel::methods {
@@ -13,9 +14,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// Beyond this cosh |x| · cosh ρ the Cartesian boost cancels, and the polar form removes x.
-constexpr double kCancellingBoost = 1e3;
 
 // The strain x removed from p as RemoveStrain does, its boost of rapidity −|x| along u = x / |x|
 // computed once: t′ = t + c1 t − s (u·w), w′ = w + (c1 (u·w) − s t) u with c1 = cosh |x| − 1 =

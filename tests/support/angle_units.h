@@ -1,11 +1,10 @@
 #pragma once
 
-#include <numbers>
+#include "core/orientation.h"
 
 namespace varnel {
 
-// Radians in one degree: the tests' angles are written in degrees.
-inline constexpr double kDegree = std::numbers::pi / 180.0;
+// The tests' angles are written in degrees (kDegree radians each).
 inline constexpr double kRadian = kDegree;
 
 }  // namespace varnel
