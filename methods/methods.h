@@ -12,9 +12,6 @@
 
 namespace varnel::methods {
 
-/// The methods read the ellipses with R ≥ 1 (varnel::EllipseInDegrees).
-using varnel::EllipseInDegrees;
-
 /// A location estimate of the strain: the strain ellipse's ratio and orientation in degrees, in
 /// (−90°, 90°].
 using StrainLocation = EllipseInDegrees;
