@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/newton_root.h"
 #include "core/objective.h"
 #include "core/strain_vector.h"
 #include "core/t_squared.h"
@@ -19,7 +20,10 @@ constexpr int kHalvingLimit = 40;
 // below what the quadratic convergence near the root needs.
 constexpr double kDifferenceStep = 1e-6;
 
-// The reference path at one strain: the mean pre vector and T², or nothing where it fails.
+double Length(StrainVector v) { return std::hypot(v.x1, v.x2); }
+
+// The mean pre vector of the reference path as a NewtonProblem: the Jacobian by central
+// differences, steps taken in the strain's own coordinates, a trial accepted where |m| shrinks.
 class ReferenceMeanPreVector {
 public:
     explicit ReferenceMeanPreVector(const AnalysisState& state)
@@ -34,6 +38,7 @@ public:
         bool valid;
     };
 
+    // The mean pre vector and T² at one strain, not valid where the reference path fails.
     Value At(StrainVector x) {
         Value value{{0.0, 0.0}, 0.0, false};
         try {
@@ -47,14 +52,39 @@ public:
         return value;
     }
 
+    bool Valid(const Value& value) const { return value.valid; }
+
+    bool IsRoot(const Value& value) const { return value.tSquared <= kNewtonTargetTSquared; }
+
+    std::optional<Matrix2> Jacobian(StrainVector x, const Value&) {
+        double J[2][2];
+        for (int j = 0; j < 2; ++j) {
+            const double h = kDifferenceStep * std::max(1.0, Length(x));
+            StrainVector plus = x, minus = x;
+            (j == 0 ? plus.x1 : plus.x2) += h;
+            (j == 0 ? minus.x1 : minus.x2) -= h;
+            const Value up = At(plus), down = At(minus);
+            if (!up.valid || !down.valid) return std::nullopt;
+            J[0][j] = (up.mean.x1 - down.mean.x1) / (2 * h);
+            J[1][j] = (up.mean.x2 - down.mean.x2) / (2 * h);
+        }
+        return Matrix2{J[0][0], J[0][1], J[1][0], J[1][1]};
+    }
+
+    StrainVector Move(StrainVector x, StrainVector v, double scale) const {
+        return {x.x1 + scale * v.x1, x.x2 + scale * v.x2};
+    }
+
+    bool Improves(const Value& there, const Value& here) const {
+        return Length(there.mean) < Length(here.mean);
+    }
+
 private:
     const AnalysisState& state_;
     std::vector<double> ratios_;
     std::vector<double> orientations_;
     std::vector<StrainVector> vectors_;
 };
-
-double Length(StrainVector v) { return std::hypot(v.x1, v.x2); }
 
 // The pre vector of the post vector p retro-deformed by the strain x, through shape tensors of
 // determinant 1: C = exp([[p1, p2], [p2, −p1]]), the pre tensor P = F⁻¹ C F⁻¹ with
@@ -100,43 +130,13 @@ double TensorTSquared(const AnalysisState& state, StrainVector x) {
 std::optional<StrainVector> FindMeanPreVectorRoot(const AnalysisState& state, StrainVector start,
                                                   double acceptedTSquared) {
     ReferenceMeanPreVector m(state);
-    StrainVector x = start;
-    ReferenceMeanPreVector::Value here = m.At(x);
-    if (!here.valid) return std::nullopt;
-    for (int step = 0; step < kNewtonStepLimit && here.tSquared > kNewtonTargetTSquared; ++step) {
-        // Jacobian columns ∂m/∂x1 and ∂m/∂x2 by central differences.
-        double J[2][2];
-        bool jacobianValid = true;
-        for (int j = 0; j < 2 && jacobianValid; ++j) {
-            const double h = kDifferenceStep * std::max(1.0, Length(x));
-            StrainVector plus = x, minus = x;
-            (j == 0 ? plus.x1 : plus.x2) += h;
-            (j == 0 ? minus.x1 : minus.x2) -= h;
-            const ReferenceMeanPreVector::Value up = m.At(plus), down = m.At(minus);
-            jacobianValid = up.valid && down.valid;
-            J[0][j] = (up.mean.x1 - down.mean.x1) / (2 * h);
-            J[1][j] = (up.mean.x2 - down.mean.x2) / (2 * h);
-        }
-        const double det = J[0][0] * J[1][1] - J[0][1] * J[1][0];
-        if (!jacobianValid || !std::isfinite(det) || det == 0.0) break;
-        const StrainVector delta{-(J[1][1] * here.mean.x1 - J[0][1] * here.mean.x2) / det,
-                                 -(-J[1][0] * here.mean.x1 + J[0][0] * here.mean.x2) / det};
-        // Damping: halve the step until the mean pre vector shrinks.
-        bool improved = false;
-        double t = 1.0;
-        for (int halving = 0; halving < kHalvingLimit; ++halving, t *= 0.5) {
-            const StrainVector trial{x.x1 + t * delta.x1, x.x2 + t * delta.x2};
-            const ReferenceMeanPreVector::Value there = m.At(trial);
-            if (there.valid && Length(there.mean) < Length(here.mean)) {
-                x = trial;
-                here = there;
-                improved = true;
-                break;
-            }
-        }
-        if (!improved) break;
+    const NewtonSearch search =
+        FindNewtonRoot(m, start, {.stepLimit = kNewtonStepLimit, .halvingLimit = kHalvingLimit});
+    if (search.ending == NewtonEnding::Invalid) return std::nullopt;
+    if (search.value.tSquared <= acceptedTSquared &&
+        TensorTSquared(state, search.x) <= acceptedTSquared) {
+        return search.x;
     }
-    if (here.tSquared <= acceptedTSquared && TensorTSquared(state, x) <= acceptedTSquared) return x;
     return std::nullopt;
 }
 

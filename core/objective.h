@@ -18,20 +18,22 @@ namespace varnel {
 //   its principal frame, as the reference does), keeps no pre-strain data, and hands every
 //   evaluation it cannot vouch for (a fault, N < 3, a moment matrix too near to singular for
 //   its error bound) to the reference path, which then decides the value or the error.
-// - The Newton steps (T2EstimateOf, methods/hyperboloid.h) solve for T²'s zero and only
-//   minimum, the strain whose removal leaves a mean pre vector of (0, 0), from the ellipses as
-//   points of the hyperboloid of shapes, where removing a strain is a Lorentz boost
-//   (core/lorentz_boost.h). They never evaluate T² itself: the bootstrap, the fabric tests and
-//   the ellipsoid fit estimate thousands of resamples with them instead of the simplex.
+// - The Newton steps (FindNewtonRoot, core/newton_root.h) solve for T²'s zero and only
+//   minimum, the strain whose removal leaves a mean pre vector of (0, 0), instead of
+//   minimising T². The methods (T2EstimateOf, methods/hyperboloid.h) give them the mean from
+//   the ellipses as points of the hyperboloid of shapes, where removing a strain is a Lorentz
+//   boost (core/lorentz_boost.h), and never evaluate T² itself: the bootstrap, the fabric tests
+//   and the ellipsoid fit estimate thousands of resamples with them instead of the simplex. The
+//   estimation gives them the reference path's mean (FindMeanPreVectorRoot,
+//   core/estimate_newton.h).
 //
 // Who runs which: EstimateStrain minimises the fast path, then evaluates the reference path
 // once at the estimate, so the confidence region and the Pre-strain plot see the reference
-// pre-strain data of x_s; an estimate the simplex left short of the minimum is finished by
-// Newton steps on the reference path (FindMeanPreVectorRoot, core/estimate_newton.h). The T²
-// grid tabulates the fast path and evaluates on the reference path every point whose printed
-// digits a fast value cannot settle. InitialStrainGuess and MinimizeStrain minimise whichever
-// objective they are given; the tests and the benchmarks give them the reference path
-// (StrainObjective) to compare the two.
+// pre-strain data of x_s; an estimate the simplex left short of the minimum is finished by the
+// Newton steps on the reference path. The T² grid tabulates the fast path and evaluates on the
+// reference path every point whose printed digits a fast value cannot settle.
+// InitialStrainGuess and MinimizeStrain minimise whichever objective they are given; the tests
+// and the benchmarks give them the reference path (StrainObjective) to compare the two.
 
 /// Where a reference evaluation writes the retro-deformed data 1 … N (index 0 unused): the
 /// state's RPre, PhiPre and PreVectors, or buffers of the caller's with at least N + 1 entries.

@@ -15,6 +15,12 @@ struct Ellipse {
     double phi = 0.0;
 };
 
+/// An ellipse as it is read and shown: axial ratio R and long-axis orientation in degrees.
+struct EllipseInDegrees {
+    double R = 1.0;
+    double phiDegrees = 0.0;
+};
+
 /// 2×2 matrix, row by row.
 struct Matrix2 {
     double m11 = 0.0, m12 = 0.0, m21 = 0.0, m22 = 0.0;

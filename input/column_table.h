@@ -58,7 +58,8 @@ TableColumns DetectColumns(std::string_view header);
 /// name one column.
 TableColumns ChosenColumns(std::string_view header, const ColumnChoice& choice);
 
-/// One row as an ellipse: R and φ in degrees, reduced into (−90°, 90°].
+/// One row as an ellipse: R and φ in degrees, reduced into (−90°, 90°]; with the row's validity
+/// and its fault beside them, as an EllipseInDegrees has none.
 struct RowEllipse {
     /// false when a cell the layout reads is empty or missing, the row has more cells than the
     /// header, or an axis of the Major/Minor or Max/Min layouts is zero or negative

@@ -102,8 +102,8 @@ DataFileReading ReadGeoJson(AnalysisState& state, const std::string& path, char 
     state.DataFileName = path;
     state.DataFirstLine = 1;
     for (int k = 1; k <= count; ++k) {
-        state.RPost[k] = outlines.ellipses[k - 1].ratio;
-        state.PhiPost[k] = DegreesToStoredRadians(outlines.ellipses[k - 1].degrees);
+        state.RPost[k] = outlines.ellipses[k - 1].R;
+        state.PhiPost[k] = DegreesToStoredRadians(outlines.ellipses[k - 1].phiDegrees);
     }
     if (outlines.skipped > 0) {
         reading.notices.push_back("Skipped " + std::to_string(outlines.skipped) + " of " +

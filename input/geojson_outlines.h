@@ -4,25 +4,22 @@
 #include <string>
 #include <vector>
 
+#include "core/strain_vector.h"
+
 namespace varnel {
 
 /// Largest GeoJSON file read: the reader keeps only running sums per ring, but the JSON
 /// parser holds each string or number whole, so the file size bounds the memory.
 inline constexpr std::uint64_t kLargestGeoJsonFile = std::uint64_t{128} << 20;
 
-/// One polygon as its moment-equivalent ellipse: R ≥ 1 and φ in degrees, (−90°, 90°],
-/// anticlockwise from the x axis (east), y north.
-struct OutlineEllipse {
-    double ratio = 0.0;
-    double degrees = 0.0;
-};
-
 /// What a GeoJSON FeatureCollection holds.
 struct GeoJsonOutlines {
-    std::vector<OutlineEllipse> ellipses;  ///< one per polygon, in file order
-    int features = 0;                      ///< features in the collection
-    int skipped = 0;                       ///< features that hold no Polygon or MultiPolygon
-    bool tooMany = false;                  ///< more than `maxEllipses` polygons; reading stopped
+    /// One per polygon, in file order: its moment-equivalent ellipse, R ≥ 1 and φ in (−90°, 90°],
+    /// anticlockwise from the x axis (east), y north.
+    std::vector<EllipseInDegrees> ellipses;
+    int features = 0;      ///< features in the collection
+    int skipped = 0;       ///< features that hold no Polygon or MultiPolygon
+    bool tooMany = false;  ///< more than `maxEllipses` polygons; reading stopped
 };
 
 /// Reads the polygons of a GeoJSON FeatureCollection: the outer ring of each Polygon and of

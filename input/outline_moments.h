@@ -46,7 +46,8 @@ private:
 /// The moment-equivalent ellipse of a region: its axial ratio R = √(λ₁/λ₂) from the
 /// eigenvalues λ₁ ≥ λ₂ of the area-normalised central second moments, and the orientation of
 /// its long axis φ = ½·atan2(2μxy, μxx − μyy) in degrees, in (−90°, 90°]. `valid` is false for
-/// a region without area or with non-finite moments.
+/// a region without area or with non-finite moments. Extended precision, rounded once when the
+/// reader stores it as an EllipseInDegrees.
 struct MomentEllipse {
     bool valid = false;
     long double ratio = 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/lorentz_boost.h"
+#include "core/newton_root.h"
 #include "core/t_squared.h"
 
 namespace varnel::methods {
@@ -22,7 +23,8 @@ ShapePoint Boosted(const LorentzBoost& b, ShapePoint p, double sign) {
 // the Hessian of ½ mean d² (u uᵀ + d coth d (I − u uᵀ) per point, curvature −1) and the mean
 // squared distance. Double sums, as the objective's own.
 struct Pass {
-    double m1 = 0, m2 = 0, h11 = 0, h12 = 0, h22 = 0, f = 0;
+    StrainVector mean;
+    double h11 = 0, h12 = 0, h22 = 0, f = 0;
 };
 
 // The pre points of the data at x, by the Cartesian boost or, where it cancels, by the polar form.
@@ -55,20 +57,20 @@ Pass PassAt(const std::vector<ShapePoint>& points, StrainVector x) {
         // d coth d = d cosh d / sinh d = d t / n, by its series 1 + d²/3 where that loses digits.
         const double g = d < 1e-4 ? 1.0 + d * d / 3.0 : d * pre.t / n;
         const double p1 = d * u1, p2 = d * u2;
-        sum.m1 += p1;
-        sum.m2 += p2;
+        sum.mean.x1 += p1;
+        sum.mean.x2 += p2;
         sum.h11 += g + (1.0 - g) * u1 * u1;
         sum.h12 += (1.0 - g) * u1 * u2;
         sum.h22 += g + (1.0 - g) * u2 * u2;
         sum.f += d * d;
     }
     const double n = double(points.size());
-    for (double* v : {&sum.m1, &sum.m2, &sum.h11, &sum.h12, &sum.h22, &sum.f}) *v /= n;
+    for (double* v : {&sum.mean.x1, &sum.mean.x2, &sum.h11, &sum.h12, &sum.h22, &sum.f}) *v /= n;
     return sum;
 }
 
 bool IsFinite(const Pass& p) {
-    return std::isfinite(p.m1) && std::isfinite(p.m2) && std::isfinite(p.f) &&
+    return std::isfinite(p.mean.x1) && std::isfinite(p.mean.x2) && std::isfinite(p.f) &&
            std::isfinite(p.h11) && std::isfinite(p.h12) && std::isfinite(p.h22);
 }
 
@@ -156,41 +158,50 @@ double DataNoise(const std::vector<ShapePoint>& points) {
     return 16.0 * 0x1p-53 * largest;
 }
 
+// The data's Riemannian mean as a NewtonProblem: the mean pre vector m and the Hessian H of
+// ½ mean d² from one pass, steps taken in the frame where the trial strain is the circle. There
+// m is the negative gradient, so ∂m/∂v = −H; a trial is accepted where ½ mean d² does not rise
+// beyond rounding, and only the length of a step tells that the mean is reached.
+class KarcherMean {
+public:
+    using Value = Pass;
+
+    KarcherMean(const std::vector<ShapePoint>& points, double roundingRise)
+        : points_(points), roundingRise_(roundingRise) {}
+
+    Pass At(StrainVector x) const { return PassAt(points_, x); }
+    bool Valid(const Pass& pass) const { return IsFinite(pass); }
+    bool IsRoot(const Pass&) const { return false; }
+    std::optional<Matrix2> Jacobian(StrainVector, const Pass& pass) const {
+        return Matrix2{-pass.h11, -pass.h12, -pass.h12, -pass.h22};
+    }
+    StrainVector Move(StrainVector x, StrainVector v, double scale) const {
+        return Step(x, v, scale);
+    }
+    bool Improves(const Pass& there, const Pass& here) const {
+        return there.f <= here.f * (1.0 + roundingRise_);
+    }
+
+private:
+    const std::vector<ShapePoint>& points_;
+    double roundingRise_;
+};
+
 }  // namespace
 
 std::optional<StrainVector> T2EstimateOf(const std::vector<ShapePoint>& points,
                                          StrainVector start) {
     if (points.empty()) return std::nullopt;
     const double noise = DataNoise(points);
-    const double stepTolerance = std::max(kStepTolerance, noise);
-    const double roundingRise = std::max(kRoundingRise, noise);
-    StrainVector x = start;
-    Pass here = PassAt(points, x);
-    for (int iteration = 0; iteration < kMaxIterations && IsFinite(here); ++iteration) {
-        // Newton step v = H⁻¹ m towards the zero of the gradient −m of ½ mean d².
-        const double det = here.h11 * here.h22 - here.h12 * here.h12;
-        const StrainVector v{(here.h22 * here.m1 - here.h12 * here.m2) / det,
-                             (here.h11 * here.m2 - here.h12 * here.m1) / det};
-        const double length = std::hypot(v.x1, v.x2);
-        if (!std::isfinite(length)) return std::nullopt;
-        if (length <= stepTolerance) {
-            const StrainVector estimate = Step(x, v, 1.0);
-            if (!EstimateIsDeterminedAt(points, estimate)) return std::nullopt;
-            return estimate;
-        }
-        double scale = length > kMaxStep ? kMaxStep / length : 1.0;
-        for (int halving = 0;; ++halving, scale /= 2) {
-            if (halving == kMaxHalvings) return std::nullopt;
-            const StrainVector trial = Step(x, v, scale);
-            const Pass there = PassAt(points, trial);
-            if (IsFinite(there) && there.f <= here.f * (1.0 + roundingRise)) {
-                x = trial;
-                here = there;
-                break;
-            }
-        }
-    }
-    return std::nullopt;
+    KarcherMean problem(points, std::max(kRoundingRise, noise));
+    const NewtonSearch search = FindNewtonRoot(problem, start,
+                                               {.stepLimit = kMaxIterations,
+                                                .halvingLimit = kMaxHalvings,
+                                                .longestStep = kMaxStep,
+                                                .lastStepLength = std::max(kStepTolerance, noise)});
+    if (search.ending != NewtonEnding::LastStep) return std::nullopt;
+    if (!EstimateIsDeterminedAt(points, search.x)) return std::nullopt;
+    return search.x;
 }
 
 }  // namespace varnel::methods

@@ -48,7 +48,8 @@ RemovedPoint RemoveStrainFromPolarForm(StrainVector x, ShapePoint p);
 /// The T² estimate of the ellipses `points`: the strain whose removal leaves their pre vectors a
 /// mean of (0, 0), the zero and only minimum of T². Removing a strain carries the pre vectors'
 /// sum to the sum of the points' log maps, so this is their Riemannian (Karcher) mean, which
-/// exists and is unique on the hyperboloid; found by damped Newton steps from `start`.
+/// exists and is unique on the hyperboloid; found by damped Newton steps (FindNewtonRoot,
+/// core/newton_root.h) from `start`.
 /// Nothing when T² does not exist there (a singular moment matrix of the pre vectors, as when all
 /// points coincide), when it cannot tell one strain from another (a singular covariance of the
 /// pre vectors about their mean, as with two distinct points) or the iteration fails.

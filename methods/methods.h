@@ -12,18 +12,9 @@
 
 namespace varnel::methods {
 
-/// One ellipse as the methods read it: axial ratio R ≥ 1 and long-axis orientation in degrees
-/// (varnel::Ellipse holds it in radians).
-struct EllipseInDegrees {
-    double R = 1.0;
-    double phiDegrees = 0.0;
-};
-
-/// A location estimate of the strain: ratio and orientation in degrees, in (−90°, 90°].
-struct StrainLocation {
-    double R = 1.0;
-    double phiDegrees = 0.0;
-};
+/// A location estimate of the strain: the strain ellipse's ratio and orientation in degrees, in
+/// (−90°, 90°].
+using StrainLocation = EllipseInDegrees;
 
 /// The hyperbolic mean (the mean of the unit-area shape matrices) and its concentration κ.
 struct HyperbolicMean {

@@ -65,7 +65,7 @@ std::vector<RfPhiPolyline> SplitAtWraps(const std::vector<RfPhiPoint>& samples) 
     std::vector<RfPhiPolyline> pieces(1);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         const RfPhiPoint& b = samples[i];
-        if (!std::isfinite(b.Rf) || !std::isfinite(b.phiDegrees)) {
+        if (!std::isfinite(b.R) || !std::isfinite(b.phiDegrees)) {
             EndPiece(pieces);
             continue;
         }
@@ -78,7 +78,7 @@ std::vector<RfPhiPolyline> SplitAtWraps(const std::vector<RfPhiPoint>& samples) 
                 // Crosses an edge: interpolate ln Rf there, as the plot's vertical axis is.
                 const double edge = step > 0 ? 90.0 : -90.0;
                 const double t = (edge - a.phiDegrees) / step;
-                const double Rf = std::exp(std::log(a.Rf) + t * (std::log(b.Rf) - std::log(a.Rf)));
+                const double Rf = std::exp(std::log(a.R) + t * (std::log(b.R) - std::log(a.R)));
                 pieces.back().push_back({Rf, edge});
                 EndPiece(pieces);
                 pieces.back().push_back({Rf, -edge});
@@ -92,7 +92,7 @@ std::vector<RfPhiPolyline> SplitAtWraps(const std::vector<RfPhiPoint>& samples) 
 
 // The point where the segment from a to b meets Rf = rfTop, linear in (φ, ln Rf).
 RfPhiPoint AtTop(const RfPhiPoint& a, const RfPhiPoint& b, double rfTop) {
-    const double t = (std::log(rfTop) - std::log(a.Rf)) / (std::log(b.Rf) - std::log(a.Rf));
+    const double t = (std::log(rfTop) - std::log(a.R)) / (std::log(b.R) - std::log(a.R));
     return {rfTop, a.phiDegrees + t * (b.phiDegrees - a.phiDegrees)};
 }
 
@@ -103,8 +103,8 @@ void ClipAtTop(const RfPhiPolyline& piece, double rfTop, std::vector<RfPhiPolyli
         current.clear();
     };
     for (std::size_t j = 0; j < piece.size(); ++j) {
-        const bool inside = piece[j].Rf <= rfTop;
-        if (j > 0 && inside != (piece[j - 1].Rf <= rfTop)) {
+        const bool inside = piece[j].R <= rfTop;
+        if (j > 0 && inside != (piece[j - 1].R <= rfTop)) {
             current.push_back(AtTop(piece[j - 1], piece[j], rfTop));
             if (!inside) flush();
         }

@@ -2,14 +2,13 @@
 
 #include <vector>
 
+#include "core/strain_vector.h"
+
 namespace varnel::plot {
 
-/// A point of the Rf/φ plot: an ellipse's axial ratio Rf ≥ 1 and the orientation of its long
-/// axis in degrees, in (−90°, 90°].
-struct RfPhiPoint {
-    double Rf = 1.0;
-    double phiDegrees = 0.0;
-};
+/// A point of the Rf/φ plot: an ellipse's axial ratio Rf ≥ 1 (its R) and the orientation of its
+/// long axis in degrees, in (−90°, 90°].
+using RfPhiPoint = EllipseInDegrees;
 
 /// A connected piece of a curve of the Rf/φ plot, in drawing order.
 using RfPhiPolyline = std::vector<RfPhiPoint>;

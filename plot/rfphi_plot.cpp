@@ -77,7 +77,7 @@ void DrawPolyline(const RfPhiFrame& frame, const RfPhiPolyline& line, Canvas& ca
 // The Ri-curves, each labelled with its Ri beside its highest point (Rs · Ri at φs), then the
 // θ-curves every 10°.
 void DrawCurves(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& canvas) {
-    const double Rs = data.strain.Rf, phiS = data.strain.phiDegrees;
+    const double Rs = data.strain.R, phiS = data.strain.phiDegrees;
     canvas.SetPenColor(kRiCurveColor);
     for (double Ri : RiCurveRatios(Rs, frame.rfTop)) {
         for (const RfPhiPolyline& line : RiCurve(Rs, phiS, Ri, frame.rfTop)) {
@@ -148,8 +148,8 @@ void DrawDataAndEstimate(const RfPhiPlotData& data, const RfPhiFrame& frame, Can
     canvas.SetBrushColor(kWhite);
     canvas.SetBrushStyle(BrushStyle::Solid);
     for (const RfPhiPoint& e : data.ellipses) {
-        if (!std::isfinite(e.Rf) || !std::isfinite(e.phiDegrees)) continue;
-        const PixelPoint p = MapToRfPhiPlot(frame, {e.Rf, ReduceHalfTurns(e.phiDegrees)});
+        if (!std::isfinite(e.R) || !std::isfinite(e.phiDegrees)) continue;
+        const PixelPoint p = MapToRfPhiPlot(frame, {e.R, ReduceHalfTurns(e.phiDegrees)});
         canvas.Ellipse(p.X - kDatumRadius, p.Y - kDatumRadius, p.X + kDatumRadius,
                        p.Y + kDatumRadius);
     }
@@ -168,7 +168,7 @@ void DrawCaption(const RfPhiPlotData& data, const RfPhiFrame& frame, Canvas& can
     const int y = frame.top - h * 2;
     canvas.SetPenColor(kRed);
     canvas.Text(frame.left, y,
-                "Rs = " + Fixed(data.strain.Rf, 3, data.decimalSeparator) +
+                "Rs = " + Fixed(data.strain.R, 3, data.decimalSeparator) +
                     "   φs = " + Fixed(data.strain.phiDegrees, 1, data.decimalSeparator) + "°",
                 TextAlign::Left, h);
     canvas.SetPenColor(kThetaCurveColor);
@@ -192,9 +192,9 @@ RfPhiPlotData RfPhiDataOf(const AnalysisState& state, char decimalSeparator) {
 double RfPhiUpperLimit(const RfPhiPlotData& data) {
     double largest = 1.0;
     for (const RfPhiPoint& e : data.ellipses) {
-        if (std::isfinite(e.Rf)) largest = std::max(largest, e.Rf);
+        if (std::isfinite(e.R)) largest = std::max(largest, e.R);
     }
-    if (std::isfinite(data.strain.Rf)) largest = std::max(largest, data.strain.Rf);
+    if (std::isfinite(data.strain.R)) largest = std::max(largest, data.strain.R);
     for (int k = 0; k <= kLargestDecade; ++k) {
         for (double m : kLimitMantissas) {
             const double limit = m * std::pow(10.0, k);
@@ -229,7 +229,7 @@ RfPhiFrame ComputeRfPhiFrame(const RfPhiPlotData& data, int width, int height) {
 PixelPoint MapToRfPhiPlot(const RfPhiFrame& frame, RfPhiPoint point) {
     const double x = frame.left + (point.phiDegrees + 90.0) / 180.0 * (frame.right - frame.left);
     const double y =
-        frame.bottom - std::log(point.Rf) / std::log(frame.rfTop) * (frame.bottom - frame.top);
+        frame.bottom - std::log(point.R) / std::log(frame.rfTop) * (frame.bottom - frame.top);
     return {static_cast<std::int32_t>(std::nearbyint(x)),
             static_cast<std::int32_t>(std::nearbyint(y))};
 }
@@ -241,7 +241,7 @@ void DrawRfPhiPlot(const RfPhiPlotData& data, Canvas& canvas, int width, int hei
     canvas.SetBrushColor(kWhite);
     canvas.SetBrushStyle(BrushStyle::Solid);
     canvas.Polygon({{0, 0}, {width, 0}, {width, height}, {0, height}});
-    if (std::isfinite(data.strain.Rf) && data.strain.Rf >= 1.0) {
+    if (std::isfinite(data.strain.R) && data.strain.R >= 1.0) {
         DrawCurves(data, frame, canvas);
     }
     DrawFrameAndPhiAxis(frame, canvas);

@@ -73,8 +73,8 @@ TEST_F(GeoJsonTest, EveryPolygonBecomesItsEllipseInFileOrder) {
     const double expected[][3] = {
         {4, 30, 1e-7}, {3, -40, 1e-8}, {2, 0, 1e-12}, {3, -80, 1e-12}, {100, 33, 1e-12}};
     for (std::size_t i = 0; i < 5; ++i) {
-        EXPECT_NEAR(outlines.ellipses[i].ratio, expected[i][0], expected[i][2]) << i;
-        EXPECT_NEAR(outlines.ellipses[i].degrees, expected[i][1], expected[i][2] * 100) << i;
+        EXPECT_NEAR(outlines.ellipses[i].R, expected[i][0], expected[i][2]) << i;
+        EXPECT_NEAR(outlines.ellipses[i].phiDegrees, expected[i][1], expected[i][2] * 100) << i;
     }
     EXPECT_EQ(outlines.features, 10);
     EXPECT_EQ(outlines.skipped, 6);
@@ -84,8 +84,8 @@ TEST_F(GeoJsonTest, EveryPolygonBecomesItsEllipseInFileOrder) {
 TEST_F(GeoJsonTest, TheKnownAnswersHoldToTheirPrintedDigits) {
     const GeoJsonOutlines outlines = Read(Collection({Polygon(Ring(EllipseGon(3600, 3, 1, -40)))}));
     char text[64];
-    std::snprintf(text, sizeof text, "%.7f, %.4f", outlines.ellipses[0].ratio,
-                  outlines.ellipses[0].degrees);
+    std::snprintf(text, sizeof text, "%.7f, %.4f", outlines.ellipses[0].R,
+                  outlines.ellipses[0].phiDegrees);
     EXPECT_STREQ(text, "3.0000000, -40.0000");
 }
 

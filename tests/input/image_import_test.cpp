@@ -149,9 +149,9 @@ TEST(ImageImport, ObjectsExportedAsGeoJsonReadBackAsTheSameEllipses) {
     const GeoJsonOutlines outlines = ReadGeoJsonOutlines(path, kMaxData, '.');
     ASSERT_EQ(outlines.ellipses.size(), found.objects.size());
     for (std::size_t k = 0; k < found.objects.size(); ++k) {
-        EXPECT_NEAR(outlines.ellipses[k].ratio, found.objects[k].ratio, 1e-9) << k;
-        EXPECT_NEAR(std::remainder(outlines.ellipses[k].degrees - found.objects[k].degrees, 180), 0,
-                    1e-9)
+        EXPECT_NEAR(outlines.ellipses[k].R, found.objects[k].ratio, 1e-9) << k;
+        EXPECT_NEAR(std::remainder(outlines.ellipses[k].phiDegrees - found.objects[k].degrees, 180),
+                    0, 1e-9)
             << k;
     }
 }

@@ -118,10 +118,8 @@ TEST(T2EstimateOf, FindsNothingWhereTheDataDetermineNoEstimate) {
     // data on one line up to 1e-9 of their spread, and initial long axes within 1e-4° of the
     // strain's (λ2 / λ1 about 1e-12 at the estimate, 100 times below the share at which the Open
     // command refuses them).
-    std::vector<EllipseInDegrees> nearlyCollinear;
-    for (const auto& d : testing_support::NearlyCollinearData(10, 5, 1e-9)) {
-        nearlyCollinear.push_back({d.R, d.phiDegrees});
-    }
+    const std::vector<EllipseInDegrees> nearlyCollinear =
+        testing_support::NearlyCollinearData(10, 5, 1e-9);
     const Population tightFabric{
         .count = 40, .seed = 6, .fabricHalfWidth = 1e-4, .strain = {2.0, 30.0}};
     const std::vector<EllipseInDegrees> cases[] = {{{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}},

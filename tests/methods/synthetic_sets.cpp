@@ -27,9 +27,9 @@ double Normal(methods::RandomStream& random) {
 
 }  // namespace
 
-std::vector<methods::EllipseInDegrees> EllipsesOf(const Population& population) {
+std::vector<EllipseInDegrees> EllipsesOf(const Population& population) {
     methods::RandomStream random(population.seed, 0);
-    std::vector<methods::EllipseInDegrees> initial;
+    std::vector<EllipseInDegrees> initial;
     for (int i = 0; i < population.count; ++i) {
         double logR = population.logRatioMean + population.logRatioSpread * Normal(random);
         const bool large = logR > population.logRatioMean;
@@ -51,10 +51,10 @@ std::vector<methods::EllipseInDegrees> EllipsesOf(const Population& population) 
     return Strained(initial, population.strain);
 }
 
-std::vector<methods::EllipseInDegrees> Strained(
-    const std::vector<methods::EllipseInDegrees>& ellipses, methods::StrainLocation strain) {
-    std::vector<methods::EllipseInDegrees> strained;
-    for (const methods::EllipseInDegrees& e : ellipses) {
+std::vector<EllipseInDegrees> Strained(const std::vector<EllipseInDegrees>& ellipses,
+                                       methods::StrainLocation strain) {
+    std::vector<EllipseInDegrees> strained;
+    for (const EllipseInDegrees& e : ellipses) {
         const Ellipse post =
             SuperposeStrain(strain.R, e.R, (e.phiDegrees - strain.phiDegrees) * kRadian);
         strained.push_back({post.R, post.phi / kRadian + strain.phiDegrees});
@@ -62,14 +62,7 @@ std::vector<methods::EllipseInDegrees> Strained(
     return strained;
 }
 
-std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::EllipseInDegrees>& ellipses) {
-    std::vector<DatumInDegrees> data;
-    for (const methods::EllipseInDegrees& e : ellipses) data.push_back({e.R, e.phiDegrees});
-    return StateOf(data);
-}
-
-std::unique_ptr<AnalysisState> EstimatedStateOf(
-    const std::vector<methods::EllipseInDegrees>& ellipses) {
+std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<EllipseInDegrees>& ellipses) {
     auto state = StateOf(ellipses);
     EstimateStrain(*state, nullptr);
     return state;

@@ -7,6 +7,7 @@
 
 #include "core/analysis_state.h"
 #include "methods/methods.h"
+#include "tests/support/analysis_states.h"  // StateOf
 
 namespace varnel::testing_support {
 
@@ -24,17 +25,13 @@ struct Population {
 };
 
 /// The ellipses of a population after its strain (the known strain acts along strain.phiDegrees).
-std::vector<methods::EllipseInDegrees> EllipsesOf(const Population& population);
+std::vector<EllipseInDegrees> EllipsesOf(const Population& population);
 
 /// Every ellipse strained by `strain`, by the program's own superposition.
-std::vector<methods::EllipseInDegrees> Strained(
-    const std::vector<methods::EllipseInDegrees>& ellipses, methods::StrainLocation strain);
-
-/// A state holding `ellipses` as observed data (R, φ in radians), not yet analysed.
-std::unique_ptr<AnalysisState> StateOf(const std::vector<methods::EllipseInDegrees>& ellipses);
+std::vector<EllipseInDegrees> Strained(const std::vector<EllipseInDegrees>& ellipses,
+                                       methods::StrainLocation strain);
 
 /// StateOf(ellipses) after the estimation of the Open command.
-std::unique_ptr<AnalysisState> EstimatedStateOf(
-    const std::vector<methods::EllipseInDegrees>& ellipses);
+std::unique_ptr<AnalysisState> EstimatedStateOf(const std::vector<EllipseInDegrees>& ellipses);
 
 }  // namespace varnel::testing_support

@@ -28,7 +28,7 @@ TEST(StrainedEllipse, GivesTheKnownAnswersForAStrainOfTwo) {
     };
     for (const KnownAnswer& c : cases) {
         const RfPhiPoint p = StrainedEllipse(2.0, 0.0, c.Ri, c.theta);
-        EXPECT_NEAR(p.Rf, c.Rf, kRfTolerance) << c.Ri << " " << c.theta;
+        EXPECT_NEAR(p.R, c.Rf, kRfTolerance) << c.Ri << " " << c.theta;
         EXPECT_NEAR(p.phiDegrees, c.phi, kPhiTolerance) << c.Ri << " " << c.theta;
     }
 }
@@ -68,7 +68,7 @@ TEST(StrainedEllipse, AgreesWithTheDeformationMatrixInEveryQuadrant) {
     for (const Case& c : cases) {
         const RfPhiPoint expected = ByMatrices(c.Rs, c.phiS, c.Ri, c.theta);
         const RfPhiPoint p = StrainedEllipse(c.Rs, c.phiS, c.Ri, c.theta);
-        EXPECT_NEAR(p.Rf, expected.Rf, kExactTolerance) << c.Rs << " " << c.phiS << " " << c.Ri;
+        EXPECT_NEAR(p.R, expected.R, kExactTolerance) << c.Rs << " " << c.phiS << " " << c.Ri;
         EXPECT_NEAR(p.phiDegrees, expected.phiDegrees, 1e-7)
             << c.Rs << " " << c.phiS << " " << c.Ri;
     }
@@ -76,10 +76,10 @@ TEST(StrainedEllipse, AgreesWithTheDeformationMatrixInEveryQuadrant) {
 
 TEST(StrainedEllipse, AnInitialCircleTakesTheStrainAndAnEllipseAcrossItIsShortened) {
     const RfPhiPoint circle = StrainedEllipse(2.5, 20.0, 1.0, 37.0);
-    EXPECT_NEAR(circle.Rf, 2.5, kExactTolerance);
+    EXPECT_NEAR(circle.R, 2.5, kExactTolerance);
     EXPECT_NEAR(circle.phiDegrees, 20.0, kExactTolerance);
     const RfPhiPoint across = StrainedEllipse(2.0, 20.0, 3.0, 90.0);
-    EXPECT_NEAR(across.Rf, 1.5, kExactTolerance);
+    EXPECT_NEAR(across.R, 1.5, kExactTolerance);
     EXPECT_NEAR(across.phiDegrees, -70.0, kExactTolerance);  // 20° + 90°, wrapped
 }
 
@@ -90,9 +90,9 @@ TEST(SplitCurve, EndsAPieceAtTheEdgeWhereTheOrientationWrapsAndGoesOnFromTheOthe
     ASSERT_EQ(pieces[1].size(), 3u);
     // Half way in φ, half way in ln Rf: Rf = 4 at both edges.
     EXPECT_DOUBLE_EQ(pieces[0][2].phiDegrees, 90.0);
-    EXPECT_NEAR(pieces[0][2].Rf, 4.0, kExactTolerance);
+    EXPECT_NEAR(pieces[0][2].R, 4.0, kExactTolerance);
     EXPECT_DOUBLE_EQ(pieces[1][0].phiDegrees, -90.0);
-    EXPECT_NEAR(pieces[1][0].Rf, 4.0, kExactTolerance);
+    EXPECT_NEAR(pieces[1][0].R, 4.0, kExactTolerance);
     EXPECT_DOUBLE_EQ(pieces[1][2].phiDegrees, -80.0);
 }
 
@@ -115,10 +115,10 @@ TEST(SplitCurve, KeepsNothingAboveTheTopAndEndsPiecesOnIt) {
     ASSERT_EQ(pieces.size(), 2u);
     const double t = std::log(1.5) / std::log(2.0);  // where ln Rf reaches ln 3 from ln 2
     ASSERT_EQ(pieces[0].size(), 2u);
-    EXPECT_DOUBLE_EQ(pieces[0][1].Rf, 3.0);
+    EXPECT_DOUBLE_EQ(pieces[0][1].R, 3.0);
     EXPECT_NEAR(pieces[0][1].phiDegrees, 10.0 * t, kExactTolerance);
     ASSERT_EQ(pieces[1].size(), 3u);
-    EXPECT_DOUBLE_EQ(pieces[1][0].Rf, 3.0);
+    EXPECT_DOUBLE_EQ(pieces[1][0].R, 3.0);
     EXPECT_NEAR(pieces[1][0].phiDegrees, 30.0 - 10.0 * t, kExactTolerance);
     EXPECT_DOUBLE_EQ(pieces[1][2].phiDegrees, 40.0);
 }
@@ -134,7 +134,7 @@ void ExpectDrawable(const std::vector<RfPhiPolyline>& pieces, double rfTop,
                     const std::string& what) {
     for (const RfPhiPolyline& piece : pieces) {
         for (std::size_t i = 0; i < piece.size(); ++i) {
-            EXPECT_LE(piece[i].Rf, rfTop * (1 + 1e-12)) << what;
+            EXPECT_LE(piece[i].R, rfTop * (1 + 1e-12)) << what;
             EXPECT_GE(piece[i].phiDegrees, -90.0) << what;
             EXPECT_LE(piece[i].phiDegrees, 90.0) << what;
             if (i > 0) {
@@ -148,12 +148,12 @@ TEST(RiCurve, ClosesAroundTheStrainWhenRiIsBelowRs) {
     const auto pieces = RiCurve(2.0, 0.0, 1.5, 10.0);
     ASSERT_EQ(pieces.size(), 1u);
     const RfPhiPolyline& line = pieces[0];
-    EXPECT_NEAR(line.front().Rf, line.back().Rf, kExactTolerance);
+    EXPECT_NEAR(line.front().R, line.back().R, kExactTolerance);
     EXPECT_NEAR(line.front().phiDegrees, line.back().phiDegrees, kExactTolerance);
     double lowest = 1e9, highest = 0;
     for (const RfPhiPoint& p : line) {
-        lowest = std::min(lowest, p.Rf);
-        highest = std::max(highest, p.Rf);
+        lowest = std::min(lowest, p.R);
+        highest = std::max(highest, p.R);
     }
     EXPECT_NEAR(lowest, 2.0 / 1.5, kExactTolerance);  // θ = 90°: Rs / Ri
     EXPECT_NEAR(highest, 3.0, kExactTolerance);       // θ = 0°: Rs · Ri
@@ -183,21 +183,21 @@ TEST(RiCurve, AboveRsSpansTheWholeOrientationRange) {
 TEST(ThetaCurve, StartsAtTheStrainAndRisesToTheTop) {
     const auto zero = ThetaCurve(2.0, 25.0, 0.0, 6.0);
     ASSERT_EQ(zero.size(), 1u);
-    EXPECT_NEAR(zero[0].front().Rf, 2.0, kExactTolerance);
+    EXPECT_NEAR(zero[0].front().R, 2.0, kExactTolerance);
     EXPECT_NEAR(zero[0].front().phiDegrees, 25.0, kExactTolerance);
-    EXPECT_DOUBLE_EQ(zero[0].back().Rf, 6.0);
+    EXPECT_DOUBLE_EQ(zero[0].back().R, 6.0);
     for (const RfPhiPoint& p : zero[0]) EXPECT_NEAR(p.phiDegrees, 25.0, kExactTolerance);
 }
 
 TEST(ThetaCurve, AcrossTheStrainFallsToRfOneAndRisesAtRightAngles) {
     const auto across = ThetaCurve(2.0, 25.0, 90.0, 6.0);
     ASSERT_EQ(across.size(), 2u);
-    EXPECT_NEAR(across[0].front().Rf, 2.0, kExactTolerance);
-    EXPECT_LT(across[0].back().Rf, 1.01);
+    EXPECT_NEAR(across[0].front().R, 2.0, kExactTolerance);
+    EXPECT_LT(across[0].back().R, 1.01);
     EXPECT_NEAR(across[0].back().phiDegrees, 25.0, kExactTolerance);
-    EXPECT_LT(across[1].front().Rf, 1.01);
+    EXPECT_LT(across[1].front().R, 1.01);
     EXPECT_NEAR(across[1].front().phiDegrees, -65.0, kExactTolerance);
-    EXPECT_DOUBLE_EQ(across[1].back().Rf, 6.0);
+    EXPECT_DOUBLE_EQ(across[1].back().R, 6.0);
 }
 
 TEST(ThetaCurve, NeverDrawsALineAcrossThePlot) {

@@ -86,7 +86,7 @@ TEST(MapToRfPhiPlot, PlacesOrientationLinearlyAndRatioOnALogScale) {
         {{1.5, 10.0}, {286, 338}}, {{2.2, -30.0}, {191, 225}}, {{8.0, 0.0}, {262, -157}},
     };
     for (const auto& [point, pixel] : cases) {
-        EXPECT_EQ(MapToRfPhiPlot(frame, point), pixel) << point.Rf << " " << point.phiDegrees;
+        EXPECT_EQ(MapToRfPhiPlot(frame, point), pixel) << point.R << " " << point.phiDegrees;
     }
 }
 

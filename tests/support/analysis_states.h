@@ -15,10 +15,7 @@
 namespace varnel::testing_support {
 
 /// One ellipse as a data file gives it: its ratio and its long-axis orientation in degrees.
-struct DatumInDegrees {
-    double R = 1.0;
-    double phiDegrees = 0.0;
-};
+using DatumInDegrees = EllipseInDegrees;
 
 /// The data as the lines "R,φ" of a data file, every digit of the doubles kept.
 inline std::string DataFileText(const std::vector<DatumInDegrees>& data) {
