@@ -13,6 +13,7 @@
 #include "cli/terminal_progress.h"
 #include "cli/terminal_text.h"
 #include "core/confidence_region.h"
+#include "core/executable_folder.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "image/image_objects.h"

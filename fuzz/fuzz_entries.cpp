@@ -15,6 +15,7 @@
 
 #include "analysis/open_pipeline.h"
 #include "core/confidence_region.h"
+#include "core/executable_folder.h"
 #include "core/grid_export.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"

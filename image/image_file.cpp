@@ -5,11 +5,11 @@
 #include <fstream>
 #include <iterator>
 #include <opencv2/core/utils/logger.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <sstream>
 
 #include "core/io_error.h"
 #include "core/varnel_error.h"
+#include "image/image_codecs.h"
 #include "image/image_objects.h"
 
 namespace varnel::image {
@@ -132,14 +132,14 @@ cv::Mat ReadImageFile(const std::string& path) {
                           "more than the program reads.");
     }
     cv::Mat image;
-    try {
-        if (!bytes.empty() && !CutPng(bytes)) image = cv::imdecode(bytes, cv::IMREAD_UNCHANGED);
-    } catch (const cv::Exception& error) {
-        if (error.err.find("OPENCV_IO_MAX_IMAGE") != std::string::npos ||
-            error.err.find("pixels") != std::string::npos) {
+    if (!bytes.empty() && !CutPng(bytes)) {
+        DecodedImage decoded = DecodeImage(bytes);
+        if (decoded.refusal.find("OPENCV_IO_MAX_IMAGE") != std::string::npos ||
+            decoded.refusal.find("pixels") != std::string::npos) {
             throw VarnelError("The image " + name + " has more than 400 megapixels, more than " +
                               "the program reads.");
         }
+        image = decoded.image;
     }
     if (image.empty() || CutJpeg(bytes)) {
         throw VarnelError("The image " + name + " cannot be decoded: the file is damaged or " +

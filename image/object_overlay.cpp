@@ -4,9 +4,9 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "image/image_codecs.h"
 #include "image/object_export.h"
 
 namespace varnel::image {
@@ -92,8 +92,7 @@ std::string Base64(const std::vector<uchar>& bytes) {
 }
 
 std::string EncodePng(const cv::Mat& picture) {
-    std::vector<uchar> bytes;
-    cv::imencode(".png", picture, bytes);
+    const std::vector<uchar> bytes = EncodeImage(".png", picture);
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -143,8 +142,7 @@ std::string OverlaySvg(const cv::Mat& image, const ImageObjects& objects,
                        const ImageOptions& options) {
     const int s = OverlayScale(objects.width, objects.height);
     const int w = objects.width, h = objects.height;
-    std::vector<uchar> png;
-    cv::imencode(".png", OverlayUnderlay(image, options), png);
+    const std::vector<uchar> png = EncodeImage(".png", OverlayUnderlay(image, options));
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(s * w) +
             "\" height=\"" + std::to_string(s * h) + "\" viewBox=\"0 0 " + std::to_string(w) + " " +

@@ -132,11 +132,4 @@ std::string FQuantileTableDetail(const AnalysisState& state, const std::string& 
     return path + ": no usable quantile for N = " + std::to_string(N) + ", the first such row";
 }
 
-std::string ExecutableFolder() {
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return "./";
-    return executable.parent_path().string() + "/";
-}
-
 }  // namespace varnel

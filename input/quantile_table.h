@@ -31,7 +31,4 @@ std::optional<std::string> LoadAndCheckFQuantileTable(AnalysisState& state,
 /// quantile); empty for a whole table.
 std::string FQuantileTableDetail(const AnalysisState& state, const std::string& folder);
 
-/// The folder of the running executable, with a trailing "/".
-std::string ExecutableFolder();
-
 }  // namespace varnel

@@ -20,6 +20,7 @@
 #include "core/analysis_state.h"
 #include "core/confidence_region.h"
 #include "core/estimation.h"
+#include "core/executable_folder.h"
 #include "core/strain_vector.h"
 #include "input/quantile_table.h"
 #include "methods/bootstrap.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/open_pipeline.h"
+#include "core/executable_folder.h"
 #include "core/grid_export.h"
 #include "core/io_error.h"
 #include "core/messages.h"

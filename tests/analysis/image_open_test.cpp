@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <memory>
 #include <numbers>
-#include <opencv2/imgcodecs.hpp>
 
 #include "analysis/open_pipeline.h"
+#include "image/image_codecs.h"
 #include "image/raster_ellipse.h"
 #include "tests/support/test_folder.h"
 
@@ -49,8 +49,7 @@ TEST(ImageOpen, EstimatesTheStrainOfARasterisedPopulationAsOfItsExactList) {
         list += line;
     }
     testing_support::TestFolder folder;
-    std::vector<uchar> png;
-    cv::imencode(".png", image, png);
+    const std::vector<uchar> png = image::EncodeImage(".png", image);
     auto fromImage = std::make_unique<AnalysisState>(), exact = std::make_unique<AnalysisState>();
     const auto a = analysis::RunOpenCommand(
         *fromImage, folder.Write("population.png", {png.begin(), png.end()}),

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/executable_folder.h"
 #include "core/io_error.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"

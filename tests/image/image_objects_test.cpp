@@ -5,7 +5,6 @@
 #include <cmath>
 #include <numbers>
 #include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "image/object_picking.h"
@@ -247,8 +246,7 @@ TEST(ObjectPicking, ClicksToggleTheHandExclusionOfKeptObjects) {
 TEST(ImageObjects, FromRunsAreThoseOfTheConnectedComponents) {
     cv::Mat noise(150, 200, CV_8U);
     cv::randu(noise, 0, 256);
-    cv::Mat grains =
-        cv::imread(std::string(VARNEL_EXAMPLES_DIR) + "/strained_grains.png", cv::IMREAD_UNCHANGED);
+    cv::Mat grains = ReadImageFile(std::string(VARNEL_EXAMPLES_DIR) + "/strained_grains.png");
     ASSERT_FALSE(grains.empty());
     cv::Mat ring(60, 80, CV_8U, cv::Scalar(0));
     RasteriseEllipse<uchar>(ring, 40, 30, 25, 20, 10, 255);

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <opencv2/imgcodecs.hpp>
-
+#include "image/image_codecs.h"
 #include "image/raster_ellipse.h"
 #include "tests/support/comma_locale.h"
 
@@ -22,8 +21,7 @@ TEST(ObjectOverlay, MarksKeptAndExcludedObjectsApart) {
     ASSERT_EQ(found.objects.size(), 2u);
     ASSERT_EQ(OverlayScale(200, 100), 4);
     const std::string png = OverlayPng(image, found, options);
-    const cv::Mat picture =
-        cv::imdecode(std::vector<uchar>(png.begin(), png.end()), cv::IMREAD_COLOR);
+    const cv::Mat picture = DecodeImage(std::vector<uchar>(png.begin(), png.end())).image;
     ASSERT_EQ(picture.size(), cv::Size(800, 400));
     // The leftmost pixel of the kept grain's row through its centre, and the edge grain's top.
     const ImageObject& kept =
@@ -50,7 +48,7 @@ TEST(ObjectOverlay, MarksKeptAndExcludedObjectsApart) {
     const ImageObjects hand = MeasureObjects(ObjectLabels(image, picked, "g.png"), picked);
     const std::string handPng = OverlayPng(image, hand, picked);
     const cv::Mat handPicture =
-        cv::imdecode(std::vector<uchar>(handPng.begin(), handPng.end()), cv::IMREAD_COLOR);
+        DecodeImage(std::vector<uchar>(handPng.begin(), handPng.end())).image;
     EXPECT_EQ(handPicture.at<cv::Vec3b>(4 * 50 + 2, 4 * c), cv::Vec3b(0, 140, 255));
     EXPECT_NE(
         OverlaySvg(image, hand, picked).find(">" + std::to_string(kept.number) + " by hand</text>"),

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 #include <memory>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "core/varnel_error.h"
+#include "image/image_codecs.h"
 #include "image/object_export.h"
 #include "image/raster_ellipse.h"
 #include "input/ellipse_import.h"
@@ -25,8 +25,7 @@ cv::Mat ThreeGrains(int type, Pixel value) {
 }
 
 std::string Encoded(const cv::Mat& image, const std::string& extension) {
-    std::vector<uchar> bytes;
-    cv::imencode(extension, image, bytes);
+    const std::vector<uchar> bytes = image::EncodeImage(extension, image);
     return {bytes.begin(), bytes.end()};
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 
+#include "core/executable_folder.h"
 #include "core/messages.h"
 #include "core/varnel_error.h"
 #include "tests/support/comma_locale.h"
