@@ -16,7 +16,7 @@ using testing_support::ErrorTextOf;
 
 constexpr double kPi = std::numbers::pi;
 // The worked examples are given to six or seven significant digits.
-constexpr double kExampleTolerance = 5e-6;
+constexpr double kVectorExampleTolerance = 5e-6;
 
 TEST(EllipseToVector, MatchesTheWorkedExamples) {
     struct Case {
@@ -30,8 +30,8 @@ TEST(EllipseToVector, MatchesTheWorkedExamples) {
     };
     for (const Case& c : cases) {
         const StrainVector v = EllipseToVector(c.R, c.phi);
-        EXPECT_NEAR(v.x1, c.x1, kExampleTolerance) << c.R << " " << c.phi;
-        EXPECT_NEAR(v.x2, c.x2, kExampleTolerance) << c.R << " " << c.phi;
+        EXPECT_NEAR(v.x1, c.x1, kVectorExampleTolerance) << c.R << " " << c.phi;
+        EXPECT_NEAR(v.x2, c.x2, kVectorExampleTolerance) << c.R << " " << c.phi;
     }
 }
 
@@ -43,7 +43,7 @@ TEST(VectorToEllipse, MatchesTheWorkedExamplesAndInvertsEllipseToVector) {
     EXPECT_NEAR(e.R, std::exp(1.0), 1e-15);
     EXPECT_NEAR(e.phi, kPi / 2, 1e-15);
     e = VectorToEllipse({0.5, -0.3});
-    EXPECT_NEAR(e.R, 1.791575, kExampleTolerance);
+    EXPECT_NEAR(e.R, 1.791575, kVectorExampleTolerance);
     EXPECT_NEAR(e.phi / kDegree, -15.4819, 1e-4);
     e = VectorToEllipse(EllipseToVector(2.5, 100 * kDegree));
     EXPECT_NEAR(e.R, 2.5, 1e-14);
@@ -137,8 +137,8 @@ TEST(SuperposeStrain, MatchesTheWorkedExamples) {
     };
     for (const Case& c : cases) {
         const Ellipse e = SuperposeStrain(c.Rs, c.R, c.theta);
-        EXPECT_NEAR(e.R, c.RPrime, kExampleTolerance) << c.Rs << " " << c.R << " " << c.theta;
-        EXPECT_NEAR(std::fabs(e.phi), c.thetaPrime, kExampleTolerance) << c.Rs << " " << c.R;
+        EXPECT_NEAR(e.R, c.RPrime, kVectorExampleTolerance) << c.Rs << " " << c.R << " " << c.theta;
+        EXPECT_NEAR(std::fabs(e.phi), c.thetaPrime, kVectorExampleTolerance) << c.Rs << " " << c.R;
     }
 }
 

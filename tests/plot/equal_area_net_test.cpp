@@ -25,7 +25,7 @@ std::vector<std::array<double, 3>> Circles(const std::vector<std::string>& calls
 }
 
 // A pixel of rounding each way.
-constexpr double kPixel = 1.0;
+constexpr double kNetPixel = 1.0;
 
 TEST(DrawEqualAreaNet, PutsAHorizontalAxisOnTheCircleAndAVerticalOneAtTheCentre) {
     for (double trend : {0.0, 37.0, 90.0, 200.0, 315.0}) {
@@ -37,13 +37,13 @@ TEST(DrawEqualAreaNet, PutsAHorizontalAxisOnTheCircleAndAVerticalOneAtTheCentre)
         const auto& net = circles[0];
         for (int axis = 1; axis <= 2; ++axis) {
             const double dx = circles[axis][0] - net[0], dy = circles[axis][1] - net[1];
-            EXPECT_NEAR(std::hypot(dx, dy), net[2], kPixel) << trend;
+            EXPECT_NEAR(std::hypot(dx, dy), net[2], kNetPixel) << trend;
             // Trend clockwise from north, north up.
             const double azimuth = std::atan2(dx, -dy) * 180.0 / std::numbers::pi;
             EXPECT_NEAR(std::remainder(azimuth - (trend + 90.0 * (axis - 1)), 360.0), 0.0, 0.5);
         }
-        EXPECT_NEAR(circles[3][0], net[0], kPixel);
-        EXPECT_NEAR(circles[3][1], net[1], kPixel);
+        EXPECT_NEAR(circles[3][0], net[0], kNetPixel);
+        EXPECT_NEAR(circles[3][1], net[1], kNetPixel);
         // Labels of X and Y outside the circle, Z's off the centre, each on a white box.
         for (std::size_t c = 0; c < canvas.calls.size(); ++c) {
             std::istringstream in(canvas.calls[c]);
