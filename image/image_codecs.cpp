@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <mutex>
+
 #include "core/executable_folder.h"
 #include "core/varnel_error.h"
 #include "image/image_codecs_entry.h"
@@ -13,47 +15,50 @@ namespace {
 struct Codecs {
     VarnelDecodeImageFunction decode = nullptr;
     VarnelEncodeImageFunction encode = nullptr;
-    std::string failure;  // why the module could not be loaded
 };
 
-// Loaded once and never unloaded: OpenCV's codecs keep state for the life of the process.
-const Codecs& LoadedCodecs() {
-    static const Codecs codecs = [] {
-        Codecs loaded;
-        const std::string path = ExecutableFolder() + kCodecsModuleName;
-        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) {
-            loaded.failure = dlerror();
-            return loaded;
-        }
-        loaded.decode =
-            reinterpret_cast<VarnelDecodeImageFunction>(dlsym(module, "VarnelDecodeImage"));
-        loaded.encode =
-            reinterpret_cast<VarnelEncodeImageFunction>(dlsym(module, "VarnelEncodeImage"));
-        if (loaded.decode == nullptr || loaded.encode == nullptr) {
-            loaded.failure = path + " lacks the codec entry points";
-        }
-        return loaded;
-    }();
-    if (!codecs.failure.empty()) {
-        throw VarnelError("The image codecs cannot be loaded.", codecs.failure);
+// Loaded once and never unloaded (OpenCV's codecs keep state for the life of the process). A
+// failed load is tried again at the next image, so a module put back works without a restart.
+const Codecs& LoadedCodecs(const std::string& what) {
+    static std::mutex loading;
+    static Codecs codecs;
+    const std::lock_guard<std::mutex> lock(loading);
+    if (codecs.decode != nullptr) return codecs;
+    const std::string path = ExecutableFolder() + kCodecsModuleName;
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        throw VarnelError(what + ": the image codecs cannot be loaded.",
+                          std::string(dlerror()) + "; reinstall the program to bring it back");
     }
+    const auto decode =
+        reinterpret_cast<VarnelDecodeImageFunction>(dlsym(module, "VarnelDecodeImage"));
+    const auto encode =
+        reinterpret_cast<VarnelEncodeImageFunction>(dlsym(module, "VarnelEncodeImage"));
+    if (decode == nullptr || encode == nullptr) {
+        dlclose(module);
+        throw VarnelError(
+            what + ": the image codecs cannot be loaded.",
+            path + " is not the program's image codecs module; reinstall the program");
+    }
+    codecs = {decode, encode};
     return codecs;
 }
 
 }  // namespace
 
-DecodedImage DecodeImage(const std::vector<uchar>& bytes) {
+DecodedImage DecodeImage(const std::vector<uchar>& bytes, const std::string& what) {
     DecodedImage decoded;
-    if (!LoadedCodecs().decode(&bytes, &decoded.image, &decoded.refusal)) decoded.image.release();
+    if (!LoadedCodecs(what).decode(&bytes, &decoded.image, &decoded.refusal))
+        decoded.image.release();
     return decoded;
 }
 
-std::vector<uchar> EncodeImage(const std::string& extension, const cv::Mat& image) {
+std::vector<uchar> EncodeImage(const std::string& extension, const cv::Mat& image,
+                               const std::string& what) {
     std::vector<uchar> bytes;
     std::string refusal;
-    if (!LoadedCodecs().encode(extension.c_str(), &image, &bytes, &refusal)) {
-        throw VarnelError("The image cannot be written as " + extension + ".", refusal);
+    if (!LoadedCodecs(what).encode(extension.c_str(), &image, &bytes, &refusal)) {
+        throw VarnelError(what + ".", refusal);
     }
     return bytes;
 }

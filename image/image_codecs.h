@@ -17,11 +17,15 @@ struct DecodedImage {
 };
 
 /// Decodes the bytes of an image file, its channels and depth unchanged. Loads the codecs on
-/// first use; throws VarnelError when they cannot be loaded.
-DecodedImage DecodeImage(const std::vector<uchar>& bytes);
+/// first use (again after a failed load); when they cannot be loaded, throws VarnelError
+/// "`what`: the image codecs cannot be loaded." with the module and the loader's reason below.
+DecodedImage DecodeImage(const std::vector<uchar>& bytes,
+                         const std::string& what = "The image cannot be decoded");
 
-/// Encodes `image` in the format of `extension` (".png", ".tif", …). Throws VarnelError when
-/// the codecs cannot be loaded or OpenCV cannot write the image so.
-std::vector<uchar> EncodeImage(const std::string& extension, const cv::Mat& image);
+/// Encodes `image` in the format of `extension` (".png", ".tif", …). Throws VarnelError
+/// "`what`." with OpenCV's reason when it cannot write the image so, and as DecodeImage when
+/// the codecs cannot be loaded.
+std::vector<uchar> EncodeImage(const std::string& extension, const cv::Mat& image,
+                               const std::string& what = "The image cannot be encoded");
 
 }  // namespace varnel::image

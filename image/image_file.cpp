@@ -133,7 +133,7 @@ cv::Mat ReadImageFile(const std::string& path) {
     }
     cv::Mat image;
     if (!bytes.empty() && !CutPng(bytes)) {
-        DecodedImage decoded = DecodeImage(bytes);
+        DecodedImage decoded = DecodeImage(bytes, "The image " + name + " cannot be decoded");
         if (decoded.refusal.find("OPENCV_IO_MAX_IMAGE") != std::string::npos ||
             decoded.refusal.find("pixels") != std::string::npos) {
             throw VarnelError("The image " + name + " has more than 400 megapixels, more than " +

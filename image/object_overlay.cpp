@@ -92,7 +92,7 @@ std::string Base64(const std::vector<uchar>& bytes) {
 }
 
 std::string EncodePng(const cv::Mat& picture) {
-    const std::vector<uchar> bytes = EncodeImage(".png", picture);
+    const std::vector<uchar> bytes = EncodeImage(".png", picture, "The overlay cannot be drawn");
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -142,7 +142,8 @@ std::string OverlaySvg(const cv::Mat& image, const ImageObjects& objects,
                        const ImageOptions& options) {
     const int s = OverlayScale(objects.width, objects.height);
     const int w = objects.width, h = objects.height;
-    const std::vector<uchar> png = EncodeImage(".png", OverlayUnderlay(image, options));
+    const std::vector<uchar> png =
+        EncodeImage(".png", OverlayUnderlay(image, options), "The overlay cannot be drawn");
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(s * w) +
             "\" height=\"" + std::to_string(s * h) + "\" viewBox=\"0 0 " + std::to_string(w) + " " +

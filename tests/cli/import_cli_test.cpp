@@ -268,5 +268,24 @@ TEST_F(ImportCliTest, HostileImportsEndInTheirMessage) {
     }
 }
 
+// A program copied without the image codecs beside it still reads text files, and says of an
+// image which file it could not decode and why.
+TEST_F(ImportCliTest, AnImageWithoutTheCodecsSaysSoAndTheOtherFilesStillRun) {
+    const std::filesystem::path alone = folder.Path() / "alone";
+    std::filesystem::create_directory(alone);
+    const std::filesystem::path bin = std::filesystem::path(VARNEL_CLI_PATH).parent_path();
+    std::filesystem::copy_file(VARNEL_CLI_PATH, alone / "varnel-cli");
+    std::filesystem::copy_file(bin / "finv.dat", alone / "finv.dat");
+    const CliRun run = testing_support::RunCli(
+        {kExamples + "/strained_grains.png " + kExamples + "/calcite_grains.csv", folder.Path(),
+         (alone / "varnel-cli").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(LinesOf(run.out).at(0), "calcite_grains.csv");
+    EXPECT_EQ(LinesOf(run.err).at(0),
+              kExamples +
+                  "/strained_grains.png: The image \"strained_grains.png\" cannot be "
+                  "decoded: the image codecs cannot be loaded.");
+    EXPECT_NE(run.err.find((alone / "libvarnel_image_codecs.so").string()), std::string::npos);
+}
 }  // namespace
 }  // namespace varnel::cli
