@@ -58,11 +58,11 @@ int WrappedWidth(const QFontMetrics& metrics, QString text) {
 }
 
 // Columns of numbers as narrow as their words: ranges stand on two lines, so that the
-// bootstrap's columns stay in a window beside the main one.
+// bootstrap's columns stay in a window beside the main one. A title keeps its lines whole
+// (the header breaks them only at its newlines), whatever the numbers below it.
 void NarrowColumns(QTableWidget& grid) {
     for (int c = 0; c + 1 < grid.columnCount(); ++c) {
-        int width = WrappedWidth(grid.horizontalHeader()->fontMetrics(),
-                                 grid.horizontalHeaderItem(c)->text());
+        int width = grid.horizontalHeader()->sectionSizeHint(c);
         for (int r = 0; r < grid.rowCount(); ++r) {
             if (const QTableWidgetItem* item = grid.item(r, c)) {
                 width = std::max(width, WrappedWidth(grid.fontMetrics(), item->text()));

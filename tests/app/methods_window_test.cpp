@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -150,6 +151,15 @@ TEST_F(MethodsWindowTest, ShowsTheEstimateWithTheReportsRangesAndFollowsTheLevel
     EXPECT_NE(reason, "");
     EXPECT_EQ(status.substr(status.find('\n') + 1), reason);
     EXPECT_NE(status.find("N = 3"), std::string::npos);
+    // Its NAN ranges are narrower than their titles, which still show whole, a margin each side.
+    const QTableWidget& grid = *Part<QTableWidget>("EstimatorGrid");
+    const QFontMetrics titles = grid.horizontalHeader()->fontMetrics();
+    for (int c = 0; c + 1 < grid.columnCount(); ++c) {
+        for (const QString& line : grid.horizontalHeaderItem(c)->text().split(QChar('\n'))) {
+            EXPECT_GE(grid.columnWidth(c), titles.horizontalAdvance(line) + 4)
+                << line.toStdString();
+        }
+    }
 }
 
 TEST_F(MethodsWindowTest, ListsTheThreeTestsWithPValuesAndVerdicts) {
