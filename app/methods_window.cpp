@@ -45,6 +45,17 @@ QString ScreenHeader(const std::string& title) {
     return text;
 }
 
+// The width of a column title's longest line (the header breaks a title only at its newlines),
+// plus the header's margins.
+int TitleWidth(const QFontMetrics& metrics, const QString& title) {
+    constexpr int kHeaderMargins = 6;
+    int widest = 0;
+    for (const QString& line : title.split(QChar('\n'))) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    return widest + kHeaderMargins;
+}
+
 // The narrowest width at which `text` breaks only between words, a range's dash kept with its
 // first number ("1.656 –" over "2.052"), plus the cell's margins.
 int WrappedWidth(const QFontMetrics& metrics, QString text) {
@@ -62,7 +73,8 @@ int WrappedWidth(const QFontMetrics& metrics, QString text) {
 // (the header breaks them only at its newlines), whatever the numbers below it.
 void NarrowColumns(QTableWidget& grid) {
     for (int c = 0; c + 1 < grid.columnCount(); ++c) {
-        int width = grid.horizontalHeader()->sectionSizeHint(c);
+        int width = TitleWidth(grid.horizontalHeader()->fontMetrics(),
+                               grid.horizontalHeaderItem(c)->text());
         for (int r = 0; r < grid.rowCount(); ++r) {
             if (const QTableWidgetItem* item = grid.item(r, c)) {
                 width = std::max(width, WrappedWidth(grid.fontMetrics(), item->text()));
