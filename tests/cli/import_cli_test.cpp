@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "core/analysis_state.h"
@@ -286,6 +287,13 @@ TEST_F(ImportCliTest, AnImageWithoutTheCodecsSaysSoAndTheOtherFilesStillRun) {
                   "/strained_grains.png: The image \"strained_grains.png\" cannot be "
                   "decoded: the image codecs cannot be loaded.");
     EXPECT_NE(run.err.find((alone / "libvarnel_image_codecs.so").string()), std::string::npos);
+    // A module cut short, as by a damaged copy, is refused before the loader maps it.
+    const std::string whole = ReadWholeFile(bin / "libvarnel_image_codecs.so");
+    std::ofstream(alone / "libvarnel_image_codecs.so", std::ios::binary) << whole.substr(0, 5000);
+    const CliRun cut = testing_support::RunCli(
+        {kExamples + "/strained_grains.png", folder.Path(), (alone / "varnel-cli").string()});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_NE(cut.err.find("libvarnel_image_codecs.so is cut short"), std::string::npos) << cut.err;
 }
 }  // namespace
 }  // namespace varnel::cli
