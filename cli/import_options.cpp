@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "core/data_file_guard.h"
 #include "core/replacing_file.h"
@@ -130,10 +131,23 @@ void ExportImageObjects(const ImportRequest& request, const std::string& path,
                         const image::ImageReading* reading) {
     if (!request.AnyImageOutput()) return;
     const image::ImageOptions& options = request.options.image;
-    // An image the Open could not decode or label is read again, for the error's message.
+    // An image the Open could not label is read again: its overlay shows what was found. One
+    // it could not decode is not, since the Open has said why; the outputs it names are.
     image::ImageReading again;
     if (reading == nullptr || reading->image.empty()) {
-        again.image = image::ReadImageFile(path);
+        try {
+            again.image = image::ReadImageFile(path);
+        } catch (const VarnelError&) {
+            std::string line;
+            for (const auto& [option, target] : {std::pair{"--overlay-png", request.overlayPng},
+                                                 {"--overlay-svg", request.overlaySvg},
+                                                 {"--export-objects", request.exportObjects}}) {
+                if (target.empty()) continue;
+                line += line.empty() ? "not written, as the image could not be read: " : ", ";
+                line += std::string(option) + " " + target;
+            }
+            throw VarnelError(line);
+        }
         again.found = image::FindObjects(again.image, options, path, true);
         reading = &again;
     }
