@@ -229,6 +229,7 @@ void TFormMain::PlaceMethodsWindow() {
     const SideBySide placed =
         PlaceBeside(frameGeometry(), methods_->size() + frame, shown->availableGeometry());
     if (placed.mainTopLeft != frameGeometry().topLeft()) move(placed.mainTopLeft);
+    methods_->resize(placed.second.size() - frame);
     methods_->move(placed.second.topLeft());
 }
 

@@ -9,8 +9,9 @@ namespace varnel::app {
 /// on a screen whose free area is `screen` (all in screen pixels): right of it if there is
 /// room, else left of it; where neither side has room but the screen is wide enough for both,
 /// the main window moves to the screen's left edge (`mainTopLeft` says where) and the second
-/// window goes right of it. Its top is the main window's, moved up as far as the screen needs.
-/// Without room for both it stays where it would open: `size` at the main window's place.
+/// window goes right of it. Its top is the main window's, moved up as far as the screen needs,
+/// and it is no taller than the screen. Without room for both it opens over the main window,
+/// moved onto the screen as far as it needs.
 struct SideBySide {
     QRect second;
     QPoint mainTopLeft;

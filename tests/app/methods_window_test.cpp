@@ -116,8 +116,11 @@ TEST(PlaceBeside, PutsTheSecondWindowWhereTheScreenHasRoomForBoth) {
         {{290, 155, 722, 576}, {0, 0, 1280, 800}, {722, 100, 540, 700}, {0, 155}},
         // Room on the left only.
         {{700, 0, 722, 576}, {0, 0, 1920, 1080}, {160, 0, 540, 700}, {700, 0}},
-        // No room for both: where it would open anyway.
-        {{290, 155, 722, 576}, {0, 0, 1024, 768}, {290, 155, 540, 700}, {290, 155}},
+        // No room for both: over the main window, raised so that its lower edge stays on the
+        // screen.
+        {{290, 155, 722, 576}, {0, 0, 1024, 768}, {290, 68, 540, 700}, {290, 155}},
+        // A screen lower than the window (large fonts scale the pixels): no taller than it.
+        {{290, 155, 722, 576}, {0, 0, 853, 533}, {290, 0, 540, 533}, {290, 155}},
     };
     for (const auto& c : cases) {
         const SideBySide placed = PlaceBeside(c.main, methods, c.screen);
