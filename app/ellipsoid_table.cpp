@@ -11,16 +11,9 @@ namespace {
 constexpr const char* kNoValue = "—";
 constexpr const char* kUndefined = "undefined";
 
-// NaN stands for what the ellipsoid leaves undefined: k and ν of a sphere, a cone around an
-// axis without a direction.
-std::string SectionNumber(const char* format, double value, char separator) {
-    if (std::isinf(value)) return value > 0.0 ? "infinite" : "-infinite";
-    return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
-}
-
 std::string Plane(const ellipsoid::Plane& plane, char separator) {
     return FormatAngle("%.1f", plane.strikeDegrees, 0.0, 360.0, true, separator) + "/" +
-           SectionNumber("%.1f", plane.dipDegrees, separator);
+           FormatQuantity("%.1f", plane.dipDegrees, separator);
 }
 
 }  // namespace
@@ -33,9 +26,9 @@ TextTable SectionsTable(const std::vector<ellipsoid::SampleStudy>& studies, char
             table.rows.push_back(
                 {study.sample, s.strain.name, Plane(s.strain.plane, separator),
                  s.N > 0 ? std::to_string(s.N) : kNoValue,
-                 SectionNumber("%.4f", s.strain.R, separator),
+                 FormatQuantity("%.4f", s.strain.R, separator),
                  FormatAngle("%.2f", s.strain.phiDegrees, -90.0, 180.0, false, separator),
-                 study.fit ? SectionNumber("%.4f", study.fit->misfits[j], separator) : kNoValue});
+                 study.fit ? FormatQuantity("%.4f", study.fit->misfits[j], separator) : kNoValue});
         }
     }
     return table;
@@ -45,7 +38,7 @@ TextTable EllipsoidTable(const ellipsoid::SampleStudy& study, char separator) {
     const ellipsoid::EllipsoidFit& fit = *study.fit;
     const ellipsoid::EllipsoidBootstrap* b =
         study.bootstrap && study.bootstrap->estimated ? &*study.bootstrap : nullptr;
-    auto n = [separator](double value) { return SectionNumber("%.4f", value, separator); };
+    auto n = [separator](double value) { return FormatQuantity("%.4f", value, separator); };
     auto interval = [&](const methods::Interval* i) {
         return b == nullptr ? std::string(kNoValue) : n(i->lo) + " – " + n(i->hi);
     };
@@ -67,7 +60,7 @@ TextTable EllipsoidTable(const ellipsoid::SampleStudy& study, char separator) {
                        FormatAngle("%04.1f", line.plungeDegrees, -90.0, 180.0, false, separator)
                  : kUndefined,
              b == nullptr ? kNoValue
-                          : "cone " + SectionNumber("%.1f", b->coneDegrees[i], separator) + "°"});
+                          : "cone " + FormatQuantity("%.1f", b->coneDegrees[i], separator) + "°"});
     }
     table.rows.push_back({"Flinn k", n(fit.shape.k), interval(b ? &b->k : nullptr)});
     table.rows.push_back({"Lode ν", n(fit.shape.nu), interval(b ? &b->nu : nullptr)});

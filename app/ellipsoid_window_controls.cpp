@@ -27,7 +27,7 @@ namespace {
 constexpr int kEllipsoidWindowWidth = 1180;
 constexpr int kEllipsoidWindowHeight = 700;
 // The most resamples offered; the fewest are the command line's for the level.
-constexpr int kMostResamples = 100000;
+constexpr int kMostSectionResamples = 100000;
 constexpr int kDefaultSeed = 1;  // the command line's default
 // The levels the command line's --level takes.
 constexpr int kLevelPercents[] = {39, 50, 95};
@@ -98,7 +98,7 @@ QWidget* TFormEllipsoid::CreateCommandRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("Resamples")));
     ResampleCount = Named(new QSpinBox, "ResampleCount");
-    ResampleCount->setRange(methods::FewestResamples(95), kMostResamples);
+    ResampleCount->setRange(methods::FewestResamples(95), kMostSectionResamples);
     ResampleCount->setSingleStep(kResampleStep);
     ResampleCount->setValue(kDefaultResamples);
     layout->addWidget(ResampleCount);

@@ -19,6 +19,7 @@
 #include "app/command_runner.h"
 #include "app/plot_picture.h"
 #include "app/window_style.h"
+#include "core/executable_folder.h"
 #include "core/messages.h"
 #include "input/quantile_table.h"
 
@@ -77,7 +78,7 @@ void TFormMain::Run(void (TFormMain::*command)()) {
 
 void TFormMain::FormCreate() {
     std::string folder = quantileFolder_;
-    if (folder.empty()) folder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    if (folder.empty()) folder = ExecutableFolder();
     if (const auto message = LoadAndCheckFQuantileTable(*state_, folder)) {
         // The message's own lines, then where the table was looked for and what is wrong.
         const std::string detail = FQuantileTableDetail(*state_, folder);

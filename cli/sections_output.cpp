@@ -21,17 +21,8 @@ using ellipsoid::SampleStudy;
 
 constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 
-constexpr const char* kUndefined = "undefined";
-
 constexpr const char* kHeld =
     "Held at X/Z = (largest R)^2: flatter ellipsoids would fit these sections ever closer";
-
-// A quantity the ellipsoid leaves undefined (NaN: k and ν of a sphere, a cone around an axis
-// without a direction) reads "undefined".
-std::string Number(const char* format, double value, char separator) {
-    if (std::isinf(value)) return value > 0.0 ? "infinite" : "-infinite";
-    return std::isnan(value) ? kUndefined : FormatPrintf(format, value, separator);
-}
 
 // Angles as they read: a trend or strike in [0, 360), a plunge in [0, 90], a φ in (−90, 90].
 std::string Strike(double degrees, char separator) {
@@ -65,7 +56,7 @@ std::string Title(const SampleStudy& study, const std::string& table) {
 std::string Text(const SampleStudy& study, const std::string& table, char separator) {
     const EllipsoidFit& fit = *study.fit;
     auto n = [separator](const char* format, double value) {
-        return Number(format, value, separator);
+        return FormatQuantity(format, value, separator);
     };
     std::string text = Title(study, table) + "\n";
     text += "Section\tStrike\tDip\tN\tR\tphi\tMisfit\n";

@@ -20,7 +20,8 @@ enum IoErrorCode : int {
 /// The runtime's text for I/O error `code`: "ファイルが見つかりません" for 2 … "I/O エラー (n)".
 std::string IoErrorMessage(int code);
 
-/// The name of the file at `path`, as messages show it: what follows its last '/'.
+/// The name of the file at `path`, as messages show it: what follows its last '/' (the report's
+/// FileNameWithoutFolder cuts at '\\' and ':' too, as its name line is specified to).
 std::string FileNameOf(const std::string& path);
 
 /// Errors of the system without a runtime number of the same meaning are reported as

@@ -144,6 +144,11 @@ std::string FormatPrintf(const char* format, double value, char decimalSeparator
     return result;
 }
 
+std::string FormatQuantity(const char* format, double value, char decimalSeparator) {
+    if (std::isinf(value)) return value > 0.0 ? "infinite" : "-infinite";
+    return std::isnan(value) ? "undefined" : FormatPrintf(format, value, decimalSeparator);
+}
+
 std::string FormatAngle(const char* format, double degrees, double low, double period,
                         bool lowIncluded, char decimalSeparator) {
     // Rounding may carry the text onto the end the turn leaves out: it reads the other end.

@@ -19,6 +19,10 @@ std::string FormatExponent(long double x, char decimalSeparator = '.');
 /// `decimalSeparator`.
 std::string FormatPrintf(const char* format, double value, char decimalSeparator);
 
+/// FormatPrintf of a quantity that may be left undefined (NaN) or infinite: "undefined",
+/// "infinite" or "-infinite" instead.
+std::string FormatQuantity(const char* format, double value, char decimalSeparator);
+
 /// FormatPrintf of an angle in the turn of `period` degrees from `low`, as its text reads:
 /// [low, low + period) where `lowIncluded` (a trend of 359.96 reads "000.0", not "360.0"),
 /// (low, low + period] otherwise (a φ of −89.999 reads "90.00"); never a negative zero.

@@ -22,8 +22,6 @@ namespace varnel::ellipsoid {
 
 namespace {
 
-constexpr int kMostFailedPercent = 1;
-
 // The section's data file opened as File > Open does; its estimate and its ellipses.
 StudiedSection StudyFile(AnalysisState& state, const SectionRow& row, char decimalSeparator) {
     const analysis::CommandResult result =
@@ -221,8 +219,7 @@ std::optional<EllipsoidBootstrap> BootstrapEllipsoid(const SampleStudy& study, i
             cones[i].push_back(AngleBetween(fit->axes[i].line, study.fit->axes[i].line));
         }
     }
-    result.estimated =
-        B > 0 && std::int64_t(result.failed) * 100 <= std::int64_t(B) * kMostFailedPercent;
+    result.estimated = B > 0 && !methods::TooManyFailed(result.failed, B);
     if (!result.estimated) return result;
     const auto& axes = study.fit->axes;
     result.XY = RatioInterval(XY, axes[0].length / axes[1].length, levelPercent);

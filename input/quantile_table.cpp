@@ -64,8 +64,8 @@ void ClearRowsFrom(AnalysisState& state, int N) {
 
 bool StartsWithByteOrderMark(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    char start[3] = {};
-    return file.read(start, 3) && start[0] == '\xEF' && start[1] == '\xBB' && start[2] == '\xBF';
+    std::string start(kUtf8ByteOrderMark.size(), '\0');
+    return file.read(start.data(), std::streamsize(start.size())) && start == kUtf8ByteOrderMark;
 }
 
 }  // namespace

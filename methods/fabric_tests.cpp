@@ -11,6 +11,7 @@
 #include "core/orientation.h"
 #include "core/strain_vector.h"
 #include "core/worker_pool.h"
+#include "methods/bootstrap.h"
 #include "methods/estimators.h"
 #include "methods/hyperboloid.h"
 #include "methods/random_stream.h"
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int kClassesForMany = 18;
 constexpr int kManyData = 90;
-constexpr int kMostFailedNullSetsPercent = 1;
 
 // One simulated set's statistics, in the order of the tests (larger is more asymmetric), and its
 // tie-breaking draw.
@@ -222,7 +222,7 @@ SymmetryTests SymmetryTestsOf(const std::vector<EllipseInDegrees>& ellipses, Str
                       seed, sets, tests.chi2.classes);
     tests.null.sets = sets;
     for (const NullSet& set : null) tests.null.failed += !set.estimated;
-    if (std::int64_t(tests.null.failed) * 100 > std::int64_t(sets) * kMostFailedNullSetsPercent) {
+    if (TooManyFailed(tests.null.failed, sets)) {
         tests.chi2.p = tests.index.p = std::numeric_limits<double>::quiet_NaN();
         return tests;
     }

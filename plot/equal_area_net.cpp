@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/orientation.h"
+
 namespace varnel::plot {
 namespace {
 
@@ -67,7 +69,6 @@ NetFrame ComputeNetFrame(int width, int height) {
 }
 
 PixelPoint MapToNet(const NetFrame& frame, NetLine line) {
-    constexpr double kDegree = std::numbers::pi / 180.0;
     // Lambert's azimuthal equal-area projection of the lower hemisphere.
     const double distance =
         frame.radius * std::numbers::sqrt2 * std::sin((90.0 - line.plungeDegrees) * kDegree / 2.0);
