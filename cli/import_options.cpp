@@ -110,6 +110,25 @@ std::string DataExportConflict(const ImportRequest& request, const ExportRequest
     return {};
 }
 
+namespace {
+
+// A file the Open could not read leaves every output of what it holds unwritten: the Open has
+// said why, so this names the outputs instead of repeating it.
+VarnelError NotReadError(const ImportRequest& request) {
+    std::string line;
+    for (const auto& [option, target] : {std::pair{"--export-data", request.exportData},
+                                         {"--overlay-png", request.overlayPng},
+                                         {"--overlay-svg", request.overlaySvg},
+                                         {"--export-objects", request.exportObjects}}) {
+        if (target.empty()) continue;
+        line += line.empty() ? "not written, as the file could not be read: " : ", ";
+        line += std::string(option) + " " + target;
+    }
+    return VarnelError(line);
+}
+
+}  // namespace
+
 void ExportReadData(const AnalysisState& state, const std::string& path,
                     const ImportRequest& request, analysis::Outcome outcome, char decimalSeparator,
                     const ImportOptions& import) {
@@ -121,7 +140,12 @@ void ExportReadData(const AnalysisState& state, const std::string& path,
     }
     // A failed Open leaves `state` as it was; the data it read are read again to be checked.
     auto read = std::make_unique<AnalysisState>(state);
-    const DataFileReading reading = CountAndParseDataFile(*read, path, decimalSeparator, import);
+    DataFileReading reading;
+    try {
+        reading = CountAndParseDataFile(*read, path, decimalSeparator, import);
+    } catch (const VarnelError&) {
+        throw NotReadError(request);
+    }
     if (reading.count != CountOutcome::Counted || !reading.parse.ok) return;
     RefuseSaveOverDataFile(*read, request.exportData);
     ReplaceFile(request.exportData, DataFileText(*read));
@@ -131,22 +155,13 @@ void ExportImageObjects(const ImportRequest& request, const std::string& path,
                         const image::ImageReading* reading) {
     if (!request.AnyImageOutput()) return;
     const image::ImageOptions& options = request.options.image;
-    // An image the Open could not label is read again: its overlay shows what was found. One
-    // it could not decode is not, since the Open has said why; the outputs it names are.
+    // An image the Open could not label is read again: its overlay shows what was found.
     image::ImageReading again;
     if (reading == nullptr || reading->image.empty()) {
         try {
             again.image = image::ReadImageFile(path);
         } catch (const VarnelError&) {
-            std::string line;
-            for (const auto& [option, target] : {std::pair{"--overlay-png", request.overlayPng},
-                                                 {"--overlay-svg", request.overlaySvg},
-                                                 {"--export-objects", request.exportObjects}}) {
-                if (target.empty()) continue;
-                line += line.empty() ? "not written, as the image could not be read: " : ", ";
-                line += std::string(option) + " " + target;
-            }
-            throw VarnelError(line);
+            throw NotReadError(request);
         }
         again.found = image::FindObjects(again.image, options, path, true);
         reading = &again;

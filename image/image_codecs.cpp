@@ -53,8 +53,9 @@ const Codecs& LoadedCodecs(const std::string& what) {
     if (codecs.decode != nullptr) return codecs;
     const std::string path = ExecutableFolder() + kCodecsModuleName;
     if (!SegmentsComplete(path)) {
-        throw VarnelError(what + ": the image codecs cannot be loaded.",
-                          path + " is cut short; reinstall the program to bring it back");
+        throw VarnelError(
+            what + ": the image codecs cannot be loaded.",
+            path + " is damaged or cut short; reinstall the program to bring it back");
     }
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {

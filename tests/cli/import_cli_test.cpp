@@ -288,17 +288,20 @@ TEST_F(ImportCliTest, AnImageWithoutTheCodecsSaysSoAndTheOtherFilesStillRun) {
                   "decoded: the image codecs cannot be loaded.");
     EXPECT_NE(run.err.find((alone / "libvarnel_image_codecs.so").string()), std::string::npos);
     // A module cut short, as by a damaged copy, is refused before the loader maps it; the
-    // image's outputs are named as not written, the reason not repeated.
+    // file's outputs are named as not written, the reason not repeated.
     const std::string whole = ReadWholeFile(bin / "libvarnel_image_codecs.so");
     std::ofstream(alone / "libvarnel_image_codecs.so", std::ios::binary) << whole.substr(0, 5000);
-    const CliRun cut =
-        testing_support::RunCli({kExamples + "/strained_grains.png --overlay-png o.png",
-                                 folder.Path(), (alone / "varnel-cli").string()});
+    const CliRun cut = testing_support::RunCli(
+        {kExamples + "/strained_grains.png --overlay-png o.png --export-data d.txt", folder.Path(),
+         (alone / "varnel-cli").string()});
     EXPECT_EQ(cut.status, 1);
-    EXPECT_NE(cut.err.find("libvarnel_image_codecs.so is cut short"), std::string::npos) << cut.err;
+    EXPECT_NE(cut.err.find("libvarnel_image_codecs.so is damaged or cut short"), std::string::npos)
+        << cut.err;
     EXPECT_EQ(cut.err.find("cannot be decoded"), cut.err.rfind("cannot be decoded")) << cut.err;
-    EXPECT_NE(cut.err.find("not written, as the image could not be read: --overlay-png o.png"),
-              std::string::npos)
+    EXPECT_NE(
+        cut.err.find(
+            "not written, as the file could not be read: --export-data d.txt, --overlay-png o.png"),
+        std::string::npos)
         << cut.err;
 }
 }  // namespace
